@@ -1,0 +1,75 @@
+#include "engine/HostChain.h"
+
+namespace quillet {
+
+Result<PublicationRef> HostChain::publication() {
+    if (!application_) {
+        auto created = applicationClass_.create();
+        if (!created) return created.error();
+        application_ = std::move(*created);
+    }
+    return application_->publication();
+}
+
+Status HostChain::displayPage(int32_t index) {
+    auto view = publication().and_then([](const PublicationRef& pub) { return pub->view(); });
+    if (!view) return view.error();
+    auto page = publication()
+                    .and_then([](const PublicationRef& pub) { return pub->pages(); })
+                    .and_then([index](const PageCollectionRef& pages) { return pages->item(index); });
+    if (!page) return page.error();
+    return (*view)->setPage(*page);
+}
+
+Result<int32_t> HostChain::storyCount() {
+    return publication()
+        .and_then([](const PublicationRef& pub) { return pub->stories(); })
+        .and_then([](const StoryCollectionRef& stories) { return stories->count(); });
+}
+
+namespace {
+
+Result<TextSpanRef> storySpan(const PublicationRef& pub, int32_t story) {
+    return pub->stories()
+        .and_then([story](const StoryCollectionRef& stories) { return stories->item(story); })
+        .and_then([](const StoryRef& found) { return found->textSpan(); });
+}
+
+}  // namespace
+
+Result<std::u16string> HostChain::storyText(int32_t story) {
+    return publication()
+        .and_then([story](const PublicationRef& pub) { return storySpan(pub, story); })
+        .and_then([](const TextSpanRef& span) { return span->text(); });
+}
+
+Status HostChain::selectInStory(int32_t story, int32_t start, int32_t length) {
+    auto span = publication()
+                    .and_then([story](const PublicationRef& pub) { return storySpan(pub, story); })
+                    .and_then([start, length](const TextSpanRef& whole) { return whole->span(start, length); });
+    if (!span) return span.error();
+    return (*span)->select();
+}
+
+Result<std::u16string> HostChain::displayedPageNumber() {
+    return publication()
+        .and_then([](const PublicationRef& pub) { return pub->view(); })
+        .and_then([](const PublicationViewRef& view) { return view->page(); })
+        .and_then([](const PageRef& page) { return page->number(); });
+}
+
+Result<int32_t> HostChain::pageCount() {
+    return publication()
+        .and_then([](const PublicationRef& pub) { return pub->pages(); })
+        .and_then([](const PageCollectionRef& pages) { return pages->count(); });
+}
+
+Status HostChain::writeSelection(const std::u16string& text) {
+    auto span = publication()
+                    .and_then([](const PublicationRef& pub) { return pub->selection(); })
+                    .and_then([](const PublicationSelectionRef& selection) { return selection->textSpan(); });
+    if (!span) return span.error();
+    return (*span)->setText(text);
+}
+
+}  // namespace quillet

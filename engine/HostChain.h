@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "host/HostObjects.h"
+#include "platform/HostApplicationClass.h"
+
+namespace quillet {
+
+/// The host operations of the engine. Each walks its whole chain from the
+/// engine's application reference again and holds no host object afterwards,
+/// so that every step sees the publication as it is now. The reference itself
+/// is created on first need and kept.
+class HostChain {
+public:
+    explicit HostChain(HostApplicationClass& applicationClass) : applicationClass_(applicationClass) {}
+
+    /// Makes the view display the page at 1-based `index`.
+    Status displayPage(int32_t index);
+    Result<int32_t> storyCount();
+    Result<std::u16string> storyText(int32_t story);
+    /// Selects `length` characters of `story` from the 1-based `start`.
+    Status selectInStory(int32_t story, int32_t start, int32_t length);
+    Result<std::u16string> displayedPageNumber();
+    Result<int32_t> pageCount();
+    /// Replaces the text of the publication's selection.
+    Status writeSelection(const std::u16string& text);
+
+private:
+    Result<PublicationRef> publication();
+
+    HostApplicationClass& applicationClass_;
+    ApplicationRef application_;
+};
+
+}  // namespace quillet

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "engine/HostChain.h"
+#include "engine/SearchBufferSource.h"
+#include "engine/SearchState.h"
+#include "platform/MessageBox.h"
+
+namespace quillet {
+
+/// What the engine needs from around it.
+struct EnginePorts {
+    MessageBoxPort& messages;
+    HostApplicationClass& applicationClass;
+    SearchBufferSource& buffers;
+};
+
+/// The search engine: one running search shared by every caller, kept in
+/// SearchState and in the search buffer's masked copy of the current story.
+class Module1 {
+public:
+    explicit Module1(EnginePorts ports);
+
+    /// Finds the next occurrence of `findText`, going on where the last call of
+    /// the same search stopped, and selects it in the publication. At the end of
+    /// the publication it asks whether to go on from the first story, or with
+    /// `noWrapPrompt` goes on once without asking.
+    ///
+    /// Returns true when the search ended without a selection: the user said No,
+    /// or with `noWrapPrompt` the end was reached a second time. Returns false
+    /// otherwise, also after its own messages ("There is no text to search", the
+    /// "Error" box) and after a page walk that found no page to select on.
+    /// Failures outside the selection step go to the caller.
+    Result<bool> FindNext(const std::u16string& findText, bool matchCase, bool wholeWord, bool noWrapPrompt);
+
+    /// Writes `replaceText` over the publication's selection (a failing write is
+    /// passed over), then finds the next match without asking to wrap. Returns
+    /// true when the search is finished, and unless `quiet` says so in a box.
+    /// Any later failure is shown in a box and gives false.
+    bool ReplaceAndFindNext(const std::u16string& findText, const std::u16string& replaceText, bool matchCase,
+                            bool wholeWord, bool quiet);
+
+    /// Replaces, from the current selection on, every occurrence that exists when
+    /// it starts exactly once, wrapping once without asking, and never text that
+    /// it wrote itself; then says "Replace complete!". Stops without that box at
+    /// the first pass that ends in an error box or without a selection, and on a
+    /// publication without stories.
+    void ReplaceAll(const std::u16string& findText, const std::u16string& replaceText, bool matchCase,
+                    bool wholeWord);
+
+    const SearchState& searchState() const { return state_; }
+
+    /// The most passes that one ReplaceAll makes.
+    static constexpr int kPassLimit = 100000;
+
+private:
+    enum class Outcome {
+        Selected,     // a match is selected in the publication and masked in the buffer
+        Finished,     // the search is over: declined, or the end reached twice
+        NoText,       // the publication has no stories
+        ErrorShown,   // a failure was told in a box
+        NotSelected,  // the host refused the selection on every page tried
+    };
+
+    /// How one search step ended, with what a replace-all loop must know of it.
+    struct Step {
+        Outcome outcome = Outcome::Finished;
+        bool wrapped = false;     // the step passed the end of the publication
+        int32_t matchStart = 0;   // Selected: the match's 0-based position in its story
+    };
+
+    struct Match {
+        int32_t start = 0;
+        int16_t length = 0;
+    };
+
+    Result<Step> findStep(const std::u16string& findText, bool matchCase, bool wholeWord, bool noWrapPrompt);
+    /// Reads the story at StoryIndex, reloads the buffer when it no longer mirrors
+    /// the story, and finds the text there; a length of 0 means no match.
+    Result<Match> searchStory(const std::u16string& findText, int options, const std::u16string& newSearchMask);
+    Result<Step> selectMatch(const std::u16string& findText, Match match, bool wrapped);
+    Step errorBox(const RaisedError& error, bool wrapped);
+    Step replaceStep(const std::u16string& findText, const std::u16string& replaceText, bool matchCase,
+                     bool wholeWord, bool quiet);
+    /// Puts the replacement's mask into the buffer: over the match mask that the
+    /// last find left before the insertion point, so that the buffer mirrors the
+    /// changed story and the search goes on after the replacement; anywhere else
+    /// into the buffer's selection.
+    static void writeReplacementMask(SearchBuffer& buffer, size_t findLength, const std::u16string& mask);
+    /// The buffer position of the match that the last find selected and masked,
+    /// when the buffer still shows it just before its insertion point.
+    static std::optional<int32_t> justMaskedMatch(const SearchBuffer& buffer, size_t findLength);
+
+    SearchState state_;
+    HostChain host_;
+    MessageBoxPort& messages_;
+    SearchBufferSource& buffers_;
+};
+
+}  // namespace quillet

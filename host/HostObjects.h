@@ -1,0 +1,113 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "host/Result.h"
+
+namespace quillet {
+
+// The host's publication objects as the add-in uses them. Each is a counted
+// reference; no operation throws, and a failing one returns the host's number
+// and description. A successful operation that returns an object never returns
+// an empty reference. Texts are UTF-16; positions and indexes are 1-based.
+
+class Page;
+class PageCollection;
+class PublicationView;
+class TextSpan;
+class Story;
+class StoryCollection;
+class PublicationSelection;
+class Publication;
+class Application;
+class ToolbarCollection;
+
+using PageRef = std::shared_ptr<Page>;
+using PageCollectionRef = std::shared_ptr<PageCollection>;
+using PublicationViewRef = std::shared_ptr<PublicationView>;
+using TextSpanRef = std::shared_ptr<TextSpan>;
+using StoryRef = std::shared_ptr<Story>;
+using StoryCollectionRef = std::shared_ptr<StoryCollection>;
+using PublicationSelectionRef = std::shared_ptr<PublicationSelection>;
+using PublicationRef = std::shared_ptr<Publication>;
+using ApplicationRef = std::shared_ptr<Application>;
+using ToolbarCollectionRef = std::shared_ptr<ToolbarCollection>;
+
+class Page {
+public:
+    virtual ~Page() = default;
+    /// The page's number as the host shows it; not necessarily its index.
+    virtual Result<std::u16string> number() = 0;
+};
+
+class PageCollection {
+public:
+    virtual ~PageCollection() = default;
+    virtual Result<PageRef> item(int32_t index) = 0;
+    virtual Result<int32_t> count() = 0;
+};
+
+class PublicationView {
+public:
+    virtual ~PublicationView() = default;
+    /// The page that the view displays.
+    virtual Result<PageRef> page() = 0;
+    /// Makes the view display `page`.
+    virtual Status setPage(const PageRef& page) = 0;
+};
+
+class TextSpan {
+public:
+    virtual ~TextSpan() = default;
+    virtual Result<std::u16string> text() = 0;
+    /// Replaces the span's characters with `text`.
+    virtual Status setText(const std::u16string& text) = 0;
+    /// The sub-span from the 1-based `start` (relative to this span) of `length` characters.
+    virtual Result<TextSpanRef> span(int32_t start, int32_t length) = 0;
+    /// Makes this span the publication's selection. Fails with
+    /// hresults::kNotOnDisplayedPage when its first character is not on the displayed page.
+    virtual Status select() = 0;
+};
+
+class Story {
+public:
+    virtual ~Story() = default;
+    /// The span of the story's whole text.
+    virtual Result<TextSpanRef> textSpan() = 0;
+};
+
+class StoryCollection {
+public:
+    virtual ~StoryCollection() = default;
+    virtual Result<StoryRef> item(int32_t index) = 0;
+    virtual Result<int32_t> count() = 0;
+};
+
+class PublicationSelection {
+public:
+    virtual ~PublicationSelection() = default;
+    /// The selected text; fails when nothing is selected.
+    virtual Result<TextSpanRef> textSpan() = 0;
+};
+
+class Publication {
+public:
+    virtual ~Publication() = default;
+    virtual Result<PageCollectionRef> pages() = 0;
+    virtual Result<PublicationSelectionRef> selection() = 0;
+    virtual Result<StoryCollectionRef> stories() = 0;
+    virtual Result<PublicationViewRef> view() = 0;
+};
+
+class Application {
+public:
+    virtual ~Application() = default;
+    /// The publication that the user is editing.
+    virtual Result<PublicationRef> publication() = 0;
+    /// The host's command bars.
+    virtual Result<ToolbarCollectionRef> toolbars() = 0;
+};
+
+}  // namespace quillet

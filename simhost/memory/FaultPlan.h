@@ -1,0 +1,37 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "host/RaisedError.h"
+
+namespace quillet::simhost {
+
+/// Failures injected into the stand-in host's operations, by operation name
+/// ("StoryCollection.item", "window.topmost", ...).
+class FaultPlan {
+public:
+    /// After `after` more calls of `operation` pass, the next `count` calls fail
+    /// with `error`; a `count` of 0 fails every call from then on. Replaces an
+    /// earlier plan for the same operation.
+    void fail(std::string operation, RaisedError error, int count, int after);
+
+    /// No operation fails any more.
+    void heal() { plans_.clear(); }
+
+    /// Called once at the start of every call of `operation`: the failure that
+    /// this call must give, if any.
+    std::optional<RaisedError> check(std::string_view operation);
+
+private:
+    struct Plan {
+        RaisedError error;
+        int remainingFailures;  // 0: fails for ever
+        int passesBeforeFailing;
+    };
+    std::map<std::string, Plan, std::less<>> plans_;
+};
+
+}  // namespace quillet::simhost

@@ -1,0 +1,35 @@
+#include "simhost/memory/InMemoryHost.h"
+
+namespace quillet::simhost {
+
+class MemApplication : public Application {
+public:
+    explicit MemApplication(InMemoryHost& host) : host_(host) {}
+
+    Result<PublicationRef> publication() override {
+        if (auto gate = host_.context_->gate("Application.publication"); !gate) return gate.error();
+        return host_.publication_->asPublication();
+    }
+
+    Result<ToolbarCollectionRef> toolbars() override {
+        if (auto gate = host_.context_->gate("Application.toolbars"); !gate) return gate.error();
+        return host_.bars_->asToolbarCollection();
+    }
+
+private:
+    // The host outlives every reference that it hands to the add-in it runs.
+    InMemoryHost& host_;
+};
+
+InMemoryHost::InMemoryHost(PublicationModel publication, const std::vector<BarModel>& bars)
+    : context_(std::make_shared<HostContext>()),
+      publication_(std::make_shared<InMemoryPublication>(std::move(publication), context_)),
+      bars_(std::make_shared<InMemoryCommandBars>(bars, context_)) {}
+
+ApplicationRef InMemoryHost::application() { return std::make_shared<MemApplication>(*this); }
+
+void InMemoryHost::open(PublicationModel publication) {
+    publication_ = std::make_shared<InMemoryPublication>(std::move(publication), context_);
+}
+
+}  // namespace quillet::simhost

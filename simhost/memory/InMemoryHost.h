@@ -1,0 +1,41 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "host/HostObjects.h"
+#include "platform/HostApplicationClass.h"
+#include "simhost/memory/HostContext.h"
+#include "simhost/memory/InMemoryCommandBars.h"
+#include "simhost/memory/InMemoryPublication.h"
+
+namespace quillet::simhost {
+
+/// The stand-in host: the active publication, the command bars, the injected
+/// failures and the listener for what the add-in makes the host do.
+class InMemoryHost : public HostApplicationClass {
+public:
+    InMemoryHost(PublicationModel publication, const std::vector<BarModel>& bars);
+
+    /// The host's application object, as the host hands it to the add-in.
+    ApplicationRef application();
+    /// Another reference to the running host's application: how the engine reaches it.
+    Result<ApplicationRef> create() override { return application(); }
+
+    /// Makes another publication the active one.
+    void open(PublicationModel publication);
+    InMemoryPublication& publication() { return *publication_; }
+    InMemoryCommandBars& commandBars() { return *bars_; }
+    FaultPlan& faults() { return context_->faults; }
+    /// Sends the host's events to `events` (not owned) from now on.
+    void listen(HostEvents& events) { context_->events = &events; }
+
+private:
+    friend class MemApplication;
+
+    std::shared_ptr<HostContext> context_;
+    std::shared_ptr<InMemoryPublication> publication_;
+    std::shared_ptr<InMemoryCommandBars> bars_;
+};
+
+}  // namespace quillet::simhost

@@ -1,0 +1,262 @@
+#include "simhost/memory/InMemoryPublication.h"
+
+#include <algorithm>
+
+namespace quillet::simhost {
+
+namespace {
+
+RaisedError invalidArgument() { return {hresults::kInvalidArgument, u"The parameter is incorrect."}; }
+RaisedError notOnDisplayedPage() { return {hresults::kNotOnDisplayedPage, u"The text is not on the displayed page."}; }
+RaisedError nothingSelected() { return {hresults::kUnspecified, u"Unspecified error"}; }
+
+using PublicationState = std::shared_ptr<InMemoryPublication>;
+
+}  // namespace
+
+class MemPage : public Page {
+public:
+    MemPage(PublicationState pub, int32_t index) : pub_(std::move(pub)), index_(index) {}
+
+    Result<std::u16string> number() override {
+        if (auto gate = pub_->context_->gate("Page.number"); !gate) return gate.error();
+        if (!pub_->hasPage(index_)) return invalidArgument();
+        return pub_->model_.pageNumbers[index_ - 1];
+    }
+
+    int32_t index() const { return index_; }
+    const InMemoryPublication* owner() const { return pub_.get(); }
+
+private:
+    PublicationState pub_;
+    int32_t index_;
+};
+
+class MemPageCollection : public PageCollection {
+public:
+    explicit MemPageCollection(PublicationState pub) : pub_(std::move(pub)) {}
+
+    Result<PageRef> item(int32_t index) override {
+        if (auto gate = pub_->context_->gate("PageCollection.item"); !gate) return gate.error();
+        if (!pub_->hasPage(index)) return invalidArgument();
+        return std::make_shared<MemPage>(pub_, index);
+    }
+
+    Result<int32_t> count() override {
+        if (auto gate = pub_->context_->gate("PageCollection.count"); !gate) return gate.error();
+        return static_cast<int32_t>(pub_->model_.pageNumbers.size());
+    }
+
+private:
+    PublicationState pub_;
+};
+
+class MemView : public PublicationView {
+public:
+    explicit MemView(PublicationState pub) : pub_(std::move(pub)) {}
+
+    Result<PageRef> page() override {
+        if (auto gate = pub_->context_->gate("PublicationView.page"); !gate) return gate.error();
+        return std::make_shared<MemPage>(pub_, pub_->model_.displayedPage);
+    }
+
+    Status setPage(const PageRef& page) override {
+        if (auto gate = pub_->context_->gate("PublicationView.setPage"); !gate) return gate;
+        auto* ours = dynamic_cast<MemPage*>(page.get());
+        if (ours == nullptr || ours->owner() != pub_.get() || !pub_->hasPage(ours->index())) return invalidArgument();
+        pub_->model_.displayedPage = ours->index();
+        pub_->context_->events->viewSet(ours->index());
+        return {};
+    }
+
+private:
+    PublicationState pub_;
+};
+
+/// A span of one story, from a 1-based start. Spans are snapshots of a range:
+/// when the story has changed since, the range is clamped to the text.
+class MemTextSpan : public TextSpan {
+public:
+    MemTextSpan(PublicationState pub, int32_t story, int32_t start, int32_t length, bool isSelection)
+        : pub_(std::move(pub)), story_(story), start_(start), length_(length), isSelection_(isSelection) {}
+
+    Result<std::u16string> text() override {
+        if (auto gate = pub_->context_->gate("TextSpan.text"); !gate) return gate.error();
+        if (!pub_->hasStory(story_)) return invalidArgument();
+        auto [offset, length] = clamped();
+        return storyText().substr(offset, length);
+    }
+
+    Status setText(const std::u16string& text) override {
+        if (auto gate = pub_->context_->gate("TextSpan.setText"); !gate) return gate;
+        if (!pub_->hasStory(story_)) return invalidArgument();
+        auto [offset, length] = clamped();
+        std::u16string& story = storyText();
+        std::u16string old = story.substr(offset, length);
+        story.replace(offset, length, text);
+        const auto start = static_cast<int32_t>(offset + 1);
+        if (isSelection_) pub_->model_.selection = SelectionModel{story_, start, static_cast<int32_t>(text.size())};
+        pub_->clampSelection();
+        pub_->context_->events->written(story_, start, static_cast<int32_t>(length), old, text);
+        return {};
+    }
+
+    Result<TextSpanRef> span(int32_t start, int32_t length) override {
+        if (auto gate = pub_->context_->gate("TextSpan.span"); !gate) return gate.error();
+        if (start < 1 || length < 0 || start > length_ + 1) return invalidArgument();
+        length = std::min(length, length_ - start + 1);
+        return std::make_shared<MemTextSpan>(pub_, story_, start_ + start - 1, length, false);
+    }
+
+    Status select() override {
+        if (auto gate = pub_->context_->gate("TextSpan.select"); !gate) return gate;
+        if (!pub_->hasStory(story_)) return invalidArgument();
+        auto [offset, length] = clamped();
+        const auto start = static_cast<int32_t>(offset + 1);
+        const auto spanLength = static_cast<int32_t>(length);
+        if (pub_->pageOf(story_, start) != pub_->model_.displayedPage) {
+            pub_->context_->events->refused(story_, start, spanLength);
+            return notOnDisplayedPage();
+        }
+        pub_->model_.selection = SelectionModel{story_, start, spanLength};
+        pub_->context_->events->selected(story_, start, spanLength, storyText().substr(offset, length));
+        return {};
+    }
+
+private:
+    std::u16string& storyText() { return pub_->model_.stories[story_ - 1].text; }
+
+    /// The 0-based offset and the length of the range, within the current text.
+    std::pair<size_t, size_t> clamped() {
+        const size_t size = storyText().size();
+        const size_t offset = std::min<size_t>(static_cast<size_t>(std::max(start_, 1) - 1), size);
+        return {offset, std::min<size_t>(static_cast<size_t>(std::max(length_, 0)), size - offset)};
+    }
+
+    PublicationState pub_;
+    int32_t story_;
+    int32_t start_;
+    int32_t length_;
+    bool isSelection_;
+};
+
+class MemStory : public Story {
+public:
+    MemStory(PublicationState pub, int32_t index) : pub_(std::move(pub)), index_(index) {}
+
+    Result<TextSpanRef> textSpan() override {
+        if (auto gate = pub_->context_->gate("Story.text"); !gate) return gate.error();
+        if (!pub_->hasStory(index_)) return invalidArgument();
+        const auto length = static_cast<int32_t>(pub_->model_.stories[index_ - 1].text.size());
+        return std::make_shared<MemTextSpan>(pub_, index_, 1, length, false);
+    }
+
+private:
+    PublicationState pub_;
+    int32_t index_;
+};
+
+class MemStoryCollection : public StoryCollection {
+public:
+    explicit MemStoryCollection(PublicationState pub) : pub_(std::move(pub)) {}
+
+    Result<StoryRef> item(int32_t index) override {
+        if (auto gate = pub_->context_->gate("StoryCollection.item"); !gate) return gate.error();
+        if (!pub_->hasStory(index)) return invalidArgument();
+        return std::make_shared<MemStory>(pub_, index);
+    }
+
+    Result<int32_t> count() override {
+        if (auto gate = pub_->context_->gate("StoryCollection.count"); !gate) return gate.error();
+        return static_cast<int32_t>(pub_->model_.stories.size());
+    }
+
+private:
+    PublicationState pub_;
+};
+
+class MemSelection : public PublicationSelection {
+public:
+    explicit MemSelection(PublicationState pub) : pub_(std::move(pub)) {}
+
+    Result<TextSpanRef> textSpan() override {
+        if (auto gate = pub_->context_->gate("PublicationSelection.text"); !gate) return gate.error();
+        const auto& selection = pub_->model_.selection;
+        if (!selection) return nothingSelected();
+        return std::make_shared<MemTextSpan>(pub_, selection->story, selection->start, selection->length, true);
+    }
+
+private:
+    PublicationState pub_;
+};
+
+class MemPublication : public Publication {
+public:
+    explicit MemPublication(PublicationState pub) : pub_(std::move(pub)) {}
+
+    Result<PageCollectionRef> pages() override {
+        if (auto gate = pub_->context_->gate("Publication.pages"); !gate) return gate.error();
+        return std::make_shared<MemPageCollection>(pub_);
+    }
+    Result<PublicationSelectionRef> selection() override {
+        if (auto gate = pub_->context_->gate("Publication.selection"); !gate) return gate.error();
+        return std::make_shared<MemSelection>(pub_);
+    }
+    Result<StoryCollectionRef> stories() override {
+        if (auto gate = pub_->context_->gate("Publication.stories"); !gate) return gate.error();
+        return std::make_shared<MemStoryCollection>(pub_);
+    }
+    Result<PublicationViewRef> view() override {
+        if (auto gate = pub_->context_->gate("Publication.view"); !gate) return gate.error();
+        return std::make_shared<MemView>(pub_);
+    }
+
+private:
+    PublicationState pub_;
+};
+
+InMemoryPublication::InMemoryPublication(PublicationModel model, std::shared_ptr<HostContext> context)
+    : model_(std::move(model)), context_(std::move(context)) {
+    clampSelection();
+}
+
+PublicationRef InMemoryPublication::asPublication() { return std::make_shared<MemPublication>(shared_from_this()); }
+
+void InMemoryPublication::select(std::optional<SelectionModel> selection) {
+    model_.selection = selection;
+    clampSelection();
+}
+
+void InMemoryPublication::editStory(int32_t story, std::u16string text) {
+    if (!hasStory(story)) return;
+    model_.stories[story - 1].text = std::move(text);
+    clampSelection();
+}
+
+void InMemoryPublication::displayPage(int32_t page) {
+    if (hasPage(page)) model_.displayedPage = page;
+}
+
+int32_t InMemoryPublication::pageOf(int32_t story, int32_t position) const {
+    const auto& frames = model_.stories[story - 1].frames;
+    int64_t offset = std::max(position, 1) - 1;
+    for (size_t i = 0; i + 1 < frames.size(); ++i) {
+        if (offset < frames[i].length) return frames[i].page;
+        offset -= frames[i].length;
+    }
+    return frames.empty() ? 0 : frames.back().page;
+}
+
+void InMemoryPublication::clampSelection() {
+    auto& selection = model_.selection;
+    if (!selection) return;
+    if (!hasStory(selection->story)) {
+        selection.reset();
+        return;
+    }
+    const auto size = static_cast<int32_t>(model_.stories[selection->story - 1].text.size());
+    selection->start = std::clamp(selection->start, 1, size + 1);
+    selection->length = std::clamp(selection->length, 0, size + 1 - selection->start);
+}
+
+}  // namespace quillet::simhost

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/HostObjects.h"
+#include "simhost/memory/HostContext.h"
+
+namespace quillet::simhost {
+
+/// A frame on a page (0: on no page) holding `length` code units of its story;
+/// the last frame of a story holds the rest, whatever its length says.
+struct Frame {
+    int32_t page = 1;
+    int32_t length = 0;
+};
+
+struct StoryModel {
+    std::u16string text;
+    std::vector<Frame> frames{Frame{}};
+};
+
+/// A selected span: 1-based story index and start, as the host counts.
+struct SelectionModel {
+    int32_t story = 1;
+    int32_t start = 1;
+    int32_t length = 0;
+
+    friend bool operator==(const SelectionModel&, const SelectionModel&) = default;
+};
+
+struct PublicationModel {
+    std::vector<std::u16string> pageNumbers{u"1"};
+    std::vector<StoryModel> stories;
+    std::optional<SelectionModel> selection;
+    int32_t displayedPage = 1;
+};
+
+/// One publication of the stand-in host, served through the host interfaces.
+/// Selecting a span whose first character lies in no frame on the displayed
+/// page fails with hresults::kNotOnDisplayedPage; an index outside a
+/// collection fails with hresults::kInvalidArgument.
+class InMemoryPublication : public std::enable_shared_from_this<InMemoryPublication> {
+public:
+    InMemoryPublication(PublicationModel model, std::shared_ptr<HostContext> context);
+
+    /// The publication as the add-in sees it.
+    PublicationRef asPublication();
+
+    const PublicationModel& model() const { return model_; }
+
+    // What the user does, outside the add-in.
+    void select(std::optional<SelectionModel> selection);
+    void editStory(int32_t story, std::u16string text);
+    void displayPage(int32_t page);
+
+private:
+    friend class MemPublication;
+    friend class MemTextSpan;
+    friend class MemView;
+    friend class MemPageCollection;
+    friend class MemStoryCollection;
+    friend class MemStory;
+    friend class MemSelection;
+    friend class MemPage;
+
+    /// The page that holds the 1-based position `position` of `story`.
+    int32_t pageOf(int32_t story, int32_t position) const;
+    bool hasStory(int32_t story) const { return story >= 1 && story <= static_cast<int32_t>(model_.stories.size()); }
+    bool hasPage(int32_t page) const { return page >= 1 && page <= static_cast<int32_t>(model_.pageNumbers.size()); }
+    /// Keeps the selection inside its story after the story's text changed.
+    void clampSelection();
+
+    PublicationModel model_;
+    std::shared_ptr<HostContext> context_;
+};
+
+}  // namespace quillet::simhost

@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+
+#include "engine/EngineTexts.h"
+#include "tests/unit/EngineHarness.h"
+
+namespace quillet::testing {
+namespace {
+
+using simhost::Frame;
+using simhost::SelectionModel;
+
+const std::u16string kStoryA = u"The cat sat. A cat ran. Cat!";
+const std::u16string kStoryB = u"No match here.";
+const std::u16string kStoryC = u"catalogue of cats";
+
+TEST(FindNextStoryWalk, SelectsMatchesLeftToRightThenMovesOnToTheNextStoryWithAMatch) {
+    EngineHarness h(publicationOf({kStoryA, kStoryB, kStoryC}));
+    for (int i = 0; i < 5; ++i) EXPECT_FALSE(h.findNext(u"cat"));
+    EXPECT_EQ(h.events.selections, (std::vector<SelectionModel>{{1, 5, 3}, {1, 16, 3}, {1, 25, 3}, {3, 1, 3}, {3, 14, 3}}));
+    EXPECT_EQ(h.events.selectedTexts[2], u"Cat");
+    EXPECT_TRUE(h.messages.shown.empty());
+    EXPECT_EQ(h.engine.searchState().StoryIndex, 3);
+    EXPECT_EQ(h.engine.searchState().StoryText, kStoryC);
+    // The buffer mirrors the story with the visited matches masked.
+    EXPECT_EQ(h.buffer().content(), u"\u00A9\u00A9\u00A9alogue of \u00A9\u00A9\u00A9s");
+    EXPECT_EQ(h.buffer().selStart(), 16);
+    EXPECT_EQ(h.buffer().selLength(), 0);
+}
+
+TEST(FindNextStoryWalk, EveryCallDisplaysPageOneFirst) {
+    EngineHarness h(publicationOf({kStoryA}, 3));
+    h.host.publication().displayPage(3);
+    h.findNext(u"cat");
+    h.findNext(u"cat");
+    EXPECT_EQ(h.events.views, (std::vector<int32_t>{1, 1}));
+}
+
+TEST(FindNextStoryWalk, AMatchAtTheVeryStartIsSelectedAtOne) {
+    EngineHarness h(publicationOf({u"cat"}));
+    h.findNext(u"cat");
+    EXPECT_EQ(h.selection(), (SelectionModel{1, 1, 3}));
+}
+
+TEST(FindNextStoryWalk, TwoStoriesOfTheSameLengthAreEachSearchedInTheirOwnText) {
+    EngineHarness h(publicationOf({u"cat dog", u"dog cat"}));
+    h.findNext(u"cat");
+    h.findNext(u"cat");
+    EXPECT_EQ(h.events.selections, (std::vector<SelectionModel>{{1, 1, 3}, {2, 5, 3}}));
+}
+
+TEST(FindNextSearchState, ADifferentTextStartsANewSearchAtStoryOneComparingCase) {
+    EngineHarness h(publicationOf({u"word Word", u"word"}));
+    h.findNext(u"word");
+    h.findNext(u"word");
+    h.findNext(u"Word");  // a new search, though the buffer still holds the masks of the old one
+    EXPECT_EQ(h.events.selections.back(), (SelectionModel{1, 1, 4}));
+    EXPECT_EQ(h.engine.searchState().LastFindText, u"Word");
+}
+
+TEST(FindNextSearchState, OtherOptionsKeepTheRunningSearch) {
+    EngineHarness h(publicationOf({u"cat Cat cat"}));
+    h.findNext(u"cat");
+    h.findNext(u"cat", /*matchCase=*/true);
+    EXPECT_EQ(h.events.selections.back(), (SelectionModel{1, 9, 3}));
+}
+
+TEST(FindNextSearchState, ReturningTrueDoesNotEndTheSearch) {
+    EngineHarness h(publicationOf({u"one cat"}));
+    h.findNext(u"cat");
+    h.messages.answers = {msgbox::kAnswerNo, msgbox::kAnswerNo};
+    EXPECT_TRUE(h.findNext(u"cat"));
+    EXPECT_TRUE(h.findNext(u"cat"));
+    EXPECT_EQ(h.messages.shown.size(), 2u);
+    EXPECT_EQ(h.events.selections.size(), 1u);
+}
+
+TEST(FindNextSearchState, AFindTextOfMaskCharactersFindsTheSameMatchAgain) {
+    EngineHarness h(publicationOf({u"a \u00A9 b"}));
+    h.findNext(u"\u00A9");
+    h.findNext(u"\u00A9");
+    EXPECT_EQ(h.events.selections, (std::vector<SelectionModel>{{1, 3, 1}, {1, 3, 1}}));
+}
+
+TEST(FindNextSearchState, ARecreatedFindDialogStartsWithAnEmptyBufferAndTheStoryIsSearchedAgain) {
+    EngineHarness h(publicationOf({u"cat cat"}));
+    h.findNext(u"cat");
+    h.forms.destroyFindForm();
+    h.findNext(u"cat");
+    EXPECT_EQ(h.events.selections, (std::vector<SelectionModel>{{1, 1, 3}, {1, 1, 3}}));
+}
+
+TEST(FindNextSearchState, AnEditThatChangesTheStoryLengthMakesTheStoryLoadAgain) {
+    EngineHarness h(publicationOf({u"cat cat"}));
+    h.findNext(u"cat");
+    h.host.publication().editStory(1, u"a cat cat");
+    h.findNext(u"cat");
+    EXPECT_EQ(h.events.selections.back(), (SelectionModel{1, 3, 3}));
+}
+
+TEST(FindNextWrap, AtTheEndTheQuestionComesAndYesSearchesFromStoryOneWithoutMasks) {
+    EngineHarness h(publicationOf({u"cat", u"no", u"cat"}));
+    h.findNext(u"cat");
+    h.findNext(u"cat");
+    h.messages.answers = {msgbox::kAnswerYes};
+    EXPECT_FALSE(h.findNext(u"cat"));
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_EQ(h.messages.shown[0].prompt, texts::kWrapQuestion);
+    EXPECT_EQ(h.messages.shown[0].buttons, 36);
+    EXPECT_EQ(h.messages.shown[0].title, u"Tarnwick Find/Replace");
+    EXPECT_EQ(h.events.selections.back(), (SelectionModel{1, 1, 3}));
+    EXPECT_EQ(h.events.views, (std::vector<int32_t>{1, 1, 1}));  // not displayed again at the wrap
+}
+
+TEST(FindNextWrap, NoSelectsNothingAndReturnsTrue) {
+    EngineHarness h(publicationOf({u"cat"}));
+    h.findNext(u"cat");
+    EXPECT_TRUE(h.findNext(u"cat"));
+    EXPECT_EQ(h.events.selections.size(), 1u);
+}
+
+TEST(FindNextWrap, TheQuestionComesBackForAsLongAsTheUserSaysYes) {
+    EngineHarness h(publicationOf({u"dog"}));
+    h.messages.answers = {msgbox::kAnswerYes, msgbox::kAnswerYes, msgbox::kAnswerNo};
+    EXPECT_TRUE(h.findNext(u"cat"));
+    EXPECT_EQ(h.messages.shown.size(), 3u);
+}
+
+TEST(FindNextWrap, WithoutThePromptACallPassesEveryStoryTwiceSilentlyAndReturnsTrue) {
+    EngineHarness h(publicationOf({u"a", u"b", u"c"}));
+    // Three stories read twice: the seventh read would be the first to fail.
+    h.host.faults().fail("Story.text", {1, u"seventh read"}, 1, 6);
+    auto result = h.engine.FindNext(u"cat", false, false, /*noWrapPrompt=*/true);
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(*result);
+    EXPECT_TRUE(h.messages.shown.empty());
+    EXPECT_TRUE(h.host.faults().check("Story.text").has_value());
+}
+
+TEST(FindNextNoStories, EveryCallWithThatTextSaysThereIsNoTextToSearch) {
+    EngineHarness h(publicationOf({}));
+    EXPECT_FALSE(h.findNext(u"cat"));
+    EXPECT_FALSE(h.findNext(u"cat"));
+    ASSERT_EQ(h.messages.shown.size(), 2u);
+    EXPECT_EQ(h.messages.shown[1].prompt, u"There is no text to search");
+    EXPECT_EQ(h.messages.shown[1].buttons, 0);
+    EXPECT_EQ(h.messages.shown[1].title, std::nullopt);
+    EXPECT_EQ(h.events.views, (std::vector<int32_t>{1, 1}));
+    EXPECT_FALSE(h.engine.searchState().LastFindText.has_value());
+}
+
+TEST(FindNextStoryIndex, TheFirstEmptySearchAsksToWrapInsteadOfAskingForStoryZero) {
+    EngineHarness h(publicationOf({u"cat"}));
+    EXPECT_TRUE(h.findNext(u""));
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_EQ(h.messages.shown[0].buttons, 36);
+}
+
+TEST(FindNextStoryIndex, AnIndexBeyondTheStoriesLeftCountsAsTheEndOfThePublication) {
+    EngineHarness h(publicationOf({u"a", u"b", u"cat"}));
+    h.findNext(u"cat");
+    h.host.open(publicationOf({u"cat"}));
+    h.messages.answers = {msgbox::kAnswerYes};
+    EXPECT_FALSE(h.findNext(u"cat"));
+    EXPECT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_EQ(h.events.selections.back(), (SelectionModel{1, 1, 3}));
+}
+
+simhost::PublicationModel storyOnPage(int32_t page, int32_t pages) {
+    auto model = publicationOf({u"Text with a cat."}, pages);
+    model.stories[0].frames = {Frame{page, 0}};
+    return model;
+}
+
+TEST(FindNextPageWalk, TheViewMovesOnPageByPageUntilTheHostAcceptsTheSelection) {
+    EngineHarness h(storyOnPage(3, 4));
+    EXPECT_FALSE(h.findNext(u"cat"));
+    EXPECT_EQ(h.events.refusals.size(), 2u);
+    EXPECT_EQ(h.events.views, (std::vector<int32_t>{1, 2, 3}));
+    EXPECT_EQ(h.selection(), (SelectionModel{1, 13, 3}));
+    EXPECT_TRUE(h.messages.shown.empty());
+}
+
+TEST(FindNextPageWalk, AStoryFlowingOntoTheNextPageIsSelectedWhereTheMatchBegins) {
+    auto model = publicationOf({u"first frame|cat in the second"}, 2);
+    model.stories[0].frames = {Frame{1, 12}, Frame{2, 0}};
+    EngineHarness h(model);
+    h.findNext(u"cat");
+    EXPECT_EQ(h.events.views, (std::vector<int32_t>{1, 2}));
+    EXPECT_EQ(h.selection(), (SelectionModel{1, 13, 3}));
+}
+
+TEST(FindNextPageWalk, OverflowTextOnNoPageEndsTheWalkOnTheLastPageWithoutMessageOrMask) {
+    EngineHarness h(storyOnPage(0, 3));
+    EXPECT_FALSE(h.findNext(u"cat"));
+    EXPECT_EQ(h.events.views, (std::vector<int32_t>{1, 2, 3}));
+    EXPECT_FALSE(h.selection().has_value());
+    EXPECT_TRUE(h.messages.shown.empty());
+    EXPECT_EQ(h.buffer().selectedText(), u"cat");  // the match stays selected, unmasked
+}
+
+TEST(FindNextPageWalk, APageNumberThatIsNotANumberGoesToTheCaller) {
+    auto model = storyOnPage(2, 2);
+    model.pageNumbers = {u"i", u"ii"};
+    EngineHarness h(model);
+    auto result = h.engine.FindNext(u"cat", false, false, false);
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error().number, 13);
+}
+
+TEST(FindNextErrorBox, AnotherSelectionFailureIsToldUnderErrorAndTheNextCallStartsTheStoryAgain) {
+    EngineHarness h(publicationOf({u"cat cat"}));
+    h.host.faults().fail("TextSpan.select", {-2147467259, u"Unspecified error"}, 1, 0);
+    EXPECT_FALSE(h.findNext(u"cat"));
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_EQ(h.messages.shown[0].prompt, u"Run-time error type -2147467259 occurred.\r\nUnspecified error");
+    EXPECT_EQ(h.messages.shown[0].buttons, 0);
+    EXPECT_EQ(h.messages.shown[0].title, u"Error");
+    h.findNext(u"cat");
+    EXPECT_EQ(h.events.selections, (std::vector<SelectionModel>{{1, 1, 3}}));
+}
+
+TEST(FindNextFailures, HostFailuresOutsideTheSelectionGoToTheCallerWithTheHostsNumberAndText) {
+    for (const char* operation : {"Application.publication", "PublicationView.setPage", "StoryCollection.count",
+                                  "StoryCollection.item", "TextSpan.text"}) {
+        EngineHarness h(publicationOf({u"cat"}));
+        h.host.faults().fail(operation, {-2147418113, u"Catastrophic failure"}, 1, 0);
+        auto result = h.engine.FindNext(u"cat", false, false, false);
+        ASSERT_FALSE(result) << operation;
+        EXPECT_EQ(result.error(), (RaisedError{-2147418113, u"Catastrophic failure"})) << operation;
+        EXPECT_TRUE(h.messages.shown.empty()) << operation;
+    }
+}
+
+TEST(FindNextLimits, AFindTextOf32766CharactersWorksAndOneMoreOverflows) {
+    const std::u16string longest(32766, u'x');
+    EngineHarness h(publicationOf({u"a " + longest + u"x"}));
+    EXPECT_FALSE(h.findNext(longest));
+    EXPECT_EQ(h.selection(), (SelectionModel{1, 3, 32766}));
+
+    auto tooLong = h.engine.FindNext(longest + u"x", false, false, false);
+    ASSERT_FALSE(tooLong);
+    EXPECT_EQ(tooLong.error(), (RaisedError{6, u"Overflow"}));
+    // The new search had begun before its mask overflowed.
+    EXPECT_EQ(h.engine.searchState().LastFindText, longest + u"x");
+    EXPECT_EQ(h.engine.searchState().StoryIndex, 1);
+}
+
+}  // namespace
+}  // namespace quillet::testing

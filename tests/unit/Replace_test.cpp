@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include "tests/unit/EngineHarness.h"
+
+namespace quillet::testing {
+namespace {
+
+using simhost::Frame;
+using simhost::SelectionModel;
+
+bool replace(EngineHarness& h, const std::u16string& find, const std::u16string& with, bool quiet = false) {
+    return h.engine.ReplaceAndFindNext(find, with, false, false, quiet);
+}
+
+TEST(ReplaceAndFindNext, WritesOverTheMatchAndSelectsTheNextOne) {
+    EngineHarness h(publicationOf({u"cat and cat", u"cat"}));
+    h.findNext(u"cat");
+    EXPECT_FALSE(replace(h, u"cat", u"dog"));
+    EXPECT_EQ(h.stories()[0], u"dog and cat");
+    EXPECT_EQ(h.selection(), (SelectionModel{1, 9, 3}));
+    EXPECT_FALSE(replace(h, u"cat", u"dog"));
+    EXPECT_EQ(h.selection(), (SelectionModel{2, 1, 3}));
+}
+
+TEST(ReplaceAndFindNext, TheSearchGoesOnAfterTheReplacementNeverInsideIt) {
+    EngineHarness h(publicationOf({u"cat cat"}));
+    h.findNext(u"cat");
+    EXPECT_FALSE(replace(h, u"cat", u"cats"));
+    EXPECT_EQ(h.selection(), (SelectionModel{1, 6, 3}));
+    // The buffer mirrors the changed story, with the replacement masked.
+    EXPECT_EQ(h.buffer().content(), u"\u00A9\u00A9\u00A9\u00A9 \u00A9\u00A9\u00A9");
+    EXPECT_EQ(h.buffer().content().size(), h.stories()[0].size());
+}
+
+TEST(ReplaceAndFindNext, AnOccurrencePassedOverWithFindNextIsFoundOnlyAfterTheWrap) {
+    EngineHarness h(publicationOf({u"cat cat cat"}));
+    h.findNext(u"cat");
+    h.findNext(u"cat");
+    EXPECT_FALSE(replace(h, u"cat", u"dog"));
+    EXPECT_EQ(h.selection(), (SelectionModel{1, 9, 3}));
+    EXPECT_FALSE(replace(h, u"cat", u"dog"));
+    EXPECT_EQ(h.stories()[0], u"cat dog dog");
+    EXPECT_EQ(h.selection(), (SelectionModel{1, 1, 3}));  // after wrapping without asking
+    EXPECT_TRUE(h.messages.shown.empty());
+}
+
+TEST(ReplaceAndFindNext, AnEmptyReplacementDeletesTheMatch) {
+    EngineHarness h(publicationOf({u"a cat, a cat"}));
+    h.findNext(u"cat");
+    EXPECT_FALSE(replace(h, u"cat", u""));
+    EXPECT_EQ(h.stories()[0], u"a , a cat");
+    EXPECT_EQ(h.selection(), (SelectionModel{1, 7, 3}));
+}
+
+TEST(ReplaceAndFindNext, TheLastReplacementSaysAllInstancesHaveBeenReplacedUnlessQuiet) {
+    for (const bool quiet : {false, true}) {
+        EngineHarness h(publicationOf({u" cat "}));
+        h.findNext(u" cat ");
+        EXPECT_TRUE(replace(h, u" cat ", u" dog ", quiet));
+        if (quiet) {
+            EXPECT_TRUE(h.messages.shown.empty());
+            continue;
+        }
+        ASSERT_EQ(h.messages.shown.size(), 1u);
+        EXPECT_EQ(h.messages.shown[0].prompt, u"All instances of \" cat \" have been replaced with \" dog \".");
+        EXPECT_EQ(h.messages.shown[0].buttons, 64);
+        EXPECT_EQ(h.messages.shown[0].title, u"Tarnwick Find/Replace");
+    }
+}
+
+TEST(ReplaceAndFindNext, AFailingWriteIsPassedOverAndTheSearchStillMovesOn) {
+    EngineHarness h(publicationOf({u"cat cat"}));
+    h.findNext(u"cat");
+    h.host.faults().fail("PublicationSelection.text", {-2147467259, u"Unspecified error"}, 1, 0);
+    EXPECT_FALSE(replace(h, u"cat", u"dog"));
+    EXPECT_EQ(h.stories()[0], u"cat cat");
+    EXPECT_EQ(h.selection(), (SelectionModel{1, 5, 3}));
+    EXPECT_TRUE(h.messages.shown.empty());
+}
+
+TEST(ReplaceAndFindNext, AReplacementOf32767CharactersIsWrittenThenOverflowsInABoxWithoutSearching) {
+    EngineHarness h(publicationOf({u"cat cat"}));
+    h.findNext(u"cat");
+    const auto viewsBefore = h.events.views.size();
+    EXPECT_FALSE(replace(h, u"cat", std::u16string(32767, u'x')));
+    EXPECT_EQ(h.stories()[0].size(), 32767u + 4u);
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_EQ(h.messages.shown[0].prompt, u"Run-time error type 6 occurred.\r\nOverflow");
+    EXPECT_EQ(h.messages.shown[0].title, std::nullopt);
+    EXPECT_EQ(h.events.views.size(), viewsBefore);  // FindNext never ran
+}
+
+void replaceAll(EngineHarness& h, const std::u16string& find, const std::u16string& with, bool matchCase = false,
+                bool wholeWord = false) {
+    h.engine.ReplaceAll(find, with, matchCase, wholeWord);
+}
+
+TEST(ReplaceAll, ReplacesWhatWasThereOnceAndSaysReplaceCompleteOnce) {
+    EngineHarness h(publicationOf({u"a cat and a cat", u"cat"}));
+    h.findNext(u"cat");
+    replaceAll(h, u"cat", u"cats");
+    EXPECT_EQ(h.stories(), (std::vector<std::u16string>{u"a cats and a cats", u"cats"}));
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_EQ(h.messages.shown[0].prompt, u"Replace complete!");
+    EXPECT_EQ(h.messages.shown[0].buttons, 0);
+    EXPECT_EQ(h.messages.shown[0].title, u"Tarnwick Find/Replace");
+}
+
+TEST(ReplaceAll, StartingInTheMiddleItWrapsOnceAndStopsWhereItBegan) {
+    EngineHarness h(publicationOf({u"cat", u"cat cat", u"cat"}));
+    h.findNext(u"cat");
+    h.findNext(u"cat");
+    h.findNext(u"cat");  // the second cat of story 2
+    replaceAll(h, u"cat", u"a cat");
+    EXPECT_EQ(h.stories(), (std::vector<std::u16string>{u"a cat", u"a cat a cat", u"a cat"}));
+    EXPECT_EQ(h.messages.shown.size(), 1u);
+}
+
+TEST(ReplaceAll, ASingleOccurrenceIsReplacedOnce) {
+    EngineHarness h(publicationOf({u"one cat"}));
+    h.findNext(u"cat");
+    replaceAll(h, u"cat", u"dog");
+    EXPECT_EQ(h.stories()[0], u"one dog");
+    EXPECT_EQ(h.messages.shown.size(), 1u);
+}
+
+TEST(ReplaceAll, WithoutACurrentMatchItReplacesTheSelectionThenEveryOccurrence) {
+    EngineHarness h(publicationOf({u"x cat", u"cat"}));
+    h.host.publication().select(SelectionModel{1, 1, 1});
+    replaceAll(h, u"cat", u"dog");
+    EXPECT_EQ(h.stories(), (std::vector<std::u16string>{u"dog dog", u"dog"}));
+    EXPECT_EQ(h.messages.shown.size(), 1u);
+}
+
+TEST(ReplaceAll, StopsAtTheFirstPassThatEndsInAnErrorBox) {
+    EngineHarness h(publicationOf({u"cat cat cat"}));
+    h.findNext(u"cat");
+    h.host.faults().fail("TextSpan.select", {-2147467259, u"Unspecified error"}, 0, 1);
+    replaceAll(h, u"cat", u"dog");
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_EQ(h.messages.shown[0].title, u"Error");
+    EXPECT_EQ(h.stories()[0], u"dog dog cat");
+}
+
+TEST(ReplaceAll, StopsWhenTheHostRefusesTheSelectionOnEveryPage) {
+    auto model = publicationOf({u"cat", u"cat"}, 2);
+    model.stories[1].frames = {Frame{0, 0}};
+    EngineHarness h(model);
+    h.findNext(u"cat");
+    replaceAll(h, u"cat", u"dog");
+    EXPECT_TRUE(h.messages.shown.empty());
+    EXPECT_EQ(h.stories(), (std::vector<std::u16string>{u"dog", u"cat"}));
+}
+
+TEST(ReplaceAll, AnOverflowingReplacementShowsOneBox) {
+    EngineHarness h(publicationOf({u"cat cat"}));
+    h.findNext(u"cat");
+    replaceAll(h, u"cat", std::u16string(40000, u'x'));
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_EQ(h.messages.shown[0].prompt, u"Run-time error type 6 occurred.\r\nOverflow");
+}
+
+TEST(ReplaceAll, APublicationWithoutStoriesSaysSoOnceAndEnds) {
+    EngineHarness h(publicationOf({}));
+    replaceAll(h, u"cat", u"dog");
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_EQ(h.messages.shown[0].prompt, u"There is no text to search");
+}
+
+TEST(ReplaceAll, APublicationWhoseStoriesWereRemovedEndsWithoutABox) {
+    EngineHarness h(publicationOf({u"cat"}));
+    h.findNext(u"cat");
+    h.host.open(publicationOf({}));
+    replaceAll(h, u"cat", u"dog");
+    EXPECT_TRUE(h.messages.shown.empty());
+}
+
+TEST(ReplaceAll, CaseAndWholeWordOptionsApplyToEveryPass) {
+    EngineHarness h(publicationOf({u"Cat cat concatenate cat."}));
+    h.findNext(u"cat", true, true);
+    replaceAll(h, u"cat", u"dog", /*matchCase=*/true, /*wholeWord=*/true);
+    EXPECT_EQ(h.stories()[0], u"Cat dog concatenate dog.");
+}
+
+}  // namespace
+}  // namespace quillet::testing
