@@ -6,6 +6,7 @@ Result<PublicationRef> HostChain::publication() {
     if (!application_) {
         auto created = applicationClass_.create();
         if (!created) return created.error();
+        if (!*created) return errors::objectNotSet();
         application_ = std::move(*created);
     }
     return application_->publication();

@@ -162,9 +162,22 @@ Module1::Step Module1::replaceStep(const std::u16string& findText, const std::u1
 }
 
 void Module1::writeReplacementMask(SearchBuffer& buffer, size_t findLength, const std::u16string& mask) {
-    if (auto match = justMaskedMatch(buffer, findLength))
-        buffer.select(*match, static_cast<int32_t>(findLength));
+    auto match = justMaskedMatch(buffer, findLength);
+    if (!match) {
+        buffer.replaceSelection(mask);
+        return;
+    }
+    buffer.select(*match, static_cast<int32_t>(findLength));
     buffer.replaceSelection(mask);
+    // An empty replacement joins the text on its two sides, which may form an
+    // occurrence that was not there before. The text on the left has been
+    // searched already, so masking its last characters keeps such a join from
+    // being found; a mask is a word boundary, as a replacement's mask is.
+    if (mask.empty() && *match > 0) {
+        const auto joined = std::min<int32_t>(*match, static_cast<int32_t>(findLength) - 1);
+        buffer.select(*match - joined, joined);
+        buffer.replaceSelection(std::u16string(static_cast<size_t>(joined), kMaskChar));
+    }
 }
 
 std::optional<int32_t> Module1::justMaskedMatch(const SearchBuffer& buffer, size_t findLength) {

@@ -48,7 +48,8 @@ void Module1::ReplaceAll(const std::u16string& findText, const std::u16string& r
         }
         const Place match{state_.StoryIndex, step.matchStart};
         if (!start) start = match;
-        else if (wrapped && match >= *start) break;
+        // Past the start point, or formed across it by a replacement made there.
+        else if (wrapped && Place{match.story, match.position + static_cast<int64_t>(findText.size())} > *start) break;
         pending = match;
         if (++passes >= kPassLimit) return;
     }

@@ -231,6 +231,40 @@ TEST(FindNextFailures, HostFailuresOutsideTheSelectionGoToTheCallerWithTheHostsN
     }
 }
 
+TEST(FindNextFailures, AnApplicationClassThatGivesNoObjectIsACallThroughAnEmptyReference) {
+    struct NoApplication : HostApplicationClass {
+        Result<ApplicationRef> create() override { return ApplicationRef(); }
+    } noApplication;
+    ScriptedMessages messages;
+    FormInstances forms;
+    Module1 engine({messages, noApplication, forms});
+    auto result = engine.FindNext(u"cat", false, false, false);
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error(), (RaisedError{91, u"Object variable or With block variable not set"}));
+}
+
+TEST(FindNextFailures, TheApplicationIsCreatedOnFirstNeedAndCreatedAgainAfterAFailure) {
+    struct CountingClass : HostApplicationClass {
+        explicit CountingClass(simhost::InMemoryHost& host) : host(host) {}
+        Result<ApplicationRef> create() override {
+            ++created;
+            if (created == 1) return RaisedError{-2147221164, u"Class not registered"};
+            return host.application();
+        }
+        simhost::InMemoryHost& host;
+        int created = 0;
+    };
+    simhost::InMemoryHost host(publicationOf({u"cat cat"}), {});
+    CountingClass applicationClass(host);
+    ScriptedMessages messages;
+    FormInstances forms;
+    Module1 engine({messages, applicationClass, forms});
+    EXPECT_EQ(engine.FindNext(u"cat", false, false, false).error().number, -2147221164);
+    EXPECT_TRUE(engine.FindNext(u"cat", false, false, false).ok());
+    EXPECT_TRUE(engine.FindNext(u"cat", false, false, false).ok());
+    EXPECT_EQ(applicationClass.created, 2);
+}
+
 TEST(FindNextLimits, AFindTextOf32766CharactersWorksAndOneMoreOverflows) {
     const std::u16string longest(32766, u'x');
     EngineHarness h(publicationOf({u"a " + longest + u"x"}));

@@ -52,6 +52,14 @@ TEST(ReplaceAndFindNext, AnEmptyReplacementDeletesTheMatch) {
     EXPECT_EQ(h.selection(), (SelectionModel{1, 7, 3}));
 }
 
+TEST(ReplaceAndFindNext, AnEmptyReplacementDoesNotJoinTheTextAroundItIntoANewMatch) {
+    EngineHarness h(publicationOf({u"BBaaBB xaB"}));
+    h.findNext(u"ab");
+    EXPECT_FALSE(replace(h, u"ab", u""));
+    EXPECT_EQ(h.stories()[0], u"BBaB xaB");
+    EXPECT_EQ(h.selection(), (SelectionModel{1, 7, 2}));
+}
+
 TEST(ReplaceAndFindNext, TheLastReplacementSaysAllInstancesHaveBeenReplacedUnlessQuiet) {
     for (const bool quiet : {false, true}) {
         EngineHarness h(publicationOf({u" cat "}));
