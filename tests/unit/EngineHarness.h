@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/FormInstances.h"
-#include "engine/Module1.h"
+#include "addin/Component.h"
+#include "simhost/headless/HeadlessWindows.h"
 #include "simhost/memory/InMemoryHost.h"
 
 namespace quillet::testing {
@@ -68,7 +68,8 @@ inline simhost::PublicationModel publicationOf(const std::vector<std::u16string>
     return model;
 }
 
-/// The engine wired to an in-memory host, a scripted message box and the dialog instances.
+/// The component wired to an in-memory host, a headless window system and a
+/// scripted message box.
 struct EngineHarness {
     explicit EngineHarness(simhost::PublicationModel model) : host(std::move(model), {}) { host.listen(events); }
 
@@ -78,7 +79,7 @@ struct EngineHarness {
         return texts;
     }
     std::optional<simhost::SelectionModel> selection() { return host.publication().model().selection; }
-    const SearchBuffer& buffer() { return forms.findForm().rtbFinder; }
+    const SearchBuffer& buffer() { return forms.findForm().value()->rtbFinder; }
 
     /// FindNext as the Find dialog calls it; a failure fails the test.
     bool findNext(const std::u16string& text, bool matchCase = false, bool wholeWord = false) {
@@ -90,8 +91,10 @@ struct EngineHarness {
     simhost::InMemoryHost host;
     RecordedEvents events;
     ScriptedMessages messages;
-    FormInstances forms;
-    Module1 engine{{messages, host, forms}};
+    simhost::HeadlessWindowSystem windows{host.faults()};
+    Component component{{messages, host, windows, windows}};
+    Module1& engine = component.engine();
+    FormInstances& forms = component.forms();
 };
 
 }  // namespace quillet::testing

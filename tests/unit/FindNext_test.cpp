@@ -84,7 +84,8 @@ TEST(FindNextSearchState, AFindTextOfMaskCharactersFindsTheSameMatchAgain) {
 TEST(FindNextSearchState, ARecreatedFindDialogStartsWithAnEmptyBufferAndTheStoryIsSearchedAgain) {
     EngineHarness h(publicationOf({u"cat cat"}));
     h.findNext(u"cat");
-    h.forms.destroyFindForm();
+    h.forms.findForm().value()->Show();
+    h.windows.find("frmFind")->userCloseBox();
     h.findNext(u"cat");
     EXPECT_EQ(h.events.selections, (std::vector<SelectionModel>{{1, 1, 3}, {1, 1, 3}}));
 }
@@ -236,9 +237,10 @@ TEST(FindNextFailures, AnApplicationClassThatGivesNoObjectIsACallThroughAnEmptyR
         Result<ApplicationRef> create() override { return ApplicationRef(); }
     } noApplication;
     ScriptedMessages messages;
-    FormInstances forms;
-    Module1 engine({messages, noApplication, forms});
-    auto result = engine.FindNext(u"cat", false, false, false);
+    simhost::FaultPlan faults;
+    simhost::HeadlessWindowSystem windows(faults);
+    Component component({messages, noApplication, windows, windows});
+    auto result = component.engine().FindNext(u"cat", false, false, false);
     ASSERT_FALSE(result);
     EXPECT_EQ(result.error(), (RaisedError{91, u"Object variable or With block variable not set"}));
 }
@@ -257,8 +259,9 @@ TEST(FindNextFailures, TheApplicationIsCreatedOnFirstNeedAndCreatedAgainAfterAFa
     simhost::InMemoryHost host(publicationOf({u"cat cat"}), {});
     CountingClass applicationClass(host);
     ScriptedMessages messages;
-    FormInstances forms;
-    Module1 engine({messages, applicationClass, forms});
+    simhost::HeadlessWindowSystem windows(host.faults());
+    Component component({messages, applicationClass, windows, windows});
+    Module1& engine = component.engine();
     EXPECT_EQ(engine.FindNext(u"cat", false, false, false).error().number, -2147221164);
     EXPECT_TRUE(engine.FindNext(u"cat", false, false, false).ok());
     EXPECT_TRUE(engine.FindNext(u"cat", false, false, false).ok());

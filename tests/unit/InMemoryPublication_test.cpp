@@ -1,0 +1,421 @@
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "simhost/Utf8.h"
+#include "simhost/memory/InMemoryHost.h"
+#include "tests/unit/HostResults.h"
+
+namespace quillet::testing {
+namespace {
+
+using simhost::Frame;
+using simhost::PublicationModel;
+using simhost::SelectionModel;
+using simhost::StoryModel;
+using simhost::toUtf8;
+
+constexpr int32_t kRefused = hresults::kNotOnDisplayedPage;
+constexpr int32_t kInvalid = hresults::kInvalidArgument;
+
+/// Every event of the host, in order, in a form that compares in one line.
+class EventLog : public simhost::HostEvents {
+public:
+    void viewSet(int32_t page) override { add("view " + std::to_string(page)); }
+    void selected(int32_t story, int32_t start, int32_t length, const std::u16string& text) override {
+        add("select " + where(story, start, length) + " " + toUtf8(text));
+    }
+    void refused(int32_t story, int32_t start, int32_t length) override { add("refused " + where(story, start, length)); }
+    void written(int32_t story, int32_t start, int32_t length, const std::u16string& oldText,
+                 const std::u16string& newText) override {
+        add("write " + where(story, start, length) + " " + toUtf8(oldText) + ">" + toUtf8(newText));
+    }
+
+    std::vector<std::string> take() { return std::exchange(events_, {}); }
+
+private:
+    static std::string where(int32_t story, int32_t start, int32_t length) {
+        return std::to_string(story) + " " + std::to_string(start) + " " + std::to_string(length);
+    }
+    void add(std::string event) { events_.push_back(std::move(event)); }
+
+    std::vector<std::string> events_;
+};
+
+using Events = std::vector<std::string>;
+
+struct Host {
+    explicit Host(PublicationModel model) : host(std::move(model), {}) { host.listen(log); }
+
+    PublicationRef publication() { return valueOf(host.application()->publication()); }
+    TextSpanRef story(int32_t index) {
+        return valueOf(valueOf(valueOf(publication()->stories())->item(index))->textSpan());
+    }
+    TextSpanRef span(int32_t story, int32_t start, int32_t length) { return valueOf(this->story(story)->span(start, length)); }
+    PageRef page(int32_t index) { return valueOf(valueOf(publication()->pages())->item(index)); }
+    PublicationViewRef view() { return valueOf(publication()->view()); }
+    std::u16string displayedPageNumber() { return valueOf(valueOf(view()->page())->number()); }
+    Result<TextSpanRef> selectionSpan() { return valueOf(publication()->selection())->textSpan(); }
+    const PublicationModel& model() { return host.publication().model(); }
+    std::u16string storyText(int32_t index) { return model().stories[index - 1].text; }
+
+    EventLog log;
+    simhost::InMemoryHost host;
+};
+
+PublicationModel onPages(int32_t pages, std::vector<StoryModel> stories) {
+    PublicationModel model;
+    model.pageNumbers.clear();
+    for (int32_t page = 1; page <= pages; ++page) model.pageNumbers.push_back(simhost::fromUtf8(std::to_string(page)));
+    model.stories = std::move(stories);
+    return model;
+}
+
+/// Stories of one frame each, on page 1.
+PublicationModel onPageOne(const std::vector<std::u16string>& texts, int32_t pages = 1) {
+    std::vector<StoryModel> stories;
+    for (const auto& text : texts) stories.push_back({text, {Frame{1, 0}}});
+    return onPages(pages, std::move(stories));
+}
+
+// --- Selecting -------------------------------------------------------------
+
+TEST(InMemoryPublicationSelect, ASpanOnTheDisplayedPageBecomesTheSelection) {
+    Host h(onPageOne({u"The cat sat."}));
+    succeed(h.span(1, 5, 3)->select());
+    EXPECT_EQ(h.model().selection, (SelectionModel{1, 5, 3}));
+    EXPECT_EQ(h.log.take(), (Events{"select 1 5 3 cat"}));
+    EXPECT_EQ(valueOf(valueOf(h.selectionSpan())->text()), u"cat");
+}
+
+TEST(InMemoryPublicationSelect, ASpanStartingOffTheDisplayedPageIsRefusedAndTheSelectionStays) {
+    Host h(onPages(2, {{u"first", {Frame{1, 0}}}, {u"on page two", {Frame{2, 0}}}}));
+    succeed(h.span(1, 1, 5)->select());
+    h.log.take();
+
+    EXPECT_TRUE(failedWith(h.span(2, 4, 4)->select(), kRefused));
+    EXPECT_EQ(h.log.take(), (Events{"refused 2 4 4"}));
+    EXPECT_EQ(h.model().selection, (SelectionModel{1, 1, 5}));
+}
+
+TEST(InMemoryPublicationSelect, AStoryOverTwoPagesIsSelectableOnThePageOfTheSpansFirstCharacter) {
+    // Frame one holds "abcd" on page 1; the last frame holds the rest on page 2,
+    // whatever length it gives itself.
+    Host h(onPages(2, {{u"abcdefghij", {Frame{1, 4}, Frame{2, 1}}}}));
+
+    succeed(h.span(1, 4, 3)->select());  // starts on page 1, runs on into page 2
+    EXPECT_TRUE(failedWith(h.span(1, 5, 1)->select(), kRefused));
+    EXPECT_TRUE(failedWith(h.span(1, 11, 0)->select(), kRefused));  // the caret after the end
+
+    h.host.publication().displayPage(2);
+    EXPECT_TRUE(failedWith(h.span(1, 4, 1)->select(), kRefused));
+    succeed(h.span(1, 5, 1)->select());
+    succeed(h.span(1, 10, 1)->select());
+    succeed(h.span(1, 11, 0)->select());
+
+    EXPECT_EQ(h.log.take(), (Events{"select 1 4 3 def", "refused 1 5 1", "refused 1 11 0", "refused 1 4 1",
+                                    "select 1 5 1 e", "select 1 10 1 j", "select 1 11 0 "}));
+}
+
+TEST(InMemoryPublicationSelect, TextOnPageZeroIsNeverSelectable) {
+    Host h(onPages(3, {{u"overflow", {Frame{0, 0}}}, {u"fits, then overflows", {Frame{1, 4}, Frame{0, 0}}}}));
+    for (int32_t page = 1; page <= 3; ++page) {
+        h.host.publication().displayPage(page);
+        EXPECT_TRUE(failedWith(h.span(1, 1, 1)->select(), kRefused)) << "page " << page;
+        EXPECT_TRUE(failedWith(h.span(2, 5, 1)->select(), kRefused)) << "page " << page;
+    }
+    EXPECT_FALSE(h.model().selection.has_value());
+}
+
+// --- Collections -----------------------------------------------------------
+
+TEST(InMemoryPublicationCollections, AnIndexOutsideACollectionIsAnInvalidArgument) {
+    Host h(onPageOne({u"one", u"two"}, 3));
+    auto stories = valueOf(h.publication()->stories());
+    auto pages = valueOf(h.publication()->pages());
+    ASSERT_EQ(valueOf(stories->count()), 2);
+    ASSERT_EQ(valueOf(pages->count()), 3);
+
+    const RaisedError invalid{kInvalid, u"The parameter is incorrect."};
+    for (const int32_t index : {0, 3, -1}) EXPECT_TRUE(failedWith(stories->item(index), invalid)) << "story " << index;
+    for (const int32_t index : {0, 4, -1}) EXPECT_TRUE(failedWith(pages->item(index), invalid)) << "page " << index;
+    EXPECT_TRUE(stories->item(2).ok());
+    EXPECT_TRUE(pages->item(3).ok());
+}
+
+// --- The view --------------------------------------------------------------
+
+TEST(InMemoryPublicationView, SetPageDisplaysThePageAndReportsEverySetEvenOfTheSamePage) {
+    PublicationModel model = onPageOne({u"text"}, 3);
+    model.pageNumbers = {u"i", u"ii", u"7"};
+    Host h(model);
+    EXPECT_EQ(h.displayedPageNumber(), u"i");
+
+    succeed(h.view()->setPage(h.page(3)));
+    succeed(h.view()->setPage(h.page(3)));
+    EXPECT_EQ(h.displayedPageNumber(), u"7");
+    EXPECT_EQ(h.model().displayedPage, 3);
+    EXPECT_EQ(h.log.take(), (Events{"view 3", "view 3"}));
+
+    // The user turning the page is no work of the add-in's.
+    h.host.publication().displayPage(2);
+    EXPECT_EQ(h.displayedPageNumber(), u"ii");
+    EXPECT_TRUE(h.log.take().empty());
+}
+
+TEST(InMemoryPublicationView, SetPageRefusesNoPageAndAPageOfAnotherPublication) {
+    Host h(onPageOne({u"text"}, 2));
+    PageRef stale = h.page(2);
+    h.host.open(onPageOne({u"other"}, 2));
+
+    EXPECT_TRUE(failedWith(h.view()->setPage(nullptr), kInvalid));
+    EXPECT_TRUE(failedWith(h.view()->setPage(stale), kInvalid));
+    EXPECT_EQ(h.model().displayedPage, 1);
+    EXPECT_TRUE(h.log.take().empty());
+}
+
+// --- The publication's selection --------------------------------------------
+
+TEST(InMemoryPublicationSelection, WithNothingSelectedItsSpanIsAnUnspecifiedError) {
+    Host h(onPageOne({u"text"}));
+    EXPECT_TRUE(failedWith(h.selectionSpan(), RaisedError{hresults::kUnspecified, u"Unspecified error"}));
+
+    h.host.publication().select(SelectionModel{1, 2, 2});
+    EXPECT_TRUE(h.selectionSpan().ok());
+    h.host.publication().select(std::nullopt);
+    EXPECT_TRUE(failedWith(h.selectionSpan(), hresults::kUnspecified));
+}
+
+TEST(InMemoryPublicationSelection, SettingItsTextReplacesExactlyTheSelectedCharactersAndSelectsTheNewText) {
+    Host h(onPageOne({u"The cat sat on the mat.", u"cat"}));
+    h.host.publication().select(SelectionModel{1, 5, 3});
+    TextSpanRef selection = valueOf(h.selectionSpan());
+
+    succeed(selection->setText(u"elephant"));
+    EXPECT_EQ(h.storyText(1), u"The elephant sat on the mat.");
+    EXPECT_EQ(h.storyText(2), u"cat");
+    EXPECT_EQ(h.log.take(), (Events{"write 1 5 3 cat>elephant"}));
+    EXPECT_EQ(h.model().selection, (SelectionModel{1, 5, 8}));
+    EXPECT_EQ(valueOf(valueOf(h.selectionSpan())->text()), u"elephant");
+    EXPECT_EQ(valueOf(selection->text()), u"elephant");
+
+    succeed(selection->setText(u""));
+    EXPECT_EQ(h.storyText(1), u"The  sat on the mat.");
+    EXPECT_EQ(h.model().selection, (SelectionModel{1, 5, 0}));
+
+    // An empty selection is a caret: its text goes in there.
+    succeed(valueOf(h.selectionSpan())->setText(u"dog"));
+    EXPECT_EQ(h.storyText(1), u"The dog sat on the mat.");
+    EXPECT_EQ(h.log.take(), (Events{"write 1 5 8 elephant>", "write 1 5 0 >dog"}));
+    EXPECT_EQ(h.model().selection, (SelectionModel{1, 5, 3}));
+}
+
+TEST(InMemoryPublicationSelection, WritingAnotherSpanLeavesTheSelectionWhereItIsButInsideItsStory) {
+    Host h(onPageOne({u"The cat sat."}));
+    h.host.publication().select(SelectionModel{1, 5, 3});
+
+    succeed(h.span(1, 1, 3)->setText(u"A"));
+    EXPECT_EQ(h.storyText(1), u"A cat sat.");
+    EXPECT_EQ(h.model().selection, (SelectionModel{1, 5, 3}));  // not moved along with the text
+
+    succeed(h.story(1)->setText(u"Hi"));
+    EXPECT_EQ(h.model().selection, (SelectionModel{1, 3, 0}));
+    EXPECT_EQ(h.log.take(), (Events{"write 1 1 3 The>A", "write 1 1 10 A cat sat.>Hi"}));
+}
+
+// --- Spans -------------------------------------------------------------------
+
+TEST(InMemoryPublicationSpans, SubSpansAreRelativeToTheirParentAndEndWithIt) {
+    Host h(onPageOne({u"0123456789"}));
+    TextSpanRef parent = h.span(1, 3, 5);  // "23456"
+    EXPECT_EQ(valueOf(parent->text()), u"23456");
+    EXPECT_EQ(valueOf(valueOf(parent->span(2, 3))->text()), u"345");
+    EXPECT_EQ(valueOf(valueOf(parent->span(2, 99))->text()), u"3456");
+    EXPECT_EQ(valueOf(valueOf(parent->span(6, 0))->text()), u"");
+
+    for (const auto& [start, length] : std::vector<std::pair<int32_t, int32_t>>{{0, 1}, {7, 0}, {1, -1}})
+        EXPECT_TRUE(failedWith(parent->span(start, length), kInvalid)) << start << ", " << length;
+
+    succeed(valueOf(parent->span(2, 3))->select());
+    EXPECT_EQ(h.model().selection, (SelectionModel{1, 4, 3}));
+    succeed(valueOf(parent->span(2, 2))->setText(u"xyz"));
+    EXPECT_EQ(h.storyText(1), u"012xyz56789");
+    EXPECT_EQ(h.log.take(), (Events{"select 1 4 3 345", "write 1 4 2 34>xyz"}));
+}
+
+TEST(InMemoryPublicationSpans, SpansTakenBeforeAnEditClampToTheNewText) {
+    Host h(onPageOne({u"0123456789"}));
+    TextSpanRef whole = h.story(1);
+    TextSpanRef tail = h.span(1, 6, 3);
+    TextSpanRef middle = h.span(1, 2, 5);
+
+    h.host.publication().editStory(1, u"abc");
+    EXPECT_EQ(valueOf(whole->text()), u"abc");
+    EXPECT_EQ(valueOf(tail->text()), u"");
+    EXPECT_EQ(valueOf(middle->text()), u"bc");
+    EXPECT_EQ(valueOf(valueOf(whole->span(8, 2))->text()), u"");
+
+    succeed(tail->select());
+    EXPECT_EQ(h.model().selection, (SelectionModel{1, 4, 0}));
+    succeed(tail->setText(u"d"));
+    EXPECT_EQ(h.storyText(1), u"abcd");
+    EXPECT_EQ(valueOf(tail->text()), u"d");
+    EXPECT_EQ(h.log.take(), (Events{"select 1 4 0 ", "write 1 4 0 >d"}));
+}
+
+// --- What the user does --------------------------------------------------------
+
+TEST(InMemoryPublicationUser, EditingAStoryKeepsTheSelectionInsideItsText) {
+    Host h(onPageOne({u"The cat sat.", u"other"}));
+    h.host.publication().select(SelectionModel{1, 5, 3});
+
+    h.host.publication().editStory(2, u"");
+    EXPECT_EQ(h.model().selection, (SelectionModel{1, 5, 3}));
+    h.host.publication().editStory(1, u"The ca");
+    EXPECT_EQ(h.model().selection, (SelectionModel{1, 5, 2}));
+    h.host.publication().editStory(1, u"Th");
+    EXPECT_EQ(h.model().selection, (SelectionModel{1, 3, 0}));
+
+    h.host.publication().editStory(3, u"no such story");
+    EXPECT_EQ(h.model().stories.size(), 2u);
+    EXPECT_TRUE(h.log.take().empty());
+}
+
+TEST(InMemoryPublicationUser, ASelectionOutsideItsStoryIsClampedOrDropped) {
+    Host h(onPageOne({u"abc"}));
+    h.host.publication().select(SelectionModel{1, 3, 10});
+    EXPECT_EQ(h.model().selection, (SelectionModel{1, 3, 1}));
+    h.host.publication().select(SelectionModel{1, 9, 1});
+    EXPECT_EQ(h.model().selection, (SelectionModel{1, 4, 0}));
+    h.host.publication().select(SelectionModel{2, 1, 1});
+    EXPECT_FALSE(h.model().selection.has_value());
+
+    PublicationModel opened = onPageOne({u"abc"});
+    opened.selection = SelectionModel{1, 2, 5};
+    h.host.open(opened);
+    EXPECT_EQ(h.model().selection, (SelectionModel{1, 2, 2}));
+}
+
+// --- Injected failures ---------------------------------------------------------
+
+const RaisedError kInjected{-2147418113, u"Catastrophic failure"};
+
+template <typename T>
+std::optional<RaisedError> failureOf(const Result<T>& result) {
+    if (result) return std::nullopt;
+    return result.error();
+}
+
+/// One call of each publication operation that scenario files can fail by name.
+struct Operation {
+    const char* name;
+    std::function<std::optional<RaisedError>()> call;
+};
+
+std::vector<Operation> everyOperation(Host& h) {
+    const ApplicationRef app = h.host.application();
+    const PublicationRef pub = h.publication();
+    const PageCollectionRef pages = valueOf(pub->pages());
+    const PageRef page = h.page(1);
+    const PublicationViewRef view = h.view();
+    const StoryCollectionRef stories = valueOf(pub->stories());
+    const StoryRef story = valueOf(stories->item(1));
+    const TextSpanRef span = h.story(1);
+    const std::u16string text = valueOf(span->text());
+    const PublicationSelectionRef selection = valueOf(pub->selection());
+    simhost::InMemoryHost& host = h.host;
+    return {
+        {"Application.query", [&host] { return failureOf(host.applicationObject()->queryApplication()); }},
+        {"Application.publication", [=] { return failureOf(app->publication()); }},
+        {"Application.toolbars", [=] { return failureOf(app->toolbars()); }},
+        {"Publication.pages", [=] { return failureOf(pub->pages()); }},
+        {"Publication.selection", [=] { return failureOf(pub->selection()); }},
+        {"Publication.stories", [=] { return failureOf(pub->stories()); }},
+        {"Publication.view", [=] { return failureOf(pub->view()); }},
+        {"PageCollection.item", [=] { return failureOf(pages->item(1)); }},
+        {"PageCollection.count", [=] { return failureOf(pages->count()); }},
+        {"Page.number", [=] { return failureOf(page->number()); }},
+        {"PublicationView.page", [=] { return failureOf(view->page()); }},
+        {"PublicationView.setPage", [=] { return failureOf(view->setPage(page)); }},
+        {"StoryCollection.item", [=] { return failureOf(stories->item(1)); }},
+        {"StoryCollection.count", [=] { return failureOf(stories->count()); }},
+        {"Story.text", [=] { return failureOf(story->textSpan()); }},
+        {"TextSpan.text", [=] { return failureOf(span->text()); }},
+        {"TextSpan.setText", [=] { return failureOf(span->setText(text)); }},
+        {"TextSpan.span", [=] { return failureOf(span->span(1, 1)); }},
+        {"TextSpan.select", [=] { return failureOf(span->select()); }},
+        {"PublicationSelection.text", [=] { return failureOf(selection->textSpan()); }},
+    };
+}
+
+TEST(InMemoryPublicationFaults, EachOperationFailsByItsOwnNameWithTheInjectedErrorAndDoesNothing) {
+    Host h(onPageOne({u"The cat sat."}));
+    h.host.publication().select(SelectionModel{1, 1, 3});
+    const std::vector<Operation> operations = everyOperation(h);
+
+    for (const Operation& target : operations) {
+        SCOPED_TRACE(target.name);
+        h.host.faults().heal();
+        h.host.faults().fail(target.name, kInjected, /*count=*/0, /*after=*/0);
+        const PublicationModel before = h.model();
+        h.log.take();
+        EXPECT_EQ(target.call(), kInjected);
+        EXPECT_TRUE(h.log.take().empty());
+        EXPECT_EQ(h.model().stories[0].text, before.stories[0].text);
+        EXPECT_EQ(h.model().selection, before.selection);
+
+        for (const Operation& other : operations) {
+            if (&other == &target) continue;
+            EXPECT_EQ(other.call(), std::nullopt) << other.name;
+        }
+    }
+}
+
+/// Whether each of `calls` calls of StoryCollection.count passed.
+std::vector<bool> countCalls(Host& h, int calls) {
+    auto stories = valueOf(h.publication()->stories());
+    std::vector<bool> passed;
+    for (int i = 0; i < calls; ++i) passed.push_back(stories->count().ok());
+    return passed;
+}
+
+TEST(InMemoryPublicationFaults, FailuresBeginAfterTheGivenPassesAndLastTheGivenCount) {
+    Host h(onPageOne({u"text"}));
+    h.host.faults().fail("StoryCollection.count", kInjected, /*count=*/2, /*after=*/3);
+    EXPECT_EQ(countCalls(h, 7), (std::vector<bool>{true, true, true, false, false, true, true}));
+
+    h.host.faults().fail("StoryCollection.count", kInjected, /*count=*/1, /*after=*/0);
+    EXPECT_EQ(countCalls(h, 2), (std::vector<bool>{false, true}));
+}
+
+TEST(InMemoryPublicationFaults, ACountOfZeroFailsEveryCallUntilHealed) {
+    Host h(onPageOne({u"text"}));
+    h.host.faults().fail("StoryCollection.count", kInjected, /*count=*/0, /*after=*/1);
+    h.host.faults().fail("TextSpan.text", kInjected, /*count=*/0, /*after=*/0);
+    std::vector<bool> expected(50, false);
+    expected[0] = true;
+    EXPECT_EQ(countCalls(h, 50), expected);
+
+    h.host.faults().heal();
+    EXPECT_EQ(countCalls(h, 3), (std::vector<bool>{true, true, true}));
+    EXPECT_TRUE(h.story(1)->text().ok());
+}
+
+TEST(InMemoryPublicationFaults, ANewPlanForAnOperationReplacesTheEarlierOne) {
+    Host h(onPageOne({u"text"}));
+    const RaisedError later{-2147024882, u"Not enough memory resources are available to complete this operation."};
+    h.host.faults().fail("StoryCollection.count", kInjected, /*count=*/0, /*after=*/0);
+    h.host.faults().fail("StoryCollection.count", later, /*count=*/1, /*after=*/1);
+
+    auto stories = valueOf(h.publication()->stories());
+    EXPECT_TRUE(stories->count().ok());
+    EXPECT_TRUE(failedWith(stories->count(), later));
+    EXPECT_TRUE(stories->count().ok());
+}
+
+}  // namespace
+}  // namespace quillet::testing

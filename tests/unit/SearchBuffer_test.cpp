@@ -1,0 +1,420 @@
+#include "engine/SearchBuffer.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/unicode/Unicode.h"
+
+namespace quillet {
+namespace {
+
+constexpr int kAnyCase = 0;
+constexpr int kWord = findopt::kWholeWord;
+constexpr int kCase = findopt::kMatchCase;
+constexpr int kWordCase = findopt::kWholeWord | findopt::kMatchCase;
+
+const std::u16string kMask3 = u"\u00A9\u00A9\u00A9";
+
+int32_t findIn(std::u16string content, std::u16string_view needle, int options) {
+    SearchBuffer buffer;
+    buffer.load(std::move(content));
+    return buffer.find(needle, options);
+}
+
+// --- Content and selection -------------------------------------------------
+
+TEST(SearchBufferEditing, LoadKeepsContentExactlyAndSelectsNothingAtStart) {
+    SearchBuffer buffer;
+    buffer.select(0, 0);
+    const std::u16string text = u"one\r\ntwo\rthree\n\u00A9" u"\xD801";
+    buffer.load(text);
+    EXPECT_EQ(buffer.content(), text);
+    EXPECT_EQ(buffer.selStart(), 0);
+    EXPECT_EQ(buffer.selLength(), 0);
+
+    buffer.select(5, 3);
+    buffer.load(u"ab");
+    EXPECT_EQ(buffer.selStart(), 0);
+    EXPECT_EQ(buffer.selLength(), 0);
+}
+
+TEST(SearchBufferEditing, SelectClampsIntoContent) {
+    struct Case { int32_t start, length, wantStart, wantLength; };
+    const Case cases[] = {{2, 3, 2, 3}, {4, 100, 4, 2}, {-3, 2, 0, 2}, {9, 1, 6, 0}, {1, -5, 1, 0}, {6, 0, 6, 0}};
+    SearchBuffer buffer;
+    buffer.load(u"abcdef");
+    for (const Case& c : cases) {
+        buffer.select(c.start, c.length);
+        EXPECT_EQ(buffer.selStart(), c.wantStart) << c.start << "," << c.length;
+        EXPECT_EQ(buffer.selLength(), c.wantLength) << c.start << "," << c.length;
+    }
+    buffer.select(2, 3);
+    EXPECT_EQ(buffer.selectedText(), u"cde");
+}
+
+TEST(SearchBufferEditing, ReplaceSelectionPutsInsertionPointAfterNewText) {
+    SearchBuffer buffer;
+    buffer.load(u"one two three");
+    buffer.select(4, 3);
+    buffer.replaceSelection(u"2");
+    EXPECT_EQ(buffer.content(), u"one 2 three");
+    EXPECT_EQ(buffer.selStart(), 5);
+    EXPECT_EQ(buffer.selLength(), 0);
+
+    // An empty selection inserts.
+    buffer.replaceSelection(u"\r\n");
+    EXPECT_EQ(buffer.content(), u"one 2\r\n three");
+    EXPECT_EQ(buffer.selStart(), 7);
+
+    // Replacing with nothing deletes.
+    buffer.select(0, 4);
+    buffer.replaceSelection(u"");
+    EXPECT_EQ(buffer.content(), u"2\r\n three");
+    EXPECT_EQ(buffer.selStart(), 0);
+    EXPECT_EQ(buffer.selLength(), 0);
+}
+
+TEST(SearchBufferEditing, ReplaceSelectionAcceptsTextFromTheContentItself) {
+    SearchBuffer buffer;
+    buffer.load(u"abcdef");
+    buffer.select(0, 2);
+    const std::u16string_view tail = std::u16string_view(buffer.content()).substr(3);
+    buffer.replaceSelection(tail);
+    EXPECT_EQ(buffer.content(), u"defcdef");
+}
+
+// --- Find options --------------------------------------------------------------
+
+TEST(SearchBufferFind, OptionsSelectCaseAndWholeWord) {
+    const std::u16string text = u"Catalog cat CAT cats Cat";
+    EXPECT_EQ(findIn(text, u"cat", kAnyCase), 0);
+    EXPECT_EQ(findIn(text, u"cat", kCase), 8);
+    EXPECT_EQ(findIn(text, u"cat", kWord), 8);
+    EXPECT_EQ(findIn(text, u"CAT", kWordCase), 12);
+    EXPECT_EQ(findIn(text, u"Cat", kWordCase), 21);
+    EXPECT_EQ(findIn(text, u"cats", kWordCase), 16);
+    EXPECT_EQ(findIn(text, u"dog", kAnyCase), -1);
+}
+
+TEST(SearchBufferFind, SelectsTheFirstOccurrenceWhateverTheSelection) {
+    SearchBuffer buffer;
+    buffer.load(u"cat cat cat");
+    buffer.select(6, 3);
+    EXPECT_EQ(buffer.find(u"cat", kAnyCase), 0);
+    EXPECT_EQ(buffer.selStart(), 0);
+    EXPECT_EQ(buffer.selLength(), 3);
+    buffer.select(9, 0);
+    EXPECT_EQ(buffer.find(u"cat", kAnyCase), 0);
+}
+
+TEST(SearchBufferFind, FailureAndEmptyTextLeaveTheSelection) {
+    SearchBuffer buffer;
+    buffer.load(u"abc abc");
+    buffer.select(2, 3);
+    EXPECT_EQ(buffer.find(u"xyz", kAnyCase), -1);
+    EXPECT_EQ(buffer.find(u"", kAnyCase), -1);
+    EXPECT_EQ(buffer.find(u"abc abc abc", kAnyCase), -1);
+    EXPECT_EQ(buffer.find(u"abc", kWord), 0);
+    buffer.select(2, 3);
+    EXPECT_EQ(buffer.find(u"ab", kWord), -1);
+    EXPECT_EQ(buffer.selStart(), 2);
+    EXPECT_EQ(buffer.selLength(), 3);
+
+    SearchBuffer empty;
+    EXPECT_EQ(empty.find(u"a", kAnyCase), -1);
+}
+
+TEST(SearchBufferFind, LineBreaksAreContentAndWordBoundaries) {
+    const std::u16string text = u"first\r\nsecond\rthird\nend";
+    EXPECT_EQ(findIn(text, u"\r\n", kAnyCase), 5);
+    EXPECT_EQ(findIn(text, u"\n", kCase), 6);
+    EXPECT_EQ(findIn(text, u"\r", kCase), 5);
+    EXPECT_EQ(findIn(text, u"second\rthird", kAnyCase), 7);
+    EXPECT_EQ(findIn(text, u"second", kWordCase), 7);
+    EXPECT_EQ(findIn(text, u"third", kWord), 14);
+    EXPECT_EQ(findIn(text, u"first", kWord), 0);
+    EXPECT_EQ(findIn(text, u"end", kWord), 20);
+}
+
+TEST(SearchBufferFind, FindsInLongContentAtEveryOffset) {
+    // Positions on both sides of the vectorised blocks and the tail after them.
+    for (int length = 1; length < 80; ++length) {
+        for (int at = 0; at + 3 <= length; at += 1) {
+            std::u16string text(static_cast<std::size_t>(length), u'x');
+            text.replace(static_cast<std::size_t>(at), 3, u"aBc");
+            ASSERT_EQ(findIn(text, u"AbC", kAnyCase), at) << length;
+            ASSERT_EQ(findIn(text, u"aBc", kCase), at) << length;
+            ASSERT_EQ(findIn(text, u"abc", kCase), -1) << length;
+        }
+    }
+}
+
+// --- Masking, the engine's replace pattern, and the memo of earlier finds ------
+
+TEST(SearchBufferMasks, MaskingAMatchLetsTheNextFindReachTheNextOccurrence) {
+    SearchBuffer buffer;
+    buffer.load(u"cat, Cat and CAT.");
+    std::vector<int32_t> found;
+    for (int32_t p; (p = buffer.find(u"cat", kWord)) >= 0;) {
+        found.push_back(p);
+        EXPECT_EQ(buffer.selectedText().size(), 3u);
+        buffer.replaceSelection(kMask3);
+        EXPECT_EQ(buffer.selStart(), p + 3);
+        EXPECT_EQ(buffer.selLength(), 0);
+    }
+    EXPECT_EQ(found, (std::vector<int32_t>{0, 5, 13}));
+    EXPECT_EQ(buffer.content(), u"\u00A9\u00A9\u00A9, \u00A9\u00A9\u00A9 and \u00A9\u00A9\u00A9.");
+    EXPECT_EQ(buffer.selStart(), 16);  // the failed find left the last insertion point
+}
+
+TEST(SearchBufferMasks, MasksOfAnotherLengthShiftLaterOccurrences) {
+    SearchBuffer buffer;
+    buffer.load(u"ab ab ab");
+    ASSERT_EQ(buffer.find(u"ab", kAnyCase), 0);
+    buffer.replaceSelection(kMask3);
+    ASSERT_EQ(buffer.find(u"ab", kAnyCase), 4);
+    buffer.select(0, 3);
+    buffer.replaceSelection(u"\u00A9");
+    EXPECT_EQ(buffer.find(u"ab", kAnyCase), 2);
+    buffer.select(2, 2);
+    buffer.replaceSelection(u"");
+    EXPECT_EQ(buffer.find(u"ab", kAnyCase), 3);
+}
+
+TEST(SearchBufferMasks, EditsBeforeAnEarlierMatchAreFoundAgain) {
+    SearchBuffer buffer;
+    buffer.load(u"c_t cat");
+    ASSERT_EQ(buffer.find(u"cat", kAnyCase), 4);
+    buffer.select(1, 1);
+    buffer.replaceSelection(u"a");
+    EXPECT_EQ(buffer.find(u"cat", kAnyCase), 0);
+
+    // After a failed find, an edit that creates an occurrence.
+    buffer.load(u"dog");
+    ASSERT_EQ(buffer.find(u"cat", kAnyCase), -1);
+    buffer.select(0, 3);
+    buffer.replaceSelection(u"cat");
+    EXPECT_EQ(buffer.find(u"cat", kAnyCase), 0);
+}
+
+TEST(SearchBufferMasks, EditsNextToAnEarlierCandidateChangeItsWholeWordAnswer) {
+    SearchBuffer buffer;
+    // The unit after an earlier candidate becomes a boundary.
+    buffer.load(u"cats cat");
+    ASSERT_EQ(buffer.find(u"cat", kWord), 5);
+    buffer.select(3, 1);
+    buffer.replaceSelection(u" ");
+    EXPECT_EQ(buffer.find(u"cat", kWord), 0);
+
+    // The unit before an earlier candidate becomes a boundary.
+    buffer.load(u"xcat cat");
+    ASSERT_EQ(buffer.find(u"cat", kWord), 5);
+    buffer.select(0, 1);
+    buffer.replaceSelection(u".");
+    EXPECT_EQ(buffer.find(u"cat", kWord), 1);
+
+    // The letter after an earlier candidate loses its low half, two units
+    // past the candidate's end.
+    buffer.load(u"cat\U00010400 cat\U00010400");
+    ASSERT_EQ(buffer.find(u"cat", kWord), -1);
+    buffer.select(4, 1);
+    buffer.replaceSelection(u"!");
+    EXPECT_EQ(buffer.find(u"cat", kWord), 0);
+
+    // The candidate stops ending inside a pair when the low half after it
+    // is replaced.
+    buffer.load(u"ab\xD801" u"\xDC00 ab");
+    ASSERT_EQ(buffer.find(u"ab\xD801", kCase), -1);
+    buffer.select(3, 1);
+    buffer.replaceSelection(u"!");
+    EXPECT_EQ(buffer.find(u"ab\xD801", kCase), 0);
+}
+
+TEST(SearchBufferMasks, LoadAndOtherTextsDoNotReuseAnEarlierFind) {
+    SearchBuffer buffer;
+    buffer.load(u"aaaa cat");
+    ASSERT_EQ(buffer.find(u"cat", kAnyCase), 5);
+    buffer.load(u"cat");
+    EXPECT_EQ(buffer.find(u"cat", kAnyCase), 0);
+
+    buffer.load(u"Cat cat");
+    ASSERT_EQ(buffer.find(u"cat", kCase), 4);
+    EXPECT_EQ(buffer.find(u"cat", kAnyCase), 0);
+    EXPECT_EQ(buffer.find(u"Cat", kCase), 0);
+    ASSERT_EQ(buffer.find(u"cat", kCase), 4);
+    // Selecting changes nothing that was proved.
+    buffer.select(0, 0);
+    EXPECT_EQ(buffer.find(u"cat", kCase), 4);
+}
+
+// --- Unicode case folding -------------------------------------------------------
+
+TEST(SearchBufferFolding, SigmaFormsMatchEachOther) {
+    const std::u16string sigmas[] = {u"\u03A3", u"\u03C3", u"\u03C2"};
+    for (const auto& needle : sigmas) {
+        for (const auto& content : sigmas) {
+            EXPECT_EQ(findIn(u"x" + content, needle, kAnyCase), 1);
+            EXPECT_EQ(findIn(u"x" + content, needle, kCase), needle == content ? 1 : -1);
+        }
+    }
+    EXPECT_EQ(findIn(u"\u039F\u0394\u039F\u03A3", u"\u03BF\u03B4\u03BF\u03C2", kWord), 0);
+}
+
+TEST(SearchBufferFolding, CompatibilityLettersFoldToAscii) {
+    EXPECT_EQ(findIn(u"\u212Aelvin", u"kelvin", kAnyCase), 0);  // KELVIN SIGN
+    EXPECT_EQ(findIn(u"kelvin", u"\u212A", kAnyCase), 0);
+    EXPECT_EQ(findIn(u"Kelvin", u"\u212A", kAnyCase), 0);
+    EXPECT_EQ(findIn(u"\u212Aelvin", u"kelvin", kCase), -1);
+    EXPECT_EQ(findIn(u"Mi\u017F\u017F", u"MISS", kAnyCase), 0);  // LONG S
+    EXPECT_EQ(findIn(u"mass", u"\u017F", kAnyCase), 2);
+    EXPECT_EQ(findIn(u"\u00DF", u"\u1E9E", kAnyCase), 0);  // capital sharp s folds simply to ß
+    EXPECT_EQ(findIn(u"\u00DF", u"ss", kAnyCase), -1);     // but full folding is not used
+}
+
+TEST(SearchBufferFolding, DottedAndDotlessIAreNotFoldedTogether) {
+    EXPECT_EQ(findIn(u"I", u"i", kAnyCase), 0);
+    EXPECT_EQ(findIn(u"\u0131", u"i", kAnyCase), -1);  // dotless ı
+    EXPECT_EQ(findIn(u"\u0131", u"I", kAnyCase), -1);
+    EXPECT_EQ(findIn(u"\u0130", u"i", kAnyCase), -1);  // capital İ
+    EXPECT_EQ(findIn(u"\u0130\u0131", u"\u0131", kAnyCase), 1);
+}
+
+TEST(SearchBufferFolding, SupplementaryPairsFoldAsOneCodePoint) {
+    const std::u16string capital = u"\U00010400";  // DESERET CAPITAL LETTER LONG I
+    const std::u16string small = u"\U00010428";
+    ASSERT_EQ(capital.size(), 2u);
+    EXPECT_EQ(findIn(u"a" + small + u"b", capital, kAnyCase), 1);
+    EXPECT_EQ(findIn(u"a" + capital + u"b", u"A" + small + u"B", kAnyCase), 0);
+    EXPECT_EQ(findIn(u"a" + small, capital, kCase), -1);
+    EXPECT_EQ(findIn(small + small, capital, kAnyCase), 0);
+    // Only the high half alone matches itself, not a differing low half.
+    EXPECT_EQ(findIn(u"\U00010401", capital, kAnyCase), -1);
+}
+
+TEST(SearchBufferFolding, LoneSurrogatesCompareAsThemselves) {
+    const std::u16string lone = u"\xD801";
+    EXPECT_EQ(findIn(u"a" + lone + u"b", u"A" + lone + u"B", kAnyCase), 0);
+    EXPECT_EQ(findIn(u"a\xDC00", u"\xDC28", kAnyCase), -1);
+    EXPECT_EQ(findIn(u"a\xDC28", u"\xDC28", kAnyCase), 1);
+}
+
+TEST(UnicodeTables, FoldCodePointUsesSimpleFolding) {
+    const std::pair<char32_t, char32_t> folds[] = {
+        {U'A', U'a'}, {U'a', U'a'}, {U'\u03A3', U'\u03C3'}, {U'\u03C2', U'\u03C3'}, {U'\u212A', U'k'},
+        {U'\u017F', U's'}, {U'\u1E9E', U'\u00DF'}, {U'\u0130', U'\u0130'}, {U'\u0131', U'\u0131'},
+        {U'\U00010400', U'\U00010428'}, {U'\U0001E900', U'\U0001E922'}, {U'\U0001F600', U'\U0001F600'},
+        {0xD801, 0xD801}, {0x110000, 0x110000}};
+    for (const auto& [from, to] : folds) {
+        EXPECT_EQ(uint32_t(unicode::foldCodePoint(from)), uint32_t(to)) << std::hex << uint32_t(from);
+    }
+}
+
+// The prefilter only looks for a class's members, so a unit that folds like
+// the anchor but is missing from its class would hide a match.
+TEST(UnicodeTables, FoldClassesHoldExactlyTheUnitsThatFoldAlike) {
+    std::map<char16_t, std::set<char16_t>> byFold;
+    for (char32_t u = 0; u < 0x10000; ++u) {
+        if (unicode::isSurrogate(u)) continue;
+        const char32_t folded = unicode::foldCodePoint(u);
+        ASSERT_LT(folded, 0x10000u);
+        ASSERT_FALSE(unicode::isSurrogate(folded));
+        ASSERT_EQ(unicode::foldCodePoint(folded), folded);
+        byFold[char16_t(folded)].insert(char16_t(u));
+    }
+    size_t largest = 0;
+    for (char32_t u = 0; u < 0x10000; ++u) {
+        char16_t members[unicode::kMaxFoldClass];
+        const int count = unicode::foldClass(char16_t(u), members);
+        const std::set<char16_t> got(members, members + count);
+        ASSERT_EQ(got.size(), static_cast<size_t>(count)) << uint32_t(u);
+        if (unicode::isSurrogate(u)) {
+            ASSERT_EQ(got, std::set<char16_t>{char16_t(u)});
+            continue;
+        }
+        ASSERT_EQ(got, byFold[unicode::foldBmpUnit(char16_t(u))]) << std::hex << uint32_t(u);
+        largest = std::max(largest, got.size());
+    }
+    EXPECT_EQ(largest, 4u);  // θ Θ ϑ ϴ and the like
+    EXPECT_EQ(byFold[u's'], (std::set<char16_t>{u'S', u's', u'\u017F'}));
+}
+
+TEST(UnicodeTables, WordCodePointsAreLettersMarksNumbersAndConnectors) {
+    for (char32_t cp : {U'a', U'Z', U'0', U'_', U'\u00E9', U'\u0301', U'\u00B2', U'\u203F', U'\u4E00',
+                        U'\u9FFF', U'\uAC00', U'\U00010400', U'\U0001D7CE', U'\U00020000'}) {
+        EXPECT_TRUE(unicode::isWordCodePoint(cp)) << std::hex << uint32_t(cp);
+    }
+    for (char32_t cp : {U' ', U'.', U'-', U'\r', U'\n', U'\u00A9', U'\u00A0', U'\u2019', U'\U0001F600',
+                        char32_t(0xD801), char32_t(0xDC00), U'\U000E0001'}) {
+        EXPECT_FALSE(unicode::isWordCodePoint(cp)) << std::hex << uint32_t(cp);
+    }
+}
+
+// --- Whole words -------------------------------------------------------------------
+
+TEST(SearchBufferWholeWord, AccentedLettersAndMarksExtendAWord) {
+    EXPECT_EQ(findIn(u"termin\u00E9", u"termin", kWord), -1);
+    EXPECT_EQ(findIn(u"terminee termin\u00E9", u"termin", kWord), -1);
+    EXPECT_EQ(findIn(u"termine\u0301", u"termine", kWord), -1);   // combining acute after it
+    EXPECT_EQ(findIn(u"\u0301termine", u"termine", kWord), -1);   // a mark before it
+    EXPECT_EQ(findIn(u"termin\u00E9 termin", u"termin", kWord), 8);
+    EXPECT_EQ(findIn(u"termin\u00E9", u"termin\u00E9", kWord), 0);
+    EXPECT_EQ(findIn(u"Termin\u00C9.", u"termin\u00E9", kWord), 0);
+}
+
+TEST(SearchBufferWholeWord, DigitsAndConnectorsAreWordCharacters) {
+    EXPECT_EQ(findIn(u"cat9", u"cat", kWord), -1);
+    EXPECT_EQ(findIn(u"9cat", u"cat", kWord), -1);
+    EXPECT_EQ(findIn(u"my_cat cat_", u"cat", kWord), -1);
+    EXPECT_EQ(findIn(u"cat\u00B2 cat", u"cat", kWord), 5);  // superscript two is No
+    EXPECT_EQ(findIn(u"cat-cat", u"cat", kWord), 0);
+    EXPECT_EQ(findIn(u"(cat)", u"cat", kWord), 1);
+    EXPECT_EQ(findIn(u"cat.", u"cat", kWord), 0);
+    EXPECT_EQ(findIn(u"\u00A9cat\u00A9", u"cat", kWord), 1);  // masks are not letters
+}
+
+TEST(SearchBufferWholeWord, OnlyTheNeighboursCount) {
+    EXPECT_EQ(findIn(u"cat", u"cat", kWord), 0);
+    EXPECT_EQ(findIn(u"a cat", u" cat", kWord), -1);
+    EXPECT_EQ(findIn(u". cat", u" cat", kWord), 1);
+    EXPECT_EQ(findIn(u"x-y", u"-", kWord), -1);
+    EXPECT_EQ(findIn(u"x - y", u"-", kWord), 2);
+}
+
+TEST(SearchBufferWholeWord, SupplementaryNeighboursAreDecodedAsPairs) {
+    const std::u16string letter = u"\U00010400";  // a letter (Lu)
+    const std::u16string emoji = u"\U0001F600";   // a symbol (So)
+    const std::u16string digit = u"\U0001D7CE";   // MATHEMATICAL BOLD DIGIT ZERO (Nd)
+    EXPECT_EQ(findIn(letter + u"cat", u"cat", kWord), -1);
+    EXPECT_EQ(findIn(u"cat" + letter, u"cat", kWord), -1);
+    EXPECT_EQ(findIn(u"cat" + digit, u"cat", kWord), -1);
+    EXPECT_EQ(findIn(emoji + u"cat" + emoji, u"cat", kWord), 2);
+    EXPECT_EQ(findIn(u"a" + letter + u"b " + letter, letter, kWord), 5);
+    // Lone surrogates are not letters.
+    EXPECT_EQ(findIn(u"\xD801" u"cat\xDC00", u"cat", kWord), 1);
+}
+
+// --- Surrogate pairs are never split ---------------------------------------------
+
+TEST(SearchBufferSurrogates, AMatchNeverBeginsOrEndsInsideAPair) {
+    const std::u16string pair = u"\U00010400";  // D801 DC00
+    for (int options : {kAnyCase, kWord, kCase, kWordCase}) {
+        SCOPED_TRACE(options);
+        EXPECT_EQ(findIn(u"a" + pair, u"\xDC00", options), -1);
+        EXPECT_EQ(findIn(u"a" + pair, u"\xD801", options), -1);
+        EXPECT_EQ(findIn(pair + u"b", u"\xDC00" u"b", options), -1);
+        EXPECT_EQ(findIn(u"a" + pair, u"a\xD801", options), -1);
+        EXPECT_EQ(findIn(u"a" + pair, u"a" + pair, options), 0);
+        // The first candidate is inside a pair, the next one is a lone unit.
+        EXPECT_EQ(findIn(pair + u" \xDC00", u"\xDC00", options), 3);
+        EXPECT_EQ(findIn(pair + u" \xD801", u"\xD801", options), 3);
+    }
+    EXPECT_EQ(findIn(u"\xDC00\xD801", u"\xDC00\xD801", kCase), 0);  // not a pair: low first
+}
+
+}  // namespace
+}  // namespace quillet
