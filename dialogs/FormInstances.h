@@ -2,26 +2,38 @@
 
 #include <memory>
 
+#include "dialogs/FormContext.h"
 #include "dialogs/frmFind.h"
+#include "dialogs/frmReplace.h"
 #include "engine/SearchBufferSource.h"
 
 namespace quillet {
 
-/// The single instances of the dialogs, kept from first use until their
-/// window is destroyed.
+/// The single instances of the two dialogs, each kept from its first use
+/// until its window is destroyed; the next use creates it anew.
 class FormInstances : public SearchBufferSource {
 public:
-    /// The Find dialog, created and loaded, but not shown, when it is absent.
-    frmFind& findForm();
-    frmFind* existingFindForm() { return find_.get(); }
-    /// Ends the Find dialog's window (its close box) and everything on it.
-    void destroyFindForm() { find_.reset(); }
+    FormInstances(Module1& engine, WindowFactory& windows, WindowService& windowService, MessageBoxPort& messages,
+                  LiveObjects& liveObjects)
+        : context_{engine, windows, windowService, messages, liveObjects, *this} {}
 
-    Result<SearchBuffer*> searchBuffer() override { return &findForm().rtbFinder; }
+    /// The Find dialog, created and loaded, but not shown, when it is absent.
+    Result<frmFind*> findForm();
+    /// The Replace dialog, created and loaded, but not shown, when it is absent.
+    Result<frmReplace*> replaceForm();
+    frmFind* existingFindForm() { return find_.get(); }
+    frmReplace* existingReplaceForm() { return replace_.get(); }
+
+    /// The window of `form` is gone: the form goes with it.
+    void windowDestroyed(Form& form);
+
+    Result<SearchBuffer*> searchBuffer() override;
     SearchBuffer* existingSearchBuffer() override { return find_ ? &find_->rtbFinder : nullptr; }
 
 private:
+    FormContext context_;
     std::unique_ptr<frmFind> find_;
+    std::unique_ptr<frmReplace> replace_;
 };
 
 }  // namespace quillet

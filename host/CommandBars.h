@@ -67,9 +67,9 @@ public:
     virtual void Click(const ToolbarButtonRef& ctrl, bool& cancelDefault) = 0;
 };
 
-class ToolbarButton {
+/// A plain button: a control that also has an icon and raises Click.
+class ToolbarButton : public ToolbarControl {
 public:
-    virtual ~ToolbarButton() = default;
     virtual Status setIcon(int32_t faceId) = 0;
     /// Starts delivering Click to `sink` until unsubscribe() with the returned cookie.
     /// The button does not own the sink.

@@ -71,4 +71,13 @@ private:
 
 using Status = Result<void>;
 
+/// Runs each step (a callable returning Status) in order, and stops at the
+/// first that fails; returns that failure, or success.
+template <typename... Steps>
+Status runInOrder(Steps&&... steps) {
+    Status status;
+    (void)((status = std::forward<Steps>(steps)()).ok() && ...);
+    return status;
+}
+
 }  // namespace quillet

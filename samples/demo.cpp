@@ -6,11 +6,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "dialogs/FormInstances.h"
-#include "engine/Module1.h"
+#include "addin/Component.h"
 #include "simhost/PublicationJson.h"
 #include "simhost/ScenarioError.h"
 #include "simhost/Utf8.h"
+#include "simhost/headless/HeadlessWindows.h"
 #include "simhost/memory/InMemoryHost.h"
 
 namespace {
@@ -69,8 +69,9 @@ struct Demo {
     simhost::InMemoryHost host;
     ConsoleEvents events{host};
     ConsoleMessages messages;
-    FormInstances forms;
-    Module1 engine{{messages, host, forms}};
+    simhost::HeadlessWindowSystem windows{host.faults()};
+    Component component{{messages, host, windows, windows}};
+    Module1& engine = component.engine();
 };
 
 }  // namespace

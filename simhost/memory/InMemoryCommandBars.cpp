@@ -27,8 +27,8 @@ struct BarState {
     bool deleted = false;
 };
 
-/// A control; a plain button is also its own ToolbarButton, as in the host.
-class MemControl : public ToolbarControl, public ToolbarButton, public std::enable_shared_from_this<MemControl> {
+/// A control; only a plain button may be viewed as a ToolbarButton, as in the host.
+class MemControl : public ToolbarButton, public std::enable_shared_from_this<MemControl> {
 public:
     MemControl(std::shared_ptr<ControlState> state, std::shared_ptr<BarState> bar, std::shared_ptr<HostContext> context)
         : state_(std::move(state)), bar_(std::move(bar)), context_(std::move(context)) {}

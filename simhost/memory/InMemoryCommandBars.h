@@ -32,7 +32,8 @@ struct BarModel {
 struct BarState;
 
 /// The host's command bars. They belong to the host and outlive any add-in
-/// that attaches to them; a deleted bar's objects fail every operation.
+/// that attaches to them. Once a bar is deleted, reading or changing it or its
+/// controls fails; a control can still be viewed as a button.
 class InMemoryCommandBars : public std::enable_shared_from_this<InMemoryCommandBars> {
 public:
     InMemoryCommandBars(const std::vector<BarModel>& bars, std::shared_ptr<HostContext> context);

@@ -21,12 +21,27 @@ private:
     InMemoryHost& host_;
 };
 
+class MemApplicationObject : public HostObject {
+public:
+    explicit MemApplicationObject(InMemoryHost& host) : host_(host) {}
+
+    Result<ApplicationRef> queryApplication() override {
+        if (auto gate = host_.context_->gate("Application.query"); !gate) return gate.error();
+        return host_.application();
+    }
+
+private:
+    InMemoryHost& host_;
+};
+
 InMemoryHost::InMemoryHost(PublicationModel publication, const std::vector<BarModel>& bars)
     : context_(std::make_shared<HostContext>()),
       publication_(std::make_shared<InMemoryPublication>(std::move(publication), context_)),
       bars_(std::make_shared<InMemoryCommandBars>(bars, context_)) {}
 
 ApplicationRef InMemoryHost::application() { return std::make_shared<MemApplication>(*this); }
+
+std::unique_ptr<HostObject> InMemoryHost::applicationObject() { return std::make_unique<MemApplicationObject>(*this); }
 
 void InMemoryHost::open(PublicationModel publication) {
     publication_ = std::make_shared<InMemoryPublication>(std::move(publication), context_);

@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "host/HostObject.h"
 #include "host/HostObjects.h"
 #include "platform/HostApplicationClass.h"
 #include "simhost/memory/HostContext.h"
@@ -19,6 +20,9 @@ public:
 
     /// The host's application object, as the host hands it to the add-in.
     ApplicationRef application();
+    /// The same object as the host passes it at connection, to be asked for
+    /// its Application interface ("Application.query").
+    std::unique_ptr<HostObject> applicationObject();
     /// Another reference to the running host's application: how the engine reaches it.
     Result<ApplicationRef> create() override { return application(); }
 
@@ -32,6 +36,7 @@ public:
 
 private:
     friend class MemApplication;
+    friend class MemApplicationObject;
 
     std::shared_ptr<HostContext> context_;
     std::shared_ptr<InMemoryPublication> publication_;

@@ -95,7 +95,10 @@ public:
         std::u16string old = story.substr(offset, length);
         story.replace(offset, length, text);
         const auto start = static_cast<int32_t>(offset + 1);
-        if (isSelection_) pub_->model_.selection = SelectionModel{story_, start, static_cast<int32_t>(text.size())};
+        // The span then covers what was written, as the selection does: reading it back gives the new text.
+        start_ = start;
+        length_ = static_cast<int32_t>(text.size());
+        if (isSelection_) pub_->model_.selection = SelectionModel{story_, start, length_};
         pub_->clampSelection();
         pub_->context_->events->written(story_, start, static_cast<int32_t>(length), old, text);
         return {};

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "dialogs/FormInstances.h"
+#include "engine/Module1.h"
+#include "platform/HostApplicationClass.h"
+#include "platform/LiveObjects.h"
+#include "platform/MessageBox.h"
+#include "platform/Window.h"
+
+namespace quillet {
+
+/// What the component needs from the platform it is loaded into.
+struct ComponentPorts {
+    MessageBoxPort& messages;
+    HostApplicationClass& applicationClass;
+    WindowFactory& windows;
+    WindowService& windowService;
+};
+
+/// The loaded component's module-level state: the engine with its search
+/// state, the dialog instances and the count of live objects. It lives as long
+/// as the component is loaded and is never reset.
+class Component {
+public:
+    explicit Component(ComponentPorts ports)
+        : messages_(ports.messages),
+          forms_(engine_, ports.windows, ports.windowService, ports.messages, liveObjects_),
+          engine_({ports.messages, ports.applicationClass, forms_}) {}
+
+    Component(const Component&) = delete;
+    Component& operator=(const Component&) = delete;
+
+    Module1& engine() { return engine_; }
+    FormInstances& forms() { return forms_; }
+    LiveObjects& liveObjects() { return liveObjects_; }
+    MessageBoxPort& messages() { return messages_; }
+
+private:
+    MessageBoxPort& messages_;
+    LiveObjects liveObjects_;
+    FormInstances forms_;  // holds a reference to engine_, which is made after it
+    Module1 engine_;
+};
+
+}  // namespace quillet

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+#include "dialogs/FormContext.h"
+
+namespace quillet {
+
+/// What the two dialogs share: a window made from a layout, that counts as a
+/// live object of the component, and whose events reach the dialog's handlers
+/// through the guard for untrapped failures.
+class Form : protected WindowEvents {
+public:
+    ~Form() override = default;
+
+    Window& window() { return *window_; }
+    /// Shows the dialog modeless and without an owner.
+    void Show() { window_->show(); }
+
+protected:
+    explicit Form(FormContext& context) : context_(context), liveObject_(context.liveObjects) {}
+    /// Makes the window, hidden; the derived dialog loads it afterwards.
+    Status createWindow(const FormLayout& layout);
+
+    /// The press of a button, by the control's name.
+    virtual Status click(std::string_view control) = 0;
+    /// The change of a text box's text, by the control's name.
+    virtual Status change(std::string_view control) = 0;
+
+    /// The value of a check box as the handlers read it: true when not 0.
+    bool isChecked(std::string_view control) const { return window_->checkValue(control) != 0; }
+
+    FormContext& context_;
+    std::unique_ptr<Window> window_;
+
+private:
+    void onClick(std::string_view control) final;
+    void onChange(std::string_view control) final;
+    void onDestroyed() final;
+    /// Runs a handler; a window destroyed meanwhile (its close box, clicked
+    /// while one of the handler's boxes was up) ends the form afterwards.
+    template <typename Handler>
+    void handle(Handler&& handler);
+
+    LiveObjects::Token liveObject_;
+    int handlersRunning_ = 0;
+    bool windowDestroyed_ = false;
+};
+
+}  // namespace quillet

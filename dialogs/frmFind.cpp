@@ -1,0 +1,55 @@
+#include "dialogs/frmFind.h"
+
+#include "dialogs/SetTopmost.h"
+#include "engine/Module1.h"
+
+namespace quillet {
+
+namespace {
+
+constexpr ControlSpec kControls[] = {
+    {"lblFindWhat", ControlKind::Label, u"Find What?", 120, 120, 975, 255, 0},
+    {"txtFindWhat", ControlKind::TextBox, u"", 1080, 120, 3495, 285, 1},
+    {"chkWholeWord", ControlKind::CheckBox, u"Find Whole Word Only", 120, 480, 4455, 255, 2},
+    {"chkCase", ControlKind::CheckBox, u"Match Case", 120, 720, 4455, 255, 3},
+    {"cmdFind", ControlKind::Button, u"Find Next", 120, 1080, 2175, 375, 4, /*isDefault=*/true},
+    {"cmdClose", ControlKind::Button, u"Close", 2400, 1080, 2175, 375, 5, false, /*isCancel=*/true},
+    // Below the client area and never shown: the place of the search buffer.
+    {"rtbFinder", ControlKind::RichText, u"", 360, 2520, 2535, 2415, 6, false, false, /*visible=*/false},
+};
+
+constexpr FormLayout kLayout{"frmFind", u"Tarnwick Find", BorderStyle::FixedSingle, /*showInTaskbar=*/true,
+                             4680,      1545,            u"Tahoma",                8.25,
+                             kControls};
+
+}  // namespace
+
+const FormLayout& frmFind::layout() { return kLayout; }
+
+Result<std::unique_ptr<frmFind>> frmFind::create(FormContext& context) {
+    std::unique_ptr<frmFind> form(new frmFind(context));
+    if (auto made = form->createWindow(kLayout); !made) return made.error();
+    form->Form_Load();
+    return form;
+}
+
+void frmFind::Form_Load() { (void)SetTopmost(context_.windowService, window_->handle(), true); }
+
+Status frmFind::cmdFind_Click() {
+    const std::u16string findText = window_->text("txtFindWhat");
+    const bool matchCase = isChecked("chkCase");
+    const bool wholeWord = isChecked("chkWholeWord");
+    auto found = context_.engine.FindNext(findText, matchCase, wholeWord, /*noWrapPrompt=*/false);
+    if (!found) return found.error();
+    return {};
+}
+
+void frmFind::cmdClose_Click() { window_->hide(); }
+
+Status frmFind::click(std::string_view control) {
+    if (control == "cmdFind") return cmdFind_Click();
+    if (control == "cmdClose") cmdClose_Click();
+    return {};
+}
+
+}  // namespace quillet

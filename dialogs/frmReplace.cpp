@@ -1,0 +1,87 @@
+#include "dialogs/frmReplace.h"
+
+#include "dialogs/SetTopmost.h"
+#include "engine/Module1.h"
+
+namespace quillet {
+
+namespace {
+
+constexpr ControlSpec kControls[] = {
+    {"txtFindWhat", ControlKind::TextBox, u"", 1200, 120, 3375, 285, 0},
+    {"txtReplaceWith", ControlKind::TextBox, u"", 1200, 480, 3375, 285, 1},
+    {"chkWholeWord", ControlKind::CheckBox, u"Find Whole Word Only", 120, 840, 4455, 255, 2},
+    {"chkCase", ControlKind::CheckBox, u"Match Case", 120, 1080, 4455, 255, 3},
+    {"cmdFind", ControlKind::Button, u"Find Next", 120, 1440, 2175, 375, 4, /*isDefault=*/true},
+    {"cmdReplace", ControlKind::Button, u"Replace", 2400, 1440, 2175, 375, 5},
+    {"cmdReplaceAll", ControlKind::Button, u"Replace All", 120, 1920, 2175, 375, 6},
+    {"lblFindWhat", ControlKind::Label, u"Find What?", 120, 120, 975, 255, 7},
+    {"cmdClose", ControlKind::Button, u"Close", 2400, 1920, 2175, 375, 8, false, /*isCancel=*/true},
+    {"lblReplaceWith", ControlKind::Label, u"Replace with:", 120, 480, 975, 255, 9},
+};
+
+constexpr FormLayout kLayout{"frmReplace", u"Tarnwick Replace", BorderStyle::FixedDialog, /*showInTaskbar=*/false,
+                             4680,         2355,               u"",                      0,
+                             kControls};
+
+}  // namespace
+
+const FormLayout& frmReplace::layout() { return kLayout; }
+
+Result<std::unique_ptr<frmReplace>> frmReplace::create(FormContext& context) {
+    std::unique_ptr<frmReplace> form(new frmReplace(context));
+    if (auto made = form->createWindow(kLayout); !made) return made.error();
+    form->Form_Load();
+    return form;
+}
+
+void frmReplace::enableReplacing(bool enabled) {
+    window_->setEnabled("cmdReplace", enabled);
+    window_->setEnabled("cmdReplaceAll", enabled);
+}
+
+void frmReplace::Form_Load() {
+    enableReplacing(false);
+    (void)SetTopmost(context_.windowService, window_->handle(), true);
+}
+
+void frmReplace::txtFindWhat_Change() { enableReplacing(false); }
+
+Status frmReplace::cmdFind_Click() {
+    const std::u16string findText = window_->text("txtFindWhat");
+    const bool matchCase = isChecked("chkCase");
+    const bool wholeWord = isChecked("chkWholeWord");
+    auto finished = context_.engine.FindNext(findText, matchCase, wholeWord, /*noWrapPrompt=*/false);
+    if (!finished) return finished.error();
+    if (!*finished) enableReplacing(true);
+    return {};
+}
+
+void frmReplace::cmdReplace_Click() {
+    const bool finished =
+        context_.engine.ReplaceAndFindNext(window_->text("txtFindWhat"), window_->text("txtReplaceWith"),
+                                           isChecked("chkCase"), isChecked("chkWholeWord"), /*quiet=*/false);
+    if (finished) enableReplacing(false);
+}
+
+void frmReplace::cmdReplaceAll_Click() {
+    context_.engine.ReplaceAll(window_->text("txtFindWhat"), window_->text("txtReplaceWith"), isChecked("chkCase"),
+                               isChecked("chkWholeWord"));
+}
+
+void frmReplace::cmdClose_Click() { window_->hide(); }
+
+Status frmReplace::click(std::string_view control) {
+    if (control == "cmdFind") return cmdFind_Click();
+    if (control == "cmdReplace") cmdReplace_Click();
+    if (control == "cmdReplaceAll") cmdReplaceAll_Click();
+    if (control == "cmdClose") cmdClose_Click();
+    return {};
+}
+
+Status frmReplace::change(std::string_view control) {
+    if (control == "txtFindWhat") txtFindWhat_Change();
+    return {};
+}
+
+}  // namespace quillet

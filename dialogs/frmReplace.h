@@ -1,0 +1,33 @@
+#pragma once
+
+#include <memory>
+
+#include "dialogs/Form.h"
+
+namespace quillet {
+
+/// The Replace dialog. "Replace" and "Replace All" can be pressed only after
+/// this dialog's own "Find Next" returned false, and only until the find text
+/// is edited again.
+class frmReplace final : public Form {
+public:
+    /// Creates the window, hidden, and loads it.
+    static Result<std::unique_ptr<frmReplace>> create(FormContext& context);
+    static const FormLayout& layout();
+
+    void Form_Load();
+    void txtFindWhat_Change();
+    Status cmdFind_Click();
+    void cmdReplace_Click();
+    void cmdReplaceAll_Click();
+    void cmdClose_Click();
+
+private:
+    using Form::Form;
+    Status click(std::string_view control) override;
+    Status change(std::string_view control) override;
+    /// Enables or disables "Replace" and "Replace All" together.
+    void enableReplacing(bool enabled);
+};
+
+}  // namespace quillet

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <span>
+#include <string_view>
+
+namespace quillet {
+
+enum class ControlKind { Label, TextBox, CheckBox, Button, RichText };
+
+/// One control of a dialog, placed in twips from the client area's top left.
+struct ControlSpec {
+    std::string_view name;
+    ControlKind kind;
+    std::u16string_view caption;  // a caption, or a text box's first text
+    int left, top, width, height;
+    int tabIndex;
+    bool isDefault = false;  // Enter presses it
+    bool isCancel = false;   // Esc presses it
+    bool visible = true;
+};
+
+enum class BorderStyle {
+    FixedSingle,  // a fixed single border, a button on the taskbar
+    FixedDialog,  // a fixed dialog frame
+};
+
+/// Everything a window realisation needs to build a dialog.
+struct FormLayout {
+    std::string_view name;
+    std::u16string_view caption;
+    BorderStyle border;
+    bool showInTaskbar;
+    int clientWidth, clientHeight;  // twips
+    std::u16string_view fontName;   // empty: the platform's default dialog font
+    double fontPoints;
+    std::span<const ControlSpec> controls;
+
+    const ControlSpec* control(std::string_view controlName) const {
+        for (const ControlSpec& spec : controls) {
+            if (spec.name == controlName) return &spec;
+        }
+        return nullptr;
+    }
+};
+
+}  // namespace quillet

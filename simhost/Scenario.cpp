@@ -1,0 +1,236 @@
+#include "simhost/Scenario.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+#include <nlohmann/json.hpp>
+
+#include "dialogs/frmFind.h"
+#include "dialogs/frmReplace.h"
+#include "simhost/PublicationJson.h"
+#include "simhost/ScenarioError.h"
+
+namespace quillet::simhost {
+
+namespace {
+
+using nlohmann::json;
+
+constexpr std::array<std::string_view, 35> kOperations = {
+    "Application.publication", "Application.toolbars",     "Application.query",       "Publication.pages",
+    "Publication.selection",   "Publication.stories",      "Publication.view",        "PageCollection.item",
+    "PageCollection.count",    "Page.number",              "PublicationView.page",    "PublicationView.setPage",
+    "StoryCollection.item",    "StoryCollection.count",    "Story.text",              "TextSpan.text",
+    "TextSpan.setText",        "TextSpan.span",            "TextSpan.select",         "PublicationSelection.text",
+    "ToolbarCollection.item",  "ToolbarCollection.add",    "Toolbar.controls",        "Toolbar.delete",
+    "Toolbar.setEnabled",      "Toolbar.setName",          "Toolbar.setVisible",      "ToolbarControls.add",
+    "ToolbarControls.item",    "ToolbarControl.setCaption", "ToolbarControl.setEnabled", "ToolbarControl.setVisible",
+    "ToolbarButton.query",     "ToolbarButton.setIcon",    "window.topmost",
+};
+
+const FormLayout* formLayout(std::string_view form) {
+    if (form == frmFind::layout().name) return &frmFind::layout();
+    if (form == frmReplace::layout().name) return &frmReplace::layout();
+    return nullptr;
+}
+
+/// Reads the arguments of one step, saying which step is wrong when they are.
+class StepReader {
+public:
+    StepReader(const json& step, size_t number) : step_(step), number_(number) {
+        if (!step.is_array() || step.empty() || !step[0].is_string()) fail("must be an array that starts with a verb");
+        verb_ = step[0].get<std::string>();
+    }
+
+    const std::string& verb() const { return verb_; }
+
+    /// Runs a reader of a nested value, naming this step in its failure.
+    template <typename Read>
+    auto guarded(Read read) const {
+        try {
+            return read();
+        } catch (const ScenarioError& error) {
+            fail(error.what());
+        }
+    }
+
+    size_t arguments() const { return step_.size() - 1; }
+
+    void expectArguments(size_t min, size_t max) const {
+        if (arguments() < min || arguments() > max) fail("has the wrong number of arguments");
+    }
+    const json& at(size_t index) const { return step_[index]; }
+
+    int64_t integer(size_t index, int64_t min, int64_t max) const {
+        const json& value = step_[index];
+        if (!value.is_number_integer() || value.get<int64_t>() < min || value.get<int64_t>() > max)
+            fail("argument " + std::to_string(index) + " must be an integer from " + std::to_string(min) + " to " +
+                 std::to_string(max));
+        return value.get<int64_t>();
+    }
+
+    std::u16string text(size_t index) const {
+        return guarded([&] { return readText(step_[index], "the argument"); });
+    }
+
+    std::string word(size_t index) const {
+        if (!step_[index].is_string()) fail("argument " + std::to_string(index) + " must be a text");
+        return step_[index].get<std::string>();
+    }
+
+    std::string form(size_t index) const {
+        std::string name = word(index);
+        if (formLayout(name) == nullptr) fail("names no dialog: " + name);
+        return name;
+    }
+
+    /// A "form.control" argument naming a control of one of `kinds`.
+    ControlName control(size_t index, std::initializer_list<ControlKind> kinds) const {
+        const std::string name = word(index);
+        const auto dot = name.find('.');
+        const FormLayout* layout = dot == std::string::npos ? nullptr : formLayout(name.substr(0, dot));
+        const ControlSpec* spec = layout == nullptr ? nullptr : layout->control(name.substr(dot + 1));
+        if (spec == nullptr || std::find(kinds.begin(), kinds.end(), spec->kind) == kinds.end())
+            fail("names no control of the right kind: " + name);
+        return {name.substr(0, dot), name.substr(dot + 1)};
+    }
+
+    [[noreturn]] void fail(const std::string& why) const {
+        throw ScenarioError("step " + std::to_string(number_) + " (" + (verb_.empty() ? "?" : verb_) + ") " + why);
+    }
+
+private:
+    const json& step_;
+    size_t number_;
+    std::string verb_;
+};
+
+Step readStep(const json& raw, size_t number) {
+    const StepReader step(raw, number);
+    const std::string& verb = step.verb();
+    if (verb == "connect") {
+        step.expectArguments(0, 1);
+        if (step.arguments() == 1 && step.word(1) != "foreign") step.fail("takes only \"foreign\"");
+        return steps::Connect{step.arguments() == 1};
+    }
+    if (verb == "disconnect") {
+        step.expectArguments(1, 1);
+        return steps::Disconnect{static_cast<int32_t>(step.integer(1, INT32_MIN, INT32_MAX))};
+    }
+    if (verb == "call") {
+        step.expectArguments(1, 1);
+        if (step.word(1) != "AddToolbar") step.fail("can call only AddToolbar");
+        return steps::CallAddToolbar{};
+    }
+    if (verb == "click") {
+        step.expectArguments(1, 1);
+        return steps::Click{step.text(1)};
+    }
+    if (verb == "set") {
+        step.expectArguments(2, 2);
+        if (step.at(2).is_string()) return steps::SetText{step.control(1, {ControlKind::TextBox}), step.text(2)};
+        return steps::SetCheck{step.control(1, {ControlKind::CheckBox}), static_cast<int>(step.integer(2, 0, 2))};
+    }
+    if (verb == "press") {
+        step.expectArguments(1, 1);
+        return steps::Press{step.control(1, {ControlKind::Button})};
+    }
+    if (verb == "key") {
+        step.expectArguments(2, 2);
+        const std::string key = step.word(2);
+        if (key != "Enter" && key != "Esc") step.fail("knows only the keys Enter and Esc");
+        return steps::Key{step.form(1), key == "Enter"};
+    }
+    if (verb == "closebox") {
+        step.expectArguments(1, 1);
+        return steps::CloseBox{step.form(1)};
+    }
+    if (verb == "answer") {
+        steps::Answer answer;
+        for (size_t i = 1; i <= step.arguments(); ++i) answer.answers.push_back(static_cast<int>(step.integer(i, 1, 7)));
+        return answer;
+    }
+    if (verb == "select") {
+        step.expectArguments(1, 3);
+        if (step.arguments() == 1) {
+            if (!step.at(1).is_null()) step.fail("takes a story, a start and a length, or null");
+            return steps::Select{};
+        }
+        step.expectArguments(3, 3);
+        return steps::Select{SelectionModel{static_cast<int32_t>(step.integer(1, 1, INT32_MAX)),
+                                            static_cast<int32_t>(step.integer(2, 1, INT32_MAX)),
+                                            static_cast<int32_t>(step.integer(3, 0, INT32_MAX))}};
+    }
+    if (verb == "edit") {
+        step.expectArguments(2, 2);
+        return steps::Edit{static_cast<int32_t>(step.integer(1, 1, INT32_MAX)), step.text(2)};
+    }
+    if (verb == "open") {
+        step.expectArguments(1, 1);
+        return steps::Open{step.guarded([&] { return readPublication(step.at(1)); })};
+    }
+    if (verb == "page") {
+        step.expectArguments(1, 1);
+        return steps::Page{static_cast<int32_t>(step.integer(1, 1, INT32_MAX))};
+    }
+    if (verb == "fail") {
+        step.expectArguments(1, 5);
+        steps::Fail fail{step.word(1), {hresults::kUnspecified, u"Unspecified error"}, 1, 0};
+        if (std::find(kOperations.begin(), kOperations.end(), fail.operation) == kOperations.end())
+            step.fail("names no host operation: " + fail.operation);
+        if (step.arguments() >= 2) fail.error.number = static_cast<int32_t>(step.integer(2, INT32_MIN, INT32_MAX));
+        if (step.arguments() >= 3) fail.error.description = step.text(3);
+        if (step.arguments() >= 4) fail.count = static_cast<int>(step.integer(4, 0, INT32_MAX));
+        if (step.arguments() >= 5) fail.after = static_cast<int>(step.integer(5, 0, INT32_MAX));
+        return fail;
+    }
+    if (verb == "heal" || verb == "dump") {
+        step.expectArguments(0, 0);
+        if (verb == "heal") return steps::Heal{};
+        return steps::Dump{};
+    }
+    step.fail("is not a verb of a scenario");
+}
+
+std::vector<BarModel> readCommandBars(const json& bars) {
+    if (!bars.is_array()) throw ScenarioError("commandBars must be an array");
+    std::vector<BarModel> result;
+    for (const json& bar : bars) {
+        if (!bar.is_object()) throw ScenarioError("a command bar must be an object");
+        BarModel model{readText(bar.value("name", json()), "a command bar's name"), bar.value("visible", true),
+                       bar.value("enabled", true), {}};
+        for (const json& control : bar.value("controls", json::array())) {
+            if (!control.is_object()) throw ScenarioError("a control must be an object");
+            model.controls.push_back(ControlModel{readText(control.value("caption", json("")), "a control's caption"),
+                                                  control.value("type", 1), control.value("faceId", 0),
+                                                  control.value("visible", true), control.value("enabled", true)});
+        }
+        result.push_back(std::move(model));
+    }
+    return result;
+}
+
+}  // namespace
+
+Scenario readScenario(std::istream& file) {
+    json document;
+    try {
+        document = json::parse(file);
+        if (!document.is_object()) throw ScenarioError("a scenario must be a JSON object");
+        Scenario scenario;
+        scenario.publication = readPublication(document.value("publication", json::object()));
+        scenario.commandBars = readCommandBars(document.value("commandBars", json::array()));
+        const json start = document.value("start", json(true));
+        if (!start.is_boolean()) throw ScenarioError("start must be true or false");
+        scenario.start = start.get<bool>();
+        const json stepList = document.value("steps", json::array());
+        if (!stepList.is_array()) throw ScenarioError("steps must be an array");
+        for (size_t i = 0; i < stepList.size(); ++i) scenario.steps.push_back(readStep(stepList[i], i + 1));
+        return scenario;
+    } catch (const json::exception& error) {
+        throw ScenarioError(std::string("not valid JSON for a scenario: ") + error.what());
+    }
+}
+
+}  // namespace quillet::simhost

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "host/RaisedError.h"
+#include "simhost/memory/InMemoryCommandBars.h"
+#include "simhost/memory/InMemoryPublication.h"
+
+namespace quillet::simhost {
+
+/// A control of a dialog, as a step names it: "frmReplace.txtFindWhat".
+struct ControlName {
+    std::string form;
+    std::string control;
+};
+
+/// The steps of a scenario: what the user and the host do.
+namespace steps {
+struct Connect { bool foreign = false; };
+struct Disconnect { int32_t removeMode = 0; };
+struct CallAddToolbar {};
+struct Click { std::u16string caption; };
+struct SetText { ControlName target; std::u16string text; };
+struct SetCheck { ControlName target; int value = 0; };
+struct Press { ControlName target; };
+struct Key { std::string form; bool enter = true; };  // Enter, or Esc
+struct CloseBox { std::string form; };
+struct Answer { std::vector<int> answers; };
+struct Select { std::optional<SelectionModel> selection; };
+struct Edit { int32_t story = 0; std::u16string text; };
+struct Open { PublicationModel publication; };
+struct Page { int32_t page = 0; };
+struct Fail { std::string operation; RaisedError error; int count = 1; int after = 0; };
+struct Heal {};
+struct Dump {};
+}  // namespace steps
+
+using Step = std::variant<steps::Connect, steps::Disconnect, steps::CallAddToolbar, steps::Click, steps::SetText,
+                          steps::SetCheck, steps::Press, steps::Key, steps::CloseBox, steps::Answer, steps::Select,
+                          steps::Edit, steps::Open, steps::Page, steps::Fail, steps::Heal, steps::Dump>;
+
+struct Scenario {
+    PublicationModel publication;
+    std::vector<BarModel> commandBars;
+    bool start = true;
+    std::vector<Step> steps;
+};
+
+/// Reads a scenario file; throws ScenarioError, with a one-line reason, when
+/// it is not a valid scenario.
+Scenario readScenario(std::istream& file);
+
+}  // namespace quillet::simhost

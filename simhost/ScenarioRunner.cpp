@@ -1,0 +1,284 @@
+#include "simhost/ScenarioRunner.h"
+
+#include "engine/EngineTexts.h"
+#include "simhost/Utf8.h"
+
+namespace quillet::simhost {
+
+namespace {
+
+using nlohmann::ordered_json;
+
+// How the host says it connects the add-in, as in the add-in connection interface.
+constexpr int32_t kConnectAfterStartup = 0;
+constexpr int32_t kConnectAtStartup = 1;
+
+/// A host object that is not the host's application.
+class ForeignObject : public HostObject {
+public:
+    Result<ApplicationRef> queryApplication() override {
+        return RaisedError{-2147467262, u"No such interface supported"};
+    }
+};
+
+ordered_json text(const std::u16string& value) { return toUtf8(value); }
+
+}  // namespace
+
+ScenarioRunner::ScenarioRunner(const Scenario& scenario, TranscriptSink sink)
+    : scenario_(scenario),
+      sink_(std::move(sink)),
+      host_(scenario.publication, scenario.commandBars),
+      windows_(host_.faults()) {
+    host_.listen(*this);
+    windows_.observe(*this);
+}
+
+ScenarioRunner::~ScenarioRunner() {
+    // Unloading after the end shows nothing.
+    sink_ = [](const ordered_json&) {};
+    connect_.reset();
+    component_.reset();
+}
+
+Component& ScenarioRunner::component() {
+    if (!component_) component_.emplace(ComponentPorts{*this, host_, windows_, windows_});
+    return *component_;
+}
+
+Connect& ScenarioRunner::addin() {
+    if (!connect_) connect_ = std::make_unique<Connect>(component());
+    return *connect_;
+}
+
+void ScenarioRunner::run() {
+    if (scenario_.start) addin().AddinInstance_OnConnection(*host_.applicationObject(), kConnectAtStartup);
+    for (size_t i = 0; i < scenario_.steps.size(); ++i) {
+        if (!perform(scenario_.steps[i])) emit({{"ev", "ignored"}, {"step", i + 1}});
+    }
+    emit(dump());
+    emit({{"ev", "end"}});
+}
+
+struct ScenarioRunner::StepVisitor {
+    ScenarioRunner& runner;
+
+    HeadlessWindow* window(const std::string& form) const { return runner.windows_.find(form); }
+
+    bool operator()(const steps::Connect& step) const {
+        Connect& addin = runner.addin();
+        if (step.foreign) {
+            ForeignObject foreign;
+            addin.AddinInstance_OnConnection(foreign, kConnectAfterStartup);
+        } else {
+            addin.AddinInstance_OnConnection(*runner.host_.applicationObject(), kConnectAfterStartup);
+        }
+        return true;
+    }
+    bool operator()(const steps::Disconnect& step) const {
+        if (!runner.connect_) return false;
+        runner.connect_->AddinInstance_OnDisconnection(step.removeMode);
+        // The host lets go of the add-in's object once it is disconnected.
+        runner.connect_.reset();
+        return true;
+    }
+    bool operator()(const steps::CallAddToolbar&) const {
+        runner.addin().AddToolbar();
+        return true;
+    }
+    bool operator()(const steps::Click& step) const { return runner.host_.commandBars().click(texts::kTitle, step.caption); }
+    bool operator()(const steps::SetText& step) const {
+        HeadlessWindow* target = window(step.target.form);
+        return target != nullptr && target->userSetText(step.target.control, step.text);
+    }
+    bool operator()(const steps::SetCheck& step) const {
+        HeadlessWindow* target = window(step.target.form);
+        return target != nullptr && target->userSetCheck(step.target.control, step.value);
+    }
+    bool operator()(const steps::Press& step) const {
+        HeadlessWindow* target = window(step.target.form);
+        return target != nullptr && target->userPress(step.target.control);
+    }
+    bool operator()(const steps::Key& step) const {
+        HeadlessWindow* target = window(step.form);
+        return target != nullptr && (step.enter ? target->userEnter() : target->userEsc());
+    }
+    bool operator()(const steps::CloseBox& step) const {
+        HeadlessWindow* target = window(step.form);
+        return target != nullptr && target->userCloseBox();
+    }
+    bool operator()(const steps::Answer& step) const {
+        runner.answers_.insert(runner.answers_.end(), step.answers.begin(), step.answers.end());
+        return true;
+    }
+    bool operator()(const steps::Select& step) const {
+        InMemoryPublication& publication = runner.host_.publication();
+        if (step.selection) {
+            const auto& stories = publication.model().stories;
+            const SelectionModel& wanted = *step.selection;
+            if (wanted.story > static_cast<int32_t>(stories.size())) return false;
+            const auto size = static_cast<int64_t>(stories[wanted.story - 1].text.size());
+            if (wanted.start > size + 1 || int64_t{wanted.start} + wanted.length > size + 1) return false;
+        }
+        publication.select(step.selection);
+        return true;
+    }
+    bool operator()(const steps::Edit& step) const {
+        InMemoryPublication& publication = runner.host_.publication();
+        if (step.story > static_cast<int32_t>(publication.model().stories.size())) return false;
+        publication.editStory(step.story, step.text);
+        return true;
+    }
+    bool operator()(const steps::Open& step) const {
+        runner.host_.open(step.publication);
+        return true;
+    }
+    bool operator()(const steps::Page& step) const {
+        InMemoryPublication& publication = runner.host_.publication();
+        if (step.page > static_cast<int32_t>(publication.model().pageNumbers.size())) return false;
+        publication.displayPage(step.page);
+        return true;
+    }
+    bool operator()(const steps::Fail& step) const {
+        runner.host_.faults().fail(step.operation, step.error, step.count, step.after);
+        return true;
+    }
+    bool operator()(const steps::Heal&) const {
+        runner.host_.faults().heal();
+        return true;
+    }
+    bool operator()(const steps::Dump&) const {
+        runner.emit(runner.dump());
+        return true;
+    }
+};
+
+bool ScenarioRunner::perform(const Step& step) { return std::visit(StepVisitor{*this}, step); }
+
+namespace {
+
+ordered_json formDump(const HeadlessWindow* window) {
+    if (window == nullptr) return {{"state", "absent"}};
+    ordered_json form{{"state", window->visible() ? "shown" : "hidden"}, {"topmost", window->topmost()}};
+    for (const ControlSpec& control : window->layout().controls) {
+        const std::string name(control.name);
+        if (control.kind == ControlKind::TextBox) form[name] = text(window->text(control.name));
+        if (control.kind == ControlKind::CheckBox) form[name] = window->checkValue(control.name);
+        if (control.name == "cmdReplace" || control.name == "cmdReplaceAll") form[name] = window->enabled(control.name);
+    }
+    return form;
+}
+
+ordered_json barsDump(const std::vector<BarModel>& bars) {
+    ordered_json result = ordered_json::array();
+    for (const BarModel& bar : bars) {
+        ordered_json controls = ordered_json::array();
+        for (const ControlModel& control : bar.controls) {
+            controls.push_back({{"caption", text(control.caption)},
+                                {"type", control.type},
+                                {"faceId", control.faceId},
+                                {"visible", control.visible},
+                                {"enabled", control.enabled}});
+        }
+        result.push_back({{"name", text(bar.name)},
+                          {"visible", bar.visible},
+                          {"enabled", bar.enabled},
+                          {"controls", std::move(controls)}});
+    }
+    return result;
+}
+
+}  // namespace
+
+ordered_json ScenarioRunner::dump() {
+    const PublicationModel& publication = host_.publication().model();
+    ordered_json stories = ordered_json::array();
+    for (const StoryModel& story : publication.stories) stories.push_back(text(story.text));
+    ordered_json selection = nullptr;
+    if (publication.selection) {
+        selection = {{"story", publication.selection->story},
+                     {"start", publication.selection->start},
+                     {"length", publication.selection->length}};
+    }
+    const Connect* addin = connect_.get();
+    ordered_json search = nullptr;
+    ordered_json buffer = nullptr;
+    if (component_) {
+        const SearchState& state = component_->engine().searchState();
+        search = {{"LastFindText", state.LastFindText ? text(*state.LastFindText) : ordered_json(nullptr)},
+                  {"StoryCount", state.StoryCount},
+                  {"StoryIndex", state.StoryIndex},
+                  {"StoryText", text(state.StoryText)}};
+        if (const SearchBuffer* held = component_->forms().existingSearchBuffer()) {
+            buffer = {{"content", text(held->content())},
+                      {"selStart", held->selStart()},
+                      {"selLength", held->selLength()}};
+        }
+    }
+    return {{"ev", "dump"},
+            {"stories", std::move(stories)},
+            {"selection", std::move(selection)},
+            {"page", publication.displayedPage},
+            {"bars", barsDump(host_.commandBars().bars())},
+            {"connect",
+             {{"pubApp", addin != nullptr && addin->pubApp != nullptr},
+              {"cbbFind", addin != nullptr && static_cast<bool>(addin->cbbFind)},
+              {"cbbReplace", addin != nullptr && static_cast<bool>(addin->cbbReplace)}}},
+            {"forms", {{"frmFind", formDump(windows_.find("frmFind"))}, {"frmReplace", formDump(windows_.find("frmReplace"))}}},
+            {"canUnload", !component_ || component_->liveObjects().canUnload()},
+            {"search", std::move(search)},
+            {"buffer", std::move(buffer)}};
+}
+
+void ScenarioRunner::viewSet(int32_t page) { emit({{"ev", "view"}, {"page", page}}); }
+
+void ScenarioRunner::selected(int32_t story, int32_t start, int32_t length, const std::u16string& selectedText) {
+    emit({{"ev", "select"}, {"story", story}, {"start", start}, {"length", length}, {"text", text(selectedText)}});
+}
+
+void ScenarioRunner::refused(int32_t story, int32_t start, int32_t length) {
+    emit({{"ev", "refused"}, {"story", story}, {"start", start}, {"length", length}});
+}
+
+void ScenarioRunner::written(int32_t story, int32_t start, int32_t length, const std::u16string& oldText,
+                             const std::u16string& newText) {
+    emit({{"ev", "write"},
+          {"story", story},
+          {"start", start},
+          {"length", length},
+          {"old", text(oldText)},
+          {"new", text(newText)}});
+}
+
+void ScenarioRunner::barAdded() { emit({{"ev", "bar"}, {"op", "added"}}); }
+
+void ScenarioRunner::barDeleted(const std::u16string& name) {
+    emit({{"ev", "bar"}, {"op", "deleted"}, {"name", text(name)}});
+}
+
+void ScenarioRunner::controlAdded(const std::u16string& bar) {
+    emit({{"ev", "control"}, {"op", "added"}, {"bar", text(bar)}});
+}
+
+void ScenarioRunner::formEvent(std::string_view form, std::string_view op) {
+    emit({{"ev", "form"}, {"form", form}, {"op", op}});
+}
+
+int ScenarioRunner::show(const std::u16string& prompt, int buttons, const std::optional<std::u16string>& title) {
+    ordered_json event{{"ev", "msgbox"},
+                       {"title", text(title.value_or(u"Quillet"))},
+                       {"buttons", buttons},
+                       {"prompt", text(prompt)}};
+    if (answers_.empty()) {
+        event["answer"] = buttons == msgbox::kYesNoQuestion ? msgbox::kAnswerNo : msgbox::kAnswerOk;
+        event["unscripted"] = true;
+    } else {
+        event["answer"] = answers_.front();
+        answers_.pop_front();
+    }
+    const int answer = event["answer"];
+    emit(std::move(event));
+    return answer;
+}
+
+}  // namespace quillet::simhost

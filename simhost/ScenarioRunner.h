@@ -1,0 +1,66 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include <nlohmann/json.hpp>
+
+#include "addin/Component.h"
+#include "addin/Connect.h"
+#include "simhost/Scenario.h"
+#include "simhost/headless/HeadlessWindows.h"
+#include "simhost/memory/InMemoryHost.h"
+
+namespace quillet::simhost {
+
+/// The transcript, one event at a time, in the order the events happen.
+using TranscriptSink = std::function<void(const nlohmann::ordered_json& event)>;
+
+/// The stand-in host running one scenario with the component linked in:
+/// it loads and connects the add-in, carries out the steps, answers the
+/// message boxes, and reports every event of the transcript.
+class ScenarioRunner : private HostEvents, private WindowObserver, private MessageBoxPort {
+public:
+    ScenarioRunner(const Scenario& scenario, TranscriptSink sink);
+    ~ScenarioRunner() override;
+
+    /// Runs every step, then the closing dump and the end.
+    void run();
+
+private:
+    struct StepVisitor;
+
+    /// Loads the component when it is not loaded.
+    Component& component();
+    /// The add-in's object, created (not connected) when the host has none.
+    Connect& addin();
+    /// Carries out one step; false when a user could not have done it.
+    bool perform(const Step& step);
+    void emit(nlohmann::ordered_json event) { sink_(event); }
+    nlohmann::ordered_json dump();
+
+    // The host's and the window system's events.
+    void viewSet(int32_t page) override;
+    void selected(int32_t story, int32_t start, int32_t length, const std::u16string& text) override;
+    void refused(int32_t story, int32_t start, int32_t length) override;
+    void written(int32_t story, int32_t start, int32_t length, const std::u16string& oldText,
+                 const std::u16string& newText) override;
+    void barAdded() override;
+    void barDeleted(const std::u16string& name) override;
+    void controlAdded(const std::u16string& bar) override;
+    void formEvent(std::string_view form, std::string_view op) override;
+    /// The message boxes, answered from the script.
+    int show(const std::u16string& prompt, int buttons, const std::optional<std::u16string>& title) override;
+
+    const Scenario& scenario_;
+    TranscriptSink sink_;
+    InMemoryHost host_;
+    HeadlessWindowSystem windows_;
+    std::deque<int> answers_;
+    std::optional<Component> component_;
+    std::unique_ptr<Connect> connect_;
+};
+
+}  // namespace quillet::simhost

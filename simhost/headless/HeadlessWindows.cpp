@@ -1,0 +1,128 @@
+#include "simhost/headless/HeadlessWindows.h"
+
+namespace quillet::simhost {
+
+namespace {
+constexpr WindowHandle kTopmost = -1;
+constexpr WindowHandle kNotTopmost = -2;
+}  // namespace
+
+HeadlessWindow::HeadlessWindow(HeadlessWindowSystem& system, const FormLayout& layout, WindowEvents& events,
+                               WindowHandle handle)
+    : system_(system), layout_(layout), events_(events), handle_(handle) {
+    for (const ControlSpec& control : layout.controls) {
+        if (control.kind == ControlKind::TextBox) texts_.emplace(control.name, control.caption);
+        if (control.kind == ControlKind::CheckBox) checks_.emplace(control.name, 0);
+        enabled_.emplace(control.name, true);
+    }
+    system_.windows_.emplace(handle_, this);
+    if (system_.observer_) system_.observer_->formEvent(layout_.name, "created");
+}
+
+HeadlessWindow::~HeadlessWindow() {
+    if (alive_) destroyed();
+}
+
+void HeadlessWindow::destroyed() {
+    alive_ = false;
+    visible_ = false;
+    system_.windows_.erase(handle_);
+    if (system_.observer_) system_.observer_->formEvent(layout_.name, "destroyed");
+}
+
+void HeadlessWindow::show() {
+    if (visible_ || !alive_) return;
+    visible_ = true;
+    if (system_.observer_) system_.observer_->formEvent(layout_.name, "shown");
+}
+
+void HeadlessWindow::hide() {
+    if (!visible_) return;
+    visible_ = false;
+    if (system_.observer_) system_.observer_->formEvent(layout_.name, "hidden");
+}
+
+std::u16string HeadlessWindow::text(std::string_view control) const {
+    auto found = texts_.find(control);
+    return found == texts_.end() ? std::u16string() : found->second;
+}
+
+int HeadlessWindow::checkValue(std::string_view control) const {
+    auto found = checks_.find(control);
+    return found == checks_.end() ? 0 : found->second;
+}
+
+bool HeadlessWindow::enabled(std::string_view control) const {
+    auto found = enabled_.find(control);
+    return found != enabled_.end() && found->second;
+}
+
+void HeadlessWindow::setEnabled(std::string_view control, bool enabled) {
+    if (auto found = enabled_.find(control); found != enabled_.end()) found->second = enabled;
+}
+
+bool HeadlessWindow::userSetText(std::string_view control, std::u16string text) {
+    auto found = texts_.find(control);
+    if (!visible_ || found == texts_.end() || !enabled(control)) return false;
+    found->second = std::move(text);
+    events_.onChange(control);
+    return true;
+}
+
+bool HeadlessWindow::userSetCheck(std::string_view control, int value) {
+    auto found = checks_.find(control);
+    if (!visible_ || found == checks_.end() || !enabled(control)) return false;
+    found->second = value;
+    return true;
+}
+
+bool HeadlessWindow::userPress(std::string_view control) {
+    const ControlSpec* spec = layout_.control(control);
+    if (!visible_ || spec == nullptr || spec->kind != ControlKind::Button || !enabled(control)) return false;
+    events_.onClick(control);
+    return true;
+}
+
+bool HeadlessWindow::userEnter() {
+    for (const ControlSpec& control : layout_.controls) {
+        if (control.isDefault) return userPress(control.name);
+    }
+    return false;
+}
+
+bool HeadlessWindow::userEsc() {
+    for (const ControlSpec& control : layout_.controls) {
+        if (control.isCancel) return userPress(control.name);
+    }
+    return false;
+}
+
+bool HeadlessWindow::userCloseBox() {
+    if (!visible_) return false;
+    destroyed();
+    events_.onDestroyed();
+    return true;
+}
+
+Result<std::unique_ptr<Window>> HeadlessWindowSystem::create(const FormLayout& layout, WindowEvents& events) {
+    return std::unique_ptr<Window>(std::make_unique<HeadlessWindow>(*this, layout, events, nextHandle_++));
+}
+
+int32_t HeadlessWindowSystem::SetWindowPos(WindowHandle window, WindowHandle insertAfter, int32_t, int32_t, int32_t,
+                                           int32_t, uint32_t) {
+    if (faults_.check("window.topmost")) return 0;
+    auto found = windows_.find(window);
+    if (found == windows_.end()) return 0;
+    if (insertAfter == kTopmost) found->second->setTopmost(true);
+    if (insertAfter == kNotTopmost) found->second->setTopmost(false);
+    return 1;
+}
+
+HeadlessWindow* HeadlessWindowSystem::find(std::string_view form) const {
+    for (const auto& [handle, window] : windows_) {
+        if (window->layout().name == form) return window;
+    }
+    return nullptr;
+}
+
+}  // namespace quillet::simhost

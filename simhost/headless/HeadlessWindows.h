@@ -1,0 +1,92 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/Window.h"
+#include "simhost/memory/FaultPlan.h"
+
+namespace quillet::simhost {
+
+/// What the window system shows of the dialogs' lives, as it happens.
+class WindowObserver {
+public:
+    virtual ~WindowObserver() = default;
+    virtual void formEvent(std::string_view form, std::string_view op) = 0;  // created, shown, hidden, destroyed
+};
+
+class HeadlessWindowSystem;
+
+/// A dialog window without a screen: it keeps every control's state, and
+/// takes the user's actions the way a real window would.
+class HeadlessWindow : public Window {
+public:
+    HeadlessWindow(HeadlessWindowSystem& system, const FormLayout& layout, WindowEvents& events, WindowHandle handle);
+    ~HeadlessWindow() override;
+
+    WindowHandle handle() const override { return handle_; }
+    void show() override;
+    void hide() override;
+    bool visible() const override { return visible_; }
+    std::u16string text(std::string_view control) const override;
+    int checkValue(std::string_view control) const override;
+    bool enabled(std::string_view control) const override;
+    void setEnabled(std::string_view control, bool enabled) override;
+
+    const FormLayout& layout() const { return layout_; }
+    bool topmost() const { return topmost_; }
+    void setTopmost(bool topmost) { topmost_ = topmost; }
+
+    // What the user does. Each returns false, doing nothing, when a user could
+    // not do it: the window is not shown, or the button is disabled.
+    bool userSetText(std::string_view control, std::u16string text);
+    bool userSetCheck(std::string_view control, int value);
+    bool userPress(std::string_view control);
+    bool userEnter();
+    bool userEsc();
+    /// The close box: the window and everything in it are destroyed; the
+    /// object itself may be deleted during the call.
+    bool userCloseBox();
+
+private:
+    /// Ends the window's life as the window system sees it.
+    void destroyed();
+
+    HeadlessWindowSystem& system_;
+    const FormLayout& layout_;
+    WindowEvents& events_;
+    WindowHandle handle_;
+    bool visible_ = false;
+    bool topmost_ = false;
+    bool alive_ = true;
+    std::map<std::string, std::u16string, std::less<>> texts_;
+    std::map<std::string, int, std::less<>> checks_;
+    std::map<std::string, bool, std::less<>> enabled_;
+};
+
+/// The stand-in host's window system: it makes the dialogs' windows and
+/// serves SetWindowPos, which fails as the fault plan says ("window.topmost").
+class HeadlessWindowSystem : public WindowFactory, public WindowService {
+public:
+    explicit HeadlessWindowSystem(FaultPlan& faults) : faults_(faults) {}
+
+    Result<std::unique_ptr<Window>> create(const FormLayout& layout, WindowEvents& events) override;
+    int32_t SetWindowPos(WindowHandle window, WindowHandle insertAfter, int32_t x, int32_t y, int32_t cx, int32_t cy,
+                         uint32_t flags) override;
+
+    /// The living window of the form with this name, if any.
+    HeadlessWindow* find(std::string_view form) const;
+    void observe(WindowObserver& observer) { observer_ = &observer; }
+
+private:
+    friend class HeadlessWindow;
+
+    FaultPlan& faults_;
+    WindowObserver* observer_ = nullptr;
+    std::map<WindowHandle, HeadlessWindow*> windows_;
+    WindowHandle nextHandle_ = 0x10010;
+};
+
+}  // namespace quillet::simhost
