@@ -1,128 +1,174 @@
-// Runs the add-in's engine over the sample newsletter, the way the dialogs
-// drive it, and tells what the host and the user get to see.
-#include <deque>
-#include <fstream>
+// Runs scenario files through the stand-in host and tells, in plain words,
+// what the user did and what the add-in made the host and the user see.
 #include <iostream>
+#include <string>
+#include <vector>
 
-#include <nlohmann/json.hpp>
-
-#include "addin/Component.h"
-#include "simhost/PublicationJson.h"
+#include "dialogs/frmFind.h"
+#include "dialogs/frmReplace.h"
 #include "simhost/ScenarioError.h"
+#include "simhost/ScenarioRunner.h"
 #include "simhost/Utf8.h"
-#include "simhost/headless/HeadlessWindows.h"
-#include "simhost/memory/InMemoryHost.h"
 
 namespace {
 
 using namespace quillet;
-using simhost::toUtf8;
+using namespace quillet::simhost;
+using nlohmann::ordered_json;
 
-/// Prints each box and answers from a script (OK, or No to a question, when the script is empty).
-class ConsoleMessages : public MessageBoxPort {
-public:
-    int show(const std::u16string& prompt, int buttons, const std::optional<std::u16string>& title) override {
-        int answer = buttons == msgbox::kYesNoQuestion ? msgbox::kAnswerNo : msgbox::kAnswerOk;
-        if (!answers.empty()) {
-            answer = answers.front();
-            answers.pop_front();
-        }
-        std::cout << "    [" << toUtf8(title.value_or(u"Quillet")) << "] " << toUtf8(prompt) << "  -> "
-                  << (answer == msgbox::kAnswerYes ? "Yes" : answer == msgbox::kAnswerNo ? "No" : "OK") << "\n";
-        return answer;
+std::string dialogName(const std::string& form) { return form == "frmFind" ? "Find dialog" : "Replace dialog"; }
+
+std::string controlName(const ControlName& target) {
+    if (target.control == "txtFindWhat") return "the find box";
+    if (target.control == "txtReplaceWith") return "the replacement box";
+    const FormLayout& layout = target.form == "frmFind" ? frmFind::layout() : frmReplace::layout();
+    return "\"" + toUtf8(layout.control(target.control)->caption) + "\"";
+}
+
+std::string quoted(const std::u16string& text) {
+    std::string result = toUtf8(text);
+    for (size_t at; (at = result.find("\r\n")) != std::string::npos;) result.replace(at, 2, " / ");
+    return "\"" + result + "\"";
+}
+
+/// What the user does, in words.
+struct Narrator {
+    std::string operator()(const steps::Connect& step) const {
+        return step.foreign ? "The host connects the add-in with a foreign object." : "The host connects the add-in.";
     }
-    std::deque<int> answers;
+    std::string operator()(const steps::Disconnect& step) const {
+        return "The host disconnects the add-in (mode " + std::to_string(step.removeMode) + ").";
+    }
+    std::string operator()(const steps::CallAddToolbar&) const { return "A client calls AddToolbar."; }
+    std::string operator()(const steps::Click& step) const {
+        return "The user clicks " + quoted(step.caption) + " on the command bar.";
+    }
+    std::string operator()(const steps::SetText& step) const {
+        return "The user types " + quoted(step.text) + " into " + controlName(step.target) + " of the " +
+               dialogName(step.target.form) + ".";
+    }
+    std::string operator()(const steps::SetCheck& step) const {
+        return std::string("The user ") + (step.value != 0 ? "ticks " : "clears ") + controlName(step.target) + ".";
+    }
+    std::string operator()(const steps::Press& step) const {
+        return "The user presses " + controlName(step.target) + " in the " + dialogName(step.target.form) + ".";
+    }
+    std::string operator()(const steps::Key& step) const {
+        return std::string("The user presses ") + (step.enter ? "Enter" : "Esc") + " in the " + dialogName(step.form) +
+               ".";
+    }
+    std::string operator()(const steps::CloseBox& step) const {
+        return "The user closes the " + dialogName(step.form) + " with its close box.";
+    }
+    std::string operator()(const steps::Select&) const { return "The user selects other text."; }
+    std::string operator()(const steps::Edit& step) const {
+        return "The user rewrites story " + std::to_string(step.story) + ".";
+    }
+    std::string operator()(const steps::Open&) const { return "The user opens another publication."; }
+    std::string operator()(const steps::Page& step) const {
+        return "The user turns to page " + std::to_string(step.page) + ".";
+    }
+    template <typename Silent>
+    std::string operator()(const Silent&) const {
+        return {};
+    }
 };
 
-class ConsoleEvents : public simhost::HostEvents {
+/// What the add-in made the host and the user see, in words.
+class Account {
 public:
-    explicit ConsoleEvents(simhost::InMemoryHost& host) : host_(host) {}
+    void event(const ordered_json& event) {
+        const std::string kind = event["ev"];
+        if (kind == "view") page_ = event["page"];
+        if (kind == "refused") refusedPages_.push_back(page_);
+        if (kind == "select") {
+            std::string line = "    The host selects " + event["text"].dump() + " in story " +
+                               std::to_string(int(event["story"])) + " at " + std::to_string(int(event["start"])) +
+                               ", on page " + std::to_string(page_);
+            if (!refusedPages_.empty()) line += ", after it refused the selection on page " + pages();
+            say(line + ".");
+        }
+        if (kind == "msgbox") {
+            say("    A box titled " + event["title"].dump() + " says " + event["prompt"].dump() + "; the answer is " +
+                answerName(event["answer"]) + ".");
+        }
+        if (kind == "write") {
+            say("    The host writes " + event["new"].dump() + " over " + event["old"].dump() + " in story " +
+                std::to_string(int(event["story"])) + ".");
+        }
+        if (kind == "form") say("    The " + dialogName(event["form"]) + " is " + std::string(event["op"]) + ".");
+        if (kind == "bar" && event["op"] == "added") say("    The host adds a command bar.");
+        if (kind == "ignored") say("    Nothing happens: a user could not do that.");
+        if (kind == "dump") finalStories_ = event["stories"];
+    }
 
-    void selected(int32_t story, int32_t start, int32_t length, const std::u16string& text) override {
-        std::cout << "    selects \"" << toUtf8(text) << "\" in story " << story << " at " << start << " (length "
-                  << length << ", page " << host_.publication().model().displayedPage << ")\n";
+    void step(const std::string& line) {
+        if (line.empty()) return;
+        flushRefusals();
+        std::cout << "  " << line << "\n";
     }
-    void refused(int32_t story, int32_t start, int32_t) override {
-        std::cout << "    the host refuses story " << story << " at " << start << ": not on page "
-                  << host_.publication().model().displayedPage << "\n";
-    }
-    void written(int32_t story, int32_t start, int32_t, const std::u16string& oldText,
-                 const std::u16string& newText) override {
-        std::cout << "    writes \"" << toUtf8(newText) << "\" over \"" << toUtf8(oldText) << "\" in story " << story
-                  << " at " << start << "\n";
-    }
+    void finish() { flushRefusals(); }
+
+    const ordered_json& finalStories() const { return finalStories_; }
 
 private:
-    simhost::InMemoryHost& host_;
-};
-
-struct Demo {
-    explicit Demo(simhost::PublicationModel model) : host(std::move(model), {}) { host.listen(events); }
-
-    void findNext(const std::u16string& text, bool matchCase = false, bool wholeWord = false) {
-        std::cout << "  Find Next \"" << toUtf8(text) << "\"" << (matchCase ? ", match case" : "")
-                  << (wholeWord ? ", whole word" : "") << "\n";
-        if (auto result = engine.FindNext(text, matchCase, wholeWord, false); !result)
-            std::cout << "    fails: " << toUtf8(result.error().description) << "\n";
+    void say(const std::string& line) {
+        if (line.find("The host selects") == std::string::npos) flushRefusals();
+        refusedPages_.clear();
+        std::cout << line << "\n";
     }
+    void flushRefusals() {
+        if (refusedPages_.empty()) return;
+        std::cout << "    The host refuses the selection on page " << pages() << ": the match is on no page.\n";
+        refusedPages_.clear();
+    }
+    std::string pages() const {
+        std::string list;
+        for (size_t i = 0; i < refusedPages_.size(); ++i) list += (i ? ", " : "") + std::to_string(refusedPages_[i]);
+        return list;
+    }
+    static std::string answerName(int answer) { return answer == 6 ? "Yes" : answer == 7 ? "No" : "OK"; }
 
-    simhost::InMemoryHost host;
-    ConsoleEvents events{host};
-    ConsoleMessages messages;
-    simhost::HeadlessWindowSystem windows{host.faults()};
-    Component component{{messages, host, windows, windows}};
-    Module1& engine = component.engine();
+    int page_ = 1;
+    std::vector<int> refusedPages_;
+    ordered_json finalStories_;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: quillet_demo PUBLICATION.json\n";
+    if (argc < 2) {
+        std::cerr << "usage: quillet_demo SCENARIO.json...\n";
         return 2;
     }
-    std::ifstream file(argv[1]);
-    simhost::PublicationModel model;
-    try {
-        model = simhost::readPublication(nlohmann::json::parse(file).at("publication"));
-    } catch (const std::exception& error) {
-        std::cerr << argv[1] << ": " << error.what() << "\n";
-        return 2;
-    }
-    Demo demo(std::move(model));
-    std::cout << "The sample newsletter: " << demo.host.publication().model().stories.size() << " stories on "
-              << demo.host.publication().model().pageNumbers.size() << " pages.\n\n";
+    for (int i = 1; i < argc; ++i) {
+        Scenario scenario;
+        try {
+            scenario = readScenario(argv[i]);
+        } catch (const ScenarioError& error) {
+            std::cerr << argv[i] << ": " << error.what() << "\n";
+            return 2;
+        }
+        std::cout << (i > 1 ? "\n" : "") << "== " << argv[i] << "\n";
+        std::vector<std::u16string> before;
+        for (const StoryModel& story : scenario.publication.stories) before.push_back(story.text);
 
-    std::cout << "Finding \"garden\" through every story; the view walks to the page of each match.\n"
-                 "The last one lies in the recipe's overflow, on no page: the host refuses it everywhere,\n"
-                 "and Find Next stays on it:\n";
-    for (int i = 0; i < 12; ++i) demo.findNext(u"garden");
+        Account account;
+        ScenarioRunner runner(scenario, [&](const ordered_json& event) { account.event(event); });
+        runner.listenToSteps([&](size_t, const Step& step) { account.step(std::visit(Narrator{}, step)); });
+        if (scenario.start) std::cout << "  The host starts with the add-in connected.\n";
+        runner.run();
+        account.finish();
 
-    std::cout << "\nCase folding covers Greek, final sigma included:\n";
-    demo.messages.answers = {msgbox::kAnswerYes};
-    for (int i = 0; i < 3; ++i) demo.findNext(u"καλώς");
-
-    std::cout << "\nWhole words only: \"café\" but not inside a longer word, then the wrap question answered No:\n";
-    for (int i = 0; i < 6; ++i) demo.findNext(u"café", false, true);
-
-    std::cout << "\nReplace: \"Millbrook\" becomes \"Millbrook-on-Tarn\", one match at a time:\n";
-    demo.findNext(u"Millbrook", true);
-    for (int i = 0; i < 2; ++i) {
-        std::cout << "  Replace\n";
-        demo.engine.ReplaceAndFindNext(u"Millbrook", u"Millbrook-on-Tarn", true, false, false);
-    }
-
-    std::cout << "\nReplace All: every \"Tuesday\" becomes \"Wednesday\":\n";
-    demo.findNext(u"Tuesday");
-    std::cout << "  Replace All\n";
-    demo.engine.ReplaceAll(u"Tuesday", u"Wednesday", false, false);
-
-    std::cout << "\nThe stories now:\n";
-    int index = 0;
-    for (const auto& story : demo.host.publication().model().stories) {
-        std::string text = toUtf8(story.text);
-        for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " / ");
-        std::cout << "  " << ++index << ". " << text << "\n";
+        std::cout << "  Stories changed:\n";
+        const ordered_json& after = account.finalStories();
+        bool any = false;
+        for (size_t s = 0; s < after.size() && s < before.size(); ++s) {
+            if (after[s].get<std::string>() == toUtf8(before[s])) continue;
+            std::cout << "    " << s + 1 << ". " << quoted(fromUtf8(after[s].get<std::string>())) << "\n";
+            any = true;
+        }
+        if (!any) std::cout << "    none\n";
     }
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <fstream>
 #include <string_view>
 
 #include <nlohmann/json.hpp>
@@ -211,15 +212,25 @@ std::vector<BarModel> readCommandBars(const json& bars) {
     return result;
 }
 
+json parseFile(const std::filesystem::path& path) {
+    std::ifstream file(path);
+    if (!file) throw ScenarioError(path.string() + " cannot be read");
+    return json::parse(file);
+}
+
 }  // namespace
 
-Scenario readScenario(std::istream& file) {
-    json document;
+Scenario readScenario(const std::filesystem::path& path) {
     try {
-        document = json::parse(file);
+        const json document = parseFile(path);
         if (!document.is_object()) throw ScenarioError("a scenario must be a JSON object");
         Scenario scenario;
-        scenario.publication = readPublication(document.value("publication", json::object()));
+        if (document.contains("publicationFile")) {
+            const json shared = parseFile(path.parent_path() / readText(document["publicationFile"], "publicationFile"));
+            scenario.publication = readPublication(shared.value("publication", json::object()));
+        } else {
+            scenario.publication = readPublication(document.value("publication", json::object()));
+        }
         scenario.commandBars = readCommandBars(document.value("commandBars", json::array()));
         const json start = document.value("start", json(true));
         if (!start.is_boolean()) throw ScenarioError("start must be true or false");

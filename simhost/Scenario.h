@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <istream>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <variant>
@@ -52,7 +52,9 @@ struct Scenario {
 };
 
 /// Reads a scenario file; throws ScenarioError, with a one-line reason, when
-/// it is not a valid scenario.
-Scenario readScenario(std::istream& file);
+/// it is not a valid scenario. Besides the fields of the format, a file may
+/// give "publicationFile": another file, relative to this one, whose
+/// "publication" is used, so that several scenarios can share one.
+Scenario readScenario(const std::filesystem::path& path);
 
 }  // namespace quillet::simhost

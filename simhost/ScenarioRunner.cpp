@@ -54,6 +54,7 @@ Connect& ScenarioRunner::addin() {
 void ScenarioRunner::run() {
     if (scenario_.start) addin().AddinInstance_OnConnection(*host_.applicationObject(), kConnectAtStartup);
     for (size_t i = 0; i < scenario_.steps.size(); ++i) {
+        if (stepListener_) stepListener_(i + 1, scenario_.steps[i]);
         if (!perform(scenario_.steps[i])) emit({{"ev", "ignored"}, {"step", i + 1}});
     }
     emit(dump());

@@ -17,6 +17,8 @@ namespace quillet::simhost {
 
 /// The transcript, one event at a time, in the order the events happen.
 using TranscriptSink = std::function<void(const nlohmann::ordered_json& event)>;
+/// Told of each step just before it is carried out (its number counts from 1).
+using StepListener = std::function<void(size_t number, const Step& step)>;
 
 /// The stand-in host running one scenario with the component linked in:
 /// it loads and connects the add-in, carries out the steps, answers the
@@ -28,6 +30,7 @@ public:
 
     /// Runs every step, then the closing dump and the end.
     void run();
+    void listenToSteps(StepListener listener) { stepListener_ = std::move(listener); }
 
 private:
     struct StepVisitor;
@@ -56,6 +59,7 @@ private:
 
     const Scenario& scenario_;
     TranscriptSink sink_;
+    StepListener stepListener_;
     InMemoryHost host_;
     HeadlessWindowSystem windows_;
     std::deque<int> answers_;

@@ -1,6 +1,5 @@
 // The stand-in host: runs a scenario file with the component linked in and
 // prints the transcript as JSON Lines.
-#include <fstream>
 #include <iostream>
 
 #include "simhost/ScenarioError.h"
@@ -12,14 +11,9 @@ int main(int argc, char** argv) {
         std::cerr << "usage: simhost SCENARIO.json\n";
         return 2;
     }
-    std::ifstream file(argv[1]);
-    if (!file) {
-        std::cerr << argv[1] << ": cannot be read\n";
-        return 2;
-    }
     Scenario scenario;
     try {
-        scenario = readScenario(file);
+        scenario = readScenario(argv[1]);
     } catch (const ScenarioError& error) {
         std::cerr << argv[1] << ": " << error.what() << "\n";
         return 2;
