@@ -1,0 +1,13 @@
+#pragma once
+
+#include <windows.h>
+
+namespace quillet::win32 {
+
+/// Creates a Connect object, the add-in that the host creates and connects,
+/// and returns its interface `iid` (_Connect, IDispatch, the add-in
+/// connection interface or IUnknown). The object counts as a live object of
+/// the component for as long as it exists.
+HRESULT CreateConnect(REFIID iid, void** object);
+
+}  // namespace quillet::win32
