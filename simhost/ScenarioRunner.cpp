@@ -13,46 +13,24 @@ using nlohmann::ordered_json;
 constexpr int32_t kConnectAfterStartup = 0;
 constexpr int32_t kConnectAtStartup = 1;
 
-/// A host object that is not the host's application.
-class ForeignObject : public HostObject {
-public:
-    Result<ApplicationRef> queryApplication() override {
-        return RaisedError{-2147467262, u"No such interface supported"};
-    }
-};
-
 ordered_json text(const std::u16string& value) { return toUtf8(value); }
 
 }  // namespace
 
-ScenarioRunner::ScenarioRunner(const Scenario& scenario, TranscriptSink sink)
-    : scenario_(scenario),
-      sink_(std::move(sink)),
-      host_(scenario.publication, scenario.commandBars),
-      windows_(host_.faults()) {
+ScenarioRunner::ScenarioRunner(const Scenario& scenario, TranscriptSink sink, const SiteMaker& makeSite)
+    : scenario_(scenario), sink_(std::move(sink)), host_(scenario.publication, scenario.commandBars) {
     host_.listen(*this);
-    windows_.observe(*this);
+    site_ = makeSite(SiteParts{host_, *this, *this});
 }
 
 ScenarioRunner::~ScenarioRunner() {
     // Unloading after the end shows nothing.
     sink_ = [](const ordered_json&) {};
-    connect_.reset();
-    component_.reset();
-}
-
-Component& ScenarioRunner::component() {
-    if (!component_) component_.emplace(ComponentPorts{*this, host_, windows_, windows_});
-    return *component_;
-}
-
-Connect& ScenarioRunner::addin() {
-    if (!connect_) connect_ = std::make_unique<Connect>(component());
-    return *connect_;
+    site_.reset();
 }
 
 void ScenarioRunner::run() {
-    if (scenario_.start) addin().AddinInstance_OnConnection(*host_.applicationObject(), kConnectAtStartup);
+    if (scenario_.start) site_->addin().connect(/*foreign=*/false, kConnectAtStartup);
     for (size_t i = 0; i < scenario_.steps.size(); ++i) {
         if (stepListener_) stepListener_(i + 1, scenario_.steps[i]);
         if (!perform(scenario_.steps[i])) emit({{"ev", "ignored"}, {"step", i + 1}});
@@ -64,48 +42,39 @@ void ScenarioRunner::run() {
 struct ScenarioRunner::StepVisitor {
     ScenarioRunner& runner;
 
-    HeadlessWindow* window(const std::string& form) const { return runner.windows_.find(form); }
+    DialogView* window(const std::string& form) const { return runner.site_->dialogs().find(form); }
 
     bool operator()(const steps::Connect& step) const {
-        Connect& addin = runner.addin();
-        if (step.foreign) {
-            ForeignObject foreign;
-            addin.AddinInstance_OnConnection(foreign, kConnectAfterStartup);
-        } else {
-            addin.AddinInstance_OnConnection(*runner.host_.applicationObject(), kConnectAfterStartup);
-        }
+        runner.site_->addin().connect(step.foreign, kConnectAfterStartup);
         return true;
     }
     bool operator()(const steps::Disconnect& step) const {
-        if (!runner.connect_) return false;
-        runner.connect_->AddinInstance_OnDisconnection(step.removeMode);
         // The host lets go of the add-in's object once it is disconnected.
-        runner.connect_.reset();
-        return true;
+        return runner.site_->addin().disconnect(step.removeMode);
     }
     bool operator()(const steps::CallAddToolbar&) const {
-        runner.addin().AddToolbar();
+        runner.site_->addin().callAddToolbar();
         return true;
     }
     bool operator()(const steps::Click& step) const { return runner.host_.commandBars().click(texts::kTitle, step.caption); }
     bool operator()(const steps::SetText& step) const {
-        HeadlessWindow* target = window(step.target.form);
+        DialogView* target = window(step.target.form);
         return target != nullptr && target->userSetText(step.target.control, step.text);
     }
     bool operator()(const steps::SetCheck& step) const {
-        HeadlessWindow* target = window(step.target.form);
+        DialogView* target = window(step.target.form);
         return target != nullptr && target->userSetCheck(step.target.control, step.value);
     }
     bool operator()(const steps::Press& step) const {
-        HeadlessWindow* target = window(step.target.form);
+        DialogView* target = window(step.target.form);
         return target != nullptr && target->userPress(step.target.control);
     }
     bool operator()(const steps::Key& step) const {
-        HeadlessWindow* target = window(step.form);
+        DialogView* target = window(step.form);
         return target != nullptr && (step.enter ? target->userEnter() : target->userEsc());
     }
     bool operator()(const steps::CloseBox& step) const {
-        HeadlessWindow* target = window(step.form);
+        DialogView* target = window(step.form);
         return target != nullptr && target->userCloseBox();
     }
     bool operator()(const steps::Answer& step) const {
@@ -158,7 +127,7 @@ bool ScenarioRunner::perform(const Step& step) { return std::visit(StepVisitor{*
 
 namespace {
 
-ordered_json formDump(const HeadlessWindow* window) {
+ordered_json formDump(const DialogView* window) {
     if (window == nullptr) return {{"state", "absent"}};
     ordered_json form{{"state", window->visible() ? "shown" : "hidden"}, {"topmost", window->topmost()}};
     for (const ControlSpec& control : window->layout().controls) {
@@ -201,32 +170,28 @@ ordered_json ScenarioRunner::dump() {
                      {"start", publication.selection->start},
                      {"length", publication.selection->length}};
     }
-    const Connect* addin = connect_.get();
+    AddinSite& addin = site_->addin();
+    const AddinMembers members = addin.members();
     ordered_json search = nullptr;
-    ordered_json buffer = nullptr;
-    if (component_) {
-        const SearchState& state = component_->engine().searchState();
-        search = {{"LastFindText", state.LastFindText ? text(*state.LastFindText) : ordered_json(nullptr)},
-                  {"StoryCount", state.StoryCount},
-                  {"StoryIndex", state.StoryIndex},
-                  {"StoryText", text(state.StoryText)}};
-        if (const SearchBuffer* held = component_->forms().existingSearchBuffer()) {
-            buffer = {{"content", text(held->content())},
-                      {"selStart", held->selStart()},
-                      {"selLength", held->selLength()}};
-        }
+    if (const SearchState* state = addin.searchState()) {
+        search = {{"LastFindText", state->LastFindText ? text(*state->LastFindText) : ordered_json(nullptr)},
+                  {"StoryCount", state->StoryCount},
+                  {"StoryIndex", state->StoryIndex},
+                  {"StoryText", text(state->StoryText)}};
     }
+    ordered_json buffer = nullptr;
+    if (const SearchBuffer* held = addin.searchBuffer()) {
+        buffer = {{"content", text(held->content())}, {"selStart", held->selStart()}, {"selLength", held->selLength()}};
+    }
+    DialogFinder& dialogs = site_->dialogs();
     return {{"ev", "dump"},
             {"stories", std::move(stories)},
             {"selection", std::move(selection)},
             {"page", publication.displayedPage},
             {"bars", barsDump(host_.commandBars().bars())},
-            {"connect",
-             {{"pubApp", addin != nullptr && addin->pubApp != nullptr},
-              {"cbbFind", addin != nullptr && static_cast<bool>(addin->cbbFind)},
-              {"cbbReplace", addin != nullptr && static_cast<bool>(addin->cbbReplace)}}},
-            {"forms", {{"frmFind", formDump(windows_.find("frmFind"))}, {"frmReplace", formDump(windows_.find("frmReplace"))}}},
-            {"canUnload", !component_ || component_->liveObjects().canUnload()},
+            {"connect", {{"pubApp", members.pubApp}, {"cbbFind", members.cbbFind}, {"cbbReplace", members.cbbReplace}}},
+            {"forms", {{"frmFind", formDump(dialogs.find("frmFind"))}, {"frmReplace", formDump(dialogs.find("frmReplace"))}}},
+            {"canUnload", addin.canUnload()},
             {"search", std::move(search)},
             {"buffer", std::move(buffer)}};
 }

@@ -7,10 +7,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "addin/Component.h"
-#include "addin/Connect.h"
+#include "simhost/RunnerSite.h"
 #include "simhost/Scenario.h"
-#include "simhost/headless/HeadlessWindows.h"
 #include "simhost/memory/InMemoryHost.h"
 
 namespace quillet::simhost {
@@ -20,12 +18,13 @@ using TranscriptSink = std::function<void(const nlohmann::ordered_json& event)>;
 /// Told of each step just before it is carried out (its number counts from 1).
 using StepListener = std::function<void(size_t number, const Step& step)>;
 
-/// The stand-in host running one scenario with the component linked in:
-/// it loads and connects the add-in, carries out the steps, answers the
-/// message boxes, and reports every event of the transcript.
+/// The stand-in host running one scenario: it loads and connects the add-in,
+/// carries out the steps, answers the message boxes, and reports every event
+/// of the transcript.
 class ScenarioRunner : private HostEvents, private WindowObserver, private MessageBoxPort {
 public:
-    ScenarioRunner(const Scenario& scenario, TranscriptSink sink);
+    /// `makeSite` says how the add-in runs: linked in (makeLinkedSite), or loaded through COM.
+    ScenarioRunner(const Scenario& scenario, TranscriptSink sink, const SiteMaker& makeSite = makeLinkedSite);
     ~ScenarioRunner() override;
 
     /// Runs every step, then the closing dump and the end.
@@ -35,10 +34,6 @@ public:
 private:
     struct StepVisitor;
 
-    /// Loads the component when it is not loaded.
-    Component& component();
-    /// The add-in's object, created (not connected) when the host has none.
-    Connect& addin();
     /// Carries out one step; false when a user could not have done it.
     bool perform(const Step& step);
     void emit(nlohmann::ordered_json event) { sink_(event); }
@@ -61,10 +56,8 @@ private:
     TranscriptSink sink_;
     StepListener stepListener_;
     InMemoryHost host_;
-    HeadlessWindowSystem windows_;
     std::deque<int> answers_;
-    std::optional<Component> component_;
-    std::unique_ptr<Connect> connect_;
+    std::unique_ptr<RunnerSite> site_;
 };
 
 }  // namespace quillet::simhost

@@ -118,7 +118,7 @@ int32_t HeadlessWindowSystem::SetWindowPos(WindowHandle window, WindowHandle ins
     return 1;
 }
 
-HeadlessWindow* HeadlessWindowSystem::find(std::string_view form) const {
+HeadlessWindow* HeadlessWindowSystem::find(std::string_view form) {
     for (const auto& [handle, window] : windows_) {
         if (window->layout().name == form) return window;
     }

@@ -6,22 +6,16 @@
 #include <string_view>
 
 #include "platform/Window.h"
+#include "simhost/DialogView.h"
 #include "simhost/memory/FaultPlan.h"
 
 namespace quillet::simhost {
-
-/// What the window system shows of the dialogs' lives, as it happens.
-class WindowObserver {
-public:
-    virtual ~WindowObserver() = default;
-    virtual void formEvent(std::string_view form, std::string_view op) = 0;  // created, shown, hidden, destroyed
-};
 
 class HeadlessWindowSystem;
 
 /// A dialog window without a screen: it keeps every control's state, and
 /// takes the user's actions the way a real window would.
-class HeadlessWindow : public Window {
+class HeadlessWindow : public Window, public DialogView {
 public:
     HeadlessWindow(HeadlessWindowSystem& system, const FormLayout& layout, WindowEvents& events, WindowHandle handle);
     ~HeadlessWindow() override;
@@ -35,20 +29,17 @@ public:
     bool enabled(std::string_view control) const override;
     void setEnabled(std::string_view control, bool enabled) override;
 
-    const FormLayout& layout() const { return layout_; }
-    bool topmost() const { return topmost_; }
+    const FormLayout& layout() const override { return layout_; }
+    bool topmost() const override { return topmost_; }
     void setTopmost(bool topmost) { topmost_ = topmost; }
 
-    // What the user does. Each returns false, doing nothing, when a user could
-    // not do it: the window is not shown, or the button is disabled.
-    bool userSetText(std::string_view control, std::u16string text);
-    bool userSetCheck(std::string_view control, int value);
-    bool userPress(std::string_view control);
-    bool userEnter();
-    bool userEsc();
-    /// The close box: the window and everything in it are destroyed; the
-    /// object itself may be deleted during the call.
-    bool userCloseBox();
+    bool userSetText(std::string_view control, std::u16string text) override;
+    bool userSetCheck(std::string_view control, int value) override;
+    bool userPress(std::string_view control) override;
+    bool userEnter() override;
+    bool userEsc() override;
+    /// The object itself may be deleted during the call.
+    bool userCloseBox() override;
 
 private:
     /// Ends the window's life as the window system sees it.
@@ -68,7 +59,7 @@ private:
 
 /// The stand-in host's window system: it makes the dialogs' windows and
 /// serves SetWindowPos, which fails as the fault plan says ("window.topmost").
-class HeadlessWindowSystem : public WindowFactory, public WindowService {
+class HeadlessWindowSystem : public WindowFactory, public WindowService, public DialogFinder {
 public:
     explicit HeadlessWindowSystem(FaultPlan& faults) : faults_(faults) {}
 
@@ -76,8 +67,7 @@ public:
     int32_t SetWindowPos(WindowHandle window, WindowHandle insertAfter, int32_t x, int32_t y, int32_t cx, int32_t cy,
                          uint32_t flags) override;
 
-    /// The living window of the form with this name, if any.
-    HeadlessWindow* find(std::string_view form) const;
+    HeadlessWindow* find(std::string_view form) override;
     void observe(WindowObserver& observer) { observer_ = &observer; }
 
 private:
