@@ -1,0 +1,51 @@
+#include "addin/win32/ComponentInstance.h"
+
+#include "dialogs/win32/Win32Windows.h"
+#include "platform/win32/Win32Ports.h"
+
+namespace quillet::win32 {
+
+namespace {
+
+/// The platform that the component runs on inside the host's process.
+struct Platform {
+    explicit Platform(HMODULE module) : windows(module) {}
+    Win32MessageBox messages;
+    ComApplicationClass applicationClass;
+    Win32WindowFactory windows;
+    Win32WindowService windowService;
+};
+
+// Made on first use rather than at load, so that loading the DLL runs no code
+// of the component's own. They live as long as the process.
+HMODULE module = nullptr;
+Platform* platform = nullptr;
+Component* component = nullptr;
+
+}  // namespace
+
+Component& TheComponent() {
+    if (component == nullptr) {
+        platform = new Platform(module);
+        component = new Component({platform->messages, platform->applicationClass, platform->windows,
+                                   platform->windowService});
+    }
+    return *component;
+}
+
+bool ComponentCanUnload() { return component == nullptr || component->liveObjects().canUnload(); }
+
+void LockComponent(bool lock) {
+    LiveObjects& live = TheComponent().liveObjects();
+    if (lock) {
+        live.lock();
+    } else {
+        live.unlock();
+    }
+}
+
+HMODULE ComponentModule() { return module; }
+
+void SetComponentModule(HMODULE handle) { module = handle; }
+
+}  // namespace quillet::win32

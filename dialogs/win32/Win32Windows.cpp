@@ -1,0 +1,202 @@
+#include "dialogs/win32/Win32Windows.h"
+
+#include <string>
+#include <vector>
+
+#include "host/com/ComBridge.h"
+
+namespace quillet::win32 {
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"QuilletDialog";
+constexpr int kFirstControlId = 100;
+
+std::wstring wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+
+class Win32Window : public Window {
+public:
+    Win32Window(const FormLayout& layout, WindowEvents& events) : layout_(layout), events_(events) {}
+    ~Win32Window() override {
+        if (hwnd_) {
+            SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+            DestroyWindow(hwnd_);
+        }
+        if (font_) DeleteObject(font_);
+    }
+
+    Status create(HINSTANCE module);
+
+    WindowHandle handle() const override { return reinterpret_cast<WindowHandle>(hwnd_); }
+    void show() override {
+        if (hwnd_) ShowWindow(hwnd_, SW_SHOW);
+    }
+    void hide() override {
+        if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+    }
+    bool visible() const override { return hwnd_ && IsWindowVisible(hwnd_); }
+
+    std::u16string text(std::string_view control) const override {
+        HWND child = controlWindow(control);
+        if (!child) return {};
+        std::wstring text(static_cast<size_t>(GetWindowTextLengthW(child)) + 1, L'\0');
+        text.resize(static_cast<size_t>(GetWindowTextW(child, text.data(), static_cast<int>(text.size()))));
+        return std::u16string(text.begin(), text.end());
+    }
+    int checkValue(std::string_view control) const override {
+        HWND child = controlWindow(control);
+        return child ? static_cast<int>(SendMessageW(child, BM_GETCHECK, 0, 0)) : 0;
+    }
+    bool enabled(std::string_view control) const override {
+        HWND child = controlWindow(control);
+        return child && IsWindowEnabled(child);
+    }
+    void setEnabled(std::string_view control, bool enabled) override {
+        if (HWND child = controlWindow(control)) EnableWindow(child, enabled);
+    }
+
+    static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+
+private:
+    HWND controlWindow(std::string_view control) const {
+        for (size_t i = 0; i < layout_.controls.size(); ++i) {
+            if (layout_.controls[i].name == control) return children_[i];
+        }
+        return nullptr;
+    }
+    const ControlSpec* specOf(int id) const {
+        const int index = id - kFirstControlId;
+        if (index < 0 || index >= static_cast<int>(layout_.controls.size())) return nullptr;
+        return &layout_.controls[static_cast<size_t>(index)];
+    }
+    const ControlSpec* roleButton(bool isDefault) const {
+        for (const ControlSpec& spec : layout_.controls) {
+            if (isDefault ? spec.isDefault : spec.isCancel) return &spec;
+        }
+        return nullptr;
+    }
+    void command(int id, int code);
+    void press(const ControlSpec* spec) {
+        if (spec && enabled(spec->name)) events_.onClick(spec->name);
+    }
+
+    const FormLayout& layout_;
+    WindowEvents& events_;
+    HWND hwnd_ = nullptr;
+    HFONT font_ = nullptr;
+    std::vector<HWND> children_;
+};
+
+bool registerClass(HINSTANCE module) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    if (GetClassInfoExW(module, kWindowClass, &windowClass)) return true;
+    windowClass.lpfnWndProc = Win32Window::procedure;
+    windowClass.hInstance = module;
+    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kWindowClass;
+    return RegisterClassExW(&windowClass) != 0;
+}
+
+Status Win32Window::create(HINSTANCE module) {
+    if (!registerClass(module)) return com::failureOf(HRESULT_FROM_WIN32(GetLastError()));
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    const auto pixels = [dpi](int twips) { return MulDiv(twips, dpi, 1440); };
+
+    const DWORD style = WS_CAPTION | WS_SYSMENU | (layout_.border == BorderStyle::FixedDialog ? DS_MODALFRAME : WS_BORDER);
+    const DWORD exStyle = layout_.border == BorderStyle::FixedDialog ? WS_EX_DLGMODALFRAME : WS_EX_APPWINDOW;
+    RECT frame{0, 0, pixels(layout_.clientWidth), pixels(layout_.clientHeight)};
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    const std::wstring caption = wide(layout_.caption);
+    hwnd_ = CreateWindowExW(exStyle, kWindowClass, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
+                            frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, module, this);
+    if (!hwnd_) return com::failureOf(HRESULT_FROM_WIN32(GetLastError()));
+
+    if (!layout_.fontName.empty()) {
+        const std::wstring face = wide(layout_.fontName);
+        font_ = CreateFontW(-MulDiv(static_cast<int>(layout_.fontPoints * 100), dpi, 7200), 0, 0, 0, FW_NORMAL, FALSE,
+                            FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                            DEFAULT_PITCH, face.c_str());
+    }
+    HFONT font = font_ ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+
+    // Children are made in tab order, which is the order Tab walks them.
+    std::vector<size_t> order(layout_.controls.size());
+    for (size_t i = 0; i < order.size(); ++i) order[static_cast<size_t>(layout_.controls[i].tabIndex)] = i;
+    children_.assign(layout_.controls.size(), nullptr);
+    for (const size_t i : order) {
+        const ControlSpec& spec = layout_.controls[i];
+        if (spec.kind == ControlKind::RichText) continue;  // the search buffer is an object of its own
+        const wchar_t* windowClass = L"BUTTON";
+        DWORD childStyle = WS_CHILD | WS_VISIBLE;
+        DWORD childExStyle = 0;
+        switch (spec.kind) {
+            case ControlKind::Label: windowClass = L"STATIC"; break;
+            case ControlKind::TextBox:
+                windowClass = L"EDIT";
+                childStyle |= WS_TABSTOP | ES_AUTOHSCROLL;
+                childExStyle = WS_EX_CLIENTEDGE;
+                break;
+            case ControlKind::CheckBox: childStyle |= WS_TABSTOP | BS_AUTOCHECKBOX; break;
+            case ControlKind::Button: childStyle |= WS_TABSTOP | (spec.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON); break;
+            case ControlKind::RichText: break;
+        }
+        const std::wstring text = wide(spec.caption);
+        HWND child = CreateWindowExW(childExStyle, windowClass, text.c_str(), childStyle, pixels(spec.left),
+                                     pixels(spec.top), pixels(spec.width), pixels(spec.height), hwnd_,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)), module,
+                                     nullptr);
+        if (!child) return com::failureOf(HRESULT_FROM_WIN32(GetLastError()));
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        children_[i] = child;
+    }
+    return {};
+}
+
+void Win32Window::command(int id, int code) {
+    if (id == IDOK) return press(roleButton(/*isDefault=*/true));
+    if (id == IDCANCEL) return press(roleButton(/*isDefault=*/false));
+    const ControlSpec* spec = specOf(id);
+    if (spec == nullptr) return;
+    if (spec->kind == ControlKind::Button && code == BN_CLICKED) events_.onClick(spec->name);
+    if (spec->kind == ControlKind::TextBox && code == EN_CHANGE) events_.onChange(spec->name);
+}
+
+LRESULT CALLBACK Win32Window::procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* window = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (window == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
+    switch (message) {
+        case WM_COMMAND:
+            window->command(LOWORD(wparam), HIWORD(wparam));
+            return 0;
+        case WM_CLOSE:
+            DestroyWindow(hwnd);
+            return 0;
+        case WM_NCDESTROY:
+            // The close box ended the window: the form and this object go with it.
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            window->hwnd_ = nullptr;
+            window->events_.onDestroyed();
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, message, wparam, lparam);
+    }
+}
+
+}  // namespace
+
+Result<std::unique_ptr<Window>> Win32WindowFactory::create(const FormLayout& layout, WindowEvents& events) {
+    auto window = std::make_unique<Win32Window>(layout, events);
+    if (Status made = window->create(module_); !made) return made.error();
+    return std::unique_ptr<Window>(std::move(window));
+}
+
+}  // namespace quillet::win32

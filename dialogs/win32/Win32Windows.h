@@ -1,0 +1,20 @@
+#pragma once
+
+#include <windows.h>
+
+#include "platform/Window.h"
+
+namespace quillet::win32 {
+
+/// Real top-level windows for the dialogs: no owner, modeless, controls
+/// placed from the layout's twips at the display's DPI.
+class Win32WindowFactory : public WindowFactory {
+public:
+    explicit Win32WindowFactory(HINSTANCE module) : module_(module) {}
+    Result<std::unique_ptr<Window>> create(const FormLayout& layout, WindowEvents& events) override;
+
+private:
+    HINSTANCE module_;
+};
+
+}  // namespace quillet::win32

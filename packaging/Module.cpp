@@ -1,0 +1,28 @@
+// Quillet.dll's entry point and its four exports. Quillet.def gives the
+// exports their undecorated names and the ordinals 1 to 4.
+
+#include <windows.h>
+#include <olectl.h>
+
+#include "addin/win32/ComponentInstance.h"
+#include "packaging/ClassFactory.h"
+#include "packaging/Registration.h"
+
+// The component's own code first runs when the host creates Connect; loading
+// the DLL only records where it was loaded from, for the registration and the
+// type library resource. Thread notifications are left on: the static C++
+// runtime relies on them for its per-thread data.
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
+    if (reason == DLL_PROCESS_ATTACH) quillet::win32::SetComponentModule(instance);
+    return TRUE;
+}
+
+STDAPI DllCanUnloadNow() { return quillet::win32::ComponentCanUnload() ? S_OK : S_FALSE; }
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
+    return quillet::win32::GetClassFactory(clsid, iid, object);
+}
+
+STDAPI DllRegisterServer() { return quillet::win32::RegisterComponent(); }
+
+STDAPI DllUnregisterServer() { return quillet::win32::UnregisterComponent(); }
