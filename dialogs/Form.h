@@ -20,8 +20,13 @@ public:
 
 protected:
     explicit Form(FormContext& context) : context_(context), liveObject_(context.liveObjects) {}
-    /// Makes the window, hidden; the derived dialog loads it afterwards.
-    Status createWindow(const FormLayout& layout);
+    /// Makes the window of a new dialog, hidden, and loads the dialog.
+    template <typename Dialog>
+    static Result<std::unique_ptr<Dialog>> loaded(std::unique_ptr<Dialog> dialog) {
+        if (Status made = dialog->createWindow(Dialog::layout()); !made) return made.error();
+        dialog->Form_Load();
+        return dialog;
+    }
 
     /// The press of a button, by the control's name.
     virtual Status click(std::string_view control) = 0;
@@ -35,6 +40,7 @@ protected:
     std::unique_ptr<Window> window_;
 
 private:
+    Status createWindow(const FormLayout& layout);
     void onClick(std::string_view control) final;
     void onChange(std::string_view control) final;
     void onDestroyed() final;

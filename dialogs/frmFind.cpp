@@ -27,10 +27,7 @@ constexpr FormLayout kLayout{"frmFind", u"Tarnwick Find", BorderStyle::FixedSing
 const FormLayout& frmFind::layout() { return kLayout; }
 
 Result<std::unique_ptr<frmFind>> frmFind::create(FormContext& context) {
-    std::unique_ptr<frmFind> form(new frmFind(context));
-    if (auto made = form->createWindow(kLayout); !made) return made.error();
-    form->Form_Load();
-    return form;
+    return loaded(std::unique_ptr<frmFind>(new frmFind(context)));
 }
 
 void frmFind::Form_Load() { (void)SetTopmost(context_.windowService, window_->handle(), true); }

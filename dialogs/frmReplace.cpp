@@ -29,10 +29,7 @@ constexpr FormLayout kLayout{"frmReplace", u"Tarnwick Replace", BorderStyle::Fix
 const FormLayout& frmReplace::layout() { return kLayout; }
 
 Result<std::unique_ptr<frmReplace>> frmReplace::create(FormContext& context) {
-    std::unique_ptr<frmReplace> form(new frmReplace(context));
-    if (auto made = form->createWindow(kLayout); !made) return made.error();
-    form->Form_Load();
-    return form;
+    return loaded(std::unique_ptr<frmReplace>(new frmReplace(context)));
 }
 
 void frmReplace::enableReplacing(bool enabled) {

@@ -6,7 +6,7 @@
 
 #include "Quillet.h"
 #include "addin/win32/ComponentInstance.h"
-#include "packaging/ComPtr.h"
+#include "platform/win32/ComPtr.h"
 
 namespace quillet::win32 {
 namespace {
@@ -74,7 +74,7 @@ public:
         if (key_) RegCloseKey(key_);
     }
     HKEY get() const { return key_; }
-    HKEY* put() { return &key_; }
+    HKEY* out() { return &key_; }
 
 private:
     HKEY key_ = nullptr;
@@ -121,7 +121,7 @@ HRESULT WriteValue(const RegistryValue& value, const std::wstring& modulePath) {
 
     RegistryKey key;
     LSTATUS status = RegCreateKeyExW(TreeRoot(value.tree), keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                     KEY_SET_VALUE, nullptr, key.put(), nullptr);
+                                     KEY_SET_VALUE, nullptr, key.out(), nullptr);
     if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
 
     if (value.data == Data::Number) {
@@ -162,9 +162,10 @@ HRESULT RemoveTree(Tree tree) {
 /// path, so that the registration names the file that the host loads.
 HRESULT RegisterTypeLibrary(const std::wstring& modulePath) {
     ComPtr<ITypeLib> library;
-    const HRESULT hr = LoadTypeLibEx(modulePath.c_str(), REGKIND_NONE, library.put());
+    const HRESULT hr = LoadTypeLibEx(modulePath.c_str(), REGKIND_NONE, library.out());
     if (FAILED(hr)) return hr;
-    return RegisterTypeLib(library.get(), modulePath.c_str(), /*szHelpDir=*/nullptr);
+    // mingw-w64 declares the path without const; RegisterTypeLib only reads it.
+    return RegisterTypeLib(library.get(), const_cast<OLECHAR*>(modulePath.c_str()), /*szHelpDir=*/nullptr);
 }
 
 HRESULT UnregisterTypeLibrary() {

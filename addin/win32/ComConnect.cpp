@@ -36,15 +36,15 @@ ITypeInfo* extensibilityTypeInfo() {
     return cached;
 }
 
-/// IDispatch from type information, for the interface `self` of an object.
-struct TypeInfoDispatch {
-    ITypeInfo* (*typeInfo)();
-
-    HRESULT count(UINT* count) const {
+/// IDispatch of `Interface`, served from the type information that `typeInfo` gives.
+template <typename Interface, ITypeInfo* (*typeInfo)()>
+class DispatchFromTypeInfo : public Interface {
+public:
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
         *count = typeInfo() ? 1 : 0;
         return S_OK;
     }
-    HRESULT get(UINT index, ITypeInfo** info) const {
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
         *info = nullptr;
         if (index != 0) return DISP_E_BADINDEX;
         ITypeInfo* found = typeInfo();
@@ -53,16 +53,15 @@ struct TypeInfoDispatch {
         *info = found;
         return S_OK;
     }
-    HRESULT ids(LPOLESTR* names, UINT count, DISPID* ids) const {
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
         ITypeInfo* found = typeInfo();
-        if (!found) return E_NOTIMPL;
-        return found->GetIDsOfNames(names, count, ids);
+        return found ? found->GetIDsOfNames(names, count, ids) : E_NOTIMPL;
     }
-    HRESULT invoke(void* self, DISPID member, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
-                   UINT* argError) const {
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO* exception, UINT* argError) override {
         ITypeInfo* found = typeInfo();
         if (!found) return E_NOTIMPL;
-        return found->Invoke(self, member, flags, params, result, exception, argError);
+        return found->Invoke(static_cast<Interface*>(this), member, flags, params, result, exception, argError);
     }
 };
 
@@ -95,7 +94,7 @@ HRESULT guarded(Call call) {
     }
 }
 
-class ComConnect final : public _Connect {
+class ComConnect final : public DispatchFromTypeInfo<_Connect, connectTypeInfo> {
 public:
     ComConnect() : connect_(TheComponent()), extensibility_(*this) {}
 
@@ -118,19 +117,6 @@ public:
         const LONG left = InterlockedDecrement(&references_);
         if (left == 0) delete this;
         return static_cast<ULONG>(left);
-    }
-
-    // IDispatch, served from the type library.
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return kDispatch.count(count); }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
-        return kDispatch.get(index, info);
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        return kDispatch.ids(names, count, ids);
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                     EXCEPINFO* exception, UINT* argError) override {
-        return kDispatch.invoke(static_cast<_Connect*>(this), member, flags, params, result, exception, argError);
     }
 
     // _Connect
@@ -170,7 +156,7 @@ public:
 
 private:
     /// The add-in connection interface, a second face of the same object.
-    class Extensibility final : public _IDTExtensibility2 {
+    class Extensibility final : public DispatchFromTypeInfo<_IDTExtensibility2, extensibilityTypeInfo> {
     public:
         explicit Extensibility(ComConnect& outer) : outer_(outer) {}
 
@@ -179,19 +165,6 @@ private:
         }
         ULONG STDMETHODCALLTYPE AddRef() override { return outer_.AddRef(); }
         ULONG STDMETHODCALLTYPE Release() override { return outer_.Release(); }
-
-        HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return kDispatch.count(count); }
-        HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
-            return kDispatch.get(index, info);
-        }
-        HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-            return kDispatch.ids(names, count, ids);
-        }
-        HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                         EXCEPINFO* exception, UINT* argError) override {
-            return kDispatch.invoke(static_cast<_IDTExtensibility2*>(this), member, flags, params, result, exception,
-                                    argError);
-        }
 
         HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* application, ext_ConnectMode mode, IDispatch*,
                                                SAFEARRAY**) override {
@@ -212,7 +185,6 @@ private:
         HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY**) override { return S_OK; }
 
     private:
-        static constexpr TypeInfoDispatch kDispatch{extensibilityTypeInfo};
         ComConnect& outer_;
     };
 
@@ -224,7 +196,6 @@ private:
         return S_OK;
     }
 
-    static constexpr TypeInfoDispatch kDispatch{connectTypeInfo};
     LONG references_ = 1;
     Connect connect_;
     Extensibility extensibility_;

@@ -9,7 +9,7 @@ namespace quillet::win32 {
 
 namespace {
 
-constexpr wchar_t kWindowClass[] = L"QuilletDialog";
+constexpr const wchar_t* kWindowClass = kDialogWindowClass;
 constexpr int kFirstControlId = 100;
 
 std::wstring wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
@@ -141,7 +141,9 @@ Status Win32Window::create(HINSTANCE module) {
                 childStyle |= WS_TABSTOP | ES_AUTOHSCROLL;
                 childExStyle = WS_EX_CLIENTEDGE;
                 break;
-            case ControlKind::CheckBox: childStyle |= WS_TABSTOP | BS_AUTOCHECKBOX; break;
+            // Three states, so that a value of 2 (greyed) can be set and read
+            // back; a click still only toggles between unchecked and checked.
+            case ControlKind::CheckBox: childStyle |= WS_TABSTOP | BS_3STATE; break;
             case ControlKind::Button: childStyle |= WS_TABSTOP | (spec.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON); break;
             case ControlKind::RichText: break;
         }
@@ -162,6 +164,10 @@ void Win32Window::command(int id, int code) {
     if (id == IDCANCEL) return press(roleButton(/*isDefault=*/false));
     const ControlSpec* spec = specOf(id);
     if (spec == nullptr) return;
+    if (spec->kind == ControlKind::CheckBox && code == BN_CLICKED) {
+        HWND box = controlWindow(spec->name);
+        SendMessageW(box, BM_SETCHECK, SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED, 0);
+    }
     if (spec->kind == ControlKind::Button && code == BN_CLICKED) events_.onClick(spec->name);
     if (spec->kind == ControlKind::TextBox && code == EN_CHANGE) events_.onChange(spec->name);
 }
@@ -192,6 +198,13 @@ LRESULT CALLBACK Win32Window::procedure(HWND hwnd, UINT message, WPARAM wparam, 
 }
 
 }  // namespace
+
+int controlId(const FormLayout& layout, std::string_view control) {
+    for (size_t i = 0; i < layout.controls.size(); ++i) {
+        if (layout.controls[i].name == control) return kFirstControlId + static_cast<int>(i);
+    }
+    return 0;
+}
 
 Result<std::unique_ptr<Window>> Win32WindowFactory::create(const FormLayout& layout, WindowEvents& events) {
     auto window = std::make_unique<Win32Window>(layout, events);

@@ -6,6 +6,12 @@
 
 namespace quillet::win32 {
 
+/// The window class of the dialogs' windows.
+inline constexpr wchar_t kDialogWindowClass[] = L"QuilletDialog";
+
+/// The child window identifier of a control of `layout`; 0 when it has none.
+int controlId(const FormLayout& layout, std::string_view control);
+
 /// Real top-level windows for the dialogs: no owner, modeless, controls
 /// placed from the layout's twips at the display's DPI.
 class Win32WindowFactory : public WindowFactory {
