@@ -31,7 +31,10 @@ public:
     virtual AddinMembers members() = 0;
     /// What the component's DllCanUnloadNow would answer: true for S_OK.
     virtual bool canUnload() = 0;
-    /// The engine's state, where the site can see it; null otherwise.
+    /// Whether the site sees the engine's state: only a component linked in does.
+    virtual bool seesEngine() const = 0;
+    /// The engine's state; null before the component is loaded, or the buffer
+    /// while the Find dialog does not exist.
     virtual const SearchState* searchState() = 0;
     virtual const SearchBuffer* searchBuffer() = 0;
 };

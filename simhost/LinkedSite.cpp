@@ -48,6 +48,7 @@ public:
                 static_cast<bool>(connect_->cbbReplace)};
     }
     bool canUnload() override { return !component_ || component_->liveObjects().canUnload(); }
+    bool seesEngine() const override { return true; }
     const SearchState* searchState() override { return component_ ? &component_->engine().searchState() : nullptr; }
     const SearchBuffer* searchBuffer() override {
         return component_ ? component_->forms().existingSearchBuffer() : nullptr;

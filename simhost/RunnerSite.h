@@ -32,4 +32,10 @@ using SiteMaker = std::function<std::unique_ptr<RunnerSite>(SiteParts parts)>;
 /// The component linked in, with headless windows.
 std::unique_ptr<RunnerSite> makeLinkedSite(SiteParts parts);
 
+#if defined(_WIN32)
+/// The component as the registered COM server, loaded by the host at its
+/// start or at a connection, with real windows and message boxes.
+std::unique_ptr<RunnerSite> makeComSite(SiteParts parts);
+#endif
+
 }  // namespace quillet::simhost

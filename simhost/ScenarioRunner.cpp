@@ -184,16 +184,23 @@ ordered_json ScenarioRunner::dump() {
         buffer = {{"content", text(held->content())}, {"selStart", held->selStart()}, {"selLength", held->selLength()}};
     }
     DialogFinder& dialogs = site_->dialogs();
-    return {{"ev", "dump"},
-            {"stories", std::move(stories)},
-            {"selection", std::move(selection)},
-            {"page", publication.displayedPage},
-            {"bars", barsDump(host_.commandBars().bars())},
-            {"connect", {{"pubApp", members.pubApp}, {"cbbFind", members.cbbFind}, {"cbbReplace", members.cbbReplace}}},
-            {"forms", {{"frmFind", formDump(dialogs.find("frmFind"))}, {"frmReplace", formDump(dialogs.find("frmReplace"))}}},
-            {"canUnload", addin.canUnload()},
-            {"search", std::move(search)},
-            {"buffer", std::move(buffer)}};
+    ordered_json event{{"ev", "dump"},
+                       {"stories", std::move(stories)},
+                       {"selection", std::move(selection)},
+                       {"page", publication.displayedPage},
+                       {"bars", barsDump(host_.commandBars().bars())},
+                       {"connect",
+                        {{"pubApp", members.pubApp}, {"cbbFind", members.cbbFind}, {"cbbReplace", members.cbbReplace}}},
+                       {"forms",
+                        {{"frmFind", formDump(dialogs.find("frmFind"))},
+                         {"frmReplace", formDump(dialogs.find("frmReplace"))}}},
+                       {"canUnload", addin.canUnload()}};
+    // The engine's own state shows only where the component is linked in.
+    if (addin.seesEngine()) {
+        event["search"] = std::move(search);
+        event["buffer"] = std::move(buffer);
+    }
+    return event;
 }
 
 void ScenarioRunner::viewSet(int32_t page) { emit({{"ev", "view"}, {"page", page}}); }

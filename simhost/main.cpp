@@ -1,6 +1,13 @@
-// The stand-in host: runs a scenario file with the component linked in and
-// prints the transcript as JSON Lines.
+// The stand-in host: runs a scenario file and prints the transcript as JSON
+// Lines. Natively the component is linked in; on Windows it is the registered
+// COM server that the host loads.
 #include <iostream>
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#include <objbase.h>
+#endif
 
 #include "simhost/ScenarioError.h"
 #include "simhost/ScenarioRunner.h"
@@ -18,7 +25,18 @@ int main(int argc, char** argv) {
         std::cerr << argv[1] << ": " << error.what() << "\n";
         return 2;
     }
-    ScenarioRunner runner(scenario, [](const nlohmann::ordered_json& event) { std::cout << event.dump() << "\n"; });
+    const auto print = [](const nlohmann::ordered_json& event) { std::cout << event.dump() << "\n" << std::flush; };
+#if defined(_WIN32)
+    _setmode(_fileno(stdout), _O_BINARY);  // the same bytes as the native transcript
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    {
+        ScenarioRunner runner(scenario, print, makeComSite);
+        runner.run();
+    }
+    CoUninitialize();
+#else
+    ScenarioRunner runner(scenario, print);
     runner.run();
+#endif
     return 0;
 }

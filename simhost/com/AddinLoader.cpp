@@ -1,0 +1,160 @@
+#include "simhost/com/AddinLoader.h"
+
+#include <oleauto.h>
+
+#include <new>
+
+namespace quillet::simhost::com {
+
+namespace {
+
+using win32::ComPtr;
+
+class RegistryKey {
+public:
+    RegistryKey() = default;
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+    ~RegistryKey() {
+        if (key_) RegCloseKey(key_);
+    }
+    HKEY get() const { return key_; }
+    HKEY* out() { return &key_; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+DWORD LoadBehaviorOf(HKEY addins, const wchar_t* progId) {
+    RegistryKey entry;
+    if (RegOpenKeyExW(addins, progId, 0, KEY_QUERY_VALUE, entry.out()) != ERROR_SUCCESS) return 0;
+    DWORD type = 0;
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    if (RegQueryValueExW(entry.get(), L"LoadBehavior", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof(value))
+        return 0;
+    return value;
+}
+
+/// An empty SAFEARRAY(VARIANT), the `custom` argument that the host passes.
+class EmptyCustomArray {
+public:
+    EmptyCustomArray() : array_(SafeArrayCreateVector(VT_VARIANT, 0, 0)) {}
+    EmptyCustomArray(const EmptyCustomArray&) = delete;
+    EmptyCustomArray& operator=(const EmptyCustomArray&) = delete;
+    ~EmptyCustomArray() {
+        if (array_) SafeArrayDestroy(array_);
+    }
+    explicit operator bool() const { return array_ != nullptr; }
+    SAFEARRAY** get() { return &array_; }
+
+private:
+    SAFEARRAY* array_;
+};
+
+class ForeignHostObject final : public IDispatch {
+public:
+    ForeignHostObject() = default;
+    ForeignHostObject(const ForeignHostObject&) = delete;
+    ForeignHostObject& operator=(const ForeignHostObject&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDispatch)) return E_NOINTERFACE;
+        *object = static_cast<IDispatch*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const LONG refs = InterlockedDecrement(&refs_);
+        if (refs == 0) delete this;
+        return refs;
+    }
+
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        if (!count) return E_INVALIDARG;
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+        if (info) *info = nullptr;
+        return DISP_E_BADINDEX;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID, DISPID* ids) override {
+        for (UINT i = 0; ids && i < count; ++i) ids[i] = DISPID_UNKNOWN;
+        return DISP_E_UNKNOWNNAME;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        return DISP_E_MEMBERNOTFOUND;
+    }
+
+private:
+    LONG refs_ = 1;
+};
+
+}  // namespace
+
+std::vector<AddinEntry> RegisteredAddins() {
+    std::vector<AddinEntry> entries;
+    RegistryKey addins;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kAddinsKey, 0, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE, addins.out()) !=
+        ERROR_SUCCESS)
+        return entries;
+    for (DWORD index = 0;; ++index) {
+        // A key's name has at most 255 characters.
+        wchar_t name[256];
+        DWORD length = 256;
+        const LONG status = RegEnumKeyExW(addins.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_NO_MORE_ITEMS) break;
+        if (status != ERROR_SUCCESS) continue;
+        entries.push_back({std::wstring(name, length), LoadBehaviorOf(addins.get(), name)});
+    }
+    return entries;
+}
+
+std::vector<std::wstring> StartupAddins() {
+    std::vector<std::wstring> progIds;
+    for (AddinEntry& entry : RegisteredAddins())
+        if (entry.loadBehavior == kLoadAtStartup) progIds.push_back(std::move(entry.progId));
+    return progIds;
+}
+
+HRESULT ComAddin::Create(const std::wstring& progId, ComAddin* addin) {
+    if (!addin) return E_POINTER;
+    addin->Release();
+    CLSID clsid;
+    if (const HRESULT hr = CLSIDFromProgID(progId.c_str(), &clsid); FAILED(hr)) return hr;
+    ComPtr<_IDTExtensibility2> object;
+    if (const HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__IDTExtensibility2,
+                                            reinterpret_cast<void**>(object.out()));
+        FAILED(hr))
+        return hr;
+    *addin = ComAddin(std::move(object));
+    return S_OK;
+}
+
+HRESULT ComAddin::Connect(IDispatch* application, ext_ConnectMode mode) {
+    if (!object_) return E_UNEXPECTED;
+    EmptyCustomArray custom;
+    if (!custom) return E_OUTOFMEMORY;
+    return object_->OnConnection(application, mode, /*AddInInst=*/nullptr, custom.get());
+}
+
+HRESULT ComAddin::Disconnect(ext_DisconnectMode mode) {
+    if (!object_) return E_UNEXPECTED;
+    EmptyCustomArray custom;
+    if (!custom) return E_OUTOFMEMORY;
+    return object_->OnDisconnection(mode, custom.get());
+}
+
+HRESULT CreateForeignHostObject(IDispatch** object) {
+    if (!object) return E_POINTER;
+    *object = new (std::nothrow) ForeignHostObject();
+    return *object ? S_OK : E_OUTOFMEMORY;
+}
+
+}  // namespace quillet::simhost::com

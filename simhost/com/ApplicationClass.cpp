@@ -1,0 +1,63 @@
+#include "simhost/com/ComHost.h"
+#include "simhost/com/ComServer.h"
+
+namespace quillet::simhost::com {
+
+namespace {
+
+/// The class object of the host's application while the host runs.
+class ApplicationClassFactory final : public IClassFactory {
+public:
+    explicit ApplicationClassFactory(HostApplicationClass& host) : host_(host) {}
+    ApplicationClassFactory(const ApplicationClassFactory&) = delete;
+    ApplicationClassFactory& operator=(const ApplicationClassFactory&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IClassFactory)) return E_NOINTERFACE;
+        *object = static_cast<IClassFactory*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const LONG refs = InterlockedDecrement(&refs_);
+        if (refs == 0) delete this;
+        return refs;
+    }
+
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        try {
+            Result<ApplicationRef> application = host_.create();
+            if (!application) return ResultOf(application.error().number);
+            ComPtr<::Application> created;
+            if (const HRESULT hr = Wrap(std::move(application).value(), created.out()); FAILED(hr)) return hr;
+            return created->QueryInterface(iid, object);
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+    }
+    // The host runs for as long as it likes, whatever the locks.
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+
+private:
+    HostApplicationClass& host_;
+    LONG refs_ = 1;
+};
+
+}  // namespace
+
+HRESULT RegisterApplicationClass(HostApplicationClass& host, DWORD* cookie) {
+    if (!cookie) return E_POINTER;
+    *cookie = 0;
+    const ComPtr<IClassFactory> factory = ComPtr<IClassFactory>::adopt(new (std::nothrow) ApplicationClassFactory(host));
+    if (!factory) return E_OUTOFMEMORY;
+    return CoRegisterClassObject(CLSID_HostApplication, factory.get(), CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
+                                 cookie);
+}
+
+}  // namespace quillet::simhost::com

@@ -1,0 +1,257 @@
+#include <olectl.h>
+
+#include <map>
+#include <memory>
+
+#include "simhost/com/ComServer.h"
+
+namespace quillet::simhost::com {
+
+namespace {
+
+constexpr DISPID kClickId = 1;
+
+/// Delivers a button's Click to one advised sink as ToolbarButtonEvents::Click.
+class ClickForwarder final : public ButtonClickSink, public std::enable_shared_from_this<ClickForwarder> {
+public:
+    explicit ClickForwarder(ComPtr<IDispatch> sink) : sink_(std::move(sink)) {}
+
+    void Click(const ToolbarButtonRef& ctrl, bool& cancelDefault) override {
+        // The sink may unadvise itself, or release the button, from its own
+        // Click: this keeps the forwarder and the sink alive until it returns.
+        const std::shared_ptr<ClickForwarder> self = shared_from_this();
+        ComPtr<::ToolbarButton> button;
+        if (FAILED(Wrap(ctrl, button.out()))) return;
+        VARIANT_BOOL cancel = cancelDefault ? VARIANT_TRUE : VARIANT_FALSE;
+        // DISPPARAMS holds the arguments last first.
+        VARIANTARG arguments[2];
+        V_VT(&arguments[0]) = VT_BOOL | VT_BYREF;
+        V_BOOLREF(&arguments[0]) = &cancel;
+        V_VT(&arguments[1]) = VT_DISPATCH;
+        V_DISPATCH(&arguments[1]) = button.get();
+        DISPPARAMS params = {arguments, nullptr, 2, 0};
+        // What the sink's handler does is its own business: the host raises
+        // the event and goes on, whatever Invoke answers.
+        sink_->Invoke(kClickId, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+        cancelDefault = cancel != VARIANT_FALSE;
+    }
+
+private:
+    ComPtr<IDispatch> sink_;
+};
+
+class ComToolbarControl;
+
+/// The one connection point of a button, for ToolbarButtonEvents. It lives
+/// inside its button object and shares the button's reference count.
+class ButtonEventsPoint final : public IConnectionPoint {
+public:
+    explicit ButtonEventsPoint(ComToolbarControl& owner) : owner_(owner) {}
+    ButtonEventsPoint(const ButtonEventsPoint&) = delete;
+    ButtonEventsPoint& operator=(const ButtonEventsPoint&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override;
+    HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** container) override;
+    HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override;
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override;
+    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** connections) override;
+
+    /// Ends every connection that is left: the button object is going away,
+    /// and the host must not call into it afterwards.
+    void DisconnectAll() noexcept;
+
+private:
+    struct Connection {
+        uint32_t hostCookie;
+        std::shared_ptr<ClickForwarder> forwarder;
+    };
+
+    ComToolbarControl& owner_;
+    std::map<DWORD, Connection> connections_;
+    DWORD nextCookie_ = 1;
+};
+
+/// A control of a command bar, and the same object seen as a button once
+/// the host agreed to view it as one. One object serves both interfaces
+/// (ToolbarButton extends ToolbarControl), so the add-in keeps one identity
+/// for the control it added and the button it then uses.
+class ComToolbarControl final : public DualObject<::ToolbarButton, HostLibrary::Office>,
+                                public IConnectionPointContainer {
+public:
+    /// `button` is null for a control not yet known to be a button.
+    ComToolbarControl(ToolbarControlRef control, ToolbarButtonRef button)
+        : control_(std::move(control)), button_(std::move(button)), events_(*this) {}
+    ~ComToolbarControl() override { events_.DisconnectAll(); }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (IsEqualIID(iid, IID_ToolbarButton)) {
+            // The host decides at the first query that finds a button (a
+            // refusal is asked again); after that the answer stands, as COM
+            // requires, so only the add-in's own view of the control as a
+            // button counts as a host operation.
+            if (!button_) {
+                try {
+                    Result<ToolbarButtonRef> viewed = control_->asButton();
+                    if (!viewed) return E_NOINTERFACE;
+                    button_ = std::move(viewed).value();
+                } catch (...) {
+                    return E_OUTOFMEMORY;
+                }
+            }
+            *object = static_cast<::ToolbarButton*>(this);
+        } else if (IsEqualIID(iid, IID_ToolbarControl)) {
+            *object = static_cast<::ToolbarButton*>(this);
+        } else if (IsEqualIID(iid, IID_IConnectionPointContainer)) {
+            if (!button_) return E_NOINTERFACE;
+            *object = static_cast<IConnectionPointContainer*>(this);
+        } else {
+            return DualObject::QueryInterface(iid, object);
+        }
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return DualObject::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return DualObject::Release(); }
+
+    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override {
+        return IsEqualIID(iid, IID_ToolbarControl) || IsEqualIID(iid, IID_ToolbarButton) ? S_OK : S_FALSE;
+    }
+
+    HRESULT STDMETHODCALLTYPE put_Caption(BSTR value) override {
+        return guard([&] { return answer(control_->setCaption(TextOf(value)), IID_ToolbarControl); });
+    }
+    HRESULT STDMETHODCALLTYPE put_Enabled(VARIANT_BOOL value) override {
+        return guard([&] { return answer(control_->setEnabled(value != VARIANT_FALSE), IID_ToolbarControl); });
+    }
+    HRESULT STDMETHODCALLTYPE put_Visible(VARIANT_BOOL value) override {
+        return guard([&] { return answer(control_->setVisible(value != VARIANT_FALSE), IID_ToolbarControl); });
+    }
+    HRESULT STDMETHODCALLTYPE put_FaceId(LONG value) override {
+        return guard([&] {
+            // Reached only through a ToolbarButton pointer, which a control
+            // that is no button never gave out.
+            if (!button_) return fail(E_UNEXPECTED);
+            return answer(button_->setIcon(value));
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override {
+        if (points) *points = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** point) override {
+        if (!point) return E_POINTER;
+        *point = nullptr;
+        if (!IsEqualIID(iid, DIID_ToolbarButtonEvents)) return CONNECT_E_NOCONNECTION;
+        events_.AddRef();
+        *point = &events_;
+        return S_OK;
+    }
+
+    /// The host's button; set whenever the connection point is reachable.
+    const ToolbarButtonRef& button() const { return button_; }
+
+private:
+    ITypeInfo* typeInfo() override { return HostTypeInfo(button_ ? IID_ToolbarButton : IID_ToolbarControl); }
+
+    ToolbarControlRef control_;
+    ToolbarButtonRef button_;
+    ButtonEventsPoint events_;
+};
+
+HRESULT ButtonEventsPoint::QueryInterface(REFIID iid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IConnectionPoint)) return E_NOINTERFACE;
+    *object = static_cast<IConnectionPoint*>(this);
+    AddRef();
+    return S_OK;
+}
+
+ULONG ButtonEventsPoint::AddRef() { return owner_.AddRef(); }
+
+ULONG ButtonEventsPoint::Release() { return owner_.Release(); }
+
+HRESULT ButtonEventsPoint::GetConnectionInterface(IID* iid) {
+    if (!iid) return E_POINTER;
+    *iid = DIID_ToolbarButtonEvents;
+    return S_OK;
+}
+
+HRESULT ButtonEventsPoint::GetConnectionPointContainer(IConnectionPointContainer** container) {
+    if (!container) return E_POINTER;
+    owner_.AddRef();
+    *container = &owner_;
+    return S_OK;
+}
+
+HRESULT ButtonEventsPoint::Advise(IUnknown* sink, DWORD* cookie) {
+    if (!cookie) return E_POINTER;
+    *cookie = 0;
+    if (!sink) return E_POINTER;
+    ComPtr<IDispatch> events;
+    if (FAILED(sink->QueryInterface(DIID_ToolbarButtonEvents, reinterpret_cast<void**>(events.out()))) &&
+        FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(events.out()))))
+        return CONNECT_E_CANNOTCONNECT;
+    const ToolbarButtonRef& button = owner_.button();
+    try {
+        auto forwarder = std::make_shared<ClickForwarder>(std::move(events));
+        auto& connection = connections_[nextCookie_];
+        Result<uint32_t> subscribed = button->subscribe(*forwarder);
+        if (!subscribed) {
+            connections_.erase(nextCookie_);
+            return Raise(subscribed.error(), IID_IConnectionPoint, HostLibrary::Office);
+        }
+        connection = Connection{*subscribed, std::move(forwarder)};
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+    *cookie = nextCookie_++;
+    return S_OK;
+}
+
+HRESULT ButtonEventsPoint::Unadvise(DWORD cookie) {
+    auto found = connections_.find(cookie);
+    if (found == connections_.end()) return CONNECT_E_NOCONNECTION;
+    const uint32_t hostCookie = found->second.hostCookie;
+    // The forwarder may be delivering a Click right now; it holds itself until it returns.
+    connections_.erase(found);
+    if (Status status = owner_.button()->unsubscribe(hostCookie); !status)
+        return Raise(status.error(), IID_IConnectionPoint, HostLibrary::Office);
+    return S_OK;
+}
+
+HRESULT ButtonEventsPoint::EnumConnections(IEnumConnections** connections) {
+    if (connections) *connections = nullptr;
+    return E_NOTIMPL;
+}
+
+void ButtonEventsPoint::DisconnectAll() noexcept {
+    for (const auto& [cookie, connection] : connections_) {
+        try {
+            (void)owner_.button()->unsubscribe(connection.hostCookie);
+        } catch (...) {
+            // Nothing to report to: the object is being destroyed.
+        }
+    }
+    connections_.clear();
+}
+
+}  // namespace
+
+HRESULT Wrap(ToolbarControlRef object, ::ToolbarControl** out) {
+    return NewObject<ComToolbarControl>(out, std::move(object), ToolbarButtonRef());
+}
+
+HRESULT Wrap(ToolbarButtonRef object, ::ToolbarButton** out) {
+    ToolbarControlRef control = object;
+    return NewObject<ComToolbarControl>(out, std::move(control), std::move(object));
+}
+
+}  // namespace quillet::simhost::com

@@ -1,0 +1,117 @@
+#include <windows.h>
+
+#include "Quillet.h"
+#include "platform/win32/ComPtr.h"
+#include "simhost/RunnerSite.h"
+#include "simhost/com/AddinLoader.h"
+#include "simhost/com/ComHost.h"
+#include "simhost/win32/MessageBoxAnswers.h"
+#include "simhost/win32/Win32Dialogs.h"
+
+namespace quillet::simhost {
+
+namespace {
+
+using win32::ComPtr;
+
+/// The add-in as a registered COM server: the host creates the first entry
+/// of its add-ins key that it loads at startup, by its ProgID, and talks to it
+/// through the add-in connection interface.
+class ComAddinSite : public AddinSite {
+public:
+    explicit ComAddinSite(InMemoryHost& host) : host_(host) {}
+    ~ComAddinSite() override {
+        // The host shuts down: it disconnects its add-in and lets go of it.
+        if (addin_) addin_.Disconnect(ext_dm_HostShutdown);
+    }
+
+    void connect(bool foreign, int32_t connectMode) override {
+        if (!created()) return;
+        ComPtr<IDispatch> application;
+        if (foreign) {
+            com::CreateForeignHostObject(application.out());
+        } else {
+            com::CreateComApplication(host_.application(), reinterpret_cast<::Application**>(application.out()));
+        }
+        addin_.Connect(application.get(), static_cast<ext_ConnectMode>(connectMode));
+    }
+
+    bool disconnect(int32_t removeMode) override {
+        if (!addin_) return false;
+        addin_.Disconnect(static_cast<ext_DisconnectMode>(removeMode));
+        addin_.Release();
+        return true;
+    }
+
+    void callAddToolbar() override {
+        if (auto object = connectInterface()) object->AddToolbar();
+    }
+
+    AddinMembers members() override {
+        auto object = addin_ ? connectInterface() : ComPtr<_Connect>();
+        if (!object) return {};
+        ComPtr<::Application> application;
+        ComPtr<::ToolbarButton> find;
+        ComPtr<::ToolbarButton> replace;
+        object->get_pubApp(application.out());
+        object->get_cbbFind(find.out());
+        object->get_cbbReplace(replace.out());
+        return {static_cast<bool>(application), static_cast<bool>(find), static_cast<bool>(replace)};
+    }
+
+    bool canUnload() override {
+        HMODULE component = GetModuleHandleW(L"Quillet.dll");
+        if (component == nullptr) return true;
+        auto canUnloadNow =
+            reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(component, "DllCanUnloadNow")));
+        return canUnloadNow != nullptr && canUnloadNow() == S_OK;
+    }
+
+    bool seesEngine() const override { return false; }
+    const SearchState* searchState() override { return nullptr; }
+    const SearchBuffer* searchBuffer() override { return nullptr; }
+
+private:
+    /// The add-in object, created when the host has none; false when no add-in is registered.
+    bool created() {
+        if (addin_) return true;
+        for (const std::wstring& progId : com::StartupAddins()) {
+            if (SUCCEEDED(com::ComAddin::Create(progId, &addin_))) return true;
+        }
+        return false;
+    }
+
+    ComPtr<_Connect> connectInterface() {
+        if (!created()) return {};
+        ComPtr<_Connect> object;
+        addin_.get()->QueryInterface(IID__Connect, reinterpret_cast<void**>(object.out()));
+        return object;
+    }
+
+    InMemoryHost& host_;
+    com::ComAddin addin_;
+};
+
+class ComSite : public RunnerSite {
+public:
+    explicit ComSite(SiteParts parts) : dialogs_(parts.windowObserver), answers_(parts.messages), addin_(parts.host) {
+        com::RegisterHostTypeLibraries();
+        com::RegisterApplicationClass(parts.host, &applicationClass_);
+    }
+    ~ComSite() override { CoRevokeClassObject(applicationClass_); }
+
+    AddinSite& addin() override { return addin_; }
+    DialogFinder& dialogs() override { return dialogs_; }
+
+private:
+    Win32Dialogs dialogs_;
+    MessageBoxAnswers answers_;
+    ComAddinSite addin_;
+    DWORD applicationClass_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<RunnerSite> makeComSite(SiteParts parts) { return std::make_unique<ComSite>(parts); }
+
+}  // namespace quillet::simhost

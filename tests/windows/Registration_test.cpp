@@ -1,0 +1,208 @@
+// DllRegisterServer and DllUnregisterServer against the registry of the
+// test's own Wine prefix: what is written, that writing twice changes nothing,
+// and that removal takes away exactly what was written.
+
+#include <objbase.h>
+#include <windows.h>
+#include <oleauto.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "Quillet.h"
+#include "platform/win32/ComPtr.h"
+#include "tests/windows/OutVoid.h"
+#include "tests/windows/QuilletDll.h"
+#include "tests/windows/RegistryProbe.h"
+
+namespace quillet::test {
+namespace {
+
+using Names = std::vector<std::wstring>;
+
+const std::wstring kProgId = L"TarnwickFindReplace.Connect";
+const std::wstring kAddInsKey = L"Software\\Microsoft\\Office\\Publisher\\Addins";
+const std::wstring kAddInKey = kAddInsKey + L"\\" + kProgId;
+const std::wstring kDescription =
+    L"This add-in lets you search and replace across an entire publication rather than just a single story "
+    L"using Publisher 2002.";
+// The automation marshaller: _Connect's calls across apartments are built
+// from its type library, with no proxy DLL of the component's own.
+const std::wstring kTypeLibraryMarshaller = L"{00020424-0000-0000-C000-000000000046}";
+
+std::wstring ClassKey() { return L"CLSID\\" + GuidText(CLSID_Connect); }
+std::wstring InterfaceKey() { return L"Interface\\" + GuidText(IID__Connect); }
+std::wstring TypeLibKey() { return L"TypeLib\\" + GuidText(LIBID_TarnwickFindReplace); }
+
+class Registration : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(DllLoaded());
+        ASSERT_EQ(S_OK, TheDll().unregisterServer()) << "could not start from an unregistered component";
+    }
+    void TearDown() override {
+        if (!DllLoaded()) return;
+        EXPECT_EQ(S_OK, TheDll().unregisterServer());
+    }
+
+    static HRESULT Register() { return TheDll().registerServer(); }
+    static HRESULT Unregister() { return TheDll().unregisterServer(); }
+
+    /// The whole of the class's key and of the ProgID's key, value by value.
+    static void ExpectClassAndProgId() {
+        const std::wstring classKey = ClassKey();
+        EXPECT_EQ(Names({L""}), ValueNames(HKEY_CLASSES_ROOT, classKey));
+        EXPECT_EQ(kProgId, ReadText(HKEY_CLASSES_ROOT, classKey));
+        EXPECT_EQ(Names({L"InprocServer32", L"ProgID", L"TypeLib", L"Version"}),
+                  SubkeyNames(HKEY_CLASSES_ROOT, classKey));
+
+        const std::wstring server = classKey + L"\\InprocServer32";
+        EXPECT_EQ(Names({L"", L"ThreadingModel"}), ValueNames(HKEY_CLASSES_ROOT, server));
+        const auto path = ReadText(HKEY_CLASSES_ROOT, server);
+        ASSERT_TRUE(path.has_value());
+        EXPECT_TRUE(SameText(TheDll().path, *path)) << "InprocServer32 names " << *path;
+        EXPECT_EQ(L"Apartment", ReadText(HKEY_CLASSES_ROOT, server, L"ThreadingModel"));
+        EXPECT_EQ(kProgId, ReadText(HKEY_CLASSES_ROOT, classKey + L"\\ProgID"));
+        EXPECT_EQ(GuidText(LIBID_TarnwickFindReplace), ReadText(HKEY_CLASSES_ROOT, classKey + L"\\TypeLib"));
+        EXPECT_EQ(L"1.0", ReadText(HKEY_CLASSES_ROOT, classKey + L"\\Version"));
+        for (const wchar_t* subkey : {L"\\ProgID", L"\\TypeLib", L"\\Version"})
+            EXPECT_EQ(Names({L""}), ValueNames(HKEY_CLASSES_ROOT, classKey + subkey)) << subkey;
+
+        EXPECT_EQ(Names({L"CLSID"}), SubkeyNames(HKEY_CLASSES_ROOT, kProgId));
+        EXPECT_EQ(GuidText(CLSID_Connect), ReadText(HKEY_CLASSES_ROOT, kProgId + L"\\CLSID"));
+    }
+
+    static void ExpectAddInEntry() {
+        EXPECT_EQ(Names({L"CommandLineSafe", L"Description", L"FriendlyName", L"LoadBehavior"}),
+                  ValueNames(HKEY_CURRENT_USER, kAddInKey));
+        EXPECT_EQ(Names{}, SubkeyNames(HKEY_CURRENT_USER, kAddInKey));
+        EXPECT_EQ(L"Tarnwick Find/Replace Add-in", ReadText(HKEY_CURRENT_USER, kAddInKey, L"FriendlyName"));
+        EXPECT_EQ(kDescription, ReadText(HKEY_CURRENT_USER, kAddInKey, L"Description"));
+        EXPECT_EQ(3u, ReadNumber(HKEY_CURRENT_USER, kAddInKey, L"LoadBehavior"));
+        EXPECT_EQ(0u, ReadNumber(HKEY_CURRENT_USER, kAddInKey, L"CommandLineSafe"));
+    }
+};
+
+TEST_F(Registration, WritesTheClassAndItsProgIdBothWays) {
+    ASSERT_EQ(S_OK, Register());
+    ExpectClassAndProgId();
+
+    CLSID clsid{};
+    EXPECT_EQ(S_OK, CLSIDFromProgID(kProgId.c_str(), &clsid));
+    EXPECT_TRUE(IsEqualCLSID(CLSID_Connect, clsid));
+    LPOLESTR progId = nullptr;
+    ASSERT_EQ(S_OK, ProgIDFromCLSID(CLSID_Connect, &progId));
+    EXPECT_EQ(kProgId, progId);
+    CoTaskMemFree(progId);
+}
+
+TEST_F(Registration, WritesTheAddInEntryInTheCurrentUsersHiveOnly) {
+    ASSERT_EQ(S_OK, Register());
+    ExpectAddInEntry();
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAddInKey));
+}
+
+TEST_F(Registration, RegistersTheEmbeddedTypeLibraryUnderTheDllsPath) {
+    ASSERT_EQ(S_OK, Register());
+
+    BSTR path = nullptr;
+    ASSERT_EQ(S_OK, QueryPathOfRegTypeLib(LIBID_TarnwickFindReplace, 1, 0, 0, &path));
+    EXPECT_TRUE(SameText(TheDll().path, path)) << "the type library is registered at " << path;
+    SysFreeString(path);
+
+    const std::wstring version = TypeLibKey() + L"\\1.0";
+    EXPECT_EQ(L"Find and Replace across multiple text boxes", ReadText(HKEY_CLASSES_ROOT, version));
+    const auto win32 = ReadText(HKEY_CLASSES_ROOT, version + L"\\0\\win32");
+    ASSERT_TRUE(win32.has_value());
+    EXPECT_TRUE(SameText(TheDll().path, *win32));
+    // RegisterTypeLib writes the flags that the loader reports, and Wine's
+    // loader adds LIBFLAG_FHASDISKIMAGE to every library read from a file.
+    const auto flags = ReadText(HKEY_CLASSES_ROOT, version + L"\\FLAGS");
+    ASSERT_TRUE(flags.has_value());
+    EXPECT_EQ(0u, std::wcstoul(flags->c_str(), nullptr, 10) & ~LIBFLAG_FHASDISKIMAGE) << "FLAGS is " << *flags;
+
+    quillet::win32::ComPtr<ITypeLib> library;
+    EXPECT_EQ(S_OK, LoadRegTypeLib(LIBID_TarnwickFindReplace, 1, 0, 0, library.out()));
+}
+
+TEST_F(Registration, RegistersConnectInterfaceAsDualMarshalledFromTheTypeLibrary) {
+    ASSERT_EQ(S_OK, Register());
+
+    const std::wstring key = InterfaceKey();
+    EXPECT_EQ(L"_Connect", ReadText(HKEY_CLASSES_ROOT, key));
+    EXPECT_EQ(kTypeLibraryMarshaller, ReadText(HKEY_CLASSES_ROOT, key + L"\\ProxyStubClsid32"));
+    EXPECT_EQ(GuidText(LIBID_TarnwickFindReplace), ReadText(HKEY_CLASSES_ROOT, key + L"\\TypeLib"));
+    EXPECT_EQ(L"1.0", ReadText(HKEY_CLASSES_ROOT, key + L"\\TypeLib", L"Version"));
+}
+
+TEST_F(Registration, RegisteringTwiceLeavesOneEntryWithTheSameValues) {
+    ASSERT_EQ(S_OK, Register());
+    // The host writes 2 here when it gave up on loading an add-in; registering
+    // again must make the add-in load at start-up once more.
+    HKEY addIn = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, kAddInKey.c_str(), 0, KEY_SET_VALUE, &addIn));
+    const DWORD gaveUp = 2;
+    RegSetValueExW(addIn, L"LoadBehavior", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&gaveUp), sizeof(gaveUp));
+    RegCloseKey(addIn);
+
+    ASSERT_EQ(S_OK, Register());
+    ExpectClassAndProgId();
+    ExpectAddInEntry();
+    const Names addIns = SubkeyNames(HKEY_CURRENT_USER, kAddInsKey);
+    EXPECT_EQ(1, std::count_if(addIns.begin(), addIns.end(),
+                               [](const std::wstring& name) { return SameText(name, kProgId); }));
+}
+
+TEST_F(Registration, TheHostCreatesConnectThroughTheProgId) {
+    ASSERT_EQ(S_OK, Register());
+
+    CLSID clsid{};
+    ASSERT_EQ(S_OK, CLSIDFromProgID(kProgId.c_str(), &clsid));
+    quillet::win32::ComPtr<IUnknown> connect;
+    ASSERT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, OutVoid(connect)));
+    quillet::win32::ComPtr<IDispatch> dispatch;
+    EXPECT_EQ(S_OK, connect->QueryInterface(IID__Connect, OutVoid(dispatch)));
+}
+
+TEST_F(Registration, UnregisterRemovesEverythingRegisterWrote) {
+    ASSERT_EQ(S_OK, Register());
+    ASSERT_EQ(S_OK, Unregister());
+
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ClassKey()));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kProgId));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kAddInKey));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, InterfaceKey()));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, TypeLibKey()));
+    BSTR path = nullptr;
+    EXPECT_TRUE(FAILED(QueryPathOfRegTypeLib(LIBID_TarnwickFindReplace, 1, 0, 0, &path)));
+    CLSID clsid{};
+    EXPECT_TRUE(FAILED(CLSIDFromProgID(kProgId.c_str(), &clsid)));
+}
+
+TEST_F(Registration, UnregisterWithNothingRegisteredSucceeds) {
+    // SetUp has already removed everything once.
+    EXPECT_EQ(S_OK, Unregister());
+    EXPECT_EQ(S_OK, Unregister());
+}
+
+TEST_F(Registration, UnregisterLeavesTheHostsOtherAddInsAlone) {
+    const std::wstring other = kAddInsKey + L"\\Another.Connect";
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, other.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                             &key, nullptr));
+    const DWORD loadAtStart = 3;
+    RegSetValueExW(key, L"LoadBehavior", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&loadAtStart), sizeof(loadAtStart));
+    RegCloseKey(key);
+
+    ASSERT_EQ(S_OK, Register());
+    ASSERT_EQ(S_OK, Unregister());
+    EXPECT_EQ(3u, ReadNumber(HKEY_CURRENT_USER, other, L"LoadBehavior"));
+    RegDeleteKeyW(HKEY_CURRENT_USER, other.c_str());
+}
+
+}  // namespace
+}  // namespace quillet::test
