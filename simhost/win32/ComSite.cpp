@@ -6,6 +6,7 @@
 #include "simhost/com/AddinLoader.h"
 #include "simhost/com/ComHost.h"
 #include "simhost/win32/MessageBoxAnswers.h"
+#include "simhost/win32/TopmostFaults.h"
 #include "simhost/win32/Win32Dialogs.h"
 
 namespace quillet::simhost {
@@ -76,7 +77,9 @@ private:
     bool created() {
         if (addin_) return true;
         for (const std::wstring& progId : com::StartupAddins()) {
-            if (SUCCEEDED(com::ComAddin::Create(progId, &addin_))) return true;
+            if (FAILED(com::ComAddin::Create(progId, &addin_))) continue;
+            if (HMODULE component = GetModuleHandleW(L"Quillet.dll")) injectTopmostFaults(component, host_.faults());
+            return true;
         }
         return false;
     }
