@@ -1,9 +1,12 @@
 #include "dialogs/win32/Win32Windows.h"
 
+#include <shobjidl.h>
+
 #include <string>
 #include <vector>
 
 #include "host/com/ComBridge.h"
+#include "platform/win32/ComPtr.h"
 
 namespace quillet::win32 {
 
@@ -14,6 +17,48 @@ constexpr int kFirstControlId = 100;
 
 std::wstring wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
+bool isDialogWindow(HWND window) {
+    wchar_t windowClass[32] = {};
+    return window && GetClassNameW(window, windowClass, 32) && std::wstring(windowClass) == kWindowClass;
+}
+
+/// The host's message loop does not ask our modeless dialogs whether a key is
+/// theirs, so a hook on the thread does: Enter, Esc and Tab then work as in
+/// any dialog. The hook lives while a dialog window exists.
+class DialogKeys {
+public:
+    void windowCreated() {
+        if (windows_++ == 0) hook_ = SetWindowsHookExW(WH_GETMESSAGE, filter, nullptr, GetCurrentThreadId());
+    }
+    void windowDestroyed() {
+        if (--windows_ == 0 && hook_) {
+            UnhookWindowsHookEx(hook_);
+            hook_ = nullptr;
+        }
+    }
+
+private:
+    static LRESULT CALLBACK filter(int code, WPARAM removal, LPARAM lparam) {
+        auto* message = reinterpret_cast<MSG*>(lparam);
+        if (code == HC_ACTION && removal == PM_REMOVE && message->message >= WM_KEYFIRST &&
+            message->message <= WM_KEYLAST) {
+            HWND dialog = GetAncestor(message->hwnd, GA_ROOT);
+            if (isDialogWindow(dialog) && IsDialogMessageW(dialog, message)) {
+                // Handled: the loop that fetched it gets nothing to dispatch.
+                message->message = WM_NULL;
+                message->wParam = 0;
+                message->lParam = 0;
+            }
+        }
+        return CallNextHookEx(nullptr, code, removal, lparam);
+    }
+
+    int windows_ = 0;
+    HHOOK hook_ = nullptr;
+};
+
+DialogKeys dialogKeys;
+
 class Win32Window : public Window {
 public:
     Win32Window(const FormLayout& layout, WindowEvents& events) : layout_(layout), events_(events) {}
@@ -21,15 +66,25 @@ public:
         if (hwnd_) {
             SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
             DestroyWindow(hwnd_);
+            dialogKeys.windowDestroyed();
         }
         if (font_) DeleteObject(font_);
+        for (HICON icon : icons_) {
+            if (icon) DestroyIcon(icon);
+        }
     }
 
     Status create(HINSTANCE module);
 
     WindowHandle handle() const override { return reinterpret_cast<WindowHandle>(hwnd_); }
     void show() override {
-        if (hwnd_) ShowWindow(hwnd_, SW_SHOW);
+        if (!hwnd_ || IsWindowVisible(hwnd_)) return;
+        ShowWindow(hwnd_, SW_SHOW);
+        if (!layout_.showInTaskbar) removeTaskbarButton();
+        if (!shownBefore_) {
+            shownBefore_ = true;
+            if (HWND first = firstTabStop()) SetFocus(first);
+        }
     }
     void hide() override {
         if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
@@ -79,11 +134,37 @@ private:
     void press(const ControlSpec* spec) {
         if (spec && enabled(spec->name)) events_.onClick(spec->name);
     }
+    HWND firstTabStop() const {
+        const ControlSpec* first = nullptr;
+        for (const ControlSpec& spec : layout_.controls) {
+            const bool takesFocus = spec.kind != ControlKind::Label && spec.kind != ControlKind::RichText;
+            if (takesFocus && (!first || spec.tabIndex < first->tabIndex)) first = &spec;
+        }
+        return first ? controlWindow(first->name) : nullptr;
+    }
+    /// A top-level window without an owner gets a taskbar button; the shell
+    /// is asked to take this one's away.
+    void removeTaskbarButton() {
+        ComPtr<ITaskbarList> taskbar;
+        if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList,
+                                    reinterpret_cast<void**>(taskbar.out()))))
+            return;
+        if (SUCCEEDED(taskbar->HrInit())) taskbar->DeleteTab(hwnd_);
+    }
+    void setIcons(HINSTANCE module) {
+        for (int i = 0; i < 2; ++i) {
+            const int size = GetSystemMetrics(i == 0 ? SM_CXICON : SM_CXSMICON);
+            icons_[i] = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0));
+            SendMessageW(hwnd_, WM_SETICON, i == 0 ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icons_[i]));
+        }
+    }
 
     const FormLayout& layout_;
     WindowEvents& events_;
     HWND hwnd_ = nullptr;
     HFONT font_ = nullptr;
+    HICON icons_[2] = {};
+    bool shownBefore_ = false;
     std::vector<HWND> children_;
 };
 
@@ -106,14 +187,19 @@ Status Win32Window::create(HINSTANCE module) {
     ReleaseDC(nullptr, screen);
     const auto pixels = [dpi](int twips) { return MulDiv(twips, dpi, 1440); };
 
-    const DWORD style = WS_CAPTION | WS_SYSMENU | (layout_.border == BorderStyle::FixedDialog ? DS_MODALFRAME : WS_BORDER);
-    const DWORD exStyle = layout_.border == BorderStyle::FixedDialog ? WS_EX_DLGMODALFRAME : WS_EX_APPWINDOW;
+    // A caption and a close box, no sizing border, no minimize or maximize box.
+    const DWORD style = WS_CAPTION | WS_SYSMENU;
+    DWORD exStyle = WS_EX_CONTROLPARENT;
+    if (layout_.border == BorderStyle::FixedDialog) exStyle |= WS_EX_DLGMODALFRAME;
+    if (layout_.showInTaskbar) exStyle |= WS_EX_APPWINDOW;
     RECT frame{0, 0, pixels(layout_.clientWidth), pixels(layout_.clientHeight)};
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     const std::wstring caption = wide(layout_.caption);
     hwnd_ = CreateWindowExW(exStyle, kWindowClass, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
                             frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, module, this);
     if (!hwnd_) return com::failureOf(HRESULT_FROM_WIN32(GetLastError()));
+    dialogKeys.windowCreated();
+    setIcons(module);
 
     if (!layout_.fontName.empty()) {
         const std::wstring face = wide(layout_.fontName);
@@ -183,6 +269,11 @@ LRESULT CALLBACK Win32Window::procedure(HWND hwnd, UINT message, WPARAM wparam, 
         case WM_COMMAND:
             window->command(LOWORD(wparam), HIWORD(wparam));
             return 0;
+        case DM_GETDEFID:
+            for (const ControlSpec& spec : window->layout_.controls) {
+                if (spec.isDefault) return MAKELRESULT(controlId(window->layout_, spec.name), DC_HASDEFID);
+            }
+            return 0;
         case WM_CLOSE:
             DestroyWindow(hwnd);
             return 0;
@@ -190,6 +281,7 @@ LRESULT CALLBACK Win32Window::procedure(HWND hwnd, UINT message, WPARAM wparam, 
             // The close box ended the window: the form and this object go with it.
             SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
             window->hwnd_ = nullptr;
+            dialogKeys.windowDestroyed();
             window->events_.onDestroyed();
             return 0;
         default:

@@ -68,8 +68,8 @@ public:
                      reinterpret_cast<LPARAM>(child(control)));
         return true;
     }
-    bool userEnter() override { return pressRole(/*isDefault=*/true, IDOK); }
-    bool userEsc() override { return pressRole(/*isDefault=*/false, IDCANCEL); }
+    bool userEnter() override { return pressRole(/*isDefault=*/true, VK_RETURN); }
+    bool userEsc() override { return pressRole(/*isDefault=*/false, VK_ESCAPE); }
     bool userCloseBox() override {
         if (!visible()) return false;
         SendMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -79,14 +79,30 @@ public:
 private:
     HWND child(std::string_view control) const { return GetDlgItem(window_, win32::controlId(layout_, control)); }
     bool usable(std::string_view control) const { return visible() && enabled(control); }
-    bool pressRole(bool isDefault, int command) {
+    /// Enter or Esc, typed with the focus in the dialog's first text box, when
+    /// the button that the key presses can be pressed.
+    bool pressRole(bool isDefault, UINT key) {
+        const ControlSpec* button = nullptr;
+        const ControlSpec* firstTextBox = nullptr;
         for (const ControlSpec& spec : layout_.controls) {
-            if ((isDefault ? spec.isDefault : spec.isCancel) && usable(spec.name)) {
-                SendMessageW(window_, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
-                return true;
-            }
+            if (isDefault ? spec.isDefault : spec.isCancel) button = &spec;
+            if (spec.kind == ControlKind::TextBox && (!firstTextBox || spec.tabIndex < firstTextBox->tabIndex))
+                firstTextBox = &spec;
         }
-        return false;
+        if (button == nullptr || firstTextBox == nullptr || !usable(button->name)) return false;
+        HWND focus = child(firstTextBox->name);
+        SetForegroundWindow(window_);
+        SetFocus(focus);
+        const UINT scan = MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
+        PostMessageW(focus, WM_KEYDOWN, key, 1 | (scan << 16));
+        PostMessageW(focus, WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000u);
+        // The keys go through this thread's message loop, as a user's would.
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        return true;
     }
 
     HWND window_;
