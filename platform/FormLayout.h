@@ -36,8 +36,8 @@ struct FormLayout {
     std::span<const ControlSpec> controls;
 
     const ControlSpec* control(std::string_view controlName) const {
-        for (const ControlSpec& spec : controls) {
-            if (spec.name == controlName) return &spec;
+        for (const ControlSpec& entry : controls) {
+            if (entry.name == controlName) return &entry;
         }
         return nullptr;
     }

@@ -91,8 +91,8 @@ public:
         const std::string name = word(index);
         const auto dot = name.find('.');
         const FormLayout* layout = dot == std::string::npos ? nullptr : formLayout(name.substr(0, dot));
-        const ControlSpec* spec = layout == nullptr ? nullptr : layout->control(name.substr(dot + 1));
-        if (spec == nullptr || std::find(kinds.begin(), kinds.end(), spec->kind) == kinds.end())
+        const ControlSpec* entry = layout == nullptr ? nullptr : layout->control(name.substr(dot + 1));
+        if (entry == nullptr || std::find(kinds.begin(), kinds.end(), entry->kind) == kinds.end())
             fail("names no control of the right kind: " + name);
         return {name.substr(0, dot), name.substr(dot + 1)};
     }

@@ -125,20 +125,20 @@ private:
         return &layout_.controls[static_cast<size_t>(index)];
     }
     const ControlSpec* roleButton(bool isDefault) const {
-        for (const ControlSpec& spec : layout_.controls) {
-            if (isDefault ? spec.isDefault : spec.isCancel) return &spec;
+        for (const ControlSpec& entry : layout_.controls) {
+            if (isDefault ? entry.isDefault : entry.isCancel) return &entry;
         }
         return nullptr;
     }
     void command(int id, int code);
-    void press(const ControlSpec* spec) {
-        if (spec && enabled(spec->name)) events_.onClick(spec->name);
+    void press(const ControlSpec* entry) {
+        if (entry && enabled(entry->name)) events_.onClick(entry->name);
     }
     HWND firstTabStop() const {
         const ControlSpec* first = nullptr;
-        for (const ControlSpec& spec : layout_.controls) {
-            const bool takesFocus = spec.kind != ControlKind::Label && spec.kind != ControlKind::RichText;
-            if (takesFocus && (!first || spec.tabIndex < first->tabIndex)) first = &spec;
+        for (const ControlSpec& entry : layout_.controls) {
+            const bool takesFocus = entry.kind != ControlKind::Label && entry.kind != ControlKind::RichText;
+            if (takesFocus && (!first || entry.tabIndex < first->tabIndex)) first = &entry;
         }
         return first ? controlWindow(first->name) : nullptr;
     }
@@ -215,12 +215,12 @@ Status Win32Window::create(HINSTANCE module) {
     for (size_t i = 0; i < order.size(); ++i) order[static_cast<size_t>(layout_.controls[i].tabIndex)] = i;
     children_.assign(layout_.controls.size(), nullptr);
     for (const size_t i : order) {
-        const ControlSpec& spec = layout_.controls[i];
-        if (spec.kind == ControlKind::RichText) continue;  // the search buffer is an object of its own
+        const ControlSpec& entry = layout_.controls[i];
+        if (entry.kind == ControlKind::RichText) continue;  // the search buffer is an object of its own
         const wchar_t* windowClass = L"BUTTON";
         DWORD childStyle = WS_CHILD | WS_VISIBLE;
         DWORD childExStyle = 0;
-        switch (spec.kind) {
+        switch (entry.kind) {
             case ControlKind::Label: windowClass = L"STATIC"; break;
             case ControlKind::TextBox:
                 windowClass = L"EDIT";
@@ -230,12 +230,12 @@ Status Win32Window::create(HINSTANCE module) {
             // Three states, so that a value of 2 (greyed) can be set and read
             // back; a click still only toggles between unchecked and checked.
             case ControlKind::CheckBox: childStyle |= WS_TABSTOP | BS_3STATE; break;
-            case ControlKind::Button: childStyle |= WS_TABSTOP | (spec.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON); break;
+            case ControlKind::Button: childStyle |= WS_TABSTOP | (entry.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON); break;
             case ControlKind::RichText: break;
         }
-        const std::wstring text = wide(spec.caption);
-        HWND child = CreateWindowExW(childExStyle, windowClass, text.c_str(), childStyle, pixels(spec.left),
-                                     pixels(spec.top), pixels(spec.width), pixels(spec.height), hwnd_,
+        const std::wstring text = wide(entry.caption);
+        HWND child = CreateWindowExW(childExStyle, windowClass, text.c_str(), childStyle, pixels(entry.left),
+                                     pixels(entry.top), pixels(entry.width), pixels(entry.height), hwnd_,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)), module,
                                      nullptr);
         if (!child) return com::failureOf(HRESULT_FROM_WIN32(GetLastError()));
@@ -248,14 +248,14 @@ Status Win32Window::create(HINSTANCE module) {
 void Win32Window::command(int id, int code) {
     if (id == IDOK) return press(roleButton(/*isDefault=*/true));
     if (id == IDCANCEL) return press(roleButton(/*isDefault=*/false));
-    const ControlSpec* spec = specOf(id);
-    if (spec == nullptr) return;
-    if (spec->kind == ControlKind::CheckBox && code == BN_CLICKED) {
-        HWND box = controlWindow(spec->name);
+    const ControlSpec* entry = specOf(id);
+    if (entry == nullptr) return;
+    if (entry->kind == ControlKind::CheckBox && code == BN_CLICKED) {
+        HWND box = controlWindow(entry->name);
         SendMessageW(box, BM_SETCHECK, SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED, 0);
     }
-    if (spec->kind == ControlKind::Button && code == BN_CLICKED) events_.onClick(spec->name);
-    if (spec->kind == ControlKind::TextBox && code == EN_CHANGE) events_.onChange(spec->name);
+    if (entry->kind == ControlKind::Button && code == BN_CLICKED) events_.onClick(entry->name);
+    if (entry->kind == ControlKind::TextBox && code == EN_CHANGE) events_.onChange(entry->name);
 }
 
 LRESULT CALLBACK Win32Window::procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -270,8 +270,8 @@ LRESULT CALLBACK Win32Window::procedure(HWND hwnd, UINT message, WPARAM wparam, 
             window->command(LOWORD(wparam), HIWORD(wparam));
             return 0;
         case DM_GETDEFID:
-            for (const ControlSpec& spec : window->layout_.controls) {
-                if (spec.isDefault) return MAKELRESULT(controlId(window->layout_, spec.name), DC_HASDEFID);
+            for (const ControlSpec& entry : window->layout_.controls) {
+                if (entry.isDefault) return MAKELRESULT(controlId(window->layout_, entry.name), DC_HASDEFID);
             }
             return 0;
         case WM_CLOSE:

@@ -41,30 +41,41 @@ Status statusOf(HRESULT hr) {
     return {};
 }
 
-/// The result of a COM getter that hands out an interface: the failure, an
-/// empty reference as a call through it, or the object bridged by `Bridge`.
-template <typename Bridge, typename Com>
-Result<std::shared_ptr<typename Bridge::Interface>> objectOf(HRESULT hr, Com* raw) {
-    auto owned = ComPtr<Com>::adopt(raw);
-    if (FAILED(hr)) return failureOf(hr);
-    if (!owned) return errors::objectNotSet();
-    return std::shared_ptr<typename Bridge::Interface>(std::make_shared<Bridge>(std::move(owned)));
+/// The result of a COM getter that hands out an interface through its out
+/// parameter: the failure, an empty reference as a call through it, or the
+/// object bridged by `Bridge`.
+template <typename Bridge, typename Com, typename Call>
+Result<std::shared_ptr<typename Bridge::Interface>> objectOf(Call call) {
+    ComPtr<Com> object;
+    if (HRESULT hr = call(object.out()); FAILED(hr)) return failureOf(hr);
+    if (!object) return errors::objectNotSet();
+    return std::shared_ptr<typename Bridge::Interface>(std::make_shared<Bridge>(std::move(object)));
 }
 
-Result<std::u16string> textOf(HRESULT hr, BSTR raw) {
-    Bstr owned;
-    *owned.out() = raw;
-    if (FAILED(hr)) return failureOf(hr);
-    return owned.text();
+/// The result of a COM getter that hands out a text.
+template <typename Call>
+Result<std::u16string> textOf(Call call) {
+    Bstr text;
+    if (HRESULT hr = call(text.out()); FAILED(hr)) return failureOf(hr);
+    return text.text();
 }
 
-VARIANT textVariant(const std::u16string& text) {
-    VARIANT value;
-    VariantInit(&value);
-    value.vt = VT_BSTR;
-    value.bstrVal = Bstr(text).detach();
-    return value;
-}
+/// A text passed as a VARIANT, for as long as the call takes.
+class TextVariant {
+public:
+    explicit TextVariant(const std::u16string& text) {
+        VariantInit(&value_);
+        value_.vt = VT_BSTR;
+        value_.bstrVal = Bstr(text).detach();
+    }
+    TextVariant(const TextVariant&) = delete;
+    TextVariant& operator=(const TextVariant&) = delete;
+    ~TextVariant() { VariantClear(&value_); }
+    const VARIANT& get() const { return value_; }
+
+private:
+    VARIANT value_;
+};
 
 VARIANT missing() {
     VARIANT value;
@@ -81,8 +92,7 @@ public:
     using Interface = Page;
     explicit BridgedPage(ComPtr<::Page> page) : page_(std::move(page)) {}
     Result<std::u16string> number() override {
-        BSTR raw = nullptr;
-        return textOf(page_->get_PageNumber(&raw), raw);
+        return textOf([&](BSTR* raw) { return page_->get_PageNumber(raw); });
     }
     ::Page* com() const { return page_.get(); }
 
@@ -95,8 +105,7 @@ public:
     using Interface = PageCollection;
     explicit BridgedPages(ComPtr<::PageCollection> pages) : pages_(std::move(pages)) {}
     Result<PageRef> item(int32_t index) override {
-        ::Page* raw = nullptr;
-        return objectOf<BridgedPage>(pages_->Item(index, &raw), raw);
+        return objectOf<BridgedPage, ::Page>([&](::Page** raw) { return pages_->Item(index, raw); });
     }
     Result<int32_t> count() override {
         long value = 0;
@@ -113,8 +122,7 @@ public:
     using Interface = PublicationView;
     explicit BridgedView(ComPtr<::PublicationView> view) : view_(std::move(view)) {}
     Result<PageRef> page() override {
-        ::Page* raw = nullptr;
-        return objectOf<BridgedPage>(view_->get_ActivePage(&raw), raw);
+        return objectOf<BridgedPage, ::Page>([&](::Page** raw) { return view_->get_ActivePage(raw); });
     }
     Status setPage(const PageRef& page) override {
         auto* bridged = dynamic_cast<BridgedPage*>(page.get());
@@ -130,13 +138,11 @@ public:
     using Interface = TextSpan;
     explicit BridgedSpan(ComPtr<::TextSpan> span) : span_(std::move(span)) {}
     Result<std::u16string> text() override {
-        BSTR raw = nullptr;
-        return textOf(span_->get_Text(&raw), raw);
+        return textOf([&](BSTR* raw) { return span_->get_Text(raw); });
     }
     Status setText(const std::u16string& text) override { return statusOf(span_->put_Text(Bstr(text).get())); }
     Result<TextSpanRef> span(int32_t start, int32_t length) override {
-        ::TextSpan* raw = nullptr;
-        return objectOf<BridgedSpan>(span_->Characters(start, length, &raw), raw);
+        return objectOf<BridgedSpan, ::TextSpan>([&](::TextSpan** raw) { return span_->Characters(start, length, raw); });
     }
     Status select() override { return statusOf(span_->Select()); }
 
@@ -149,8 +155,7 @@ public:
     using Interface = Story;
     explicit BridgedStory(ComPtr<::Story> story) : story_(std::move(story)) {}
     Result<TextSpanRef> textSpan() override {
-        ::TextSpan* raw = nullptr;
-        return objectOf<BridgedSpan>(story_->get_TextRange(&raw), raw);
+        return objectOf<BridgedSpan, ::TextSpan>([&](::TextSpan** raw) { return story_->get_TextRange(raw); });
     }
 
 private:
@@ -162,8 +167,7 @@ public:
     using Interface = StoryCollection;
     explicit BridgedStories(ComPtr<::StoryCollection> stories) : stories_(std::move(stories)) {}
     Result<StoryRef> item(int32_t index) override {
-        ::Story* raw = nullptr;
-        return objectOf<BridgedStory>(stories_->Item(index, &raw), raw);
+        return objectOf<BridgedStory, ::Story>([&](::Story** raw) { return stories_->Item(index, raw); });
     }
     Result<int32_t> count() override {
         long value = 0;
@@ -180,8 +184,7 @@ public:
     using Interface = PublicationSelection;
     explicit BridgedSelection(ComPtr<::PublicationSelection> selection) : selection_(std::move(selection)) {}
     Result<TextSpanRef> textSpan() override {
-        ::TextSpan* raw = nullptr;
-        return objectOf<BridgedSpan>(selection_->get_TextRange(&raw), raw);
+        return objectOf<BridgedSpan, ::TextSpan>([&](::TextSpan** raw) { return selection_->get_TextRange(raw); });
     }
 
 private:
@@ -193,20 +196,16 @@ public:
     using Interface = Publication;
     explicit BridgedPublication(ComPtr<::Publication> publication) : publication_(std::move(publication)) {}
     Result<PageCollectionRef> pages() override {
-        ::PageCollection* raw = nullptr;
-        return objectOf<BridgedPages>(publication_->get_Pages(&raw), raw);
+        return objectOf<BridgedPages, ::PageCollection>([&](::PageCollection** raw) { return publication_->get_Pages(raw); });
     }
     Result<PublicationSelectionRef> selection() override {
-        ::PublicationSelection* raw = nullptr;
-        return objectOf<BridgedSelection>(publication_->get_Selection(&raw), raw);
+        return objectOf<BridgedSelection, ::PublicationSelection>([&](::PublicationSelection** raw) { return publication_->get_Selection(raw); });
     }
     Result<StoryCollectionRef> stories() override {
-        ::StoryCollection* raw = nullptr;
-        return objectOf<BridgedStories>(publication_->get_Stories(&raw), raw);
+        return objectOf<BridgedStories, ::StoryCollection>([&](::StoryCollection** raw) { return publication_->get_Stories(raw); });
     }
     Result<PublicationViewRef> view() override {
-        ::PublicationView* raw = nullptr;
-        return objectOf<BridgedView>(publication_->get_ActiveView(&raw), raw);
+        return objectOf<BridgedView, ::PublicationView>([&](::PublicationView** raw) { return publication_->get_ActiveView(raw); });
     }
 
 private:
@@ -324,15 +323,11 @@ public:
         VariantInit(&kind);
         kind.vt = VT_I4;
         kind.lVal = type;
-        ::ToolbarControl* raw = nullptr;
-        return objectOf<BridgedControl>(controls_->Add(kind, missing(), missing(), missing(), missing(), &raw), raw);
+        return objectOf<BridgedControl, ::ToolbarControl>([&](::ToolbarControl** raw) { return controls_->Add(kind, missing(), missing(), missing(), missing(), raw); });
     }
     Result<ToolbarControlRef> item(const std::u16string& caption) override {
-        VARIANT key = textVariant(caption);
-        ::ToolbarControl* raw = nullptr;
-        const HRESULT hr = controls_->get_Item(key, &raw);
-        VariantClear(&key);
-        return objectOf<BridgedControl>(hr, raw);
+        const TextVariant key(caption);
+        return objectOf<BridgedControl, ::ToolbarControl>([&](::ToolbarControl** raw) { return controls_->get_Item(key.get(), raw); });
     }
 
 private:
@@ -344,8 +339,7 @@ public:
     using Interface = Toolbar;
     explicit BridgedToolbar(ComPtr<::Toolbar> toolbar) : toolbar_(std::move(toolbar)) {}
     Result<ToolbarControlsRef> controls() override {
-        ::ToolbarControls* raw = nullptr;
-        return objectOf<BridgedControls>(toolbar_->get_Controls(&raw), raw);
+        return objectOf<BridgedControls, ::ToolbarControls>([&](::ToolbarControls** raw) { return toolbar_->get_Controls(raw); });
     }
     Status remove() override { return statusOf(toolbar_->Delete()); }
     Status setEnabled(bool enabled) override { return statusOf(toolbar_->put_Enabled(boolOf(enabled))); }
@@ -361,15 +355,11 @@ public:
     using Interface = ToolbarCollection;
     explicit BridgedToolbars(ComPtr<::ToolbarCollection> toolbars) : toolbars_(std::move(toolbars)) {}
     Result<ToolbarRef> item(const std::u16string& name) override {
-        VARIANT key = textVariant(name);
-        ::Toolbar* raw = nullptr;
-        const HRESULT hr = toolbars_->get_Item(key, &raw);
-        VariantClear(&key);
-        return objectOf<BridgedToolbar>(hr, raw);
+        const TextVariant key(name);
+        return objectOf<BridgedToolbar, ::Toolbar>([&](::Toolbar** raw) { return toolbars_->get_Item(key.get(), raw); });
     }
     Result<ToolbarRef> add() override {
-        ::Toolbar* raw = nullptr;
-        return objectOf<BridgedToolbar>(toolbars_->Add(missing(), missing(), missing(), missing(), &raw), raw);
+        return objectOf<BridgedToolbar, ::Toolbar>([&](::Toolbar** raw) { return toolbars_->Add(missing(), missing(), missing(), missing(), raw); });
     }
 
 private:
@@ -381,12 +371,10 @@ public:
     using Interface = Application;
     explicit BridgedApplication(ComPtr<::Application> application) : application_(std::move(application)) {}
     Result<PublicationRef> publication() override {
-        ::Publication* raw = nullptr;
-        return objectOf<BridgedPublication>(application_->get_ActivePublication(&raw), raw);
+        return objectOf<BridgedPublication, ::Publication>([&](::Publication** raw) { return application_->get_ActivePublication(raw); });
     }
     Result<ToolbarCollectionRef> toolbars() override {
-        ::ToolbarCollection* raw = nullptr;
-        return objectOf<BridgedToolbars>(application_->get_CommandBars(&raw), raw);
+        return objectOf<BridgedToolbars, ::ToolbarCollection>([&](::ToolbarCollection** raw) { return application_->get_CommandBars(raw); });
     }
     ::Application* com() const { return application_.get(); }
 

@@ -77,8 +77,8 @@ bool HeadlessWindow::userSetCheck(std::string_view control, int value) {
 }
 
 bool HeadlessWindow::userPress(std::string_view control) {
-    const ControlSpec* spec = layout_.control(control);
-    if (!visible_ || spec == nullptr || spec->kind != ControlKind::Button || !enabled(control)) return false;
+    const ControlSpec* entry = layout_.control(control);
+    if (!visible_ || entry == nullptr || entry->kind != ControlKind::Button || !enabled(control)) return false;
     events_.onClick(control);
     return true;
 }

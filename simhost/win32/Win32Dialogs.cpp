@@ -62,8 +62,8 @@ public:
         return true;
     }
     bool userPress(std::string_view control) override {
-        const ControlSpec* spec = layout_.control(control);
-        if (spec == nullptr || spec->kind != ControlKind::Button || !usable(control)) return false;
+        const ControlSpec* entry = layout_.control(control);
+        if (entry == nullptr || entry->kind != ControlKind::Button || !usable(control)) return false;
         SendMessageW(window_, WM_COMMAND, MAKEWPARAM(win32::controlId(layout_, control), BN_CLICKED),
                      reinterpret_cast<LPARAM>(child(control)));
         return true;
@@ -84,10 +84,10 @@ private:
     bool pressRole(bool isDefault, UINT key) {
         const ControlSpec* button = nullptr;
         const ControlSpec* firstTextBox = nullptr;
-        for (const ControlSpec& spec : layout_.controls) {
-            if (isDefault ? spec.isDefault : spec.isCancel) button = &spec;
-            if (spec.kind == ControlKind::TextBox && (!firstTextBox || spec.tabIndex < firstTextBox->tabIndex))
-                firstTextBox = &spec;
+        for (const ControlSpec& entry : layout_.controls) {
+            if (isDefault ? entry.isDefault : entry.isCancel) button = &entry;
+            if (entry.kind == ControlKind::TextBox && (!firstTextBox || entry.tabIndex < firstTextBox->tabIndex))
+                firstTextBox = &entry;
         }
         if (button == nullptr || firstTextBox == nullptr || !usable(button->name)) return false;
         HWND focus = child(firstTextBox->name);

@@ -83,15 +83,15 @@ void expectLaidOut(Form& form, const FormLayout& layout) {
     GetClientRect(windowOf(form), &client);
     EXPECT_EQ(client.right, pixels(layout.clientWidth)) << layout.name;
     EXPECT_EQ(client.bottom, pixels(layout.clientHeight)) << layout.name;
-    for (const ControlSpec& spec : layout.controls) {
-        if (spec.kind == ControlKind::RichText) continue;
+    for (const ControlSpec& entry : layout.controls) {
+        if (entry.kind == ControlKind::RichText) continue;
         RECT rect;
-        GetWindowRect(controlOf(form, layout, spec.name), &rect);
+        GetWindowRect(controlOf(form, layout, entry.name), &rect);
         MapWindowPoints(nullptr, windowOf(form), reinterpret_cast<POINT*>(&rect), 2);
-        EXPECT_EQ(rect.left, pixels(spec.left)) << spec.name;
-        EXPECT_EQ(rect.top, pixels(spec.top)) << spec.name;
-        EXPECT_EQ(rect.right - rect.left, pixels(spec.width)) << spec.name;
-        EXPECT_EQ(rect.bottom - rect.top, pixels(spec.height)) << spec.name;
+        EXPECT_EQ(rect.left, pixels(entry.left)) << entry.name;
+        EXPECT_EQ(rect.top, pixels(entry.top)) << entry.name;
+        EXPECT_EQ(rect.right - rect.left, pixels(entry.width)) << entry.name;
+        EXPECT_EQ(rect.bottom - rect.top, pixels(entry.height)) << entry.name;
     }
 }
 
