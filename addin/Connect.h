@@ -37,8 +37,6 @@ public:
     void cbbFind_Click(const ToolbarButtonRef& Ctrl, bool& CancelDefault);
     void cbbReplace_Click(const ToolbarButtonRef& Ctrl, bool& CancelDefault);
 
-    bool holdsToolbar() const { return cbToolbar_ != nullptr; }
-
 private:
     Result<ToolbarRef> findToolbar();
     Result<ToolbarButtonRef> findButton(const std::u16string& caption);

@@ -22,7 +22,6 @@ public:
     /// The Replace dialog, created and loaded, but not shown, when it is absent.
     Result<frmReplace*> replaceForm();
     frmFind* existingFindForm() { return find_.get(); }
-    frmReplace* existingReplaceForm() { return replace_.get(); }
 
     /// The window of `form` is gone: the form goes with it.
     void windowDestroyed(Form& form);
