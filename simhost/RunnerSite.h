@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "platform/MessageBox.h"
 #include "simhost/AddinSite.h"
@@ -17,6 +18,14 @@ public:
     virtual ~RunnerSite() = default;
     virtual AddinSite& addin() = 0;
     virtual DialogFinder& dialogs() = 0;
+
+    /// Writes a PNG picture of the whole screen to `path` (UTF-8); false when
+    /// it could not. A site without a screen has nothing to show, which is no
+    /// failure: its transcript stays that of every other site.
+    virtual bool screenshot(const std::string& /*path*/) { return true; }
+    /// Hands the running host to a user until they close it; returns at once
+    /// where there is no one to hand it to.
+    virtual void interact() {}
 };
 
 /// What a site is made from: the host it serves, the message boxes that the
@@ -33,9 +42,20 @@ using SiteMaker = std::function<std::unique_ptr<RunnerSite>(SiteParts parts)>;
 std::unique_ptr<RunnerSite> makeLinkedSite(SiteParts parts);
 
 #if defined(_WIN32)
+/// How the Windows host presents itself.
+struct ComSiteOptions {
+    /// Named in the main window's caption: the file the publication came from.
+    std::u16string documentName;
+    /// A user drives the host: the message boxes are theirs to answer, the
+    /// publication theirs to edit, and interact() runs until they close the
+    /// main window. Otherwise the runner answers the message boxes.
+    bool interactive = false;
+};
+
 /// The component as the registered COM server, loaded by the host at its
-/// start or at a connection, with real windows and message boxes.
-std::unique_ptr<RunnerSite> makeComSite(SiteParts parts);
+/// start or at a connection, with real windows and message boxes, and the
+/// host's main window showing the publication and the command bars.
+std::unique_ptr<RunnerSite> makeComSite(SiteParts parts, const ComSiteOptions& options = {});
 #endif
 
 }  // namespace quillet::simhost

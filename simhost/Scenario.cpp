@@ -186,6 +186,12 @@ Step readStep(const json& raw, size_t number) {
         if (step.arguments() >= 5) fail.after = static_cast<int>(step.integer(5, 0, INT32_MAX));
         return fail;
     }
+    if (verb == "screenshot") {
+        step.expectArguments(1, 1);
+        std::string path = step.word(1);
+        if (path.empty()) step.fail("needs the path of a file");
+        return steps::Screenshot{std::move(path)};
+    }
     if (verb == "heal" || verb == "dump") {
         step.expectArguments(0, 0);
         if (verb == "heal") return steps::Heal{};
@@ -210,6 +216,14 @@ std::vector<BarModel> readCommandBars(const json& bars) {
         result.push_back(std::move(model));
     }
     return result;
+}
+
+/// The file a screenshot step writes: relative paths start at the scenario's
+/// folder, so that a scenario gives the same files wherever it is run from.
+std::string resolvedFrom(const std::filesystem::path& folder, const std::string& utf8Path) {
+    const std::filesystem::path path(std::u8string(utf8Path.begin(), utf8Path.end()));
+    const std::u8string resolved = (path.is_absolute() ? path : folder / path).lexically_normal().u8string();
+    return std::string(resolved.begin(), resolved.end());
 }
 
 json parseFile(const std::filesystem::path& path) {
@@ -237,7 +251,12 @@ Scenario readScenario(const std::filesystem::path& path) {
         scenario.start = start.get<bool>();
         const json stepList = document.value("steps", json::array());
         if (!stepList.is_array()) throw ScenarioError("steps must be an array");
-        for (size_t i = 0; i < stepList.size(); ++i) scenario.steps.push_back(readStep(stepList[i], i + 1));
+        for (size_t i = 0; i < stepList.size(); ++i) {
+            Step step = readStep(stepList[i], i + 1);
+            if (auto* screenshot = std::get_if<steps::Screenshot>(&step))
+                screenshot->path = resolvedFrom(path.parent_path(), screenshot->path);
+            scenario.steps.push_back(std::move(step));
+        }
         return scenario;
     } catch (const json::exception& error) {
         throw ScenarioError(std::string("not valid JSON for a scenario: ") + error.what());

@@ -38,11 +38,15 @@ struct Page { int32_t page = 0; };
 struct Fail { std::string operation; RaisedError error; int count = 1; int after = 0; };
 struct Heal {};
 struct Dump {};
+/// A picture of the whole screen, as a PNG file. `path` (UTF-8) is resolved
+/// already: a relative path in the file is taken from the scenario file's folder.
+struct Screenshot { std::string path; };
 }  // namespace steps
 
 using Step = std::variant<steps::Connect, steps::Disconnect, steps::CallAddToolbar, steps::Click, steps::SetText,
                           steps::SetCheck, steps::Press, steps::Key, steps::CloseBox, steps::Answer, steps::Select,
-                          steps::Edit, steps::Open, steps::Page, steps::Fail, steps::Heal, steps::Dump>;
+                          steps::Edit, steps::Open, steps::Page, steps::Fail, steps::Heal, steps::Dump,
+                          steps::Screenshot>;
 
 struct Scenario {
     PublicationModel publication;

@@ -39,6 +39,13 @@ void ScenarioRunner::run() {
     emit({{"ev", "end"}});
 }
 
+void ScenarioRunner::runInteractive() {
+    if (scenario_.start) site_->addin().connect(/*foreign=*/false, kConnectAtStartup);
+    site_->interact();
+    emit(dump());
+    emit({{"ev", "end"}});
+}
+
 struct ScenarioRunner::StepVisitor {
     ScenarioRunner& runner;
 
@@ -121,6 +128,7 @@ struct ScenarioRunner::StepVisitor {
         runner.emit(runner.dump());
         return true;
     }
+    bool operator()(const steps::Screenshot& step) const { return runner.site_->screenshot(step.path); }
 };
 
 bool ScenarioRunner::perform(const Step& step) { return std::visit(StepVisitor{*this}, step); }

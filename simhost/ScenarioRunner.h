@@ -29,6 +29,9 @@ public:
 
     /// Runs every step, then the closing dump and the end.
     void run();
+    /// Starts the host as `run` does, then leaves it to a user instead of the
+    /// steps (RunnerSite::interact) and ends with the closing dump and the end.
+    void runInteractive();
     void listenToSteps(StepListener listener) { stepListener_ = std::move(listener); }
 
 private:

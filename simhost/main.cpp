@@ -1,7 +1,9 @@
 // The stand-in host: runs a scenario file and prints the transcript as JSON
 // Lines. Natively the component is linked in; on Windows it is the registered
-// COM server that the host loads.
+// COM server that the host loads, and the host has a main window.
+#include <filesystem>
 #include <iostream>
+#include <string_view>
 
 #if defined(_WIN32)
 #include <fcntl.h>
@@ -12,17 +14,33 @@
 #include "simhost/ScenarioError.h"
 #include "simhost/ScenarioRunner.h"
 
+namespace {
+
+#if defined(_WIN32)
+constexpr char kUsage[] = "usage: simhost [--interactive] SCENARIO.json\n";
+#else
+constexpr char kUsage[] = "usage: simhost SCENARIO.json\n";
+#endif
+
+}  // namespace
+
 int main(int argc, char** argv) {
     using namespace quillet::simhost;
-    if (argc != 2) {
-        std::cerr << "usage: simhost SCENARIO.json\n";
+    bool interactive = false;
+#if defined(_WIN32)
+    // A user drives the host instead of the steps: the file gives the publication and the bars.
+    interactive = argc == 3 && std::string_view(argv[1]) == "--interactive";
+#endif
+    if (argc != 2 && !interactive) {
+        std::cerr << kUsage;
         return 2;
     }
+    const char* file = argv[argc - 1];
     Scenario scenario;
     try {
-        scenario = readScenario(argv[1]);
+        scenario = readScenario(file);
     } catch (const ScenarioError& error) {
-        std::cerr << argv[1] << ": " << error.what() << "\n";
+        std::cerr << file << ": " << error.what() << "\n";
         return 2;
     }
     const auto print = [](const nlohmann::ordered_json& event) { std::cout << event.dump() << "\n" << std::flush; };
@@ -30,8 +48,14 @@ int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);  // the same bytes as the native transcript
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     {
-        ScenarioRunner runner(scenario, print, makeComSite);
-        runner.run();
+        const std::u16string name = std::filesystem::path(file).filename().u16string();
+        const auto makeSite = [&](SiteParts parts) { return makeComSite(parts, {name, interactive}); };
+        ScenarioRunner runner(scenario, print, makeSite);
+        if (interactive) {
+            runner.runInteractive();
+        } else {
+            runner.run();
+        }
     }
     CoUninitialize();
 #else

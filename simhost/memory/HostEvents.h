@@ -22,4 +22,46 @@ public:
     virtual void controlAdded(const std::u16string& /*bar*/) {}
 };
 
+/// Tells every event to two listeners (not owned), `first` first: the host
+/// has room for one listener, and a window that shows the host wants to hear
+/// what the scenario runner hears.
+class HostEventsFanOut : public HostEvents {
+public:
+    HostEventsFanOut(HostEvents& first, HostEvents& second) : first_(first), second_(second) {}
+
+    void viewSet(int32_t page) override {
+        first_.viewSet(page);
+        second_.viewSet(page);
+    }
+    void selected(int32_t story, int32_t start, int32_t length, const std::u16string& text) override {
+        first_.selected(story, start, length, text);
+        second_.selected(story, start, length, text);
+    }
+    void refused(int32_t story, int32_t start, int32_t length) override {
+        first_.refused(story, start, length);
+        second_.refused(story, start, length);
+    }
+    void written(int32_t story, int32_t start, int32_t length, const std::u16string& oldText,
+                 const std::u16string& newText) override {
+        first_.written(story, start, length, oldText, newText);
+        second_.written(story, start, length, oldText, newText);
+    }
+    void barAdded() override {
+        first_.barAdded();
+        second_.barAdded();
+    }
+    void barDeleted(const std::u16string& name) override {
+        first_.barDeleted(name);
+        second_.barDeleted(name);
+    }
+    void controlAdded(const std::u16string& bar) override {
+        first_.controlAdded(bar);
+        second_.controlAdded(bar);
+    }
+
+private:
+    HostEvents& first_;
+    HostEvents& second_;
+};
+
 }  // namespace quillet::simhost

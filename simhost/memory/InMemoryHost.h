@@ -33,6 +33,9 @@ public:
     FaultPlan& faults() { return context_->faults; }
     /// Sends the host's events to `events` (not owned) from now on.
     void listen(HostEvents& events) { context_->events = &events; }
+    /// The listener that gets the host's events now, so that another can be
+    /// put in front of it (HostEventsFanOut) and the first put back later.
+    HostEvents& listener() const { return *context_->events; }
 
 private:
     friend class MemApplication;

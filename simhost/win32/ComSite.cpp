@@ -1,11 +1,17 @@
 #include <windows.h>
 
+#include <filesystem>
+#include <optional>
+#include <string>
+
 #include "Quillet.h"
 #include "platform/win32/ComPtr.h"
 #include "simhost/RunnerSite.h"
 #include "simhost/com/AddinLoader.h"
 #include "simhost/com/ComHost.h"
+#include "simhost/win32/HostWindow.h"
 #include "simhost/win32/MessageBoxAnswers.h"
+#include "simhost/win32/ScreenCapture.h"
 #include "simhost/win32/TopmostFaults.h"
 #include "simhost/win32/Win32Dialogs.h"
 
@@ -97,24 +103,53 @@ private:
 
 class ComSite : public RunnerSite {
 public:
-    explicit ComSite(SiteParts parts) : dialogs_(parts.windowObserver), answers_(parts.messages), addin_(parts.host) {
+    ComSite(SiteParts parts, const ComSiteOptions& options)
+        : host_(parts.host),
+          dialogs_(parts.windowObserver),
+          window_(parts.host, options.documentName, options.interactive),
+          runnerEvents_(parts.host.listener()),
+          events_(runnerEvents_, window_),
+          addin_(parts.host) {
+        // A user answers their own message boxes.
+        if (!options.interactive) answers_.emplace(parts.messages);
+        host_.listen(events_);
         com::RegisterHostTypeLibraries();
         com::RegisterApplicationClass(parts.host, &applicationClass_);
     }
-    ~ComSite() override { CoRevokeClassObject(applicationClass_); }
+    ~ComSite() override {
+        host_.listen(runnerEvents_);
+        CoRevokeClassObject(applicationClass_);
+    }
 
     AddinSite& addin() override { return addin_; }
     DialogFinder& dialogs() override { return dialogs_; }
 
+    bool screenshot(const std::string& path) override {
+        window_.refresh();
+        paintThreadWindows();
+        const std::optional<RgbImage> screen = captureScreen();
+        return screen && writePng(std::filesystem::path(std::u8string(path.begin(), path.end())), *screen);
+    }
+
+    void interact() override { window_.runUntilClosed(); }
+
 private:
+    InMemoryHost& host_;
     Win32Dialogs dialogs_;
-    MessageBoxAnswers answers_;
+    std::optional<MessageBoxAnswers> answers_;
+    HostWindow window_;
+    HostEvents& runnerEvents_;
+    HostEventsFanOut events_;
+    // Last, so that it goes first: the host disconnects its add-in while its
+    // windows and its answers to message boxes are still there.
     ComAddinSite addin_;
     DWORD applicationClass_ = 0;
 };
 
 }  // namespace
 
-std::unique_ptr<RunnerSite> makeComSite(SiteParts parts) { return std::make_unique<ComSite>(parts); }
+std::unique_ptr<RunnerSite> makeComSite(SiteParts parts, const ComSiteOptions& options) {
+    return std::make_unique<ComSite>(parts, options);
+}
 
 }  // namespace quillet::simhost

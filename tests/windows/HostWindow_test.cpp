@@ -1,0 +1,205 @@
+// The stand-in host's main window: what it shows of the in-memory host, and
+// what a user's actions in it do to the host.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "simhost/win32/HostWindow.h"
+#include "tests/windows/ComHostTesting.h"
+
+namespace quillet::test {
+namespace {
+
+using simhost::HostWindow;
+using simhost::InMemoryHost;
+using simhost::SelectionModel;
+
+std::wstring TextOf(HWND window) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+struct ChildSearch {
+    std::wstring windowClass;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM data) {
+    auto* search = reinterpret_cast<ChildSearch*>(data);
+    if (_wcsicmp(ClassOf(child).c_str(), search->windowClass.c_str()) == 0) search->found.push_back(child);
+    return TRUE;
+}
+
+/// The descendants of `parent` of a window class, in creation order.
+std::vector<HWND> Children(HWND parent, const std::wstring& windowClass) {
+    ChildSearch search{windowClass, {}};
+    EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND ChildWithText(HWND parent, const std::wstring& windowClass, const std::wstring& text) {
+    for (HWND child : Children(parent, windowClass)) {
+        if (TextOf(child) == text) return child;
+    }
+    return nullptr;
+}
+
+bool AnyChildContains(HWND parent, const std::wstring& windowClass, const std::wstring& part) {
+    for (HWND child : Children(parent, windowClass)) {
+        if (TextOf(child).find(part) != std::wstring::npos) return true;
+    }
+    return false;
+}
+
+/// What a message loop would do before the user's next action.
+void TakeMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+ToolbarControlRef Control(InMemoryHost& host, const std::u16string& caption) {
+    auto toolbars = host.application()->toolbars();
+    EXPECT_TRUE(toolbars.ok());
+    auto bar = (*toolbars)->item(u"Tarnwick Find/Replace");
+    EXPECT_TRUE(bar.ok());
+    auto controls = (*bar)->controls();
+    EXPECT_TRUE(controls.ok());
+    auto control = (*controls)->item(caption);
+    EXPECT_TRUE(control.ok());
+    return *control;
+}
+
+class CountingSink : public ButtonClickSink {
+public:
+    void Click(const ToolbarButtonRef&, bool&) override { ++clicks; }
+    int clicks = 0;
+};
+
+TEST(HostWindow, ShowsEachVisibleControlOfABarAsAButtonThatClicksItInTheHost) {
+    InMemoryHost host = MakeHost();
+    CountingSink sink;
+    auto find = Control(host, u"Find")->asButton();
+    ASSERT_TRUE(find.ok());
+    auto cookie = (*find)->subscribe(sink);
+    ASSERT_TRUE(cookie.ok());
+    ASSERT_TRUE(Control(host, u"Menu")->setVisible(false).ok());
+    HostWindow window(host, u"test.json", /*interactive=*/false);
+    ASSERT_NE(window.handle(), nullptr);
+
+    EXPECT_NE(TextOf(window.handle()).find(L"test.json"), std::wstring::npos);
+    EXPECT_NE(ChildWithText(window.handle(), L"Static", L"Tarnwick Find/Replace"), nullptr);
+    EXPECT_EQ(ChildWithText(window.handle(), L"Button", L"Menu"), nullptr);
+    HWND button = ChildWithText(window.handle(), L"Button", L"Find");
+    ASSERT_NE(button, nullptr);
+    EXPECT_TRUE(IsWindowEnabled(button));
+
+    SendMessageW(button, BM_CLICK, 0, 0);
+    TakeMessages();
+    EXPECT_EQ(sink.clicks, 1);
+    EXPECT_TRUE((*find)->unsubscribe(*cookie).ok());
+}
+
+TEST(HostWindow, ShowsWhatTheAddinChangedOnTheBarsAtTheNextRefresh) {
+    InMemoryHost host = MakeHost();
+    HostWindow window(host, u"test.json", /*interactive=*/false);
+    ASSERT_TRUE(Control(host, u"Find")->setEnabled(false).ok());
+    ASSERT_TRUE(Control(host, u"Menu")->setCaption(u"Replace").ok());
+
+    window.refresh();
+    HWND find = ChildWithText(window.handle(), L"Button", L"Find");
+    ASSERT_NE(find, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(find));
+    EXPECT_NE(ChildWithText(window.handle(), L"Button", L"Replace"), nullptr);
+    EXPECT_EQ(ChildWithText(window.handle(), L"Button", L"Menu"), nullptr);
+}
+
+TEST(HostWindow, ShowsEachStoryWithItsPagesAndThePublicationsSelection) {
+    InMemoryHost host = MakeHost();
+    host.publication().editStory(1, u"The cat\r\nsat on the mat.");
+    host.publication().select(SelectionModel{1, 5, 3});
+    HostWindow window(host, u"test.json", /*interactive=*/false);
+
+    HWND story = ChildWithText(window.handle(), L"Edit", L"The cat\r\nsat on the mat.");
+    ASSERT_NE(story, nullptr);
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageW(story, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 4u);
+    EXPECT_EQ(end, 7u);
+    // A scenario's user is the script: the window only shows.
+    EXPECT_NE(GetWindowLongW(story, GWL_STYLE) & ES_READONLY, 0);
+    EXPECT_TRUE(AnyChildContains(window.handle(), L"Static", L"Story 2: page 2"));
+    EXPECT_TRUE(AnyChildContains(window.handle(), L"Static", L"Story 3: overflow"));
+    HWND pageOne = ChildWithText(window.handle(), L"Button", L"i");
+    HWND pageTwo = ChildWithText(window.handle(), L"Button", L"ii");
+    ASSERT_NE(pageOne, nullptr);
+    ASSERT_NE(pageTwo, nullptr);
+    EXPECT_EQ(SendMessageW(pageOne, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendMessageW(pageTwo, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+}
+
+TEST(HostWindow, TheHostsEventsBringTheWindowUpToDateOnceItsMessagesAreTaken) {
+    InMemoryHost host = MakeHost();
+    HostWindow window(host, u"test.json", /*interactive=*/false);
+    host.listen(window);
+    auto publication = host.application()->publication();
+    ASSERT_TRUE(publication.ok());
+    auto stories = (*publication)->stories();
+    ASSERT_TRUE(stories.ok());
+    auto story = (*stories)->item(2);
+    ASSERT_TRUE(story.ok());
+    auto text = (*story)->textSpan();
+    ASSERT_TRUE(text.ok());
+    ASSERT_TRUE((*text)->setText(u"A dog on page two.").ok());
+
+    TakeMessages();
+    EXPECT_NE(ChildWithText(window.handle(), L"Edit", L"A dog on page two."), nullptr);
+    host.listen(simhost::HostContext::silence);
+}
+
+TEST(HostWindow, AUsersTypingAndSelectingGoToThePublication) {
+    InMemoryHost host = MakeHost();
+    HostWindow window(host, u"test.json", /*interactive=*/true);
+    HWND story = ChildWithText(window.handle(), L"Edit", L"The cat sat on the mat.");
+    ASSERT_NE(story, nullptr);
+
+    SetFocus(story);
+    SendMessageW(story, EM_SETSEL, 4, 7);
+    window.refresh();
+    ASSERT_TRUE(host.publication().model().selection.has_value());
+    EXPECT_EQ(*host.publication().model().selection, (SelectionModel{1, 5, 3}));
+
+    SendMessageW(story, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"dog"));
+    EXPECT_EQ(host.publication().model().stories[0].text, u"The dog sat on the mat.");
+    // The caret after the typed word is the selection now.
+    EXPECT_EQ(*host.publication().model().selection, (SelectionModel{1, 8, 0}));
+}
+
+TEST(HostWindow, TurningAPageInteractivelyDisplaysItInTheHost) {
+    InMemoryHost host = MakeHost();
+    HostWindow window(host, u"test.json", /*interactive=*/true);
+    HWND pageTwo = ChildWithText(window.handle(), L"Button", L"ii");
+    ASSERT_NE(pageTwo, nullptr);
+
+    SendMessageW(pageTwo, BM_CLICK, 0, 0);
+    TakeMessages();
+    EXPECT_EQ(host.publication().model().displayedPage, 2);
+    EXPECT_EQ(SendMessageW(pageTwo, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_TRUE(AnyChildContains(window.handle(), L"Static", L"Story 2: page 2   \u2014 on the displayed page"));
+}
+
+}  // namespace
+}  // namespace quillet::test
