@@ -7,6 +7,8 @@
 #include "Quillet.h"
 #include "addin/win32/ComponentInstance.h"
 #include "platform/win32/ComPtr.h"
+#include "platform/win32/ModulePath.h"
+#include "platform/win32/RegistryKey.h"
 
 namespace quillet::win32 {
 namespace {
@@ -65,20 +67,7 @@ constexpr RegistryValue kRegistry[] = {
     {Tree::AddIn, nullptr, L"CommandLineSafe", Data::Number, nullptr, 0},
 };
 
-class RegistryKey {
-public:
-    RegistryKey() = default;
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    ~RegistryKey() {
-        if (key_) RegCloseKey(key_);
-    }
-    HKEY get() const { return key_; }
-    HKEY* out() { return &key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
+using win32::RegistryKey;
 
 std::wstring GuidText(REFGUID guid) {
     wchar_t text[39];
@@ -100,19 +89,10 @@ std::wstring TreePath(Tree tree) {
     return {};
 }
 
-/// The DLL's full path. GetModuleFileName cuts a long path short without
-/// failing, so the buffer grows until the path fits with room to spare.
+/// The DLL's full path.
 HRESULT ModulePath(std::wstring& path) {
-    path.assign(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(ComponentModule(), path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return HRESULT_FROM_WIN32(GetLastError());
-        if (length < path.size()) {
-            path.resize(length);
-            return S_OK;
-        }
-        path.resize(path.size() * 2);
-    }
+    path = win32::ModulePath(ComponentModule());
+    return path.empty() ? HRESULT_FROM_WIN32(GetLastError()) : S_OK;
 }
 
 HRESULT WriteValue(const RegistryValue& value, const std::wstring& modulePath) {

@@ -8,6 +8,7 @@
 #include "addin/win32/ComponentInstance.h"
 #include "host/com/ComBridge.h"
 #include "platform/win32/ComPtr.h"
+#include "platform/win32/ModulePath.h"
 
 namespace quillet::win32 {
 
@@ -19,10 +20,9 @@ namespace {
 ITypeInfo* connectTypeInfo() {
     static ITypeInfo* cached = nullptr;
     if (cached) return cached;
-    wchar_t path[MAX_PATH];
-    if (!GetModuleFileNameW(ComponentModule(), path, MAX_PATH)) return nullptr;
+    const std::wstring path = ModulePath(ComponentModule());
     ComPtr<ITypeLib> library;
-    if (FAILED(LoadTypeLibEx(path, REGKIND_NONE, library.out()))) return nullptr;
+    if (path.empty() || FAILED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.out()))) return nullptr;
     library->GetTypeInfoOfGuid(IID__Connect, &cached);
     return cached;
 }

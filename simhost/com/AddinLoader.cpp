@@ -1,5 +1,7 @@
 #include "simhost/com/AddinLoader.h"
 
+#include "platform/win32/RegistryKey.h"
+
 #include <oleauto.h>
 
 #include <new>
@@ -10,20 +12,7 @@ namespace {
 
 using win32::ComPtr;
 
-class RegistryKey {
-public:
-    RegistryKey() = default;
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    ~RegistryKey() {
-        if (key_) RegCloseKey(key_);
-    }
-    HKEY get() const { return key_; }
-    HKEY* out() { return &key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
+using win32::RegistryKey;
 
 DWORD LoadBehaviorOf(HKEY addins, const wchar_t* progId) {
     RegistryKey entry;

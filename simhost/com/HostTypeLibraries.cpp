@@ -3,6 +3,7 @@
 
 #include "AddInDesigner.h"
 #include "simhost/com/ComHost.h"
+#include "platform/win32/ModulePath.h"
 #include "simhost/com/ComServer.h"
 
 namespace quillet::simhost::com {
@@ -17,16 +18,8 @@ constexpr int kAddInDesignerResource = 3;
 /// "<this program>\<resource>", the name under which a type library embedded
 /// in an executable is loaded and registered.
 std::wstring EmbeddedLibraryPath(int resource) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
+    const std::wstring path = win32::ModulePath(nullptr);
+    if (path.empty()) return {};
     return path + L"\\" + std::to_wstring(resource);
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/win32/ModulePath.h"
+
 namespace quillet::test {
 namespace {
 
@@ -13,16 +15,7 @@ Function AsFunction(FARPROC address) {
 }
 
 std::wstring FolderOfProgram() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
+    const std::wstring path = quillet::win32::ModulePath(nullptr);
     return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 
@@ -34,8 +27,7 @@ QuilletDll Load() {
         ADD_FAILURE() << "Quillet.dll does not load from the test program's folder, error " << GetLastError();
         return dll;
     }
-    std::wstring path(MAX_PATH * 4, L'\0');
-    path.resize(GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size())));
+    std::wstring path = quillet::win32::ModulePath(module);
 
     auto find = [module](const char* name) {
         FARPROC address = GetProcAddress(module, name);
