@@ -5,6 +5,7 @@
 #include "Quillet.h"
 #include "addin/win32/ComConnect.h"
 #include "addin/win32/ComponentInstance.h"
+#include "platform/win32/ComObject.h"
 
 namespace quillet::win32 {
 namespace {
@@ -24,28 +25,9 @@ constexpr CreatableClass kCreatableClasses[] = {
 
 /// One factory serves any class of the table; what it creates is chosen when
 /// DllGetClassObject makes it.
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public ComObject<IClassFactory, IID_IClassFactory> {
 public:
     explicit ClassFactory(CreateFunction create) : create_(create) { LockComponent(/*lock=*/true); }
-    ClassFactory(const ClassFactory&) = delete;
-    ClassFactory& operator=(const ClassFactory&) = delete;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IClassFactory)) return E_NOINTERFACE;
-        *object = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
-    }
-
-    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references_); }
-
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = InterlockedDecrement(&references_);
-        if (left == 0) delete this;
-        return left;
-    }
 
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
         if (!object) return E_POINTER;
@@ -60,10 +42,9 @@ public:
     }
 
 private:
-    ~ClassFactory() { LockComponent(/*lock=*/false); }
+    ~ClassFactory() override { LockComponent(/*lock=*/false); }
 
     CreateFunction create_;
-    LONG references_ = 1;
 };
 
 }  // namespace

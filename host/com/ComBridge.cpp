@@ -5,6 +5,7 @@
 #include <map>
 
 #include "platform/win32/Bstr.h"
+#include "platform/win32/ComObject.h"
 #include "platform/win32/ComPtr.h"
 
 namespace quillet::com {
@@ -213,23 +214,10 @@ private:
 };
 
 /// Delivers a button's Click, raised through its connection point, to a sink.
-class ClickEvents final : public IDispatch {
+class ClickEvents final : public win32::ComObject<IDispatch, IID_IDispatch, DIID_ToolbarButtonEvents> {
 public:
     explicit ClickEvents(ButtonClickSink& sink) : sink_(sink) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        *object = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IDispatch && iid != DIID_ToolbarButtonEvents) return E_NOINTERFACE;
-        *object = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references_); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG left = InterlockedDecrement(&references_);
-        if (left == 0) delete this;
-        return left;
-    }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
         *count = 0;
         return S_OK;
@@ -256,7 +244,6 @@ public:
 
 private:
     ButtonClickSink& sink_;
-    LONG references_ = 1;
 };
 
 class BridgedControl : public ToolbarButton {

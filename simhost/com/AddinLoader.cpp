@@ -1,5 +1,6 @@
 #include "simhost/com/AddinLoader.h"
 
+#include "platform/win32/ComObject.h"
 #include "platform/win32/RegistryKey.h"
 
 #include <oleauto.h>
@@ -43,26 +44,8 @@ private:
     SAFEARRAY* array_;
 };
 
-class ForeignHostObject final : public IDispatch {
+class ForeignHostObject final : public win32::ComObject<IDispatch, IID_IDispatch> {
 public:
-    ForeignHostObject() = default;
-    ForeignHostObject(const ForeignHostObject&) = delete;
-    ForeignHostObject& operator=(const ForeignHostObject&) = delete;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDispatch)) return E_NOINTERFACE;
-        *object = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG refs = InterlockedDecrement(&refs_);
-        if (refs == 0) delete this;
-        return refs;
-    }
 
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
         if (!count) return E_INVALIDARG;
@@ -80,9 +63,6 @@ public:
     HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
         return DISP_E_MEMBERNOTFOUND;
     }
-
-private:
-    LONG refs_ = 1;
 };
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "simhost/com/ComHost.h"
+#include "platform/win32/ComObject.h"
 #include "simhost/com/ComServer.h"
 
 namespace quillet::simhost::com {
@@ -6,26 +7,9 @@ namespace quillet::simhost::com {
 namespace {
 
 /// The class object of the host's application while the host runs.
-class ApplicationClassFactory final : public IClassFactory {
+class ApplicationClassFactory final : public win32::ComObject<IClassFactory, IID_IClassFactory> {
 public:
     explicit ApplicationClassFactory(HostApplicationClass& host) : host_(host) {}
-    ApplicationClassFactory(const ApplicationClassFactory&) = delete;
-    ApplicationClassFactory& operator=(const ApplicationClassFactory&) = delete;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IClassFactory)) return E_NOINTERFACE;
-        *object = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG refs = InterlockedDecrement(&refs_);
-        if (refs == 0) delete this;
-        return refs;
-    }
 
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
         if (!object) return E_POINTER;
@@ -46,7 +30,6 @@ public:
 
 private:
     HostApplicationClass& host_;
-    LONG refs_ = 1;
 };
 
 }  // namespace
