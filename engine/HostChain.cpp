@@ -44,12 +44,19 @@ Result<std::u16string> HostChain::storyText(int32_t story) {
         .and_then([](const TextSpanRef& span) { return span->text(); });
 }
 
+Result<TextSpanRef> HostChain::storySubSpan(int32_t story, int32_t start, int32_t length) {
+    return publication()
+        .and_then([story](const PublicationRef& pub) { return storySpan(pub, story); })
+        .and_then([start, length](const TextSpanRef& whole) { return whole->span(start, length); });
+}
+
 Status HostChain::selectInStory(int32_t story, int32_t start, int32_t length) {
-    auto span = publication()
-                    .and_then([story](const PublicationRef& pub) { return storySpan(pub, story); })
-                    .and_then([start, length](const TextSpanRef& whole) { return whole->span(start, length); });
-    if (!span) return span.error();
-    return (*span)->select();
+    return storySubSpan(story, start, length).and_then([](const TextSpanRef& span) { return span->select(); });
+}
+
+Status HostChain::writeInStory(int32_t story, int32_t start, int32_t length, const std::u16string& text) {
+    return storySubSpan(story, start, length).and_then(
+        [&text](const TextSpanRef& span) { return span->setText(text); });
 }
 
 Result<std::u16string> HostChain::displayedPageNumber() {

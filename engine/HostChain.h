@@ -26,9 +26,15 @@ public:
     Result<int32_t> pageCount();
     /// Replaces the text of the publication's selection.
     Status writeSelection(const std::u16string& text);
+    /// Replaces `length` characters of `story` from the 1-based `start` with
+    /// `text`, without selecting them: text that no page shows can be written
+    /// this way.
+    Status writeInStory(int32_t story, int32_t start, int32_t length, const std::u16string& text);
 
 private:
     Result<PublicationRef> publication();
+    /// The span of `length` characters of `story` from the 1-based `start`.
+    Result<TextSpanRef> storySubSpan(int32_t story, int32_t start, int32_t length);
 
     HostApplicationClass& applicationClass_;
     ApplicationRef application_;
