@@ -64,6 +64,9 @@ void frmReplace::cmdReplace_Click() {
 void frmReplace::cmdReplaceAll_Click() {
     context_.engine.ReplaceAll(window_->text("txtFindWhat"), window_->text("txtReplaceWith"), isChecked("chkCase"),
                                isChecked("chkWholeWord"));
+    // What is selected now is text that Replace All wrote, or nothing of the
+    // search at all: a Replace would write over it.
+    enableReplacing(false);
 }
 
 void frmReplace::cmdClose_Click() { window_->hide(); }

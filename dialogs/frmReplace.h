@@ -8,7 +8,7 @@ namespace quillet {
 
 /// The Replace dialog. "Replace" and "Replace All" can be pressed only after
 /// this dialog's own "Find Next" returned false, and only until the find text
-/// is edited again.
+/// is edited again, a Replace finishes the search, or a Replace All ends.
 class frmReplace final : public Form {
 public:
     /// Creates the window, hidden, and loads it.

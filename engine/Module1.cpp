@@ -13,13 +13,12 @@ Module1::Module1(EnginePorts ports)
     : host_(ports.applicationClass), messages_(ports.messages), buffers_(ports.buffers) {}
 
 Result<bool> Module1::FindNext(const std::u16string& findText, bool matchCase, bool wholeWord, bool noWrapPrompt) {
-    return findStep(findText, matchCase, wholeWord, noWrapPrompt).transform([](const Step& step) {
-        return step.outcome == Outcome::Finished;
-    });
+    return findStep(findText, matchCase, wholeWord, noWrapPrompt, UnshownMatches::PassOver)
+        .transform([](const Step& step) { return step.outcome == Outcome::Finished; });
 }
 
 Result<Module1::Step> Module1::findStep(const std::u16string& findText, bool matchCase, bool wholeWord,
-                                        bool noWrapPrompt) {
+                                        bool noWrapPrompt, UnshownMatches unshown) {
     if (auto shown = host_.displayPage(1); !shown) return shown.error();
     auto count = host_.storyCount();
     if (!count) return count.error();
@@ -47,7 +46,17 @@ Result<Module1::Step> Module1::findStep(const std::u16string& findText, bool mat
         if (state_.StoryIndex >= 1 && state_.StoryIndex <= state_.StoryCount) {
             auto match = searchStory(findText, options, newSearchMask);
             if (!match) return match.error();
-            if (match->length != 0) return selectMatch(findText, *match, wrapped);
+            if (match->length != 0) {
+                auto step = selectMatch(findText, *match, wrapped);
+                if (!step || step->outcome != Outcome::Unshown || unshown == UnshownMatches::Report) return step;
+                // The match is masked now; the next one is looked for as if it
+                // had never been there, from page 1, in the same story. The
+                // buffer holds this search's masks from here on, so the
+                // new-search test must not load the story over them.
+                if (auto shown = host_.displayPage(1); !shown) return shown.error();
+                newSearchMask.clear();
+                continue;
+            }
             if (state_.StoryIndex < state_.StoryCount) {
                 auto buffer = buffers_.searchBuffer();
                 if (!buffer) return buffer.error();
@@ -100,8 +109,8 @@ Result<Module1::Match> Module1::searchStory(const std::u16string& findText, int 
 Result<Module1::Step> Module1::selectMatch(const std::u16string& findText, Match match, bool wrapped) {
     // Every call displays page 1 first, so the walk tries page 2, 3, ... until
     // the host accepts the selection on the page that holds the match.
-    int32_t retries = 0;
-    for (;;) {
+    Outcome outcome = Outcome::Selected;
+    for (int32_t retries = 0;;) {
         auto selected = host_.selectInStory(state_.StoryIndex, match.start + 1, match.length);
         if (selected) break;
         if (selected.error().number != hresults::kNotOnDisplayedPage) return errorBox(selected.error(), wrapped);
@@ -115,17 +124,25 @@ Result<Module1::Step> Module1::selectMatch(const std::u16string& findText, Match
         if (!pages) return pages.error();
         if (*number == std::numeric_limits<int32_t>::max()) return errors::overflow();
         const int32_t nextPage = *number + 1;
-        if (nextPage > *pages) return Step{Outcome::NotSelected, wrapped};
+        if (nextPage > *pages) {
+            outcome = Outcome::Unshown;
+            break;
+        }
         if (auto shown = host_.displayPage(nextPage); !shown) return shown.error();
-        if (retries > *pages) return Step{Outcome::NotSelected, wrapped};
+        if (retries > *pages) {
+            outcome = Outcome::Unshown;
+            break;
+        }
     }
 
+    // A match that no page shows is masked all the same: left unmasked, it
+    // would be found again by every later search and hide what follows it.
     auto mask = maskOf(findText.size());
     if (!mask) return errorBox(mask.error(), wrapped);
     auto buffer = buffers_.searchBuffer();
     if (!buffer) return errorBox(buffer.error(), wrapped);
     (*buffer)->replaceSelection(*mask);
-    return Step{Outcome::Selected, wrapped, match.start};
+    return Step{outcome, wrapped, match.start};
 }
 
 Module1::Step Module1::errorBox(const RaisedError& error, bool wrapped) {
@@ -135,21 +152,23 @@ Module1::Step Module1::errorBox(const RaisedError& error, bool wrapped) {
 
 bool Module1::ReplaceAndFindNext(const std::u16string& findText, const std::u16string& replaceText, bool matchCase,
                                  bool wholeWord, bool quiet) {
-    return replaceStep(findText, replaceText, matchCase, wholeWord, quiet).outcome == Outcome::Finished;
+    // A selection that cannot be written is passed over: the search still moves on.
+    const bool replaced = host_.writeSelection(replaceText).ok();
+    return findAfterWrite(findText, replaceText, matchCase, wholeWord, quiet, replaced, UnshownMatches::PassOver)
+               .outcome == Outcome::Finished;
 }
 
-Module1::Step Module1::replaceStep(const std::u16string& findText, const std::u16string& replaceText, bool matchCase,
-                                   bool wholeWord, bool quiet) {
-    // A selection that cannot be written is passed over: the search still moves on.
-    (void)host_.writeSelection(replaceText);
-
+Module1::Step Module1::findAfterWrite(const std::u16string& findText, const std::u16string& replaceText,
+                                      bool matchCase, bool wholeWord, bool quiet, bool replaced,
+                                      UnshownMatches unshown) {
     auto step = [&]() -> Result<Step> {
         auto mask = maskOf(replaceText.size());
         if (!mask) return mask.error();
         auto buffer = buffers_.searchBuffer();
         if (!buffer) return buffer.error();
-        writeReplacementMask(**buffer, findText.size(), *mask);
-        auto found = findStep(findText, matchCase, wholeWord, /*noWrapPrompt=*/true);
+        // Where nothing was written, the masked match still mirrors the story.
+        if (replaced) writeReplacementMask(**buffer, findText.size(), *mask);
+        auto found = findStep(findText, matchCase, wholeWord, /*noWrapPrompt=*/true, unshown);
         if (found && found->outcome == Outcome::Finished && !quiet) {
             messages_.show(u"All instances of \"" + findText + u"\" have been replaced with \"" + replaceText + u"\".",
                            msgbox::kOkInformation, texts::kTitle);
@@ -157,7 +176,11 @@ Module1::Step Module1::replaceStep(const std::u16string& findText, const std::u1
         return found;
     }();
     if (step) return *step;
-    messages_.show(runtimeErrorPrompt(step.error()), msgbox::kOkOnly, std::nullopt);
+    return failureBox(step.error());
+}
+
+Module1::Step Module1::failureBox(const RaisedError& error) {
+    messages_.show(runtimeErrorPrompt(error), msgbox::kOkOnly, std::nullopt);
     return Step{Outcome::ErrorShown};
 }
 

@@ -29,11 +29,13 @@ public:
     /// the publication it asks whether to go on from the first story, or with
     /// `noWrapPrompt` goes on once without asking.
     ///
+    /// A match that no page shows (text on no page) is masked and passed over
+    /// as if it were not there: the search goes on from page 1.
+    ///
     /// Returns true when the search ended without a selection: the user said No,
     /// or with `noWrapPrompt` the end was reached a second time. Returns false
     /// otherwise, also after its own messages ("There is no text to search", the
-    /// "Error" box) and after a page walk that found no page to select on.
-    /// Failures outside the selection step go to the caller.
+    /// "Error" box). Failures outside the selection step go to the caller.
     Result<bool> FindNext(const std::u16string& findText, bool matchCase, bool wholeWord, bool noWrapPrompt);
 
     /// Writes `replaceText` over the publication's selection (a failing write is
@@ -45,9 +47,11 @@ public:
 
     /// Replaces, from the current selection on, every occurrence that exists when
     /// it starts exactly once, wrapping once without asking, and never text that
-    /// it wrote itself; then says "Replace complete!". Stops without that box at
-    /// the first pass that ends in an error box or without a selection, and on a
-    /// publication without stories.
+    /// it wrote itself; then says "Replace complete!". An occurrence that no page
+    /// shows is written without being selected. Stops without that box at the
+    /// first pass that ends in an error box, and on a publication without
+    /// stories; a match that cannot be written ends it with a box that tells
+    /// the failure.
     void ReplaceAll(const std::u16string& findText, const std::u16string& replaceText, bool matchCase,
                     bool wholeWord);
 
@@ -62,14 +66,20 @@ private:
         Finished,     // the search is over: declined, or the end reached twice
         NoText,       // the publication has no stories
         ErrorShown,   // a failure was told in a box
-        NotSelected,  // the host refused the selection on every page tried
+        Unshown,      // no page shows the match: it is masked, not selected
+    };
+
+    /// What a search step does with a match that no page shows.
+    enum class UnshownMatches {
+        PassOver,  // goes on searching, as if the match were not there
+        Report,    // ends the step with it, for Replace All to write it
     };
 
     /// How one search step ended, with what a replace-all loop must know of it.
     struct Step {
         Outcome outcome = Outcome::Finished;
         bool wrapped = false;     // the step passed the end of the publication
-        int32_t matchStart = 0;   // Selected: the match's 0-based position in its story
+        int32_t matchStart = 0;   // Selected, Unshown: the match's 0-based position in its story
     };
 
     struct Match {
@@ -77,14 +87,22 @@ private:
         int16_t length = 0;
     };
 
-    Result<Step> findStep(const std::u16string& findText, bool matchCase, bool wholeWord, bool noWrapPrompt);
+    Result<Step> findStep(const std::u16string& findText, bool matchCase, bool wholeWord, bool noWrapPrompt,
+                          UnshownMatches unshown);
     /// Reads the story at StoryIndex, reloads the buffer when it no longer mirrors
     /// the story, and finds the text there; a length of 0 means no match.
     Result<Match> searchStory(const std::u16string& findText, int options, const std::u16string& newSearchMask);
+    /// Selects the match, walking the pages until one shows it, and masks it in
+    /// the buffer: Selected, or Unshown when no page shows it.
     Result<Step> selectMatch(const std::u16string& findText, Match match, bool wrapped);
     Step errorBox(const RaisedError& error, bool wrapped);
-    Step replaceStep(const std::u16string& findText, const std::u16string& replaceText, bool matchCase,
-                     bool wholeWord, bool quiet);
+    /// The rest of a replacement pass once the host write is done (`replaced`) or
+    /// has failed: the replacement's mask into the buffer, then the next match.
+    /// A failure is told in a box without a title.
+    Step findAfterWrite(const std::u16string& findText, const std::u16string& replaceText, bool matchCase,
+                        bool wholeWord, bool quiet, bool replaced, UnshownMatches unshown);
+    /// Tells a failure of the replace operations: the run-time error box without a title.
+    Step failureBox(const RaisedError& error);
     /// Puts the replacement's mask into the buffer: over the match mask that the
     /// last find left before the insertion point, so that the buffer mirrors the
     /// changed story and the search goes on after the replacement; anywhere else

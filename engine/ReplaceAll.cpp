@@ -15,13 +15,20 @@ struct Place {
     friend auto operator<=>(const Place&, const Place&) = default;
 };
 
+/// A match that the next pass replaces; one that no page shows was never
+/// selected, so the pass writes into the story instead of the selection.
+struct PendingMatch {
+    Place place;
+    bool unshown = false;
+};
+
 }  // namespace
 
 void Module1::ReplaceAll(const std::u16string& findText, const std::u16string& replaceText, bool matchCase,
                          bool wholeWord) {
     // The sweep runs from the current match to the end of the publication,
     // wraps once, and stops on coming back to where it started. Without a
-    // current match, it starts at the first match that the first pass selects.
+    // current match, it starts at the first match that the first pass finds.
     std::optional<Place> start;
     if (findText == state_.LastFindText.value_or(std::u16string())) {
         if (const SearchBuffer* buffer = buffers_.existingSearchBuffer()) {
@@ -29,18 +36,36 @@ void Module1::ReplaceAll(const std::u16string& findText, const std::u16string& r
                 start = Place{state_.StoryIndex, *position};
         }
     }
-    const int64_t growth = static_cast<int64_t>(replaceText.size()) - static_cast<int64_t>(findText.size());
-    std::optional<Place> pending = start;  // the match that the next pass replaces
+    const auto findLength = static_cast<int32_t>(findText.size());
+    const int64_t growth = static_cast<int64_t>(replaceText.size()) - findLength;
+    std::optional<PendingMatch> pending;
+    if (start) pending = PendingMatch{*start};
     bool wrapped = false;
 
     for (int passes = 0;;) {
-        const Step step = replaceStep(findText, replaceText, matchCase, wholeWord, /*quiet=*/true);
+        const Status written =
+            pending && pending->unshown
+                ? host_.writeInStory(pending->place.story, static_cast<int32_t>(pending->place.position) + 1,
+                                     findLength, replaceText)
+                : host_.writeSelection(replaceText);
+        // A match that cannot be written ends the sweep: passing it over would
+        // find the same match again and again, or claim a success that never
+        // happened. Without a current match, the first pass writes into
+        // whatever is selected, no match of the sweep, and passes a failure
+        // over as one Replace does.
+        if (!written && pending) {
+            failureBox(written.error());
+            return;
+        }
+        const Step step = findAfterWrite(findText, replaceText, matchCase, wholeWord, /*quiet=*/true,
+                                         written.ok(), UnshownMatches::Report);
         if (step.outcome == Outcome::NoText || state_.StoryCount == 0) return;
         if (step.outcome == Outcome::Finished) break;
-        if (step.outcome != Outcome::Selected) return;  // the user has seen why it stopped
+        if (step.outcome == Outcome::ErrorShown) return;  // the user has seen why it stopped
 
         // A replacement before the start point, in its story, moves it.
-        if (wrapped && start && pending && pending->story == start->story && pending->position < start->position)
+        if (wrapped && start && pending && pending->place.story == start->story &&
+            pending->place.position < start->position)
             start->position += growth;
         if (step.wrapped) {
             if (wrapped) break;
@@ -49,8 +74,8 @@ void Module1::ReplaceAll(const std::u16string& findText, const std::u16string& r
         const Place match{state_.StoryIndex, step.matchStart};
         if (!start) start = match;
         // Past the start point, or formed across it by a replacement made there.
-        else if (wrapped && Place{match.story, match.position + static_cast<int64_t>(findText.size())} > *start) break;
-        pending = match;
+        else if (wrapped && Place{match.story, match.position + findLength} > *start) break;
+        pending = PendingMatch{match, step.outcome == Outcome::Unshown};
         if (++passes >= kPassLimit) return;
     }
     messages_.show(texts::kReplaceComplete, msgbox::kOkOnly, texts::kTitle);

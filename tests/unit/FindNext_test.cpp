@@ -190,13 +190,34 @@ TEST(FindNextPageWalk, AStoryFlowingOntoTheNextPageIsSelectedWhereTheMatchBegins
     EXPECT_EQ(h.selection(), (SelectionModel{1, 13, 3}));
 }
 
-TEST(FindNextPageWalk, OverflowTextOnNoPageEndsTheWalkOnTheLastPageWithoutMessageOrMask) {
+TEST(FindNextUnshownMatch, AMatchOnNoPageIsMaskedAndPassedOverThenTheEndAsksToWrap) {
     EngineHarness h(storyOnPage(0, 3));
-    EXPECT_FALSE(h.findNext(u"cat"));
-    EXPECT_EQ(h.events.views, (std::vector<int32_t>{1, 2, 3}));
+    EXPECT_TRUE(h.findNext(u"cat"));
+    // The walk ends on the last page; page 1 is displayed again as if the
+    // match had never been there.
+    EXPECT_EQ(h.events.views, (std::vector<int32_t>{1, 2, 3, 1}));
     EXPECT_FALSE(h.selection().has_value());
-    EXPECT_TRUE(h.messages.shown.empty());
-    EXPECT_EQ(h.buffer().selectedText(), u"cat");  // the match stays selected, unmasked
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_EQ(h.messages.shown[0].prompt, texts::kWrapQuestion);
+    EXPECT_EQ(h.buffer().content(), u"Text with a \u00A9\u00A9\u00A9.");
+}
+
+TEST(FindNextUnshownMatch, MatchesAfterItInTheSameStoryAndLaterStoriesAreSelectedInTheSameCall) {
+    auto model = publicationOf({u"cat on no page, cat on page 2", u"a cat"}, 2);
+    model.stories[0].frames = {Frame{0, 16}, Frame{2, 0}};
+    EngineHarness h(model);
+    EXPECT_FALSE(h.findNext(u"cat"));
+    EXPECT_EQ(h.events.refusals, (std::vector<SelectionModel>{{1, 1, 3}, {1, 1, 3}, {1, 17, 3}}));
+    EXPECT_EQ(h.events.views, (std::vector<int32_t>{1, 2, 1, 2}));
+    EXPECT_EQ(h.selection(), (SelectionModel{1, 17, 3}));
+    EXPECT_FALSE(h.findNext(u"cat"));
+    EXPECT_EQ(h.selection(), (SelectionModel{2, 3, 3}));
+    // Wrapping drops the masks: the unshown match is passed over again, and
+    // the first shown match comes round once more.
+    h.messages.answers = {msgbox::kAnswerYes};
+    EXPECT_FALSE(h.findNext(u"cat"));
+    EXPECT_EQ(h.selection(), (SelectionModel{1, 17, 3}));
+    EXPECT_EQ(h.messages.shown.size(), 1u);
 }
 
 TEST(FindNextPageWalk, APageNumberThatIsNotANumberGoesToTheCaller) {

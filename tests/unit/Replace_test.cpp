@@ -86,6 +86,31 @@ TEST(ReplaceAndFindNext, AFailingWriteIsPassedOverAndTheSearchStillMovesOn) {
     EXPECT_TRUE(h.messages.shown.empty());
 }
 
+TEST(ReplaceAndFindNext, AFailingWriteOfAnotherLengthStillMovesOnToTheNextMatch) {
+    for (const char* operation : {"Publication.selection", "PublicationSelection.text", "TextSpan.setText"}) {
+        EngineHarness h(publicationOf({u"cat cat"}));
+        h.findNext(u"cat");
+        h.host.faults().fail(operation, {-2147467259, u"Unspecified error"}, 1, 0);
+        EXPECT_FALSE(replace(h, u"cat", u"kittens")) << operation;
+        EXPECT_EQ(h.stories()[0], u"cat cat") << operation;
+        EXPECT_EQ(h.selection(), (SelectionModel{1, 5, 3})) << operation;
+        EXPECT_TRUE(h.messages.shown.empty()) << operation;
+    }
+}
+
+TEST(ReplaceAndFindNext, AMatchThatNoPageShowsIsPassedOverAsFindNextDoes) {
+    auto model = publicationOf({u"cat", u"cat", u"cat"});
+    model.stories[1].frames = {Frame{0, 0}};
+    EngineHarness h(model);
+    h.findNext(u"cat");
+    EXPECT_FALSE(replace(h, u"cat", u"dog"));
+    EXPECT_EQ(h.stories(), (std::vector<std::u16string>{u"dog", u"cat", u"cat"}));
+    EXPECT_EQ(h.selection(), (SelectionModel{3, 1, 3}));
+    EXPECT_TRUE(replace(h, u"cat", u"dog"));
+    EXPECT_EQ(h.stories(), (std::vector<std::u16string>{u"dog", u"cat", u"dog"}));
+    EXPECT_EQ(h.events.writes.size(), 2u);
+}
+
 TEST(ReplaceAndFindNext, AReplacementOf32767CharactersIsWrittenThenOverflowsInABoxWithoutSearching) {
     EngineHarness h(publicationOf({u"cat cat"}));
     h.findNext(u"cat");
@@ -150,14 +175,82 @@ TEST(ReplaceAll, StopsAtTheFirstPassThatEndsInAnErrorBox) {
     EXPECT_EQ(h.stories()[0], u"dog dog cat");
 }
 
-TEST(ReplaceAll, StopsWhenTheHostRefusesTheSelectionOnEveryPage) {
-    auto model = publicationOf({u"cat", u"cat"}, 2);
+TEST(ReplaceAll, WritesAnOccurrenceThatNoPageShowsWithoutSelectingItAndGoesOn) {
+    auto model = publicationOf({u"a cat", u"cat in overflow, cat", u"cat"}, 2);
+    model.stories[1].frames = {Frame{2, 4}, Frame{0, 0}};
+    EngineHarness h(model);
+    h.findNext(u"cat");
+    replaceAll(h, u"cat", u"cats");
+    EXPECT_EQ(h.stories(), (std::vector<std::u16string>{u"a cats", u"cats in overflow, cats", u"cats"}));
+    EXPECT_EQ(h.events.writes.size(), 4u);
+    // Only the shown occurrences were ever selected, each once, and the one
+    // that ended the sweep: text that it wrote itself.
+    EXPECT_EQ(h.events.selections, (std::vector<SelectionModel>{{1, 3, 3}, {2, 1, 3}, {3, 1, 3}, {1, 3, 3}}));
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_EQ(h.messages.shown[0].prompt, u"Replace complete!");
+}
+
+TEST(ReplaceAll, AnUnshownOccurrenceBeforeTheStartPointIsWrittenAfterTheWrapAndMovesTheStartPoint) {
+    auto model = publicationOf({u"cat cat cat"});
+    model.stories[0].frames = {Frame{0, 4}, Frame{1, 0}};
+    EngineHarness h(model);
+    h.findNext(u"cat");  // passes over the first, selects the second
+    EXPECT_EQ(h.selection(), (SelectionModel{1, 5, 3}));
+    replaceAll(h, u"cat", u"a cat");
+    EXPECT_EQ(h.stories()[0], u"a cat a cat a cat");
+    EXPECT_EQ(h.events.writes.size(), 3u);
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_EQ(h.messages.shown[0].prompt, u"Replace complete!");
+}
+
+TEST(ReplaceAll, AWriteThatFailsEndsTheSweepWithOneBoxAndNeverSaysComplete) {
+    // Whatever the replacement's length, a write that always fails is told
+    // once: no runaway of passes over the same match, no false "complete".
+    for (const char* operation : {"Publication.selection", "PublicationSelection.text", "TextSpan.setText"}) {
+        for (const std::u16string with : {u"dog", u"kittens"}) {
+            EngineHarness h(publicationOf({u"cat cat", u"cat"}));
+            h.findNext(u"cat");
+            h.host.faults().fail(operation, {-2147418113, u"Catastrophic failure"}, 0, 0);
+            replaceAll(h, u"cat", with);
+            ASSERT_EQ(h.messages.shown.size(), 1u) << operation;
+            EXPECT_EQ(h.messages.shown[0].prompt,
+                      u"Run-time error type -2147418113 occurred.\r\nCatastrophic failure");
+            EXPECT_EQ(h.messages.shown[0].buttons, 0);
+            EXPECT_EQ(h.messages.shown[0].title, std::nullopt);
+            EXPECT_EQ(h.events.selections.size(), 1u) << operation;
+            EXPECT_EQ(h.stories(), (std::vector<std::u16string>{u"cat cat", u"cat"}));
+        }
+    }
+}
+
+TEST(ReplaceAll, AWriteThatFailsLaterKeepsWhatWasReplacedAndStopsThere) {
+    EngineHarness h(publicationOf({u"cat cat cat"}));
+    h.findNext(u"cat");
+    h.host.faults().fail("TextSpan.setText", {-2147418113, u"Catastrophic failure"}, 1, 1);
+    replaceAll(h, u"cat", u"dog");
+    EXPECT_EQ(h.stories()[0], u"dog cat cat");
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_EQ(h.messages.shown[0].title, std::nullopt);
+}
+
+TEST(ReplaceAll, AFailingWriteIntoAnUnshownOccurrenceEndsTheSweepToo) {
+    auto model = publicationOf({u"cat", u"cat", u"cat"});
     model.stories[1].frames = {Frame{0, 0}};
     EngineHarness h(model);
     h.findNext(u"cat");
+    h.host.faults().fail("TextSpan.setText", {-2147418113, u"Catastrophic failure"}, 1, 1);
     replaceAll(h, u"cat", u"dog");
-    EXPECT_TRUE(h.messages.shown.empty());
-    EXPECT_EQ(h.stories(), (std::vector<std::u16string>{u"dog", u"cat"}));
+    EXPECT_EQ(h.stories(), (std::vector<std::u16string>{u"dog", u"cat", u"cat"}));
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_EQ(h.messages.shown[0].prompt, u"Run-time error type -2147418113 occurred.\r\nCatastrophic failure");
+}
+
+TEST(ReplaceAll, WithoutACurrentMatchAFailingWriteIntoTheSelectionIsPassedOver) {
+    EngineHarness h(publicationOf({u"cat", u"cat"}));
+    replaceAll(h, u"cat", u"dog");  // nothing is selected: the first write fails
+    EXPECT_EQ(h.stories(), (std::vector<std::u16string>{u"dog", u"dog"}));
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_EQ(h.messages.shown[0].prompt, u"Replace complete!");
 }
 
 TEST(ReplaceAll, AnOverflowingReplacementShowsOneBox) {
@@ -175,10 +268,17 @@ TEST(ReplaceAll, APublicationWithoutStoriesSaysSoOnceAndEnds) {
     EXPECT_EQ(h.messages.shown[0].prompt, u"There is no text to search");
 }
 
-TEST(ReplaceAll, APublicationWhoseStoriesWereRemovedEndsWithoutABox) {
+TEST(ReplaceAll, APublicationWhoseStoriesWereRemovedEndsWithoutSayingComplete) {
+    // With the current match gone, its write fails and says so.
     EngineHarness h(publicationOf({u"cat"}));
     h.findNext(u"cat");
     h.host.open(publicationOf({}));
+    replaceAll(h, u"cat", u"dog");
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_EQ(h.messages.shown[0].prompt, u"Run-time error type -2147467259 occurred.\r\nUnspecified error");
+    // Without a current match, the search itself finds no stories left.
+    h.forms.windowDestroyed(*h.forms.existingFindForm());
+    h.messages.shown.clear();
     replaceAll(h, u"cat", u"dog");
     EXPECT_TRUE(h.messages.shown.empty());
 }
