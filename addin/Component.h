@@ -1,5 +1,6 @@
 #pragma once
 
+#include "addin/ConnectedApplication.h"
 #include "dialogs/FormInstances.h"
 #include "engine/Module1.h"
 #include "platform/HostApplicationClass.h"
@@ -24,8 +25,9 @@ class Component {
 public:
     explicit Component(ComponentPorts ports)
         : messages_(ports.messages),
+          hostApplication_(ports.applicationClass),
           forms_(engine_, ports.windows, ports.windowService, ports.messages, liveObjects_),
-          engine_({ports.messages, ports.applicationClass, forms_}) {}
+          engine_({ports.messages, hostApplication_, forms_}) {}
 
     Component(const Component&) = delete;
     Component& operator=(const Component&) = delete;
@@ -34,9 +36,12 @@ public:
     FormInstances& forms() { return forms_; }
     LiveObjects& liveObjects() { return liveObjects_; }
     MessageBoxPort& messages() { return messages_; }
+    /// The engine's way to the host application.
+    ConnectedApplication& hostApplication() { return hostApplication_; }
 
 private:
     MessageBoxPort& messages_;
+    ConnectedApplication hostApplication_;
     LiveObjects liveObjects_;
     FormInstances forms_;  // holds a reference to engine_, which is made after it
     Module1 engine_;

@@ -29,6 +29,7 @@ void Connect::AddinInstance_OnConnection(HostObject& Application, int32_t /*Conn
         return;
     }
     pubApp = std::move(*application);
+    component_.hostApplication().connected(pubApp);
     AddToolbar();
 }
 

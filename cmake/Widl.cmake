@@ -1,20 +1,25 @@
-# quillet_widl(NAME IDL [DEPENDS other.tlb ...])
+# quillet_widl(NAME IDL [TLB FILE] [DEPENDS other.tlb ...])
 # Compiles an IDL file with widl into ${QUILLET_IDL_DIR}: NAME.h (the C and
-# C++ declarations), NAME_i.c (the identifiers) and NAME.tlb (the type
-# library). Other type libraries that it imports are looked up there too.
+# C++ declarations), NAME_i.c (the identifiers) and the type library, NAME.tlb
+# unless TLB names the file. Other type libraries that it imports are looked
+# up there too.
 set(QUILLET_IDL_DIR ${CMAKE_BINARY_DIR}/idl)
 file(MAKE_DIRECTORY ${QUILLET_IDL_DIR})
 find_path(QUILLET_WINE_IDL oaidl.idl PATHS /usr/include/wine/wine/windows NO_CMAKE_FIND_ROOT_PATH REQUIRED)
 find_path(QUILLET_STDOLE2 stdole2.tlb PATHS /usr/lib/i386-linux-gnu/wine/i386-windows NO_CMAKE_FIND_ROOT_PATH REQUIRED)
 
 function(quillet_widl name idl)
-  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "" "TLB" "DEPENDS" ${ARGN})
   set(out ${QUILLET_IDL_DIR}/${name})
+  set(tlb ${out}.tlb)
+  if(ARG_TLB)
+    set(tlb ${QUILLET_IDL_DIR}/${ARG_TLB})
+  endif()
   add_custom_command(
-    OUTPUT ${out}.h ${out}_i.c ${out}.tlb
+    OUTPUT ${out}.h ${out}_i.c ${tlb}
     COMMAND ${QUILLET_WIDL} --win32 -I${QUILLET_WINE_IDL} -I${PROJECT_SOURCE_DIR}/host/com
             -L${QUILLET_STDOLE2} -L${QUILLET_IDL_DIR}
-            -h -H ${out}.h -u -U ${out}_i.c -t -T ${out}.tlb ${idl}
+            -h -H ${out}.h -u -U ${out}_i.c -t -T ${tlb} ${idl}
     DEPENDS ${idl} ${ARG_DEPENDS}
     COMMENT "Compiling ${name}.idl"
     VERBATIM)

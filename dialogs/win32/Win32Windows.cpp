@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/com/ComBridge.h"
+#include "host/com/ComFailure.h"
 #include "platform/win32/ComPtr.h"
 
 namespace quillet::win32 {
@@ -181,7 +181,7 @@ bool registerClass(HINSTANCE module) {
 }
 
 Status Win32Window::create(HINSTANCE module) {
-    if (!registerClass(module)) return com::failureOf(HRESULT_FROM_WIN32(GetLastError()));
+    if (!registerClass(module)) return com::systemFailure(HRESULT_FROM_WIN32(GetLastError()));
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
     ReleaseDC(nullptr, screen);
@@ -197,7 +197,7 @@ Status Win32Window::create(HINSTANCE module) {
     const std::wstring caption = wide(layout_.caption);
     hwnd_ = CreateWindowExW(exStyle, kWindowClass, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
                             frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, module, this);
-    if (!hwnd_) return com::failureOf(HRESULT_FROM_WIN32(GetLastError()));
+    if (!hwnd_) return com::systemFailure(HRESULT_FROM_WIN32(GetLastError()));
     dialogKeys.windowCreated();
     setIcons(module);
 
@@ -238,7 +238,7 @@ Status Win32Window::create(HINSTANCE module) {
                                      pixels(entry.top), pixels(entry.width), pixels(entry.height), hwnd_,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)), module,
                                      nullptr);
-        if (!child) return com::failureOf(HRESULT_FROM_WIN32(GetLastError()));
+        if (!child) return com::systemFailure(HRESULT_FROM_WIN32(GetLastError()));
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         children_[i] = child;
     }

@@ -3,280 +3,225 @@
 #include <olectl.h>
 
 #include <map>
+#include <new>
 
-#include "platform/win32/Bstr.h"
+#include "host/com/ComFailure.h"
+#include "host/com/LateBinding.h"
 #include "platform/win32/ComObject.h"
-#include "platform/win32/ComPtr.h"
+#include "platform/win32/Variant.h"
 
 namespace quillet::com {
 
-using win32::Bstr;
 using win32::ComPtr;
-
-RaisedError failureOf(HRESULT hr) {
-    RaisedError failure{static_cast<int32_t>(hr), {}};
-    ComPtr<IErrorInfo> info;
-    if (GetErrorInfo(0, info.out()) == S_OK && info) {
-        Bstr description;
-        if (SUCCEEDED(info->GetDescription(description.out()))) failure.description = description.text();
-    }
-    if (failure.description.empty()) {
-        wchar_t* text = nullptr;
-        const DWORD length = FormatMessageW(
-            FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-            static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-        failure.description.assign(reinterpret_cast<const char16_t*>(text), length);
-        LocalFree(text);
-        while (!failure.description.empty() &&
-               (failure.description.back() == u'\n' || failure.description.back() == u'\r'))
-            failure.description.pop_back();
-        if (failure.description.empty()) failure.description = u"Automation error";
-    }
-    return failure;
-}
+using win32::Variant;
 
 namespace {
 
-Status statusOf(HRESULT hr) {
-    if (FAILED(hr)) return failureOf(hr);
+Status statusOf(const Result<Variant>& result) {
+    if (!result) return result.error();
     return {};
 }
 
-/// The result of a COM getter that hands out an interface through its out
-/// parameter: the failure, an empty reference as a call through it, or the
-/// object bridged by `Bridge`.
-template <typename Bridge, typename Com, typename Call>
-Result<std::shared_ptr<typename Bridge::Interface>> objectOf(Call call) {
-    ComPtr<Com> object;
-    if (HRESULT hr = call(object.out()); FAILED(hr)) return failureOf(hr);
-    if (!object) return errors::objectNotSet();
-    return std::shared_ptr<typename Bridge::Interface>(std::make_shared<Bridge>(std::move(object)));
+/// An object result in `Bridge`'s role, bridged.
+template <typename Bridge>
+Result<std::shared_ptr<typename Bridge::Interface>> objectOf(const Result<Variant>& result) {
+    auto object = asObject(result, Bridge::kRole);
+    if (!object) return object.error();
+    return std::shared_ptr<typename Bridge::Interface>(std::make_shared<Bridge>(std::move(*object)));
 }
 
-/// The result of a COM getter that hands out a text.
-template <typename Call>
-Result<std::u16string> textOf(Call call) {
-    Bstr text;
-    if (HRESULT hr = call(text.out()); FAILED(hr)) return failureOf(hr);
-    return text.text();
-}
-
-/// A text passed as a VARIANT, for as long as the call takes.
-class TextVariant {
+/// The COM object of a host object that the bridge made.
+class Bridged {
 public:
-    explicit TextVariant(const std::u16string& text) {
-        VariantInit(&value_);
-        value_.vt = VT_BSTR;
-        value_.bstrVal = Bstr(text).detach();
-    }
-    TextVariant(const TextVariant&) = delete;
-    TextVariant& operator=(const TextVariant&) = delete;
-    ~TextVariant() { VariantClear(&value_); }
-    const VARIANT& get() const { return value_; }
+    explicit Bridged(ComPtr<IDispatch> object) : object_(std::move(object)) {}
+    IDispatch* com() const { return object_.get(); }
 
-private:
-    VARIANT value_;
+protected:
+    Result<Variant> get(const wchar_t* name) { return invoke(object_.get(), name, Call::Get); }
+    Status put(const wchar_t* name, Variant value) {
+        return statusOf(invoke(object_.get(), name, Call::Put, {std::move(value)}));
+    }
+    Status call(const wchar_t* name) { return statusOf(invoke(object_.get(), name, Call::Method)); }
+    /// A collection's item at a 1-based index.
+    Result<Variant> item(int32_t index) {
+        return invoke(object_.get(), L"Item", Call::MethodOrGet, {Variant::number(index)});
+    }
+    /// A command-bar collection's item by its name or caption (its default member).
+    Result<Variant> item(const std::u16string& key) {
+        return invoke(object_.get(), L"Item", Call::Get, {Variant::text(key)});
+    }
+
+    ComPtr<IDispatch> object_;
 };
 
-VARIANT missing() {
-    VARIANT value;
-    VariantInit(&value);
-    value.vt = VT_ERROR;
-    value.scode = DISP_E_PARAMNOTFOUND;
-    return value;
-}
-
-VARIANT_BOOL boolOf(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
-
-class BridgedPage : public Page {
+class BridgedPage : public Page, public Bridged {
 public:
     using Interface = Page;
-    explicit BridgedPage(ComPtr<::Page> page) : page_(std::move(page)) {}
-    Result<std::u16string> number() override {
-        return textOf([&](BSTR* raw) { return page_->get_PageNumber(raw); });
-    }
-    ::Page* com() const { return page_.get(); }
-
-private:
-    ComPtr<::Page> page_;
+    static constexpr const Role& kRole = roles::kPage;
+    using Bridged::Bridged;
+    Result<std::u16string> number() override { return asText(get(L"PageNumber")); }
 };
 
-class BridgedPages : public PageCollection {
+class BridgedPages : public PageCollection, public Bridged {
 public:
     using Interface = PageCollection;
-    explicit BridgedPages(ComPtr<::PageCollection> pages) : pages_(std::move(pages)) {}
-    Result<PageRef> item(int32_t index) override {
-        return objectOf<BridgedPage, ::Page>([&](::Page** raw) { return pages_->Item(index, raw); });
-    }
-    Result<int32_t> count() override {
-        long value = 0;
-        if (HRESULT hr = pages_->get_Count(&value); FAILED(hr)) return failureOf(hr);
-        return static_cast<int32_t>(value);
-    }
-
-private:
-    ComPtr<::PageCollection> pages_;
+    static constexpr const Role& kRole = roles::kPageCollection;
+    using Bridged::Bridged;
+    Result<PageRef> item(int32_t index) override { return objectOf<BridgedPage>(Bridged::item(index)); }
+    Result<int32_t> count() override { return asNumber(get(L"Count")); }
 };
 
-class BridgedView : public PublicationView {
+class BridgedView : public PublicationView, public Bridged {
 public:
     using Interface = PublicationView;
-    explicit BridgedView(ComPtr<::PublicationView> view) : view_(std::move(view)) {}
-    Result<PageRef> page() override {
-        return objectOf<BridgedPage, ::Page>([&](::Page** raw) { return view_->get_ActivePage(raw); });
-    }
+    static constexpr const Role& kRole = roles::kPublicationView;
+    using Bridged::Bridged;
+    Result<PageRef> page() override { return objectOf<BridgedPage>(get(L"ActivePage")); }
     Status setPage(const PageRef& page) override {
         auto* bridged = dynamic_cast<BridgedPage*>(page.get());
-        return statusOf(view_->putref_ActivePage(bridged ? bridged->com() : nullptr));
+        return assign(object_.get(), L"ActivePage", Variant::object(bridged ? bridged->com() : nullptr));
     }
-
-private:
-    ComPtr<::PublicationView> view_;
 };
 
-class BridgedSpan : public TextSpan {
+class BridgedSpan : public TextSpan, public Bridged {
 public:
     using Interface = TextSpan;
-    explicit BridgedSpan(ComPtr<::TextSpan> span) : span_(std::move(span)) {}
-    Result<std::u16string> text() override {
-        return textOf([&](BSTR* raw) { return span_->get_Text(raw); });
-    }
-    Status setText(const std::u16string& text) override { return statusOf(span_->put_Text(Bstr(text).get())); }
+    static constexpr const Role& kRole = roles::kTextSpan;
+    using Bridged::Bridged;
+    Result<std::u16string> text() override { return asText(get(L"Text")); }
+    Status setText(const std::u16string& text) override { return put(L"Text", Variant::text(text)); }
     Result<TextSpanRef> span(int32_t start, int32_t length) override {
-        return objectOf<BridgedSpan, ::TextSpan>([&](::TextSpan** raw) { return span_->Characters(start, length, raw); });
+        return objectOf<BridgedSpan>(invoke(object_.get(), L"Characters", Call::MethodOrGet,
+                                            {Variant::number(start), Variant::number(length)}));
     }
-    Status select() override { return statusOf(span_->Select()); }
-
-private:
-    ComPtr<::TextSpan> span_;
+    Status select() override { return call(L"Select"); }
 };
 
-class BridgedStory : public Story {
+class BridgedStory : public Story, public Bridged {
 public:
     using Interface = Story;
-    explicit BridgedStory(ComPtr<::Story> story) : story_(std::move(story)) {}
-    Result<TextSpanRef> textSpan() override {
-        return objectOf<BridgedSpan, ::TextSpan>([&](::TextSpan** raw) { return story_->get_TextRange(raw); });
-    }
-
-private:
-    ComPtr<::Story> story_;
+    static constexpr const Role& kRole = roles::kStory;
+    using Bridged::Bridged;
+    Result<TextSpanRef> textSpan() override { return objectOf<BridgedSpan>(get(L"TextRange")); }
 };
 
-class BridgedStories : public StoryCollection {
+class BridgedStories : public StoryCollection, public Bridged {
 public:
     using Interface = StoryCollection;
-    explicit BridgedStories(ComPtr<::StoryCollection> stories) : stories_(std::move(stories)) {}
-    Result<StoryRef> item(int32_t index) override {
-        return objectOf<BridgedStory, ::Story>([&](::Story** raw) { return stories_->Item(index, raw); });
-    }
-    Result<int32_t> count() override {
-        long value = 0;
-        if (HRESULT hr = stories_->get_Count(&value); FAILED(hr)) return failureOf(hr);
-        return static_cast<int32_t>(value);
-    }
-
-private:
-    ComPtr<::StoryCollection> stories_;
+    static constexpr const Role& kRole = roles::kStoryCollection;
+    using Bridged::Bridged;
+    Result<StoryRef> item(int32_t index) override { return objectOf<BridgedStory>(Bridged::item(index)); }
+    Result<int32_t> count() override { return asNumber(get(L"Count")); }
 };
 
-class BridgedSelection : public PublicationSelection {
+class BridgedSelection : public PublicationSelection, public Bridged {
 public:
     using Interface = PublicationSelection;
-    explicit BridgedSelection(ComPtr<::PublicationSelection> selection) : selection_(std::move(selection)) {}
-    Result<TextSpanRef> textSpan() override {
-        return objectOf<BridgedSpan, ::TextSpan>([&](::TextSpan** raw) { return selection_->get_TextRange(raw); });
-    }
-
-private:
-    ComPtr<::PublicationSelection> selection_;
+    static constexpr const Role& kRole = roles::kPublicationSelection;
+    using Bridged::Bridged;
+    Result<TextSpanRef> textSpan() override { return objectOf<BridgedSpan>(get(L"TextRange")); }
 };
 
-class BridgedPublication : public Publication {
+class BridgedPublication : public Publication, public Bridged {
 public:
     using Interface = Publication;
-    explicit BridgedPublication(ComPtr<::Publication> publication) : publication_(std::move(publication)) {}
-    Result<PageCollectionRef> pages() override {
-        return objectOf<BridgedPages, ::PageCollection>([&](::PageCollection** raw) { return publication_->get_Pages(raw); });
-    }
-    Result<PublicationSelectionRef> selection() override {
-        return objectOf<BridgedSelection, ::PublicationSelection>([&](::PublicationSelection** raw) { return publication_->get_Selection(raw); });
-    }
-    Result<StoryCollectionRef> stories() override {
-        return objectOf<BridgedStories, ::StoryCollection>([&](::StoryCollection** raw) { return publication_->get_Stories(raw); });
-    }
-    Result<PublicationViewRef> view() override {
-        return objectOf<BridgedView, ::PublicationView>([&](::PublicationView** raw) { return publication_->get_ActiveView(raw); });
-    }
-
-private:
-    ComPtr<::Publication> publication_;
+    static constexpr const Role& kRole = roles::kPublication;
+    using Bridged::Bridged;
+    Result<PageCollectionRef> pages() override { return objectOf<BridgedPages>(get(L"Pages")); }
+    Result<PublicationSelectionRef> selection() override { return objectOf<BridgedSelection>(get(L"Selection")); }
+    Result<StoryCollectionRef> stories() override { return objectOf<BridgedStories>(get(L"Stories")); }
+    Result<PublicationViewRef> view() override { return objectOf<BridgedView>(get(L"ActiveView")); }
 };
 
 /// Delivers a button's Click, raised through its connection point, to a sink.
-class ClickEvents final : public win32::ComObject<IDispatch, IID_IDispatch, DIID_ToolbarButtonEvents> {
+class ClickEvents final : public win32::ComObject<IDispatch, IID_IDispatch, kButtonEvents> {
 public:
     explicit ClickEvents(ButtonClickSink& sink) : sink_(sink) {}
 
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        if (!count) return E_POINTER;
         *count = 0;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+        if (info) *info = nullptr;
+        return DISP_E_BADINDEX;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        if (!names || !ids || count == 0) return E_INVALIDARG;
+        for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+        if (count != 1 || !names[0] || lstrcmpiW(names[0], L"Click") != 0) return DISP_E_UNKNOWNNAME;
+        ids[0] = kClickId;
+        return S_OK;
+    }
 
-    /// Click(Ctrl, CancelDefault): the arguments arrive in reverse order.
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        if (member != 1) return DISP_E_MEMBERNOTFOUND;
-        if (params == nullptr || params->cArgs != 2) return DISP_E_BADPARAMCOUNT;
-        const VARIANT& cancel = params->rgvarg[0];
-        const VARIANT& ctrl = params->rgvarg[1];
-        if (cancel.vt != (VT_BOOL | VT_BYREF) || (ctrl.vt != VT_DISPATCH && ctrl.vt != VT_UNKNOWN))
+    /// Click(Ctrl, CancelDefault): the arguments arrive last first.
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*,
+                                     EXCEPINFO*, UINT* argumentError) override {
+        if (member != kClickId || !(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
+        if (!params || params->cArgs != 2) return DISP_E_BADPARAMCOUNT;
+        if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+        bool cancelDefault = false;
+        if (!readBoolean(params->rgvarg[0], cancelDefault)) {
+            if (argumentError) *argumentError = 0;
             return DISP_E_TYPEMISMATCH;
-        ComPtr<::ToolbarButton> button;
-        if (ctrl.punkVal) ctrl.punkVal->QueryInterface(IID_ToolbarButton, reinterpret_cast<void**>(button.out()));
-        bool cancelDefault = *cancel.pboolVal != VARIANT_FALSE;
-        sink_.Click(button ? bridgeButton(button.get()) : nullptr, cancelDefault);
-        *cancel.pboolVal = boolOf(cancelDefault);
+        }
+        // The handlers do not look at the button; a Ctrl that is no button is passed as none.
+        Variant ctrl;
+        ToolbarButtonRef button;
+        if (SUCCEEDED(VariantChangeType(ctrl.out(), &params->rgvarg[1], 0, VT_DISPATCH)) && V_DISPATCH(&ctrl.get())) {
+            if (auto inButtonRole = inRole(V_DISPATCH(&ctrl.get()), roles::kToolbarButton))
+                button = bridgeButton(std::move(*inButtonRole));
+        }
+        // CancelDefault is the host's: the handlers leave it as it came.
+        sink_.Click(button, cancelDefault);
         return S_OK;
     }
 
 private:
+    /// CancelDefault: a Boolean by reference, or a Variant by reference holding one.
+    static bool readBoolean(const VARIANT& argument, bool& value) {
+        if (V_VT(&argument) == (VT_BYREF | VT_BOOL) && V_BOOLREF(&argument)) {
+            value = *V_BOOLREF(&argument) != VARIANT_FALSE;
+            return true;
+        }
+        if (V_VT(&argument) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(&argument)) {
+            Variant boolean;
+            if (FAILED(VariantChangeType(boolean.out(), V_VARIANTREF(&argument), 0, VT_BOOL))) return false;
+            value = V_BOOL(&boolean.get()) != VARIANT_FALSE;
+            return true;
+        }
+        return false;
+    }
+
     ButtonClickSink& sink_;
 };
 
-class BridgedControl : public ToolbarButton {
+/// A control of a bar; once asked for as a button, the button itself.
+class BridgedControl : public ToolbarButton, public Bridged {
 public:
     using Interface = ToolbarControl;
-    explicit BridgedControl(ComPtr<::ToolbarControl> control) : control_(std::move(control)) {}
+    static constexpr const Role& kRole = roles::kToolbarControl;
+    using Bridged::Bridged;
 
-    Status setCaption(const std::u16string& caption) override {
-        return statusOf(control_->put_Caption(Bstr(caption).get()));
-    }
-    Status setEnabled(bool enabled) override { return statusOf(control_->put_Enabled(boolOf(enabled))); }
-    Status setVisible(bool visible) override { return statusOf(control_->put_Visible(boolOf(visible))); }
+    Status setCaption(const std::u16string& caption) override { return put(L"Caption", Variant::text(caption)); }
+    Status setEnabled(bool enabled) override { return put(L"Enabled", Variant::boolean(enabled)); }
+    Status setVisible(bool visible) override { return put(L"Visible", Variant::boolean(visible)); }
     Result<ToolbarButtonRef> asButton() override {
-        ComPtr<::ToolbarButton> button;
-        if (HRESULT hr = control_->QueryInterface(IID_ToolbarButton, reinterpret_cast<void**>(button.out())); FAILED(hr))
-            return failureOf(hr);
-        return bridgeButton(button.get());
+        auto button = inRole(object_.get(), roles::kToolbarButton);
+        if (!button) return button.error();
+        return bridgeButton(std::move(*button));
     }
 
-    Status setIcon(int32_t faceId) override {
-        auto button = control_.query<::ToolbarButton>(IID_ToolbarButton);
-        if (!button) return failureOf(E_NOINTERFACE);
-        return statusOf(button->put_FaceId(faceId));
-    }
+    Status setIcon(int32_t faceId) override { return put(L"FaceId", Variant::number(faceId)); }
 
     Result<uint32_t> subscribe(ButtonClickSink& sink) override {
-        auto container = control_.query<IConnectionPointContainer>(IID_IConnectionPointContainer);
-        if (!container) return failureOf(E_NOINTERFACE);
+        ComPtr<IConnectionPointContainer> container = object_.query<IConnectionPointContainer>(IID_IConnectionPointContainer);
+        if (!container) return systemFailure(E_NOINTERFACE);
         ComPtr<IConnectionPoint> point;
-        if (HRESULT hr = container->FindConnectionPoint(DIID_ToolbarButtonEvents, point.out()); FAILED(hr))
-            return failureOf(hr);
+        if (HRESULT hr = container->FindConnectionPoint(kButtonEvents, point.out()); FAILED(hr)) return failureOf(hr);
         auto events = ComPtr<IDispatch>::adopt(new (std::nothrow) ClickEvents(sink));
-        if (!events) return failureOf(E_OUTOFMEMORY);
+        if (!events) return systemFailure(E_OUTOFMEMORY);
         DWORD cookie = 0;
         if (HRESULT hr = point->Advise(events.get(), &cookie); FAILED(hr)) return failureOf(hr);
         points_.emplace(cookie, std::move(point));
@@ -285,110 +230,80 @@ public:
 
     Status unsubscribe(uint32_t cookie) override {
         auto found = points_.find(cookie);
-        if (found == points_.end()) return failureOf(CONNECT_E_NOCONNECTION);
+        if (found == points_.end()) return systemFailure(CONNECT_E_NOCONNECTION);
         const HRESULT hr = found->second->Unadvise(cookie);
         points_.erase(found);
-        return statusOf(hr);
+        if (FAILED(hr)) return failureOf(hr);
+        return {};
     }
-
-    ::ToolbarButton* comButton() const {
-        return control_.query<::ToolbarButton>(IID_ToolbarButton).get();
-    }
-    const ComPtr<::ToolbarControl>& com() const { return control_; }
 
 private:
-    ComPtr<::ToolbarControl> control_;
     std::map<uint32_t, ComPtr<IConnectionPoint>> points_;
 };
 
-class BridgedControls : public ToolbarControls {
+class BridgedControls : public ToolbarControls, public Bridged {
 public:
     using Interface = ToolbarControls;
-    explicit BridgedControls(ComPtr<::ToolbarControls> controls) : controls_(std::move(controls)) {}
+    static constexpr const Role& kRole = roles::kToolbarControls;
+    using Bridged::Bridged;
+    /// Add(Type, Id, Parameter, Before, Temporary): only the type; the rest are the host's defaults.
     Result<ToolbarControlRef> add(int32_t type) override {
-        VARIANT kind;
-        VariantInit(&kind);
-        kind.vt = VT_I4;
-        kind.lVal = type;
-        return objectOf<BridgedControl, ::ToolbarControl>([&](::ToolbarControl** raw) { return controls_->Add(kind, missing(), missing(), missing(), missing(), raw); });
+        return objectOf<BridgedControl>(invoke(object_.get(), L"Add", Call::Method, {Variant::number(type)}));
     }
     Result<ToolbarControlRef> item(const std::u16string& caption) override {
-        const TextVariant key(caption);
-        return objectOf<BridgedControl, ::ToolbarControl>([&](::ToolbarControl** raw) { return controls_->get_Item(key.get(), raw); });
+        return objectOf<BridgedControl>(Bridged::item(caption));
     }
-
-private:
-    ComPtr<::ToolbarControls> controls_;
 };
 
-class BridgedToolbar : public Toolbar {
+class BridgedToolbar : public Toolbar, public Bridged {
 public:
     using Interface = Toolbar;
-    explicit BridgedToolbar(ComPtr<::Toolbar> toolbar) : toolbar_(std::move(toolbar)) {}
-    Result<ToolbarControlsRef> controls() override {
-        return objectOf<BridgedControls, ::ToolbarControls>([&](::ToolbarControls** raw) { return toolbar_->get_Controls(raw); });
-    }
-    Status remove() override { return statusOf(toolbar_->Delete()); }
-    Status setEnabled(bool enabled) override { return statusOf(toolbar_->put_Enabled(boolOf(enabled))); }
-    Status setName(const std::u16string& name) override { return statusOf(toolbar_->put_Name(Bstr(name).get())); }
-    Status setVisible(bool visible) override { return statusOf(toolbar_->put_Visible(boolOf(visible))); }
-
-private:
-    ComPtr<::Toolbar> toolbar_;
+    static constexpr const Role& kRole = roles::kToolbar;
+    using Bridged::Bridged;
+    Result<ToolbarControlsRef> controls() override { return objectOf<BridgedControls>(get(L"Controls")); }
+    Status remove() override { return call(L"Delete"); }
+    Status setEnabled(bool enabled) override { return put(L"Enabled", Variant::boolean(enabled)); }
+    Status setName(const std::u16string& name) override { return put(L"Name", Variant::text(name)); }
+    Status setVisible(bool visible) override { return put(L"Visible", Variant::boolean(visible)); }
 };
 
-class BridgedToolbars : public ToolbarCollection {
+class BridgedToolbars : public ToolbarCollection, public Bridged {
 public:
     using Interface = ToolbarCollection;
-    explicit BridgedToolbars(ComPtr<::ToolbarCollection> toolbars) : toolbars_(std::move(toolbars)) {}
-    Result<ToolbarRef> item(const std::u16string& name) override {
-        const TextVariant key(name);
-        return objectOf<BridgedToolbar, ::Toolbar>([&](::Toolbar** raw) { return toolbars_->get_Item(key.get(), raw); });
-    }
-    Result<ToolbarRef> add() override {
-        return objectOf<BridgedToolbar, ::Toolbar>([&](::Toolbar** raw) { return toolbars_->Add(missing(), missing(), missing(), missing(), raw); });
-    }
-
-private:
-    ComPtr<::ToolbarCollection> toolbars_;
+    static constexpr const Role& kRole = roles::kToolbarCollection;
+    using Bridged::Bridged;
+    Result<ToolbarRef> item(const std::u16string& name) override { return objectOf<BridgedToolbar>(Bridged::item(name)); }
+    /// Add(Name, Position, MenuBar, Temporary), every one left to the host's default.
+    Result<ToolbarRef> add() override { return objectOf<BridgedToolbar>(invoke(object_.get(), L"Add", Call::Method)); }
 };
 
-class BridgedApplication : public Application {
+class BridgedApplication : public Application, public Bridged {
 public:
-    using Interface = Application;
-    explicit BridgedApplication(ComPtr<::Application> application) : application_(std::move(application)) {}
-    Result<PublicationRef> publication() override {
-        return objectOf<BridgedPublication, ::Publication>([&](::Publication** raw) { return application_->get_ActivePublication(raw); });
-    }
-    Result<ToolbarCollectionRef> toolbars() override {
-        return objectOf<BridgedToolbars, ::ToolbarCollection>([&](::ToolbarCollection** raw) { return application_->get_CommandBars(raw); });
-    }
-    ::Application* com() const { return application_.get(); }
-
-private:
-    ComPtr<::Application> application_;
+    using Bridged::Bridged;
+    Result<PublicationRef> publication() override { return objectOf<BridgedPublication>(get(L"ActiveDocument")); }
+    Result<ToolbarCollectionRef> toolbars() override { return objectOf<BridgedToolbars>(get(L"CommandBars")); }
 };
 
 }  // namespace
 
-ApplicationRef bridgeApplication(::Application* application) {
+ApplicationRef bridgeApplication(ComPtr<IDispatch> application) {
     if (!application) return nullptr;
-    return std::make_shared<BridgedApplication>(ComPtr<::Application>::share(application));
+    return std::make_shared<BridgedApplication>(std::move(application));
 }
 
-ToolbarButtonRef bridgeButton(::ToolbarButton* button) {
+ToolbarButtonRef bridgeButton(ComPtr<IDispatch> button) {
     if (!button) return nullptr;
-    return std::make_shared<BridgedControl>(ComPtr<::ToolbarControl>::share(button));
+    return std::make_shared<BridgedControl>(std::move(button));
 }
 
-::Application* comApplication(const ApplicationRef& application) {
+IDispatch* comApplication(const ApplicationRef& application) {
     auto* bridged = dynamic_cast<BridgedApplication*>(application.get());
     return bridged ? bridged->com() : nullptr;
 }
 
-::ToolbarButton* comButton(const ToolbarButtonRef& button) {
+IDispatch* comButton(const ToolbarButtonRef& button) {
     auto* bridged = dynamic_cast<BridgedControl*>(button.get());
-    return bridged ? bridged->comButton() : nullptr;
+    return bridged ? bridged->com() : nullptr;
 }
 
 }  // namespace quillet::com

@@ -1,28 +1,25 @@
 #pragma once
 
 #include <windows.h>
+#include <oaidl.h>
 
 #include "host/CommandBars.h"
 #include "host/HostObjects.h"
-
-// The C++ declarations that widl made from our IDL: ::Application, ::ToolbarButton, ...
-#include "Publisher.h"
+#include "platform/win32/ComPtr.h"
 
 namespace quillet::com {
 
-/// The add-in's host interfaces served over the host's COM objects. Each
-/// failing call becomes a failure with the HRESULT as its number and the
-/// description from the host's error info; a call that succeeds without
-/// giving the object it should is a call through an empty reference.
+/// The add-in's host interfaces served over the host's COM objects, every
+/// call late-bound by the member's published name (LateBinding.h). Each
+/// object that a call returns is asked for its role's interface and used as
+/// an IDispatch; a failing call gives the host's number and description.
 
-ApplicationRef bridgeApplication(::Application* application);
-ToolbarButtonRef bridgeButton(::ToolbarButton* button);
+/// `application` and `button` are already in their roles (inRole).
+ApplicationRef bridgeApplication(win32::ComPtr<IDispatch> application);
+ToolbarButtonRef bridgeButton(win32::ComPtr<IDispatch> button);
 
 /// The COM object behind an object that the bridge made; null for anything else.
-::Application* comApplication(const ApplicationRef& application);
-::ToolbarButton* comButton(const ToolbarButtonRef& button);
-
-/// The failure that a failing HRESULT stands for, with the thread's error info.
-RaisedError failureOf(HRESULT hr);
+IDispatch* comApplication(const ApplicationRef& application);
+IDispatch* comButton(const ToolbarButtonRef& button);
 
 }  // namespace quillet::com

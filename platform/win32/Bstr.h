@@ -16,7 +16,15 @@ public:
         : raw_(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()))) {}
     Bstr(const Bstr&) = delete;
     Bstr& operator=(const Bstr&) = delete;
+    Bstr(Bstr&& other) noexcept : raw_(std::exchange(other.raw_, nullptr)) {}
     ~Bstr() { SysFreeString(raw_); }
+
+    /// Takes over a BSTR that the caller owns.
+    static Bstr adopt(BSTR raw) {
+        Bstr owned;
+        owned.raw_ = raw;
+        return owned;
+    }
 
     BSTR get() const { return raw_; }
     BSTR* out() {

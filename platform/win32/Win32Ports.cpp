@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include "host/com/ComBridge.h"
+#include "host/com/ComFailure.h"
+#include "host/com/HostRoles.h"
 #include "platform/win32/ComPtr.h"
 
 namespace quillet::win32 {
@@ -19,12 +21,13 @@ int32_t Win32WindowService::SetWindowPos(WindowHandle window, WindowHandle inser
 }
 
 Result<ApplicationRef> ComApplicationClass::create() {
-    ComPtr<::Application> application;
-    const HRESULT hr = CoCreateInstance(CLSID_HostApplication, nullptr, CLSCTX_SERVER, IID_Application,
+    ComPtr<IDispatch> application;
+    SetErrorInfo(0, nullptr);
+    const HRESULT hr = CoCreateInstance(com::kHostApplicationClass, nullptr, CLSCTX_SERVER, com::roles::kApplication.iid,
                                         reinterpret_cast<void**>(application.out()));
     if (FAILED(hr)) return com::failureOf(hr);
     if (!application) return errors::objectNotSet();
-    return com::bridgeApplication(application.get());
+    return com::bridgeApplication(std::move(application));
 }
 
 }  // namespace quillet::win32
