@@ -9,6 +9,12 @@
 #include <fcntl.h>
 #include <io.h>
 #include <objbase.h>
+
+#include <cstdlib>
+#include <optional>
+#include <random>
+
+#include "simhost/com/Dialect.h"
 #endif
 
 #include "simhost/ScenarioError.h"
@@ -18,6 +24,27 @@ namespace {
 
 #if defined(_WIN32)
 constexpr char kUsage[] = "usage: simhost [--interactive] SCENARIO.json\n";
+
+/// Draws this run's dialect: from the seed that the environment names, to
+/// replay a run, or from a new one. Says which on standard error; false when
+/// the environment names no valid seed.
+bool chooseDialect() {
+    using namespace quillet::simhost::com;
+    std::optional<uint32_t> seed;
+    if (const char* named = std::getenv(kSeedVariable); named && *named) {
+        seed = ParseSeed(named);
+        if (!seed) {
+            std::cerr << "simhost: " << kSeedVariable << " must be a number from 0 to 4294967295\n";
+            return false;
+        }
+    } else {
+        seed = std::random_device()();
+    }
+    UseDialect(Dialect::drawn(*seed));
+    std::cerr << "simhost: the host's DISPIDs come from seed " << *seed << " (" << kSeedVariable << "=" << *seed
+              << " replays this run)\n";
+    return true;
+}
 #else
 constexpr char kUsage[] = "usage: simhost SCENARIO.json\n";
 #endif
@@ -36,6 +63,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     const char* file = argv[argc - 1];
+#if defined(_WIN32)
+    if (!chooseDialect()) return 2;
+#endif
     Scenario scenario;
     try {
         scenario = readScenario(file);

@@ -2,6 +2,7 @@
 
 #include "platform/win32/ComObject.h"
 #include "platform/win32/RegistryKey.h"
+#include "simhost/com/Dialect.h"
 
 #include <oleauto.h>
 
@@ -43,6 +44,27 @@ public:
 private:
     SAFEARRAY* array_;
 };
+
+/// Calls a member of the connection interface through Invoke, by its
+/// published name, with `arguments` last first, as a host that dispatches
+/// does.
+HRESULT InvokeByName(IDispatch* object, const wchar_t* name, VARIANTARG* arguments, UINT count) {
+    DISPID member = DISPID_UNKNOWN;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    if (const HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &member); FAILED(hr))
+        return hr;
+    DISPPARAMS params{arguments, nullptr, count, 0};
+    return object->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+}
+
+/// `custom`, the array of VARIANTs by reference, as Invoke passes it.
+VARIANTARG CustomArgument(SAFEARRAY** custom) {
+    VARIANTARG argument;
+    VariantInit(&argument);
+    V_VT(&argument) = VT_ARRAY | VT_VARIANT | VT_BYREF;
+    V_ARRAYREF(&argument) = custom;
+    return argument;
+}
 
 class ForeignHostObject final : public win32::ComObject<IDispatch, IID_IDispatch> {
 public:
@@ -110,14 +132,33 @@ HRESULT ComAddin::Connect(IDispatch* application, ext_ConnectMode mode) {
     if (!object_) return E_UNEXPECTED;
     EmptyCustomArray custom;
     if (!custom) return E_OUTOFMEMORY;
-    return object_->OnConnection(application, mode, /*AddInInst=*/nullptr, custom.get());
+    if (!TheDialect().connectsThroughInvoke)
+        return object_->OnConnection(application, mode, /*AddInInst=*/nullptr, custom.get());
+    VARIANTARG arguments[4];
+    arguments[0] = CustomArgument(custom.get());
+    VariantInit(&arguments[1]);
+    V_VT(&arguments[1]) = VT_DISPATCH;  // AddInInst: none
+    V_DISPATCH(&arguments[1]) = nullptr;
+    VariantInit(&arguments[2]);
+    V_VT(&arguments[2]) = VT_I4;
+    V_I4(&arguments[2]) = mode;
+    VariantInit(&arguments[3]);
+    V_VT(&arguments[3]) = VT_DISPATCH;
+    V_DISPATCH(&arguments[3]) = application;
+    return InvokeByName(object_.get(), L"OnConnection", arguments, 4);
 }
 
 HRESULT ComAddin::Disconnect(ext_DisconnectMode mode) {
     if (!object_) return E_UNEXPECTED;
     EmptyCustomArray custom;
     if (!custom) return E_OUTOFMEMORY;
-    return object_->OnDisconnection(mode, custom.get());
+    if (!TheDialect().connectsThroughInvoke) return object_->OnDisconnection(mode, custom.get());
+    VARIANTARG arguments[2];
+    arguments[0] = CustomArgument(custom.get());
+    VariantInit(&arguments[1]);
+    V_VT(&arguments[1]) = VT_I4;
+    V_I4(&arguments[1]) = mode;
+    return InvokeByName(object_.get(), L"OnDisconnection", arguments, 2);
 }
 
 HRESULT CreateForeignHostObject(IDispatch** object) {

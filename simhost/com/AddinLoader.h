@@ -47,10 +47,11 @@ public:
     static HRESULT Create(const std::wstring& progId, ComAddin* addin);
 
     /// OnConnection(application, mode, AddInInst = NULL, custom = an empty
-    /// array of VARIANTs); the add-in's HRESULT. E_UNEXPECTED when empty.
+    /// array of VARIANTs), through the vtable or through Invoke as the run's
+    /// dialect says; the add-in's HRESULT. E_UNEXPECTED when empty.
     HRESULT Connect(IDispatch* application, ext_ConnectMode mode);
-    /// OnDisconnection(mode, custom = an empty array of VARIANTs); the
-    /// add-in's HRESULT. E_UNEXPECTED when empty.
+    /// OnDisconnection(mode, custom = an empty array of VARIANTs), the same
+    /// way; the add-in's HRESULT. E_UNEXPECTED when empty.
     HRESULT Disconnect(ext_DisconnectMode mode);
 
     /// Drops the host's reference: the add-in's component may unload after this.

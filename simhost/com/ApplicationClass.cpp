@@ -18,7 +18,7 @@ public:
         try {
             Result<ApplicationRef> application = host_.create();
             if (!application) return ResultOf(application.error().number);
-            ComPtr<::Application> created;
+            ComPtr<IDispatch> created;
             if (const HRESULT hr = Wrap(std::move(application).value(), created.out()); FAILED(hr)) return hr;
             return created->QueryInterface(iid, object);
         } catch (...) {
@@ -39,7 +39,7 @@ HRESULT RegisterApplicationClass(HostApplicationClass& host, DWORD* cookie) {
     *cookie = 0;
     const ComPtr<IClassFactory> factory = ComPtr<IClassFactory>::adopt(new (std::nothrow) ApplicationClassFactory(host));
     if (!factory) return E_OUTOFMEMORY;
-    return CoRegisterClassObject(CLSID_HostApplication, factory.get(), CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
+    return CoRegisterClassObject(quillet::com::kHostApplicationClass, factory.get(), CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
                                  cookie);
 }
 

@@ -4,72 +4,96 @@ namespace quillet::simhost::com {
 
 namespace {
 
-class ComToolbarCollection final : public DualObject<::ToolbarCollection, HostLibrary::Office> {
+class ComToolbarCollection final : public NamedObject<ComToolbarCollection> {
 public:
-    explicit ComToolbarCollection(ToolbarCollectionRef bars) : bars_(std::move(bars)) {}
+    explicit ComToolbarCollection(ToolbarCollectionRef bars)
+        : NamedObject(roles::kToolbarCollection, HostLibrary::Office), bars_(std::move(bars)) {}
 
-    HRESULT STDMETHODCALLTYPE get_Item(VARIANT index, ::Toolbar** result) override {
-        return guard([&] {
-            if (result) *result = nullptr;
-            std::u16string name;
-            if (const HRESULT hr = TextArgument(index, &name); FAILED(hr)) return fail(hr);
-            return answer(bars_->item(name), result);
-        });
+    static std::span<const Member<ComToolbarCollection>> members() {
+        static constexpr Member<ComToolbarCollection> kMembers[] = {
+            {L"Item", kGet, 1, 1, &ComToolbarCollection::Item, /*isDefault=*/true},
+            // Add(Name, Position, MenuBar, Temporary), all optional.
+            {L"Add", kMethod, 0, 4, &ComToolbarCollection::Add},
+        };
+        return kMembers;
+    }
+
+    HRESULT Item(Invocation& call) {
+        std::u16string name;
+        if (HRESULT hr = call.text(0, &name); FAILED(hr)) return hr;
+        return call.answer(bars_->item(name));
     }
     // The host gives a new bar its own defaults; the caller sets what it wants afterwards.
-    HRESULT STDMETHODCALLTYPE Add(VARIANT, VARIANT, VARIANT, VARIANT, ::Toolbar** result) override {
-        return guard([&] { return answer(bars_->add(), result); });
-    }
+    HRESULT Add(Invocation& call) { return call.answer(bars_->add()); }
 
 private:
     ToolbarCollectionRef bars_;
 };
 
-class ComToolbar final : public DualObject<::Toolbar, HostLibrary::Office> {
+class ComToolbar final : public NamedObject<ComToolbar> {
 public:
-    explicit ComToolbar(ToolbarRef bar) : bar_(std::move(bar)) {}
+    explicit ComToolbar(ToolbarRef bar) : NamedObject(roles::kToolbar, HostLibrary::Office), bar_(std::move(bar)) {}
 
-    HRESULT STDMETHODCALLTYPE get_Controls(::ToolbarControls** result) override {
-        return guard([&] { return answer(bar_->controls(), result); });
+    static std::span<const Member<ComToolbar>> members() {
+        static constexpr Member<ComToolbar> kMembers[] = {
+            {L"Controls", kGet, 0, 0, &ComToolbar::Controls},
+            {L"Delete", kMethod, 0, 0, &ComToolbar::Delete},
+            {L"Enabled", kPut, 0, 0, &ComToolbar::SetEnabled},
+            {L"Name", kPut, 0, 0, &ComToolbar::SetName},
+            {L"Visible", kPut, 0, 0, &ComToolbar::SetVisible},
+        };
+        return kMembers;
     }
-    HRESULT STDMETHODCALLTYPE Delete() override {
-        return guard([&] { return answer(bar_->remove()); });
+
+    HRESULT Controls(Invocation& call) { return call.answer(bar_->controls()); }
+    HRESULT Delete(Invocation& call) { return call.answer(bar_->remove()); }
+    HRESULT SetEnabled(Invocation& call) {
+        bool enabled = false;
+        if (HRESULT hr = call.boolean(0, &enabled); FAILED(hr)) return hr;
+        return call.answer(bar_->setEnabled(enabled));
     }
-    HRESULT STDMETHODCALLTYPE put_Enabled(VARIANT_BOOL value) override {
-        return guard([&] { return answer(bar_->setEnabled(value != VARIANT_FALSE)); });
+    HRESULT SetName(Invocation& call) {
+        std::u16string name;
+        if (HRESULT hr = call.text(0, &name); FAILED(hr)) return hr;
+        return call.answer(bar_->setName(name));
     }
-    HRESULT STDMETHODCALLTYPE put_Name(BSTR value) override {
-        return guard([&] { return answer(bar_->setName(TextOf(value))); });
-    }
-    HRESULT STDMETHODCALLTYPE put_Visible(VARIANT_BOOL value) override {
-        return guard([&] { return answer(bar_->setVisible(value != VARIANT_FALSE)); });
+    HRESULT SetVisible(Invocation& call) {
+        bool visible = false;
+        if (HRESULT hr = call.boolean(0, &visible); FAILED(hr)) return hr;
+        return call.answer(bar_->setVisible(visible));
     }
 
 private:
     ToolbarRef bar_;
 };
 
-class ComToolbarControls final : public DualObject<::ToolbarControls, HostLibrary::Office> {
+class ComToolbarControls final : public NamedObject<ComToolbarControls> {
 public:
-    explicit ComToolbarControls(ToolbarControlsRef controls) : controls_(std::move(controls)) {}
+    explicit ComToolbarControls(ToolbarControlsRef controls)
+        : NamedObject(roles::kToolbarControls, HostLibrary::Office), controls_(std::move(controls)) {}
 
-    HRESULT STDMETHODCALLTYPE get_Item(VARIANT index, ::ToolbarControl** result) override {
-        return guard([&] {
-            if (result) *result = nullptr;
-            std::u16string caption;
-            if (const HRESULT hr = TextArgument(index, &caption); FAILED(hr)) return fail(hr);
-            return answer(controls_->item(caption), result);
-        });
+    static std::span<const Member<ComToolbarControls>> members() {
+        static constexpr Member<ComToolbarControls> kMembers[] = {
+            {L"Item", kGet, 1, 1, &ComToolbarControls::Item, /*isDefault=*/true},
+            // Add(Type, Id, Parameter, Before, Temporary), all optional.
+            {L"Add", kMethod, 0, 5, &ComToolbarControls::Add},
+        };
+        return kMembers;
     }
-    // Only the type matters to the host; Id, Parameter, Before and Temporary take its defaults.
-    HRESULT STDMETHODCALLTYPE Add(VARIANT type, VARIANT, VARIANT, VARIANT, VARIANT,
-                                  ::ToolbarControl** result) override {
-        return guard([&] {
-            if (result) *result = nullptr;
-            int32_t controlType = 0;
-            if (const HRESULT hr = ControlTypeArgument(type, &controlType); FAILED(hr)) return fail(hr);
-            return answer(controls_->add(controlType), result);
-        });
+
+    HRESULT Item(Invocation& call) {
+        std::u16string caption;
+        if (HRESULT hr = call.text(0, &caption); FAILED(hr)) return hr;
+        return call.answer(controls_->item(caption));
+    }
+    // Only the type matters to the host (1, a plain button, when left out);
+    // Id, Parameter, Before and Temporary take its defaults.
+    HRESULT Add(Invocation& call) {
+        int32_t type = 1;
+        if (call.given(0)) {
+            if (HRESULT hr = call.number(0, &type); FAILED(hr)) return hr;
+        }
+        return call.answer(controls_->add(type));
     }
 
 private:
@@ -78,13 +102,13 @@ private:
 
 }  // namespace
 
-HRESULT Wrap(ToolbarCollectionRef object, ::ToolbarCollection** out) {
+HRESULT Wrap(ToolbarCollectionRef object, IDispatch** out) {
     return NewObject<ComToolbarCollection>(out, std::move(object));
 }
 
-HRESULT Wrap(ToolbarRef object, ::Toolbar** out) { return NewObject<ComToolbar>(out, std::move(object)); }
+HRESULT Wrap(ToolbarRef object, IDispatch** out) { return NewObject<ComToolbar>(out, std::move(object)); }
 
-HRESULT Wrap(ToolbarControlsRef object, ::ToolbarControls** out) {
+HRESULT Wrap(ToolbarControlsRef object, IDispatch** out) {
     return NewObject<ComToolbarControls>(out, std::move(object));
 }
 

@@ -4,44 +4,54 @@ namespace quillet::simhost::com {
 
 namespace {
 
-// {2C903EFC-5DA5-4A2E-A18B-8E1830481456}: answered only by ComPage, with its
-// ::Page pointer, so that a page coming back from a caller can be traced to
+// {2C903EFC-5DA5-4A2E-A18B-8E1830481456}: answered only by ComPage, with the
+// object itself, so that a page coming back from a caller can be traced to
 // the host's page. Never marshalled: the host and the add-in share an apartment.
 const IID kIidHostPage = {0x2c903efc, 0x5da5, 0x4a2e, {0xa1, 0x8b, 0x8e, 0x18, 0x30, 0x48, 0x14, 0x56}};
 
-class ComPage final : public DualObject<::Page, HostLibrary::Publisher> {
+class ComPage final : public NamedObject<ComPage> {
 public:
-    explicit ComPage(PageRef page) : page_(std::move(page)) {}
+    explicit ComPage(PageRef page) : NamedObject(roles::kPage, HostLibrary::Publisher), page_(std::move(page)) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (object && IsEqualIID(iid, kIidHostPage)) {
-            *object = static_cast<::Page*>(this);
-            AddRef();
-            return S_OK;
-        }
-        return DualObject::QueryInterface(iid, object);
+    static std::span<const Member<ComPage>> members() {
+        static constexpr Member<ComPage> kMembers[] = {
+            {L"PageNumber", kGet, 0, 0, &ComPage::PageNumber},
+        };
+        return kMembers;
     }
 
-    HRESULT STDMETHODCALLTYPE get_PageNumber(BSTR* result) override {
-        return guard([&] { return answer(page_->number(), result); });
-    }
+    HRESULT PageNumber(Invocation& call) { return call.answer(page_->number()); }
 
     const PageRef& page() const { return page_; }
 
 private:
+    HRESULT otherInterface(REFIID iid, void** object) override {
+        if (IsEqualIID(iid, kIidHostPage)) *object = static_cast<FaceOwner*>(this);
+        return S_OK;
+    }
+
     PageRef page_;
 };
 
-class ComPageCollection final : public DualObject<::PageCollection, HostLibrary::Publisher> {
+class ComPageCollection final : public NamedObject<ComPageCollection> {
 public:
-    explicit ComPageCollection(PageCollectionRef pages) : pages_(std::move(pages)) {}
+    explicit ComPageCollection(PageCollectionRef pages)
+        : NamedObject(roles::kPageCollection, HostLibrary::Publisher), pages_(std::move(pages)) {}
 
-    HRESULT STDMETHODCALLTYPE Item(LONG index, ::Page** result) override {
-        return guard([&] { return answer(pages_->item(index), result); });
+    static std::span<const Member<ComPageCollection>> members() {
+        static constexpr Member<ComPageCollection> kMembers[] = {
+            {L"Item", kCollectionItem, 1, 1, &ComPageCollection::Item},
+            {L"Count", kGet, 0, 0, &ComPageCollection::Count},
+        };
+        return kMembers;
     }
-    HRESULT STDMETHODCALLTYPE get_Count(LONG* result) override {
-        return guard([&] { return answer(pages_->count(), result); });
+
+    HRESULT Item(Invocation& call) {
+        int32_t index = 0;
+        if (HRESULT hr = call.number(0, &index); FAILED(hr)) return hr;
+        return call.answer(pages_->item(index));
     }
+    HRESULT Count(Invocation& call) { return call.answer(pages_->count()); }
 
 private:
     PageCollectionRef pages_;
@@ -49,18 +59,21 @@ private:
 
 }  // namespace
 
-HRESULT Wrap(PageRef object, ::Page** out) { return NewObject<ComPage>(out, std::move(object)); }
+HRESULT Wrap(PageRef object, IDispatch** out) { return NewObject<ComPage>(out, std::move(object)); }
 
-HRESULT Wrap(PageCollectionRef object, ::PageCollection** out) {
+HRESULT Wrap(PageCollectionRef object, IDispatch** out) {
     return NewObject<ComPageCollection>(out, std::move(object));
 }
 
-PageRef HostPageOf(::Page* page) {
+PageRef HostPageOf(IDispatch* page) {
     if (!page) return nullptr;
-    ComPtr<::Page> ours;
-    if (FAILED(page->QueryInterface(kIidHostPage, reinterpret_cast<void**>(ours.out()))) || !ours) return nullptr;
-    // Only ComPage answers kIidHostPage, with itself.
-    return static_cast<ComPage*>(ours.get())->page();
+    void* ours = nullptr;
+    if (FAILED(page->QueryInterface(kIidHostPage, &ours)) || !ours) return nullptr;
+    // Only ComPage answers kIidHostPage, with itself, counted.
+    auto* host = static_cast<ComPage*>(static_cast<FaceOwner*>(ours));
+    PageRef found = host->page();
+    host->release();
+    return found;
 }
 
 }  // namespace quillet::simhost::com

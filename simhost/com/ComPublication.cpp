@@ -4,54 +4,70 @@ namespace quillet::simhost::com {
 
 namespace {
 
-class ComPublication final : public DualObject<::Publication, HostLibrary::Publisher> {
+class ComPublication final : public NamedObject<ComPublication> {
 public:
-    explicit ComPublication(PublicationRef publication) : publication_(std::move(publication)) {}
+    explicit ComPublication(PublicationRef publication)
+        : NamedObject(roles::kPublication, HostLibrary::Publisher), publication_(std::move(publication)) {}
 
-    HRESULT STDMETHODCALLTYPE get_Pages(::PageCollection** result) override {
-        return guard([&] { return answer(publication_->pages(), result); });
+    static std::span<const Member<ComPublication>> members() {
+        static constexpr Member<ComPublication> kMembers[] = {
+            {L"Pages", kGet, 0, 0, &ComPublication::Pages},
+            {L"Selection", kGet, 0, 0, &ComPublication::Selection},
+            {L"Stories", kGet, 0, 0, &ComPublication::Stories},
+            {L"ActiveView", kGet, 0, 0, &ComPublication::ActiveView},
+        };
+        return kMembers;
     }
-    HRESULT STDMETHODCALLTYPE get_Selection(::PublicationSelection** result) override {
-        return guard([&] { return answer(publication_->selection(), result); });
-    }
-    HRESULT STDMETHODCALLTYPE get_Stories(::StoryCollection** result) override {
-        return guard([&] { return answer(publication_->stories(), result); });
-    }
-    HRESULT STDMETHODCALLTYPE get_ActiveView(::PublicationView** result) override {
-        return guard([&] { return answer(publication_->view(), result); });
-    }
+
+    HRESULT Pages(Invocation& call) { return call.answer(publication_->pages()); }
+    HRESULT Selection(Invocation& call) { return call.answer(publication_->selection()); }
+    HRESULT Stories(Invocation& call) { return call.answer(publication_->stories()); }
+    HRESULT ActiveView(Invocation& call) { return call.answer(publication_->view()); }
 
 private:
     PublicationRef publication_;
 };
 
-class ComPublicationView final : public DualObject<::PublicationView, HostLibrary::Publisher> {
+class ComPublicationView final : public NamedObject<ComPublicationView> {
 public:
-    explicit ComPublicationView(PublicationViewRef view) : view_(std::move(view)) {}
+    explicit ComPublicationView(PublicationViewRef view)
+        : NamedObject(roles::kPublicationView, HostLibrary::Publisher), view_(std::move(view)) {}
 
-    HRESULT STDMETHODCALLTYPE get_ActivePage(::Page** result) override {
-        return guard([&] { return answer(view_->page(), result); });
+    static std::span<const Member<ComPublicationView>> members() {
+        static constexpr Member<ComPublicationView> kMembers[] = {
+            {L"ActivePage", kGet, 0, 0, &ComPublicationView::ActivePage},
+            {L"ActivePage", kPageSetter, 0, 0, &ComPublicationView::SetActivePage},
+        };
+        return kMembers;
     }
-    HRESULT STDMETHODCALLTYPE putref_ActivePage(::Page* value) override {
-        return guard([&] {
-            // Only a page that this host handed out can be displayed.
-            const PageRef page = HostPageOf(value);
-            if (!page) return fail(E_INVALIDARG);
-            return answer(view_->setPage(page));
-        });
+
+    HRESULT ActivePage(Invocation& call) { return call.answer(view_->page()); }
+    HRESULT SetActivePage(Invocation& call) {
+        ComPtr<IDispatch> value;
+        if (HRESULT hr = call.object(0, &value); FAILED(hr)) return hr;
+        // Only a page that this host handed out can be displayed.
+        const PageRef page = HostPageOf(value.get());
+        if (!page) return call.fail({static_cast<int32_t>(E_INVALIDARG), u"The parameter is incorrect."});
+        return call.answer(view_->setPage(page));
     }
 
 private:
     PublicationViewRef view_;
 };
 
-class ComPublicationSelection final : public DualObject<::PublicationSelection, HostLibrary::Publisher> {
+class ComPublicationSelection final : public NamedObject<ComPublicationSelection> {
 public:
-    explicit ComPublicationSelection(PublicationSelectionRef selection) : selection_(std::move(selection)) {}
+    explicit ComPublicationSelection(PublicationSelectionRef selection)
+        : NamedObject(roles::kPublicationSelection, HostLibrary::Publisher), selection_(std::move(selection)) {}
 
-    HRESULT STDMETHODCALLTYPE get_TextRange(::TextSpan** result) override {
-        return guard([&] { return answer(selection_->textSpan(), result); });
+    static std::span<const Member<ComPublicationSelection>> members() {
+        static constexpr Member<ComPublicationSelection> kMembers[] = {
+            {L"TextRange", kGet, 0, 0, &ComPublicationSelection::TextRange},
+        };
+        return kMembers;
     }
+
+    HRESULT TextRange(Invocation& call) { return call.answer(selection_->textSpan()); }
 
 private:
     PublicationSelectionRef selection_;
@@ -59,13 +75,13 @@ private:
 
 }  // namespace
 
-HRESULT Wrap(PublicationRef object, ::Publication** out) { return NewObject<ComPublication>(out, std::move(object)); }
+HRESULT Wrap(PublicationRef object, IDispatch** out) { return NewObject<ComPublication>(out, std::move(object)); }
 
-HRESULT Wrap(PublicationViewRef object, ::PublicationView** out) {
+HRESULT Wrap(PublicationViewRef object, IDispatch** out) {
     return NewObject<ComPublicationView>(out, std::move(object));
 }
 
-HRESULT Wrap(PublicationSelectionRef object, ::PublicationSelection** out) {
+HRESULT Wrap(PublicationSelectionRef object, IDispatch** out) {
     return NewObject<ComPublicationSelection>(out, std::move(object));
 }
 

@@ -1,43 +1,54 @@
 #include "simhost/com/ComServer.h"
 
+#include <memory>
+
+#include "platform/win32/Bstr.h"
+#include "platform/win32/Variant.h"
+
 namespace quillet::simhost::com {
 
 namespace {
 
+using win32::Bstr;
+using win32::Variant;
+
 const wchar_t* SourceOf(HostLibrary library) { return library == HostLibrary::Office ? L"Office" : L"Publisher"; }
 
-/// Makes this the thread's error info; a failure to build it leaves none
-/// rather than a stale one from an earlier call.
-void SetThreadErrorInfo(REFIID iid, HostLibrary library, const std::wstring& description) {
+/// A failure that the caller of Invoke has not asked to see yet.
+struct PendingException {
+    HRESULT scode;
+    std::u16string source;
+    std::u16string description;
+};
+
+void Fill(EXCEPINFO& exception, HRESULT scode, const std::u16string& source, const std::u16string& description) {
+    exception.wCode = 0;
+    exception.scode = scode;
+    exception.bstrSource = Bstr(source).detach();
+    exception.bstrDescription = Bstr(description).detach();
+}
+
+HRESULT STDAPICALLTYPE FillInPending(EXCEPINFO* exception) {
+    if (!exception || !exception->pvReserved) return E_INVALIDARG;
+    const std::unique_ptr<PendingException> pending(static_cast<PendingException*>(exception->pvReserved));
+    exception->pvReserved = nullptr;
+    exception->pfnDeferredFillIn = nullptr;
+    Fill(*exception, pending->scode, pending->source, pending->description);
+    return S_OK;
+}
+
+void SetThreadErrorInfo(const std::u16string& source, const std::u16string& description) {
     ComPtr<ICreateErrorInfo> create;
     if (FAILED(CreateErrorInfo(create.out()))) {
         SetErrorInfo(0, nullptr);
         return;
     }
-    create->SetGUID(iid);
-    create->SetSource(const_cast<LPOLESTR>(SourceOf(library)));
-    create->SetDescription(const_cast<LPOLESTR>(description.c_str()));
+    const Bstr sourceText(source);
+    const Bstr descriptionText(description);
+    create->SetSource(sourceText.get());
+    create->SetDescription(descriptionText.get());
     const ComPtr<IErrorInfo> info = create.query<IErrorInfo>(IID_IErrorInfo);
     SetErrorInfo(0, info.get());
-}
-
-std::wstring SystemDescription(HRESULT hr) {
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring description(text ? text : L"", length);
-    LocalFree(text);
-    while (!description.empty() && (description.back() == L'\n' || description.back() == L'\r'))
-        description.pop_back();
-    return description;
-}
-
-/// The VARIANT that a reference argument points to, or the argument itself.
-const VARIANT& Dereferenced(const VARIANT& argument) {
-    if (V_VT(&argument) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(&argument))
-        return Dereferenced(*V_VARIANTREF(&argument));
-    return argument;
 }
 
 }  // namespace
@@ -47,78 +58,119 @@ HRESULT ResultOf(int32_t number) {
     return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number & 0xFFFF);
 }
 
-HRESULT Raise(const RaisedError& error, REFIID iid, HostLibrary library) noexcept {
-    try {
-        SetThreadErrorInfo(iid, library, std::wstring(error.description.begin(), error.description.end()));
-    } catch (...) {
-        SetErrorInfo(0, nullptr);
+WORD FlagsOf(MemberKind kind) {
+    switch (kind) {
+    case kCollectionItem:
+        return TheDialect().collectionItemIsMethod ? DISPATCH_METHOD : DISPATCH_PROPERTYGET;
+    case kPageSetter:
+        return TheDialect().activePageByReference ? DISPATCH_PROPERTYPUTREF : DISPATCH_PROPERTYPUT;
+    default:
+        return static_cast<WORD>(kind);
     }
-    return ResultOf(error.number);
 }
 
-HRESULT Raise(HRESULT hr, REFIID iid, HostLibrary library) noexcept {
+HRESULT RaiseException(const RaisedError& failure, HostLibrary library, EXCEPINFO* exception) {
+    const HRESULT scode = ResultOf(failure.number);
+    const std::u16string source(reinterpret_cast<const char16_t*>(SourceOf(library)));
     try {
-        SetThreadErrorInfo(iid, library, SystemDescription(hr));
+        if (!exception) {
+            SetThreadErrorInfo(source, failure.description);
+            return scode;
+        }
+        *exception = EXCEPINFO{};
+        if (TheDialect().deferredExceptions) {
+            exception->pvReserved = new PendingException{scode, source, failure.description};
+            exception->pfnDeferredFillIn = &FillInPending;
+        } else {
+            Fill(*exception, scode, source, failure.description);
+        }
     } catch (...) {
-        SetErrorInfo(0, nullptr);
+        return E_OUTOFMEMORY;
     }
-    return hr;
+    return DISP_E_EXCEPTION;
 }
 
-std::u16string TextOf(BSTR text) {
-    return std::u16string(reinterpret_cast<const char16_t*>(text), SysStringLen(text));
+const VARIANT* Invocation::argument(UINT position) const {
+    if (position >= params_.cArgs) return nullptr;
+    // DISPPARAMS holds the arguments last first.
+    const VARIANT* value = &params_.rgvarg[params_.cArgs - 1 - position];
+    while (V_VT(value) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(value)) value = V_VARIANTREF(value);
+    return value;
 }
 
-HRESULT Wrap(const std::u16string& text, BSTR* out) {
-    *out = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()));
-    return *out ? S_OK : E_OUTOFMEMORY;
+bool Invocation::given(UINT position) const {
+    const VARIANT* value = argument(position);
+    return value && !(V_VT(value) == VT_ERROR && V_ERROR(value) == DISP_E_PARAMNOTFOUND);
 }
 
-HRESULT Wrap(int32_t number, LONG* out) {
-    *out = number;
+HRESULT Invocation::converted(UINT position, VARTYPE type, VARIANT* value) {
+    const VARIANT* given = argument(position);
+    if (given && SUCCEEDED(VariantChangeType(value, const_cast<VARIANT*>(given), 0, type))) return S_OK;
+    if (argumentError_) *argumentError_ = params_.cArgs - 1 - position;
+    return DISP_E_TYPEMISMATCH;
+}
+
+HRESULT Invocation::text(UINT position, std::u16string* value) {
+    Variant text;
+    if (HRESULT hr = converted(position, VT_BSTR, text.out()); FAILED(hr)) return hr;
+    *value = Bstr::text(V_BSTR(&text.get()));
     return S_OK;
 }
 
-HRESULT TextArgument(const VARIANT& argument, std::u16string* text) {
-    const VARIANT& value = Dereferenced(argument);
-    switch (V_VT(&value)) {
-    case VT_BSTR:
-        *text = TextOf(V_BSTR(&value));
-        return S_OK;
-    case VT_BYREF | VT_BSTR:
-        if (!V_BSTRREF(&value)) return DISP_E_TYPEMISMATCH;
-        *text = TextOf(*V_BSTRREF(&value));
-        return S_OK;
-    default:
-        return DISP_E_TYPEMISMATCH;
-    }
+HRESULT Invocation::number(UINT position, int32_t* value) {
+    Variant number;
+    if (HRESULT hr = converted(position, VT_I4, number.out()); FAILED(hr)) return hr;
+    *value = V_I4(&number.get());
+    return S_OK;
 }
 
-HRESULT ControlTypeArgument(const VARIANT& argument, int32_t* type) {
-    const VARIANT& value = Dereferenced(argument);
-    switch (V_VT(&value)) {
-    case VT_ERROR:
-        // An optional argument that the caller left out.
-        if (V_ERROR(&value) != DISP_E_PARAMNOTFOUND) return DISP_E_TYPEMISMATCH;
-        *type = 1;
-        return S_OK;
-    case VT_I4:
-        *type = V_I4(&value);
-        return S_OK;
-    case VT_I2:
-        *type = V_I2(&value);
-        return S_OK;
-    case VT_BYREF | VT_I4:
-        if (!V_I4REF(&value)) return DISP_E_TYPEMISMATCH;
-        *type = *V_I4REF(&value);
-        return S_OK;
-    case VT_BYREF | VT_I2:
-        if (!V_I2REF(&value)) return DISP_E_TYPEMISMATCH;
-        *type = *V_I2REF(&value);
-        return S_OK;
-    default:
-        return DISP_E_TYPEMISMATCH;
-    }
+HRESULT Invocation::boolean(UINT position, bool* value) {
+    Variant boolean;
+    if (HRESULT hr = converted(position, VT_BOOL, boolean.out()); FAILED(hr)) return hr;
+    *value = V_BOOL(&boolean.get()) != VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT Invocation::object(UINT position, ComPtr<IDispatch>* value) {
+    *value = {};
+    const VARIANT* given = argument(position);
+    if (given && (V_VT(given) == VT_EMPTY || V_VT(given) == VT_NULL)) return S_OK;
+    Variant object;
+    if (HRESULT hr = converted(position, VT_DISPATCH, object.out()); FAILED(hr)) return hr;
+    *value = ComPtr<IDispatch>::share(V_DISPATCH(&object.get()));
+    return S_OK;
+}
+
+HRESULT Invocation::answer(const Status& status) {
+    if (!status) return fail(status.error());
+    return S_OK;
+}
+
+HRESULT Invocation::answer(const Result<std::u16string>& text) {
+    if (!text) return fail(text.error());
+    if (!result_) return S_OK;
+    *result_ = Variant::text(*text).detach();
+    return S_OK;
+}
+
+HRESULT Invocation::answer(const Result<int32_t>& number) {
+    if (!number) return fail(number.error());
+    if (!result_) return S_OK;
+    *result_ = Variant::number(*number).detach();
+    return S_OK;
+}
+
+HRESULT Invocation::answerObject(ComPtr<IDispatch> object) {
+    if (!result_) return S_OK;
+    VariantInit(result_);
+    V_VT(result_) = VT_DISPATCH;
+    V_DISPATCH(result_) = object.detach();
+    return S_OK;
+}
+
+HRESULT Invocation::fail(const RaisedError& error) {
+    failure_ = error;
+    return DISP_E_EXCEPTION;
 }
 
 }  // namespace quillet::simhost::com

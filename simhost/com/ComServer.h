@@ -1,201 +1,278 @@
 #pragma once
 
-// What the COM objects of the stand-in host share: the dual-interface base,
-// the error reporting, and the wrappers' constructors. Private to simhost/com.
+// What the COM objects of the stand-in host share: the base that publishes an
+// object's members by name, one call of a member, and the wrappers'
+// constructors. Private to simhost/com.
 
 #include <windows.h>
 #include <oleauto.h>
 
 #include <cstdint>
 #include <new>
+#include <optional>
+#include <span>
 #include <string>
 #include <utility>
 
 #include "host/CommandBars.h"
 #include "host/HostObjects.h"
+#include "host/com/HostRoles.h"
 #include "platform/win32/ComPtr.h"
-
-// The C++ declarations that widl made from our IDL: ::Application, ::ToolbarButton, ...
-#include "Office.h"
-#include "Publisher.h"
+#include "simhost/com/Dialect.h"
+#include "simhost/com/Face.h"
 
 namespace quillet::simhost::com {
 
+using quillet::com::Role;
 using win32::ComPtr;
+namespace roles = quillet::com::roles;
 
-/// The type library that describes an interface; it also names the source of its errors.
+/// The library that an object belongs to; it names the source of its failures.
 enum class HostLibrary { Office, Publisher };
-
-/// The type information of one of the stand-in host's interfaces (or of the
-/// button events), loaded on first use and kept for the life of the process;
-/// null when neither the registered library nor this program's resource
-/// could be loaded.
-ITypeInfo* HostTypeInfo(REFIID iid);
 
 /// The HRESULT that a failure's number stands for: a host failure's number is
 /// already one; a small positive run-time error number becomes the HRESULT
 /// that automation gives it (0x800A0000 + number), so that it stays a failure.
 HRESULT ResultOf(int32_t number);
 
-/// Reports a failure of a method of interface `iid` the way the host does:
-/// sets the thread's error info (description, source, GUID) and returns the
-/// failure's HRESULT. Never throws.
-HRESULT Raise(const RaisedError& error, REFIID iid, HostLibrary library) noexcept;
-/// The same for a failure that the COM layer finds itself, with the
-/// system's description of `hr`.
-HRESULT Raise(HRESULT hr, REFIID iid, HostLibrary library) noexcept;
-
-// The wrappers: each hands out the first reference of a new COM object over
-// the host's object (E_OUTOFMEMORY when it cannot be made). One overload per
-// host interface, so that a generic caller picks the wrapper by the type of
-// its out parameter.
-HRESULT Wrap(ApplicationRef object, ::Application** out);
-HRESULT Wrap(PublicationRef object, ::Publication** out);
-HRESULT Wrap(PageCollectionRef object, ::PageCollection** out);
-HRESULT Wrap(PageRef object, ::Page** out);
-HRESULT Wrap(PublicationViewRef object, ::PublicationView** out);
-HRESULT Wrap(StoryCollectionRef object, ::StoryCollection** out);
-HRESULT Wrap(StoryRef object, ::Story** out);
-HRESULT Wrap(TextSpanRef object, ::TextSpan** out);
-HRESULT Wrap(PublicationSelectionRef object, ::PublicationSelection** out);
-HRESULT Wrap(ToolbarCollectionRef object, ::ToolbarCollection** out);
-HRESULT Wrap(ToolbarRef object, ::Toolbar** out);
-HRESULT Wrap(ToolbarControlsRef object, ::ToolbarControls** out);
-/// A control: it answers ToolbarButton only when the host agrees to view it as one.
-HRESULT Wrap(ToolbarControlRef object, ::ToolbarControl** out);
+// The wrappers: each hands out the identity of a new COM object over the
+// host's object. One overload per host interface, so that Invocation::answer
+// picks the wrapper by the type of the host's object.
+HRESULT Wrap(ApplicationRef object, IDispatch** out);
+HRESULT Wrap(PublicationRef object, IDispatch** out);
+HRESULT Wrap(PageCollectionRef object, IDispatch** out);
+HRESULT Wrap(PageRef object, IDispatch** out);
+HRESULT Wrap(PublicationViewRef object, IDispatch** out);
+HRESULT Wrap(StoryCollectionRef object, IDispatch** out);
+HRESULT Wrap(StoryRef object, IDispatch** out);
+HRESULT Wrap(TextSpanRef object, IDispatch** out);
+HRESULT Wrap(PublicationSelectionRef object, IDispatch** out);
+HRESULT Wrap(ToolbarCollectionRef object, IDispatch** out);
+HRESULT Wrap(ToolbarRef object, IDispatch** out);
+HRESULT Wrap(ToolbarControlsRef object, IDispatch** out);
+/// A control: it answers the ToolbarButton role only when the host agrees to view it as one.
+HRESULT Wrap(ToolbarControlRef object, IDispatch** out);
 /// A control that is known to be a button.
-HRESULT Wrap(ToolbarButtonRef object, ::ToolbarButton** out);
-HRESULT Wrap(const std::u16string& text, BSTR* out);
-HRESULT Wrap(int32_t number, LONG* out);
+HRESULT Wrap(ToolbarButtonRef object, IDispatch** out);
 
-/// The host's page behind one of our own Page objects; null for any other
-/// object (a page of another host, say).
-PageRef HostPageOf(::Page* page);
-
-/// The UTF-16 text of a BSTR, every code unit as it is (null: the empty text).
-std::u16string TextOf(BSTR text);
-
-/// A name or caption passed as a VARIANT: a string, or a reference to one;
-/// DISP_E_TYPEMISMATCH for anything else.
-HRESULT TextArgument(const VARIANT& argument, std::u16string* text);
-
-/// A control type passed as an optional VARIANT: a 4- or 2-byte integer, or a
-/// reference to one; 1 (a plain button) when the argument is missing;
-/// DISP_E_TYPEMISMATCH for anything else.
-HRESULT ControlTypeArgument(const VARIANT& argument, int32_t* type);
-
-/// IUnknown, IDispatch and ISupportErrorInfo of an object that serves one
-/// dual interface of the host. The object is born with one reference, which
-/// its creator hands out. IDispatch comes from the interface's type
-/// information through ITypeInfo::Invoke, so it calls the same vtable methods
-/// that a caller of the interface reaches directly.
-template <typename Interface, HostLibrary Library>
-class DualObject : public Interface, public ISupportErrorInfo {
+/// One call of a member through Invoke: its arguments in the order that the
+/// member declares them, and its answer. A host failure makes Invoke answer
+/// DISP_E_EXCEPTION with the failure in its EXCEPINFO.
+class Invocation {
 public:
-    DualObject(const DualObject&) = delete;
-    DualObject& operator=(const DualObject&) = delete;
+    Invocation(const DISPPARAMS& params, VARIANT* result, UINT* argumentError)
+        : params_(params), result_(result), argumentError_(argumentError) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    /// Whether the argument at `position` was given: passed, and not an
+    /// optional argument left out.
+    bool given(UINT position) const;
+    /// The argument at `position` as a text, a number, a Boolean or an object
+    /// (null for Nothing); DISP_E_TYPEMISMATCH when it cannot be one.
+    HRESULT text(UINT position, std::u16string* value);
+    HRESULT number(UINT position, int32_t* value);
+    HRESULT boolean(UINT position, bool* value);
+    HRESULT object(UINT position, ComPtr<IDispatch>* value);
+
+    /// The member's outcome: the host's failure, or success with its value.
+    HRESULT answer(const Status& status);
+    HRESULT answer(const Result<std::u16string>& text);
+    HRESULT answer(const Result<int32_t>& number);
+    /// An object: a new COM object over it (see the Wrap overloads).
+    template <typename T>
+    HRESULT answer(Result<T> object) {
+        if (!object) return fail(object.error());
+        ComPtr<IDispatch> wrapped;
+        if (HRESULT hr = Wrap(std::move(object).value(), wrapped.out()); FAILED(hr)) return hr;
+        return answerObject(std::move(wrapped));
+    }
+    HRESULT fail(const RaisedError& error);
+
+    /// The failure that the member reported, if any.
+    const std::optional<RaisedError>& failure() const { return failure_; }
+
+private:
+    /// The argument, a reference to a variant seen through; null when not passed.
+    const VARIANT* argument(UINT position) const;
+    HRESULT converted(UINT position, VARTYPE type, VARIANT* value);
+    HRESULT answerObject(ComPtr<IDispatch> object);
+
+    const DISPPARAMS& params_;
+    VARIANT* result_;
+    UINT* argumentError_;
+    std::optional<RaisedError> failure_;
+};
+
+/// How a member is invoked: the flags of Invoke, or a way that the run's dialect chooses.
+enum MemberKind : WORD {
+    kGet = DISPATCH_PROPERTYGET,
+    kMethod = DISPATCH_METHOD,
+    kPut = DISPATCH_PROPERTYPUT,
+    /// A page or story collection's Item: a method or a property get.
+    kCollectionItem = 0x100,
+    /// Setting the view's page: by value or by reference.
+    kPageSetter = 0x200,
+};
+
+/// The flags of Invoke that a member of `kind` answers in this run.
+WORD FlagsOf(MemberKind kind);
+
+/// A member that a host object publishes by name.
+template <typename Object>
+struct Member {
+    const wchar_t* name;
+    MemberKind kind;
+    /// The positional arguments it takes (a put's value not counted): at least, at most.
+    UINT required;
+    UINT accepted;
+    HRESULT (Object::*body)(Invocation& call);
+    /// The default member has DISPID 0 (DISPID_VALUE), in every run.
+    bool isDefault = false;
+};
+
+/// Fills `exception` with `failure` (at once, or when the caller asks,
+/// as the dialect says) and returns DISP_E_EXCEPTION; without an EXCEPINFO,
+/// sets the thread's error info and returns the failure's HRESULT.
+HRESULT RaiseException(const RaisedError& failure, HostLibrary library, EXCEPINFO* exception);
+
+/// A host object that publishes its members by name only. It hands out faces
+/// (Face.h), never a pointer with callable slots past IDispatch: one as its
+/// IUnknown and IDispatch, one for its role. Its DISPIDs are the run's
+/// (Dialect.h). Born with one reference, which its creator hands out.
+template <typename Object>
+class NamedObject : public FaceOwner {
+public:
+    NamedObject(const NamedObject&) = delete;
+    NamedObject& operator=(const NamedObject&) = delete;
+
+    /// The object as its IUnknown and IDispatch.
+    IDispatch* identity() { return identity_.get(); }
+
+    HRESULT queryInterface(REFIID iid, void** object) override {
         if (!object) return E_POINTER;
         *object = nullptr;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, __uuidof(Interface)))
-            *object = static_cast<Interface*>(this);
-        else if (IsEqualIID(iid, IID_ISupportErrorInfo))
-            *object = static_cast<ISupportErrorInfo*>(this);
-        else
-            return E_NOINTERFACE;
-        AddRef();
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch))
+            *object = identity_.get();
+        else if (IsEqualIID(iid, role_.iid))
+            *object = roleFace_.get();
+        else if (HRESULT hr = otherInterface(iid, object); FAILED(hr))
+            return hr;
+        if (!*object) return E_NOINTERFACE;
+        addRef();
         return S_OK;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
-    ULONG STDMETHODCALLTYPE Release() override {
+    ULONG addRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+    ULONG release() override {
         const LONG refs = InterlockedDecrement(&refs_);
         if (refs == 0) delete this;
-        return refs;
+        return static_cast<ULONG>(refs);
     }
 
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        if (!count) return E_INVALIDARG;
-        *count = typeInfo() ? 1 : 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
-        if (!info) return E_INVALIDARG;
-        *info = nullptr;
-        if (index != 0) return DISP_E_BADINDEX;
-        ITypeInfo* found = typeInfo();
-        if (!found) return E_NOTIMPL;
-        found->AddRef();
-        *info = found;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-        ITypeInfo* found = typeInfo();
-        if (!found) return E_NOTIMPL;
-        return found->GetIDsOfNames(names, count, ids);
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                     EXCEPINFO* exception, UINT* argumentError) override {
-        if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-        ITypeInfo* found = typeInfo();
-        if (!found) return E_NOTIMPL;
-        return found->Invoke(static_cast<Interface*>(this), member, flags, params, result, exception,
-                             argumentError);
+    HRESULT getIDsOfNames(REFIID, LPOLESTR* names, UINT count, DISPID* ids) override {
+        if (!names || !ids || count == 0) return E_INVALIDARG;
+        for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+        const auto members = Object::members();
+        for (size_t index = 0; index < members.size() && names[0]; ++index) {
+            if (CompareStringOrdinal(names[0], -1, members[index].name, -1, /*bIgnoreCase=*/TRUE) == CSTR_EQUAL) {
+                ids[0] = idOf(index);
+                break;
+            }
+        }
+        // Argument names are not published.
+        return ids[0] != DISPID_UNKNOWN && count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
     }
 
-    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override {
-        return IsEqualIID(iid, __uuidof(Interface)) ? S_OK : S_FALSE;
+    HRESULT invoke(DISPID id, REFIID iid, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                   UINT* argumentError) override {
+        if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+        DISPPARAMS none{};
+        const DISPPARAMS& arguments = params ? *params : none;
+        const auto members = Object::members();
+        for (size_t index = 0; index < members.size(); ++index) {
+            const Member<Object>& member = members[index];
+            const WORD kinds = FlagsOf(member.kind);
+            if (idOf(index) != id || !(kinds & flags)) continue;
+            if (HRESULT hr = checkArguments(kinds, member, arguments); FAILED(hr)) return hr;
+            if (result) VariantInit(result);
+            Invocation call(arguments, kinds & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF) ? nullptr : result,
+                            argumentError);
+            HRESULT hr = E_UNEXPECTED;
+            try {
+                hr = (static_cast<Object*>(this)->*member.body)(call);
+            } catch (const std::bad_alloc&) {
+                hr = E_OUTOFMEMORY;
+            } catch (...) {
+                hr = E_UNEXPECTED;
+            }
+            if (call.failure()) return RaiseException(*call.failure(), library_, exception);
+            return hr;
+        }
+        return DISP_E_MEMBERNOTFOUND;
     }
 
 protected:
-    DualObject() = default;
-    virtual ~DualObject() = default;
+    NamedObject(const Role& role, HostLibrary library)
+        : identity_(*this, L"IDispatch"), roleFace_(*this, role.name), role_(role), library_(library) {}
+    virtual ~NamedObject() = default;
 
-    /// The type information that IDispatch serves; it must describe a prefix
-    /// of Interface's vtable.
-    virtual ITypeInfo* typeInfo() { return HostTypeInfo(__uuidof(Interface)); }
-
-    HRESULT fail(const RaisedError& error, REFIID iid = __uuidof(Interface)) { return Raise(error, iid, Library); }
-    HRESULT fail(HRESULT hr, REFIID iid = __uuidof(Interface)) { return Raise(hr, iid, Library); }
-
-    /// A method's outcome: the host's failure, or success.
-    HRESULT answer(const Status& status, REFIID iid = __uuidof(Interface)) {
-        return status ? S_OK : fail(status.error(), iid);
-    }
-    /// A method's outcome with a value: the host's failure, or the value
-    /// converted into the out parameter (which is cleared first in any case).
-    template <typename T, typename Out>
-    HRESULT answer(Result<T> result, Out* out) {
-        if (!out) return fail(E_POINTER);
-        *out = Out{};
-        if (!result) return fail(result.error());
-        const HRESULT hr = Wrap(std::move(result).value(), out);
-        return FAILED(hr) ? fail(hr) : hr;
-    }
-
-    /// Runs a method's body: nothing that the C++ side throws may cross into COM.
-    template <typename Body>
-    HRESULT guard(Body&& body) noexcept {
-        try {
-            return std::forward<Body>(body)();
-        } catch (const std::bad_alloc&) {
-            return fail(E_OUTOFMEMORY);
-        } catch (...) {
-            return fail(E_UNEXPECTED);
-        }
-    }
+    /// Another interface that the object answers now, besides IUnknown,
+    /// IDispatch and its role: set `*object` (not yet counted), or leave it
+    /// null. A failure is the answer of QueryInterface.
+    virtual HRESULT otherInterface(REFIID, void**) { return S_OK; }
 
 private:
+    /// Member `index`'s DISPID in this run: members of one name share it,
+    /// members of different names never do.
+    DISPID idOf(size_t index) const {
+        const auto members = Object::members();
+        if (members[index].isDefault) return DISPID_VALUE;
+        for (size_t earlier = 0; earlier < index; ++earlier) {
+            if (CompareStringOrdinal(members[earlier].name, -1, members[index].name, -1, TRUE) == CSTR_EQUAL)
+                return idOf(earlier);
+        }
+        DISPID id = TheDialect().dispid(role_.name, members[index].name);
+        for (bool taken = true; taken;) {
+            taken = false;
+            for (size_t earlier = 0; earlier < index; ++earlier) {
+                if (idOf(earlier) != id) continue;
+                ++id;
+                taken = true;
+            }
+        }
+        return id;
+    }
+
+    static HRESULT checkArguments(WORD kinds, const Member<Object>& member, const DISPPARAMS& arguments) {
+        if (kinds & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
+            // The value, as the one named argument DISPID_PROPERTYPUT.
+            if (arguments.cArgs != 1 || arguments.cNamedArgs != 1 || !arguments.rgdispidNamedArgs ||
+                arguments.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
+                return DISP_E_PARAMNOTOPTIONAL;
+            return S_OK;
+        }
+        if (arguments.cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+        if (arguments.cArgs < member.required || arguments.cArgs > member.accepted) return DISP_E_BADPARAMCOUNT;
+        if (arguments.cArgs != 0 && !arguments.rgvarg) return E_INVALIDARG;
+        return S_OK;
+    }
+
+    Face identity_;
+    Face roleFace_;
+    const Role& role_;
+    HostLibrary library_;
     LONG refs_ = 1;
 };
 
-/// Hands out the first reference of a new `Object` as `out`.
-template <typename Object, typename Interface, typename... Args>
-HRESULT NewObject(Interface** out, Args&&... args) {
+/// Hands out the identity of a new `Object` as `out`.
+template <typename Object, typename... Args>
+HRESULT NewObject(IDispatch** out, Args&&... args) {
     if (!out) return E_POINTER;
-    *out = new (std::nothrow) Object(std::forward<Args>(args)...);
-    return *out ? S_OK : E_OUTOFMEMORY;
+    Object* object = new (std::nothrow) Object(std::forward<Args>(args)...);
+    *out = object ? object->identity() : nullptr;
+    return object ? S_OK : E_OUTOFMEMORY;
 }
+
+/// The host's page behind one of our own page objects; null for any other
+/// object (a page of another host, say).
+PageRef HostPageOf(IDispatch* page);
 
 }  // namespace quillet::simhost::com

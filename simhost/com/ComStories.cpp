@@ -4,49 +4,77 @@ namespace quillet::simhost::com {
 
 namespace {
 
-class ComTextSpan final : public DualObject<::TextSpan, HostLibrary::Publisher> {
+class ComTextSpan final : public NamedObject<ComTextSpan> {
 public:
-    explicit ComTextSpan(TextSpanRef span) : span_(std::move(span)) {}
+    explicit ComTextSpan(TextSpanRef span)
+        : NamedObject(roles::kTextSpan, HostLibrary::Publisher), span_(std::move(span)) {}
 
-    HRESULT STDMETHODCALLTYPE get_Text(BSTR* result) override {
-        return guard([&] { return answer(span_->text(), result); });
+    static std::span<const Member<ComTextSpan>> members() {
+        static constexpr Member<ComTextSpan> kMembers[] = {
+            {L"Text", kGet, 0, 0, &ComTextSpan::Text},
+            {L"Text", kPut, 0, 0, &ComTextSpan::SetText},
+            // Characters(Start, Length), both relative to the span and 1-based.
+            {L"Characters", kMethod, 2, 2, &ComTextSpan::Characters},
+            {L"Select", kMethod, 0, 0, &ComTextSpan::Select},
+        };
+        return kMembers;
     }
-    HRESULT STDMETHODCALLTYPE put_Text(BSTR value) override {
-        return guard([&] { return answer(span_->setText(TextOf(value))); });
+
+    HRESULT Text(Invocation& call) { return call.answer(span_->text()); }
+    HRESULT SetText(Invocation& call) {
+        std::u16string text;
+        if (HRESULT hr = call.text(0, &text); FAILED(hr)) return hr;
+        return call.answer(span_->setText(text));
     }
-    HRESULT STDMETHODCALLTYPE Characters(LONG start, LONG length, ::TextSpan** result) override {
-        return guard([&] { return answer(span_->span(start, length), result); });
+    HRESULT Characters(Invocation& call) {
+        int32_t start = 0;
+        int32_t length = 0;
+        if (HRESULT hr = call.number(0, &start); FAILED(hr)) return hr;
+        if (HRESULT hr = call.number(1, &length); FAILED(hr)) return hr;
+        return call.answer(span_->span(start, length));
     }
-    HRESULT STDMETHODCALLTYPE Select() override {
-        return guard([&] { return answer(span_->select()); });
-    }
+    HRESULT Select(Invocation& call) { return call.answer(span_->select()); }
 
 private:
     TextSpanRef span_;
 };
 
-class ComStory final : public DualObject<::Story, HostLibrary::Publisher> {
+class ComStory final : public NamedObject<ComStory> {
 public:
-    explicit ComStory(StoryRef story) : story_(std::move(story)) {}
+    explicit ComStory(StoryRef story) : NamedObject(roles::kStory, HostLibrary::Publisher), story_(std::move(story)) {}
 
-    HRESULT STDMETHODCALLTYPE get_TextRange(::TextSpan** result) override {
-        return guard([&] { return answer(story_->textSpan(), result); });
+    static std::span<const Member<ComStory>> members() {
+        static constexpr Member<ComStory> kMembers[] = {
+            {L"TextRange", kGet, 0, 0, &ComStory::TextRange},
+        };
+        return kMembers;
     }
+
+    HRESULT TextRange(Invocation& call) { return call.answer(story_->textSpan()); }
 
 private:
     StoryRef story_;
 };
 
-class ComStoryCollection final : public DualObject<::StoryCollection, HostLibrary::Publisher> {
+class ComStoryCollection final : public NamedObject<ComStoryCollection> {
 public:
-    explicit ComStoryCollection(StoryCollectionRef stories) : stories_(std::move(stories)) {}
+    explicit ComStoryCollection(StoryCollectionRef stories)
+        : NamedObject(roles::kStoryCollection, HostLibrary::Publisher), stories_(std::move(stories)) {}
 
-    HRESULT STDMETHODCALLTYPE Item(LONG index, ::Story** result) override {
-        return guard([&] { return answer(stories_->item(index), result); });
+    static std::span<const Member<ComStoryCollection>> members() {
+        static constexpr Member<ComStoryCollection> kMembers[] = {
+            {L"Item", kCollectionItem, 1, 1, &ComStoryCollection::Item},
+            {L"Count", kGet, 0, 0, &ComStoryCollection::Count},
+        };
+        return kMembers;
     }
-    HRESULT STDMETHODCALLTYPE get_Count(LONG* result) override {
-        return guard([&] { return answer(stories_->count(), result); });
+
+    HRESULT Item(Invocation& call) {
+        int32_t index = 0;
+        if (HRESULT hr = call.number(0, &index); FAILED(hr)) return hr;
+        return call.answer(stories_->item(index));
     }
+    HRESULT Count(Invocation& call) { return call.answer(stories_->count()); }
 
 private:
     StoryCollectionRef stories_;
@@ -54,11 +82,11 @@ private:
 
 }  // namespace
 
-HRESULT Wrap(TextSpanRef object, ::TextSpan** out) { return NewObject<ComTextSpan>(out, std::move(object)); }
+HRESULT Wrap(TextSpanRef object, IDispatch** out) { return NewObject<ComTextSpan>(out, std::move(object)); }
 
-HRESULT Wrap(StoryRef object, ::Story** out) { return NewObject<ComStory>(out, std::move(object)); }
+HRESULT Wrap(StoryRef object, IDispatch** out) { return NewObject<ComStory>(out, std::move(object)); }
 
-HRESULT Wrap(StoryCollectionRef object, ::StoryCollection** out) {
+HRESULT Wrap(StoryCollectionRef object, IDispatch** out) {
     return NewObject<ComStoryCollection>(out, std::move(object));
 }
 

@@ -9,9 +9,7 @@ namespace quillet::simhost::com {
 
 namespace {
 
-constexpr DISPID kClickId = 1;
-
-/// Delivers a button's Click to one advised sink as ToolbarButtonEvents::Click.
+/// Delivers a button's Click to one advised sink as the button events' Click.
 class ClickForwarder final : public ButtonClickSink, public std::enable_shared_from_this<ClickForwarder> {
 public:
     explicit ClickForwarder(ComPtr<IDispatch> sink) : sink_(std::move(sink)) {}
@@ -20,7 +18,7 @@ public:
         // The sink may unadvise itself, or release the button, from its own
         // Click: this keeps the forwarder and the sink alive until it returns.
         const std::shared_ptr<ClickForwarder> self = shared_from_this();
-        ComPtr<::ToolbarButton> button;
+        ComPtr<IDispatch> button;
         if (FAILED(Wrap(ctrl, button.out()))) return;
         VARIANT_BOOL cancel = cancelDefault ? VARIANT_TRUE : VARIANT_FALSE;
         // DISPPARAMS holds the arguments last first.
@@ -32,7 +30,7 @@ public:
         DISPPARAMS params = {arguments, nullptr, 2, 0};
         // What the sink's handler does is its own business: the host raises
         // the event and goes on, whatever Invoke answers.
-        sink_->Invoke(kClickId, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+        sink_->Invoke(quillet::com::kClickId, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
         cancelDefault = cancel != VARIANT_FALSE;
     }
 
@@ -42,7 +40,7 @@ private:
 
 class ComToolbarControl;
 
-/// The one connection point of a button, for ToolbarButtonEvents. It lives
+/// The one connection point of a button, for the button events. It lives
 /// inside its button object and shares the button's reference count.
 class ButtonEventsPoint final : public IConnectionPoint {
 public:
@@ -75,22 +73,77 @@ private:
     DWORD nextCookie_ = 1;
 };
 
-/// A control of a command bar, and the same object seen as a button once
-/// the host agreed to view it as one. One object serves both interfaces
-/// (ToolbarButton extends ToolbarControl), so the add-in keeps one identity
+/// A control of a command bar, and the same object in the ToolbarButton role
+/// once the host agreed to view it as a button: the add-in keeps one identity
 /// for the control it added and the button it then uses.
-class ComToolbarControl final : public DualObject<::ToolbarButton, HostLibrary::Office>,
-                                public IConnectionPointContainer {
+class ComToolbarControl final : public NamedObject<ComToolbarControl>, public IConnectionPointContainer {
 public:
     /// `button` is null for a control not yet known to be a button.
     ComToolbarControl(ToolbarControlRef control, ToolbarButtonRef button)
-        : control_(std::move(control)), button_(std::move(button)), events_(*this) {}
+        : NamedObject(roles::kToolbarControl, HostLibrary::Office),
+          control_(std::move(control)),
+          button_(std::move(button)),
+          buttonFace_(*this, roles::kToolbarButton.name),
+          events_(*this) {}
     ~ComToolbarControl() override { events_.DisconnectAll(); }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (IsEqualIID(iid, IID_ToolbarButton)) {
+    static std::span<const Member<ComToolbarControl>> members() {
+        static constexpr Member<ComToolbarControl> kMembers[] = {
+            {L"Caption", kPut, 0, 0, &ComToolbarControl::SetCaption},
+            {L"Enabled", kPut, 0, 0, &ComToolbarControl::SetEnabled},
+            {L"Visible", kPut, 0, 0, &ComToolbarControl::SetVisible},
+            {L"FaceId", kPut, 0, 0, &ComToolbarControl::SetFaceId},
+        };
+        return kMembers;
+    }
+
+    HRESULT SetCaption(Invocation& call) {
+        std::u16string caption;
+        if (HRESULT hr = call.text(0, &caption); FAILED(hr)) return hr;
+        return call.answer(control_->setCaption(caption));
+    }
+    HRESULT SetEnabled(Invocation& call) {
+        bool enabled = false;
+        if (HRESULT hr = call.boolean(0, &enabled); FAILED(hr)) return hr;
+        return call.answer(control_->setEnabled(enabled));
+    }
+    HRESULT SetVisible(Invocation& call) {
+        bool visible = false;
+        if (HRESULT hr = call.boolean(0, &visible); FAILED(hr)) return hr;
+        return call.answer(control_->setVisible(visible));
+    }
+    /// A button's icon: a control that is no button has no such member.
+    HRESULT SetFaceId(Invocation& call) {
+        if (!button_) return DISP_E_MEMBERNOTFOUND;
+        int32_t faceId = 0;
+        if (HRESULT hr = call.number(0, &faceId); FAILED(hr)) return hr;
+        return call.answer(button_->setIcon(faceId));
+    }
+
+    // IUnknown of the connection point container: the object's own.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override { return queryInterface(iid, object); }
+    ULONG STDMETHODCALLTYPE AddRef() override { return addRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return release(); }
+
+    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override {
+        if (points) *points = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** point) override {
+        if (!point) return E_POINTER;
+        *point = nullptr;
+        if (!IsEqualIID(iid, quillet::com::kButtonEvents)) return CONNECT_E_NOCONNECTION;
+        events_.AddRef();
+        *point = &events_;
+        return S_OK;
+    }
+
+    /// The host's button; set whenever the connection point is reachable.
+    const ToolbarButtonRef& button() const { return button_; }
+
+private:
+    HRESULT otherInterface(REFIID iid, void** object) override {
+        if (IsEqualIID(iid, roles::kToolbarButton.iid)) {
             // The host decides at the first query that finds a button (a
             // refusal is asked again); after that the answer stands, as COM
             // requires, so only the add-in's own view of the control as a
@@ -104,64 +157,16 @@ public:
                     return E_OUTOFMEMORY;
                 }
             }
-            *object = static_cast<::ToolbarButton*>(this);
-        } else if (IsEqualIID(iid, IID_ToolbarControl)) {
-            *object = static_cast<::ToolbarButton*>(this);
-        } else if (IsEqualIID(iid, IID_IConnectionPointContainer)) {
-            if (!button_) return E_NOINTERFACE;
+            *object = buttonFace_.get();
+        } else if (IsEqualIID(iid, IID_IConnectionPointContainer) && button_) {
             *object = static_cast<IConnectionPointContainer*>(this);
-        } else {
-            return DualObject::QueryInterface(iid, object);
         }
-        AddRef();
         return S_OK;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return DualObject::AddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return DualObject::Release(); }
-
-    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override {
-        return IsEqualIID(iid, IID_ToolbarControl) || IsEqualIID(iid, IID_ToolbarButton) ? S_OK : S_FALSE;
-    }
-
-    HRESULT STDMETHODCALLTYPE put_Caption(BSTR value) override {
-        return guard([&] { return answer(control_->setCaption(TextOf(value)), IID_ToolbarControl); });
-    }
-    HRESULT STDMETHODCALLTYPE put_Enabled(VARIANT_BOOL value) override {
-        return guard([&] { return answer(control_->setEnabled(value != VARIANT_FALSE), IID_ToolbarControl); });
-    }
-    HRESULT STDMETHODCALLTYPE put_Visible(VARIANT_BOOL value) override {
-        return guard([&] { return answer(control_->setVisible(value != VARIANT_FALSE), IID_ToolbarControl); });
-    }
-    HRESULT STDMETHODCALLTYPE put_FaceId(LONG value) override {
-        return guard([&] {
-            // Reached only through a ToolbarButton pointer, which a control
-            // that is no button never gave out.
-            if (!button_) return fail(E_UNEXPECTED);
-            return answer(button_->setIcon(value));
-        });
-    }
-
-    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override {
-        if (points) *points = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** point) override {
-        if (!point) return E_POINTER;
-        *point = nullptr;
-        if (!IsEqualIID(iid, DIID_ToolbarButtonEvents)) return CONNECT_E_NOCONNECTION;
-        events_.AddRef();
-        *point = &events_;
-        return S_OK;
-    }
-
-    /// The host's button; set whenever the connection point is reachable.
-    const ToolbarButtonRef& button() const { return button_; }
-
-private:
-    ITypeInfo* typeInfo() override { return HostTypeInfo(button_ ? IID_ToolbarButton : IID_ToolbarControl); }
 
     ToolbarControlRef control_;
     ToolbarButtonRef button_;
+    Face buttonFace_;
     ButtonEventsPoint events_;
 };
 
@@ -174,19 +179,19 @@ HRESULT ButtonEventsPoint::QueryInterface(REFIID iid, void** object) {
     return S_OK;
 }
 
-ULONG ButtonEventsPoint::AddRef() { return owner_.AddRef(); }
+ULONG ButtonEventsPoint::AddRef() { return owner_.addRef(); }
 
-ULONG ButtonEventsPoint::Release() { return owner_.Release(); }
+ULONG ButtonEventsPoint::Release() { return owner_.release(); }
 
 HRESULT ButtonEventsPoint::GetConnectionInterface(IID* iid) {
     if (!iid) return E_POINTER;
-    *iid = DIID_ToolbarButtonEvents;
+    *iid = quillet::com::kButtonEvents;
     return S_OK;
 }
 
 HRESULT ButtonEventsPoint::GetConnectionPointContainer(IConnectionPointContainer** container) {
     if (!container) return E_POINTER;
-    owner_.AddRef();
+    owner_.addRef();
     *container = &owner_;
     return S_OK;
 }
@@ -196,7 +201,7 @@ HRESULT ButtonEventsPoint::Advise(IUnknown* sink, DWORD* cookie) {
     *cookie = 0;
     if (!sink) return E_POINTER;
     ComPtr<IDispatch> events;
-    if (FAILED(sink->QueryInterface(DIID_ToolbarButtonEvents, reinterpret_cast<void**>(events.out()))) &&
+    if (FAILED(sink->QueryInterface(quillet::com::kButtonEvents, reinterpret_cast<void**>(events.out()))) &&
         FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(events.out()))))
         return CONNECT_E_CANNOTCONNECT;
     const ToolbarButtonRef& button = owner_.button();
@@ -206,7 +211,7 @@ HRESULT ButtonEventsPoint::Advise(IUnknown* sink, DWORD* cookie) {
         Result<uint32_t> subscribed = button->subscribe(*forwarder);
         if (!subscribed) {
             connections_.erase(nextCookie_);
-            return Raise(subscribed.error(), IID_IConnectionPoint, HostLibrary::Office);
+            return ResultOf(subscribed.error().number);
         }
         connection = Connection{*subscribed, std::move(forwarder)};
     } catch (...) {
@@ -223,7 +228,7 @@ HRESULT ButtonEventsPoint::Unadvise(DWORD cookie) {
     // The forwarder may be delivering a Click right now; it holds itself until it returns.
     connections_.erase(found);
     if (Status status = owner_.button()->unsubscribe(hostCookie); !status)
-        return Raise(status.error(), IID_IConnectionPoint, HostLibrary::Office);
+        return ResultOf(status.error().number);
     return S_OK;
 }
 
@@ -245,11 +250,11 @@ void ButtonEventsPoint::DisconnectAll() noexcept {
 
 }  // namespace
 
-HRESULT Wrap(ToolbarControlRef object, ::ToolbarControl** out) {
+HRESULT Wrap(ToolbarControlRef object, IDispatch** out) {
     return NewObject<ComToolbarControl>(out, std::move(object), ToolbarButtonRef());
 }
 
-HRESULT Wrap(ToolbarButtonRef object, ::ToolbarButton** out) {
+HRESULT Wrap(ToolbarButtonRef object, IDispatch** out) {
     ToolbarControlRef control = object;
     return NewObject<ComToolbarControl>(out, std::move(control), std::move(object));
 }

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "Quillet.h"
+#include "host/com/LateBinding.h"
 #include "platform/win32/ComPtr.h"
 #include "simhost/RunnerSite.h"
 #include "simhost/com/AddinLoader.h"
@@ -38,7 +38,7 @@ public:
         if (foreign) {
             com::CreateForeignHostObject(application.out());
         } else {
-            com::CreateComApplication(host_.application(), reinterpret_cast<::Application**>(application.out()));
+            com::CreateConnectingApplication(host_.applicationObject(), host_.application(), application.out());
         }
         addin_.Connect(application.get(), static_cast<ext_ConnectMode>(connectMode));
     }
@@ -51,19 +51,18 @@ public:
     }
 
     void callAddToolbar() override {
-        if (auto object = connectInterface()) object->AddToolbar();
+        if (auto object = addinObject()) (void)quillet::com::invoke(object.get(), L"AddToolbar", quillet::com::Call::Method);
     }
 
     AddinMembers members() override {
-        auto object = addin_ ? connectInterface() : ComPtr<_Connect>();
+        auto object = addin_ ? addinObject() : ComPtr<IDispatch>();
         if (!object) return {};
-        ComPtr<::Application> application;
-        ComPtr<::ToolbarButton> find;
-        ComPtr<::ToolbarButton> replace;
-        object->get_pubApp(application.out());
-        object->get_cbbFind(find.out());
-        object->get_cbbReplace(replace.out());
-        return {static_cast<bool>(application), static_cast<bool>(find), static_cast<bool>(replace)};
+        // Read by name, as a client that knows only the add-in's registration would.
+        const auto holds = [&](const wchar_t* member) {
+            auto value = quillet::com::invoke(object.get(), member, quillet::com::Call::Get);
+            return value && V_VT(&value->get()) == VT_DISPATCH && V_DISPATCH(&value->get()) != nullptr;
+        };
+        return {holds(L"pubApp"), holds(L"cbbFind"), holds(L"cbbReplace")};
     }
 
     bool canUnload() override {
@@ -90,10 +89,11 @@ private:
         return false;
     }
 
-    ComPtr<_Connect> connectInterface() {
+    /// The add-in object as its IDispatch, created when the host has none.
+    ComPtr<IDispatch> addinObject() {
         if (!created()) return {};
-        ComPtr<_Connect> object;
-        addin_.get()->QueryInterface(IID__Connect, reinterpret_cast<void**>(object.out()));
+        ComPtr<IDispatch> object;
+        addin_.get()->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(object.out()));
         return object;
     }
 
@@ -113,7 +113,6 @@ public:
         // A user answers their own message boxes.
         if (!options.interactive) answers_.emplace(parts.messages);
         host_.listen(events_);
-        com::RegisterHostTypeLibraries();
         com::RegisterApplicationClass(parts.host, &applicationClass_);
     }
     ~ComSite() override {
