@@ -32,6 +32,7 @@ Result<Module1::Step> Module1::findStep(const std::u16string& findText, bool mat
         }
         state_.LastFindText = findText;
         state_.StoryIndex = 1;
+        selected_.reset();
         auto mask = maskOf(findText.size());
         if (!mask) return mask.error();
         newSearchMask = std::move(*mask);
@@ -142,6 +143,7 @@ Result<Module1::Step> Module1::selectMatch(const std::u16string& findText, Match
     auto buffer = buffers_.searchBuffer();
     if (!buffer) return errorBox(buffer.error(), wrapped);
     (*buffer)->replaceSelection(*mask);
+    if (outcome == Outcome::Selected) selected_ = Place{state_.StoryIndex, match.start};
     return Step{outcome, wrapped, match.start};
 }
 

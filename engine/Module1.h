@@ -1,5 +1,6 @@
 #pragma once
 
+#include <compare>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -87,6 +88,14 @@ private:
         int16_t length = 0;
     };
 
+    /// A place in the publication: a story and a 0-based position in it.
+    struct Place {
+        int32_t story = 0;
+        int64_t position = 0;
+
+        friend auto operator<=>(const Place&, const Place&) = default;
+    };
+
     Result<Step> findStep(const std::u16string& findText, bool matchCase, bool wholeWord, bool noWrapPrompt,
                           UnshownMatches unshown);
     /// Reads the story at StoryIndex, reloads the buffer when it no longer mirrors
@@ -111,8 +120,17 @@ private:
     /// The buffer position of the match that the last find selected and masked,
     /// when the buffer still shows it just before its insertion point.
     static std::optional<int32_t> justMaskedMatch(const SearchBuffer& buffer, size_t findLength);
+    /// Puts the search just after `match`, as the step that selected it left
+    /// it, when later steps have moved it on: the story that holds the match
+    /// in the buffer, masked up to the match's end. False when that story
+    /// cannot be read or no longer reaches that far.
+    bool resumeAfter(const Place& match, size_t findLength);
 
     SearchState state_;
+    /// The match that the running search last selected. The buffer shows it
+    /// only until a later step moves on without selecting anything; Replace
+    /// All starts from it all the same.
+    std::optional<Place> selected_;
     HostChain host_;
     MessageBoxPort& messages_;
     SearchBufferSource& buffers_;

@@ -2,40 +2,26 @@
 
 #include "engine/EngineTexts.h"
 #include "engine/Module1.h"
+#include "engine/SixteenBit.h"
 
 namespace quillet {
 
-namespace {
-
-/// A place in the publication: a story and a 0-based position in it.
-struct Place {
-    int32_t story = 0;
-    int64_t position = 0;
-
-    friend auto operator<=>(const Place&, const Place&) = default;
-};
-
-/// A match that the next pass replaces; one that no page shows was never
-/// selected, so the pass writes into the story instead of the selection.
-struct PendingMatch {
-    Place place;
-    bool unshown = false;
-};
-
-}  // namespace
-
 void Module1::ReplaceAll(const std::u16string& findText, const std::u16string& replaceText, bool matchCase,
                          bool wholeWord) {
+    // A match that the next pass replaces; one that no page shows was never
+    // selected, so the pass writes into its story instead of the selection.
+    struct PendingMatch {
+        Place place;
+        bool unshown = false;
+    };
+
     // The sweep runs from the current match to the end of the publication,
     // wraps once, and stops on coming back to where it started. Without a
     // current match, it starts at the first match that the first pass finds.
     std::optional<Place> start;
-    if (findText == state_.LastFindText.value_or(std::u16string())) {
-        if (const SearchBuffer* buffer = buffers_.existingSearchBuffer()) {
-            if (auto position = justMaskedMatch(*buffer, findText.size()))
-                start = Place{state_.StoryIndex, *position};
-        }
-    }
+    if (selected_ && findText == state_.LastFindText.value_or(std::u16string()) &&
+        resumeAfter(*selected_, findText.size()))
+        start = selected_;
     const auto findLength = static_cast<int32_t>(findText.size());
     const int64_t growth = static_cast<int64_t>(replaceText.size()) - findLength;
     std::optional<PendingMatch> pending;
@@ -79,6 +65,26 @@ void Module1::ReplaceAll(const std::u16string& findText, const std::u16string& r
         if (++passes >= kPassLimit) return;
     }
     messages_.show(texts::kReplaceComplete, msgbox::kOkOnly, texts::kTitle);
+}
+
+bool Module1::resumeAfter(const Place& match, size_t findLength) {
+    auto buffer = buffers_.searchBuffer();
+    if (!buffer) return false;
+    if (state_.StoryIndex == match.story && justMaskedMatch(**buffer, findLength) == match.position) return true;
+
+    // Since the match was selected, a step went on to the end without
+    // selecting anything, passing over matches that no page shows, or the
+    // buffer went with its dialog. Everything up to the match's end counts as
+    // searched, as it did when the match was selected.
+    auto text = host_.storyText(match.story);
+    const auto end = static_cast<size_t>(match.position) + findLength;
+    if (!text || end > text->size()) return false;
+    state_.StoryIndex = static_cast<int16_t>(match.story);
+    state_.StoryText = std::move(*text);
+    (*buffer)->load(state_.StoryText);
+    (*buffer)->select(0, static_cast<int32_t>(end));
+    (*buffer)->replaceSelection(std::u16string(end, kMaskChar));
+    return true;
 }
 
 }  // namespace quillet

@@ -203,6 +203,35 @@ TEST(ReplaceAll, AnUnshownOccurrenceBeforeTheStartPointIsWrittenAfterTheWrapAndM
     EXPECT_EQ(h.messages.shown[0].prompt, u"Replace complete!");
 }
 
+TEST(ReplaceAll, StartsAtTheSelectedMatchAfterAFindNextWentOnToTheEndWithoutSelecting) {
+    // The last Find Next went past the selected match to the end of the
+    // publication, the second time passing over occurrences that no page
+    // shows, and the user declined to wrap. Starting anywhere but at the
+    // selected match would write over a replacement or leave an occurrence.
+    auto plain = publicationOf({u"a cat, and a cat", u"no match"});
+    auto overflow = publicationOf({u"a cat, and a cat", u"a cat"}, 2);
+    overflow.stories[0].frames = {Frame{1, 8}, Frame{0, 0}};
+    overflow.stories[1].frames = {Frame{0, 0}};
+    for (const std::u16string with : {u"dog", u"cats", u""}) {
+        for (const auto& model : {plain, overflow}) {
+            EngineHarness h(model);
+            std::vector<std::u16string> expected = h.stories();
+            for (auto& story : expected) {
+                for (size_t at = story.find(u"cat"); at != std::u16string::npos; at = story.find(u"cat", at + with.size()))
+                    story.replace(at, 3, with);
+            }
+            h.findNext(u"cat");
+            h.findNext(u"cat");
+            EXPECT_TRUE(h.findNext(u"cat"));
+            h.messages.shown.clear();
+            replaceAll(h, u"cat", with);
+            EXPECT_EQ(h.stories(), expected) << ::testing::PrintToString(with);
+            ASSERT_EQ(h.messages.shown.size(), 1u);
+            EXPECT_EQ(h.messages.shown[0].prompt, u"Replace complete!");
+        }
+    }
+}
+
 TEST(ReplaceAll, AWriteThatFailsEndsTheSweepWithOneBoxAndNeverSaysComplete) {
     // Whatever the replacement's length, a write that always fails is told
     // once: no runaway of passes over the same match, no false "complete".
