@@ -1,6 +1,6 @@
 // The stand-in host as the running host that an add-in reaches through the
-// registry and COM: its type libraries, its application's class object, and
-// the add-in entries it loads and connects.
+// registry and COM: its application's class object, and the add-in entries it
+// loads and connects.
 
 #include <algorithm>
 #include <string>
@@ -8,51 +8,19 @@
 
 #include <gtest/gtest.h>
 
+#include "host/com/ComBridge.h"
+#include "host/com/LateBinding.h"
 #include "simhost/com/AddinLoader.h"
 #include "simhost/com/ComHost.h"
+#include "simhost/com/Dialect.h"
 #include "tests/windows/ComHostTesting.h"
 
 namespace quillet::test {
 namespace {
 
+using quillet::com::roles::kApplication;
 using quillet::win32::ComPtr;
 namespace com = simhost::com;
-
-// ---- Type libraries ---------------------------------------------------------
-
-TEST(HostTypeLibraries, AreRegisteredFromTheProgramAndResolveEachOther) {
-    ASSERT_EQ(S_OK, com::RegisterHostTypeLibraries());
-    ASSERT_EQ(S_OK, com::RegisterHostTypeLibraries());  // again, as every start of the host does
-
-    ComPtr<ITypeLib> office;
-    ComPtr<ITypeLib> publisher;
-    ComPtr<ITypeLib> designer;
-    EXPECT_EQ(S_OK, LoadRegTypeLib(LIBID_Office, 2, 2, LOCALE_NEUTRAL, office.out()));
-    ASSERT_EQ(S_OK, LoadRegTypeLib(LIBID_Publisher, 1, 0, LOCALE_NEUTRAL, publisher.out()));
-    EXPECT_EQ(S_OK, LoadRegTypeLib(LIBID_AddInDesignerObjects, 1, 0, LOCALE_NEUTRAL, designer.out()));
-
-    // Application.CommandBars returns a type of the Office library.
-    ComPtr<ITypeInfo> application;
-    ASSERT_EQ(S_OK, publisher->GetTypeInfoOfGuid(IID_Application, application.out()));
-    FUNCDESC* function = nullptr;
-    bool found = false;
-    for (UINT i = 0; SUCCEEDED(application->GetFuncDesc(i, &function)); ++i) {
-        const bool commandBars = function->memid == 2;
-        TYPEDESC type = function->elemdescFunc.tdesc;
-        if (commandBars && type.vt == VT_PTR && type.lptdesc->vt == VT_USERDEFINED) {
-            ComPtr<ITypeInfo> bars;
-            EXPECT_EQ(S_OK, application->GetRefTypeInfo(type.lptdesc->hreftype, bars.out()));
-            TYPEATTR* attributes = nullptr;
-            if (bars && SUCCEEDED(bars->GetTypeAttr(&attributes))) {
-                EXPECT_TRUE(IsEqualGUID(IID_ToolbarCollection, attributes->guid));
-                bars->ReleaseTypeAttr(attributes);
-                found = true;
-            }
-        }
-        application->ReleaseFuncDesc(function);
-    }
-    EXPECT_TRUE(found);
-}
 
 // ---- The application's class object -------------------------------------------
 
@@ -65,8 +33,8 @@ protected:
     }
 
     /// The application as an add-in creates it by class.
-    HRESULT Create(DWORD context, ComPtr<::Application>& app) {
-        return CoCreateInstance(CLSID_HostApplication, nullptr, context, IID_Application, OutVoid(app));
+    HRESULT Create(DWORD context, ComPtr<IDispatch>& app) {
+        return CoCreateInstance(quillet::com::kHostApplicationClass, nullptr, context, kApplication.iid, OutVoid(app));
     }
 
     simhost::InMemoryHost host_ = MakeHost();
@@ -79,31 +47,21 @@ TEST_F(ApplicationClass, CreatingTheClassReachesTheRunningHostItself) {
 
     for (const DWORD context : {DWORD{CLSCTX_LOCAL_SERVER}, DWORD{CLSCTX_SERVER}, DWORD{CLSCTX_INPROC_SERVER}}) {
         SCOPED_TRACE(context);
-        ComPtr<::Application> app;
+        ComPtr<IDispatch> app;
         ASSERT_EQ(S_OK, Create(context, app));
-        ComPtr<::Publication> publication;
-        ASSERT_EQ(S_OK, app->get_ActivePublication(publication.out()));
-        ComPtr<::StoryCollection> stories;
-        ASSERT_EQ(S_OK, publication->get_Stories(stories.out()));
-        LONG count = 0;
-        EXPECT_EQ(S_OK, stories->get_Count(&count));
-        EXPECT_EQ(3, count);
+        const ApplicationRef application = quillet::com::bridgeApplication(app);
+        PublicationRef publication = *application->publication();
+        EXPECT_EQ(3, *(*publication->stories())->count());
 
         // Our own object, not a proxy: a page it gives can be handed back,
         // which only works when the page is the host's own object.
-        ComPtr<::PageCollection> pages;
-        ASSERT_EQ(S_OK, publication->get_Pages(pages.out()));
-        ComPtr<::Page> second;
-        ASSERT_EQ(S_OK, pages->Item(2, second.out()));
-        ComPtr<::PublicationView> view;
-        ASSERT_EQ(S_OK, publication->get_ActiveView(view.out()));
-        EXPECT_EQ(S_OK, view->putref_ActivePage(second.get()));
+        ASSERT_TRUE((*publication->view())->setPage(*(*publication->pages())->item(2)));
         EXPECT_EQ(2, host_.publication().model().displayedPage);
     }
 
     ASSERT_EQ(S_OK, CoRevokeClassObject(cookie_));
     cookie_ = 0;
-    ComPtr<::Application> gone;
+    ComPtr<IDispatch> gone;
     EXPECT_TRUE(FAILED(Create(CLSCTX_LOCAL_SERVER, gone)));
     EXPECT_FALSE(gone);
 }
@@ -117,7 +75,7 @@ public:
 TEST_F(ApplicationClass, AFailureToReachTheHostIsTheCreationsFailure) {
     UnreachableHost unreachable;
     ASSERT_EQ(S_OK, com::RegisterApplicationClass(unreachable, &cookie_));
-    ComPtr<::Application> app;
+    ComPtr<IDispatch> app;
     EXPECT_EQ(-2147221021, Create(CLSCTX_LOCAL_SERVER, app));
     EXPECT_FALSE(app);
 }
@@ -125,11 +83,11 @@ TEST_F(ApplicationClass, AFailureToReachTheHostIsTheCreationsFailure) {
 TEST_F(ApplicationClass, TheClassObjectRefusesAggregationAndOtherInterfaces) {
     ASSERT_EQ(S_OK, com::RegisterApplicationClass(host_, &cookie_));
     ComPtr<IClassFactory> factory;
-    ASSERT_EQ(S_OK, CoGetClassObject(CLSID_HostApplication, CLSCTX_LOCAL_SERVER, nullptr, IID_IClassFactory,
-                                     OutVoid(factory)));
+    ASSERT_EQ(S_OK, CoGetClassObject(quillet::com::kHostApplicationClass, CLSCTX_LOCAL_SERVER, nullptr,
+                                     IID_IClassFactory, OutVoid(factory)));
     ComPtr<IUnknown> object;
-    ComPtr<IUnknown> outer;
-    ASSERT_EQ(S_OK, com::CreateComApplication(host_.application(), reinterpret_cast<::Application**>(outer.out())));
+    ComPtr<IDispatch> outer;
+    ASSERT_EQ(S_OK, com::CreateComApplication(host_.application(), outer.out()));
     EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(outer.get(), IID_IUnknown, OutVoid(object)));
     EXPECT_EQ(E_NOINTERFACE, factory->CreateInstance(nullptr, IID_IClassFactory, OutVoid(object)));
     EXPECT_FALSE(object);
@@ -237,8 +195,26 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return --refs; }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return Unexpected(); }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return Unexpected(); }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return Unexpected(); }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    /// The two members that a host calls, under the DISPIDs that the interface publishes.
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        EXPECT_EQ(1u, count);
+        const std::wstring name = names[0];
+        ids[0] = name == L"OnConnection" ? 1 : name == L"OnDisconnection" ? 2 : DISPID_UNKNOWN;
+        return ids[0] == DISPID_UNKNOWN ? DISP_E_UNKNOWNNAME : S_OK;
+    }
+    /// The same two through Invoke: methods, the arguments last first.
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                                     UINT*) override {
+        EXPECT_EQ(DISPATCH_METHOD, flags);
+        EXPECT_EQ(0u, params->cNamedArgs);
+        VARIANTARG* arguments = params->rgvarg;
+        const bool custom = params->cArgs > 0 && V_VT(&arguments[0]) == (VT_ARRAY | VT_VARIANT | VT_BYREF);
+        if (id == 1 && params->cArgs == 4 && custom && V_VT(&arguments[3]) == VT_DISPATCH &&
+            V_VT(&arguments[2]) == VT_I4 && V_VT(&arguments[1]) == VT_DISPATCH)
+            return OnConnection(V_DISPATCH(&arguments[3]), static_cast<ext_ConnectMode>(V_I4(&arguments[2])),
+                                V_DISPATCH(&arguments[1]), V_ARRAYREF(&arguments[0]));
+        if (id == 2 && params->cArgs == 2 && custom && V_VT(&arguments[1]) == VT_I4)
+            return OnDisconnection(static_cast<ext_DisconnectMode>(V_I4(&arguments[1])), V_ARRAYREF(&arguments[0]));
         return Unexpected();
     }
 
@@ -299,9 +275,13 @@ private:
     FakeAddin& addin_;
 };
 
-class AddinConnection : public testing::Test {
+/// The host connects through the vtable (0) or through Invoke (1), as the run's dialect says.
+class AddinConnection : public testing::TestWithParam<int> {
 protected:
     void SetUp() override {
+        com::Dialect dialect = com::Dialect::drawn(7);
+        dialect.connectsThroughInvoke = GetParam() != 0;
+        com::UseDialect(dialect);
         ASSERT_EQ(S_OK, CoRegisterClassObject(kFakeAddinClass, &factory_, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
                                               &cookie_));
         // The ProgID in HKEY_CLASSES_ROOT: Wine 8 does not show per-user
@@ -324,7 +304,9 @@ protected:
     ScratchKeys classes_{HKEY_CLASSES_ROOT};
 };
 
-TEST_F(AddinConnection, TheHostCreatesAStartupEntryByItsProgIdAndConnectsIt) {
+INSTANTIATE_TEST_SUITE_P(EitherWay, AddinConnection, testing::Values(0, 1));
+
+TEST_P(AddinConnection, TheHostCreatesAStartupEntryByItsProgIdAndConnectsIt) {
     const std::vector<std::wstring> startup = com::StartupAddins();
     ASSERT_NE(startup.end(), std::find(startup.begin(), startup.end(), kStartupProgId));
 
@@ -334,11 +316,11 @@ TEST_F(AddinConnection, TheHostCreatesAStartupEntryByItsProgIdAndConnectsIt) {
     EXPECT_EQ(2u, addin_.refs);
 
     simhost::InMemoryHost host = MakeHost();
-    ComPtr<::Application> app;
+    ComPtr<IDispatch> app;
     ASSERT_EQ(S_OK, com::CreateComApplication(host.application(), app.out()));
     EXPECT_EQ(S_OK, loaded.Connect(app.get(), ext_cm_Startup));
     ASSERT_EQ(1u, addin_.connections.size());
-    EXPECT_EQ(static_cast<IDispatch*>(app.get()), addin_.connections[0].application);
+    EXPECT_EQ(app.get(), addin_.connections[0].application);
     EXPECT_EQ(ext_cm_Startup, addin_.connections[0].mode);
     EXPECT_EQ(nullptr, addin_.connections[0].addInInst);
     EXPECT_TRUE(addin_.connections[0].emptyVariantArray);
@@ -354,7 +336,7 @@ TEST_F(AddinConnection, TheHostCreatesAStartupEntryByItsProgIdAndConnectsIt) {
     EXPECT_EQ(E_UNEXPECTED, loaded.Connect(app.get(), ext_cm_Startup));
 }
 
-TEST_F(AddinConnection, TheAddinsAnswerToConnectionComesBack) {
+TEST_P(AddinConnection, TheAddinsAnswerToConnectionComesBack) {
     com::ComAddin loaded;
     ASSERT_EQ(S_OK, com::ComAddin::Create(kStartupProgId, &loaded));
     addin_.connectAnswer = static_cast<HRESULT>(0x800A005B);
@@ -374,8 +356,8 @@ TEST(AddinCreation, AProgIdThatNamesNoClassCreatesNothing) {
 TEST(ForeignHostObject, IsADispatchWithoutTheApplicationInterface) {
     ComPtr<IDispatch> foreign;
     ASSERT_EQ(S_OK, com::CreateForeignHostObject(foreign.out()));
-    ComPtr<::Application> app;
-    EXPECT_EQ(E_NOINTERFACE, foreign->QueryInterface(IID_Application, OutVoid(app)));
+    ComPtr<IDispatch> app;
+    EXPECT_EQ(E_NOINTERFACE, foreign->QueryInterface(kApplication.iid, OutVoid(app)));
     EXPECT_FALSE(app);
     EXPECT_TRUE(foreign.query<IDispatch>(IID_IDispatch));
     UINT count = 1;

@@ -1,6 +1,8 @@
-// The stand-in host's objects served as COM objects (simhost/com), called
-// the way an add-in calls them: through their vtables, through IDispatch,
-// and through a button's connection point.
+// The stand-in host's objects served as COM objects (simhost/com), called the
+// way a real host's objects must be called: by member name, through
+// IDispatch, and through a button's connection point. Most tests go through
+// the add-in's own bridge (host/com), so that both sides meet as they do in a
+// run; each runs under dialects that differ in every choice a host may make.
 
 #include <olectl.h>
 
@@ -9,432 +11,344 @@
 
 #include <gtest/gtest.h>
 
+#include "host/com/ComBridge.h"
+#include "host/com/LateBinding.h"
 #include "simhost/com/ComHost.h"
+#include "simhost/com/Dialect.h"
+#include "simhost/com/Face.h"
 #include "tests/windows/ComHostTesting.h"
 
 namespace quillet::test {
 namespace {
 
 using quillet::win32::ComPtr;
+using quillet::win32::Variant;
 using simhost::com::CreateComApplication;
+using simhost::com::Dialect;
+namespace com = quillet::com;
+namespace roles = quillet::com::roles;
 
-constexpr HRESULT kNotOnDisplayedPage = static_cast<HRESULT>(0x8004001F);
+constexpr int32_t kNotOnDisplayedPage = -2147221473;  // 0x8004001F
+constexpr int32_t kInvalidArgument = -2147024809;     // 0x80070057
 
-class ComHost : public testing::Test {
+/// Two dialects that differ in every choice, so that each test meets both ways.
+Dialect DialectNumber(int number) {
+    Dialect dialect = Dialect::drawn(static_cast<uint32_t>(1000 + number));
+    dialect.collectionItemIsMethod = number == 0;
+    dialect.activePageByReference = number != 0;
+    dialect.deferredExceptions = number != 0;
+    dialect.connectsThroughInvoke = number != 0;
+    return dialect;
+}
+
+class ComHost : public testing::TestWithParam<int> {
 protected:
-    static void SetUpTestSuite() { ASSERT_EQ(S_OK, simhost::com::RegisterHostTypeLibraries()); }
-
     void SetUp() override {
+        simhost::com::UseDialect(DialectNumber(GetParam()));
         ASSERT_EQ(S_OK, CreateComApplication(host_.application(), app_.out()));
-        ASSERT_TRUE(app_);
+        auto inRole = com::inRole(app_.get(), roles::kApplication);
+        ASSERT_TRUE(inRole);
+        application_ = com::bridgeApplication(std::move(*inRole));
     }
 
-    ComPtr<::Publication> Publication() {
-        ComPtr<::Publication> publication;
-        EXPECT_EQ(S_OK, app_->get_ActivePublication(publication.out()));
-        return publication;
-    }
-    ComPtr<::StoryCollection> Stories() {
-        ComPtr<::StoryCollection> stories;
-        EXPECT_EQ(S_OK, Publication()->get_Stories(stories.out()));
-        return stories;
-    }
-    /// The whole text of a story.
-    ComPtr<::TextSpan> StorySpan(LONG index) {
-        ComPtr<::Story> story;
-        EXPECT_EQ(S_OK, Stories()->Item(index, story.out()));
-        ComPtr<::TextSpan> span;
-        if (story) {
-            EXPECT_EQ(S_OK, story->get_TextRange(span.out()));
-        }
-        return span;
-    }
-    ComPtr<::PageCollection> Pages() {
-        ComPtr<::PageCollection> pages;
-        EXPECT_EQ(S_OK, Publication()->get_Pages(pages.out()));
-        return pages;
-    }
-    ComPtr<::PublicationView> View() {
-        ComPtr<::PublicationView> view;
-        EXPECT_EQ(S_OK, Publication()->get_ActiveView(view.out()));
-        return view;
-    }
-    ComPtr<::ToolbarControls> Controls() {
-        ComPtr<::ToolbarCollection> bars;
-        EXPECT_EQ(S_OK, app_->get_CommandBars(bars.out()));
-        ComPtr<::Toolbar> bar;
-        TextVariant name(kBarName);
-        EXPECT_EQ(S_OK, bars->get_Item(name.get(), bar.out()));
-        ComPtr<::ToolbarControls> controls;
-        if (bar) {
-            EXPECT_EQ(S_OK, bar->get_Controls(controls.out()));
-        }
-        return controls;
-    }
-    ComPtr<::ToolbarControl> Control(const wchar_t* caption) {
-        ComPtr<::ToolbarControl> control;
-        TextVariant index(caption);
-        EXPECT_EQ(S_OK, Controls()->get_Item(index.get(), control.out()));
-        return control;
-    }
-    ComPtr<::ToolbarButton> Button(const wchar_t* caption) {
-        return Control(caption).query<::ToolbarButton>(IID_ToolbarButton);
+    PublicationRef Publication() { return *application_->publication(); }
+    TextSpanRef StorySpan(int32_t index) { return *(*(*Publication()->stories())->item(index))->textSpan(); }
+    ToolbarControlsRef Controls() {
+        return *(*(*application_->toolbars())->item(u"Tarnwick Find/Replace"))->controls();
     }
     const simhost::PublicationModel& Model() { return host_.publication().model(); }
     simhost::ControlModel ControlModel(size_t index) { return host_.commandBars().bars().at(0).controls.at(index); }
 
+    /// A member of the application object by name, as an object in `role`.
+    ComPtr<IDispatch> Member(IDispatch* object, const wchar_t* name, const com::Role& role) {
+        auto found = com::asObject(com::invoke(object, name, com::Call::Get), role);
+        EXPECT_TRUE(found);
+        return found ? *found : ComPtr<IDispatch>();
+    }
+
     simhost::InMemoryHost host_ = MakeHost();
-    ComPtr<::Application> app_;
+    ComPtr<IDispatch> app_;
+    ApplicationRef application_;
 };
+
+INSTANTIATE_TEST_SUITE_P(EitherWay, ComHost, testing::Values(0, 1));
 
 // ---- The publication's chains ------------------------------------------------
 
-TEST_F(ComHost, CountsItemsAndTextsComeFromTheHost) {
-    LONG count = 0;
-    EXPECT_EQ(S_OK, Stories()->get_Count(&count));
-    EXPECT_EQ(3, count);
-    EXPECT_EQ(S_OK, Pages()->get_Count(&count));
-    EXPECT_EQ(3, count);
-
-    BstrOut text;
-    EXPECT_EQ(S_OK, StorySpan(1)->get_Text(text.out()));
-    EXPECT_EQ(L"The cat sat on the mat.", text.text());
-    EXPECT_EQ(S_OK, StorySpan(3)->get_Text(text.out()));
-    EXPECT_EQ(L"Overflow cat.", text.text());
-
+TEST_P(ComHost, CountsItemsAndTextsComeFromTheHost) {
+    EXPECT_EQ(3, *(*Publication()->stories())->count());
+    EXPECT_EQ(3, *(*Publication()->pages())->count());
+    EXPECT_EQ(u"The cat sat on the mat.", *StorySpan(1)->text());
+    EXPECT_EQ(u"Overflow cat.", *StorySpan(3)->text());
     // A page reports its number as the host shows it, not its index.
-    ComPtr<::Page> page;
-    EXPECT_EQ(S_OK, Pages()->Item(2, page.out()));
-    EXPECT_EQ(S_OK, page->get_PageNumber(text.out()));
-    EXPECT_EQ(L"ii", text.text());
+    EXPECT_EQ(u"ii", *(*(*Publication()->pages())->item(2))->number());
 }
 
-TEST_F(ComHost, SettingASpansTextWritesIntoTheStory) {
-    ComPtr<::TextSpan> span;
-    ASSERT_EQ(S_OK, StorySpan(1)->Characters(5, 3, span.out()));
-    BstrOut text;
-    EXPECT_EQ(S_OK, span->get_Text(text.out()));
-    EXPECT_EQ(L"cat", text.text());
-
-    BstrIn dog(L"dog");
-    EXPECT_EQ(S_OK, span->put_Text(dog.get()));
+TEST_P(ComHost, SettingASpansTextWritesIntoTheStory) {
+    TextSpanRef span = *StorySpan(1)->span(5, 3);
+    EXPECT_EQ(u"cat", *span->text());
+    ASSERT_TRUE(span->setText(u"dog"));
     EXPECT_EQ(u"The dog sat on the mat.", Model().stories[0].text);
 }
 
-TEST_F(ComHost, TextsKeepEveryCodeUnitBothWays) {
+TEST_P(ComHost, TextsKeepEveryCodeUnitBothWays) {
     // A line break, a lone surrogate, a pair and an embedded NUL: none may be changed or lost.
-    const std::wstring odd{L'a', L'\r', L'\n', wchar_t(0xD800), L'b', wchar_t(0xD83D), wchar_t(0xDE00), L'\0', L'c'};
-    BstrIn value(odd);
-    ComPtr<::TextSpan> span = StorySpan(2);
-    ASSERT_EQ(S_OK, span->put_Text(value.get()));
-    EXPECT_EQ(std::u16string(odd.begin(), odd.end()), Model().stories[1].text);
-
-    BstrOut text;
-    EXPECT_EQ(S_OK, StorySpan(2)->get_Text(text.out()));
-    EXPECT_EQ(odd, text.text());
+    const std::u16string odd{u'a', u'\r', u'\n', char16_t(0xD800), u'b', char16_t(0xD83D), char16_t(0xDE00), u'\0', u'c'};
+    ASSERT_TRUE(StorySpan(2)->setText(odd));
+    EXPECT_EQ(odd, Model().stories[1].text);
+    EXPECT_EQ(odd, *StorySpan(2)->text());
 }
 
-TEST_F(ComHost, CharactersThenSelectMakesTheHostsSelection) {
-    ComPtr<::TextSpan> span;
-    ASSERT_EQ(S_OK, StorySpan(1)->Characters(5, 3, span.out()));
-    EXPECT_EQ(S_OK, span->Select());
+TEST_P(ComHost, CharactersThenSelectMakesTheHostsSelectionWhoseTextCanBeSet) {
+    ASSERT_TRUE((*StorySpan(1)->span(5, 3))->select());
     ASSERT_TRUE(Model().selection.has_value());
     EXPECT_EQ((simhost::SelectionModel{1, 5, 3}), *Model().selection);
 
-    ComPtr<::PublicationSelection> selection;
-    ASSERT_EQ(S_OK, Publication()->get_Selection(selection.out()));
-    ComPtr<::TextSpan> selected;
-    ASSERT_EQ(S_OK, selection->get_TextRange(selected.out()));
-    BstrOut text;
-    EXPECT_EQ(S_OK, selected->get_Text(text.out()));
-    EXPECT_EQ(L"cat", text.text());
-
-    // Setting the selection's text replaces the selected characters.
-    BstrIn dog(L"dog");
-    EXPECT_EQ(S_OK, selected->put_Text(dog.get()));
+    TextSpanRef selected = *(*Publication()->selection())->textSpan();
+    EXPECT_EQ(u"cat", *selected->text());
+    ASSERT_TRUE(selected->setText(u"dog"));
     EXPECT_EQ(u"The dog sat on the mat.", Model().stories[0].text);
 }
 
-// ---- Failures: the host's number as the HRESULT, its description as error info
+// ---- Failures: DISP_E_EXCEPTION with the host's number and description ---------
 
-TEST_F(ComHost, SelectingTextOffTheDisplayedPageFailsWithTheHostsNumberAndDescription) {
-    ComPtr<::TextSpan> span;
-    ASSERT_EQ(S_OK, StorySpan(2)->Characters(3, 3, span.out()));
-    SetErrorInfo(0, nullptr);
-    EXPECT_EQ(kNotOnDisplayedPage, span->Select());
-    EXPECT_EQ(-2147221473, span->Select());
-
-    const auto info = TakeErrorInfo();
-    ASSERT_TRUE(info.has_value());
-    EXPECT_EQ(L"The text is not on the displayed page.", info->description);
-    EXPECT_EQ(L"Publisher", info->source);
-    EXPECT_TRUE(IsEqualGUID(IID_TextSpan, info->guid));
+TEST_P(ComHost, HostFailuresArriveWithTheHostsNumberAndDescription) {
+    Status refused = (*StorySpan(2)->span(3, 3))->select();
+    ASSERT_FALSE(refused);
+    EXPECT_EQ((RaisedError{kNotOnDisplayedPage, u"The text is not on the displayed page."}), refused.error());
     EXPECT_FALSE(Model().selection.has_value());
 
-    // How a caller learns that it may ask for the error info.
-    const ComPtr<ISupportErrorInfo> support = span.query<ISupportErrorInfo>(IID_ISupportErrorInfo);
-    ASSERT_TRUE(support);
-    EXPECT_EQ(S_OK, support->InterfaceSupportsErrorInfo(IID_TextSpan));
-    EXPECT_EQ(S_FALSE, support->InterfaceSupportsErrorInfo(IID_Story));
+    auto outside = (*Publication()->stories())->item(4);
+    ASSERT_FALSE(outside);
+    EXPECT_EQ((RaisedError{kInvalidArgument, u"The parameter is incorrect."}), outside.error());
+
+    auto nothingSelected = (*Publication()->selection())->textSpan();
+    ASSERT_FALSE(nothingSelected);
+    EXPECT_EQ((RaisedError{-2147467259, u"Unspecified error"}), nothingSelected.error());
 }
 
-TEST_F(ComHost, AnIndexOutsideACollectionFailsAndGivesNoObject) {
-    ComPtr<::Story> story;
-    EXPECT_EQ(-2147024809, Stories()->Item(4, story.out()));
-    EXPECT_FALSE(story);
-    auto info = TakeErrorInfo();
-    ASSERT_TRUE(info.has_value());
-    EXPECT_EQ(L"The parameter is incorrect.", info->description);
-    EXPECT_TRUE(IsEqualGUID(IID_StoryCollection, info->guid));
-
-    ComPtr<::Page> page;
-    EXPECT_EQ(E_INVALIDARG, Pages()->Item(0, page.out()));
-    EXPECT_FALSE(page);
-    info = TakeErrorInfo();
-    ASSERT_TRUE(info.has_value());
-    EXPECT_TRUE(IsEqualGUID(IID_PageCollection, info->guid));
-}
-
-TEST_F(ComHost, TheSelectionsTextFailsWhenNothingIsSelected) {
-    ComPtr<::PublicationSelection> selection;
-    ASSERT_EQ(S_OK, Publication()->get_Selection(selection.out()));
-    ComPtr<::TextSpan> span;
-    EXPECT_EQ(E_FAIL, selection->get_TextRange(span.out()));
-    EXPECT_FALSE(span);
-    const auto info = TakeErrorInfo();
-    ASSERT_TRUE(info.has_value());
-    EXPECT_EQ(L"Unspecified error", info->description);
-    EXPECT_TRUE(IsEqualGUID(IID_PublicationSelection, info->guid));
-}
-
-TEST_F(ComHost, InjectedFaultsComeThroughWithTheirNumberAndDescription) {
+TEST_P(ComHost, InjectedFaultsComeThroughWithTheirNumberAndDescription) {
+    StoryCollectionRef stories = *Publication()->stories();
     host_.faults().fail("StoryCollection.count", {-2147418113, u"Catastrophic failure, injected"}, 1, 1);
-    ComPtr<::StoryCollection> stories = Stories();
-    LONG count = 0;
-    EXPECT_EQ(S_OK, stories->get_Count(&count));
-    EXPECT_EQ(-2147418113, stories->get_Count(&count));
-    auto info = TakeErrorInfo();
-    ASSERT_TRUE(info.has_value());
-    EXPECT_EQ(L"Catastrophic failure, injected", info->description);
-    EXPECT_EQ(S_OK, stories->get_Count(&count));
-
-    host_.faults().fail("Application.publication", {-2147467259, u"Unspecified error"}, 0, 0);
-    ComPtr<::Publication> publication;
-    EXPECT_EQ(E_FAIL, app_->get_ActivePublication(publication.out()));
-    EXPECT_FALSE(publication);
-    info = TakeErrorInfo();
-    ASSERT_TRUE(info.has_value());
-    EXPECT_TRUE(IsEqualGUID(IID_Application, info->guid));
-    EXPECT_EQ(L"Publisher", info->source);
+    EXPECT_TRUE(stories->count());
+    auto failed = stories->count();
+    ASSERT_FALSE(failed);
+    EXPECT_EQ((RaisedError{-2147418113, u"Catastrophic failure, injected"}), failed.error());
+    EXPECT_TRUE(stories->count());
 
     host_.faults().fail("ToolbarControl.setCaption", {-2147467259, u"Caption refused"}, 1, 0);
-    BstrIn caption(L"Search");
-    EXPECT_EQ(E_FAIL, Control(L"Find")->put_Caption(caption.get()));
-    info = TakeErrorInfo();
-    ASSERT_TRUE(info.has_value());
-    EXPECT_EQ(L"Caption refused", info->description);
-    EXPECT_EQ(L"Office", info->source);
-    EXPECT_TRUE(IsEqualGUID(IID_ToolbarControl, info->guid));
+    Status caption = (*Controls()->item(u"Find"))->setCaption(u"Search");
+    ASSERT_FALSE(caption);
+    EXPECT_EQ(u"Caption refused", caption.error().description);
     EXPECT_EQ(u"Find", ControlModel(0).caption);
-}
 
-TEST_F(ComHost, AnAddInsOwnErrorNumberStaysAFailure) {
     // A small positive number is a run-time error, not a success code.
     host_.faults().fail("TextSpan.text", {6, u"Overflow"}, 1, 0);
-    BstrOut text;
-    const HRESULT hr = StorySpan(1)->get_Text(text.out());
-    EXPECT_TRUE(FAILED(hr));
-    EXPECT_EQ(static_cast<HRESULT>(0x800A0006), hr);
-    EXPECT_EQ(nullptr, text.get());
+    auto text = StorySpan(1)->text();
+    ASSERT_FALSE(text);
+    EXPECT_EQ(static_cast<int32_t>(0x800A0006), text.error().number);
 }
 
-// ---- The view's page: a page that we handed out comes back ---------------------
+TEST_P(ComHost, AnExceptionNamesItsSourceAndIsFilledInWhenTheDialectSaysSo) {
+    host_.faults().fail("Application.publication", {-2147467259, u"No publication"}, 1, 0);
+    LPOLESTR name = const_cast<LPOLESTR>(L"ActiveDocument");
+    DISPID id = DISPID_UNKNOWN;
+    ASSERT_EQ(S_OK, app_->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id));
+    DISPPARAMS none{};
+    Variant result;
+    EXCEPINFO exception{};
+    ASSERT_EQ(DISP_E_EXCEPTION, app_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
+                                             result.out(), &exception, nullptr));
+    EXPECT_EQ(VT_EMPTY, V_VT(&result.get()));
+    if (simhost::com::TheDialect().deferredExceptions) {
+        ASSERT_NE(nullptr, exception.pfnDeferredFillIn);
+        EXPECT_EQ(S_OK, exception.scode);
+        ASSERT_EQ(S_OK, exception.pfnDeferredFillIn(&exception));
+    }
+    EXPECT_EQ(E_FAIL, exception.scode);
+    EXPECT_EQ(std::wstring(L"Publisher"), std::wstring(exception.bstrSource));
+    EXPECT_EQ(std::wstring(L"No publication"), std::wstring(exception.bstrDescription));
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrDescription);
+    SysFreeString(exception.bstrHelpFile);
+}
 
-TEST_F(ComHost, ThePageThatTheHostGaveCanBeDisplayed) {
-    ComPtr<::Page> third;
-    ASSERT_EQ(S_OK, Pages()->Item(3, third.out()));
-    ComPtr<::PublicationView> view = View();
-    EXPECT_EQ(S_OK, view->putref_ActivePage(third.get()));
+TEST(ComHostConnection, TheApplicationPassedAtConnectionAnswersItsRoleOnlyWhenTheHostDoes) {
+    simhost::InMemoryHost host = MakeHost();
+    ComPtr<IDispatch> app;
+    ASSERT_EQ(S_OK, simhost::com::CreateConnectingApplication(host.applicationObject(), host.application(), app.out()));
+    host.faults().fail("Application.query", {-2147467262, u"No such interface supported"}, 1, 0);
+    EXPECT_FALSE(com::inRole(app.get(), roles::kApplication));
+    EXPECT_TRUE(com::inRole(app.get(), roles::kApplication));
+}
+
+// ---- The view's page: a page that the host handed out comes back ---------------
+
+TEST_P(ComHost, ThePageThatTheHostGaveCanBeDisplayed) {
+    PublicationViewRef view = *Publication()->view();
+    ASSERT_TRUE(view->setPage(*(*Publication()->pages())->item(3)));
     EXPECT_EQ(3, Model().displayedPage);
+    EXPECT_EQ(u"iii", *(*view->page())->number());
 
-    ComPtr<::Page> active;
-    ASSERT_EQ(S_OK, view->get_ActivePage(active.out()));
-    BstrOut number;
-    EXPECT_EQ(S_OK, active->get_PageNumber(number.out()));
-    EXPECT_EQ(L"iii", number.text());
-
-    // The page that get_ActivePage gave also comes back, after a trip through IUnknown.
-    ComPtr<::Page> second;
-    ASSERT_EQ(S_OK, Pages()->Item(2, second.out()));
-    const ComPtr<::Page> again = second.query<IUnknown>(IID_IUnknown).query<::Page>(IID_Page);
-    EXPECT_EQ(S_OK, view->putref_ActivePage(again.get()));
+    ASSERT_TRUE(view->setPage(*(*Publication()->pages())->item(2)));
     EXPECT_EQ(2, Model().displayedPage);
-
     // Now the second story's text lies on the displayed page.
-    ComPtr<::TextSpan> span;
-    ASSERT_EQ(S_OK, StorySpan(2)->Characters(3, 3, span.out()));
-    EXPECT_EQ(S_OK, span->Select());
+    EXPECT_TRUE((*StorySpan(2)->span(3, 3))->select());
 }
 
-/// A page of some other host: answers Page, but is not ours.
-class ForeignPage final : public ::Page {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        *object = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDispatch) && !IsEqualIID(iid, IID_Page))
-            return E_NOINTERFACE;
-        *object = this;
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return Unexpected(); }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return Unexpected(); }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return Unexpected(); }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        return Unexpected();
-    }
-    HRESULT STDMETHODCALLTYPE get_PageNumber(BSTR*) override { return Unexpected(); }
+TEST_P(ComHost, APageOfAnotherHostOrNoPageIsRefused) {
+    simhost::InMemoryHost other = MakeHost();
+    ComPtr<IDispatch> otherApp;
+    ASSERT_EQ(S_OK, CreateComApplication(other.application(), otherApp.out()));
+    ComPtr<IDispatch> document = Member(otherApp.get(), L"ActiveDocument", roles::kPublication);
+    ComPtr<IDispatch> pages = Member(document.get(), L"Pages", roles::kPageCollection);
+    auto foreign = com::asObject(com::invoke(pages.get(), L"Item", com::Call::MethodOrGet, {Variant::number(2)}),
+                                 roles::kPage);
+    ASSERT_TRUE(foreign);
 
-private:
-    static HRESULT Unexpected() {
-        ADD_FAILURE() << "unexpected call";
-        return E_NOTIMPL;
-    }
-};
-
-TEST_F(ComHost, APageOfAnotherHostOrNoPageIsRefused) {
-    ForeignPage foreign;
-    ComPtr<::PublicationView> view = View();
-    EXPECT_EQ(E_INVALIDARG, view->putref_ActivePage(&foreign));
-    EXPECT_EQ(E_INVALIDARG, view->putref_ActivePage(nullptr));
+    ComPtr<IDispatch> view = Member(Member(app_.get(), L"ActiveDocument", roles::kPublication).get(), L"ActiveView",
+                                    roles::kPublicationView);
+    EXPECT_FALSE(com::assign(view.get(), L"ActivePage", Variant::object(foreign->get())));
+    EXPECT_FALSE(com::assign(view.get(), L"ActivePage", Variant::object(nullptr)));
     EXPECT_EQ(1, Model().displayedPage);
 }
 
-// ---- IDispatch from the type libraries --------------------------------------
+// ---- Names only ------------------------------------------------------------------
 
-TEST_F(ComHost, IDispatchFindsAndReadsAProperty) {
-    ComPtr<IDispatch> stories = Stories().query<IDispatch>(IID_IDispatch);
-    ASSERT_TRUE(stories);
-    UINT count = 0;
-    EXPECT_EQ(S_OK, stories->GetTypeInfoCount(&count));
-    EXPECT_EQ(1u, count);
+TEST_P(ComHost, MembersAreFoundByNameWhateverTheCaseAndNothingElseIsPublished) {
+    LPOLESTR names[] = {const_cast<LPOLESTR>(L"commandbars")};
+    DISPID lower = DISPID_UNKNOWN;
+    ASSERT_EQ(S_OK, app_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &lower));
+    names[0] = const_cast<LPOLESTR>(L"CommandBars");
+    DISPID proper = DISPID_UNKNOWN;
+    ASSERT_EQ(S_OK, app_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &proper));
+    EXPECT_EQ(proper, lower);
+    EXPECT_GT(proper, 0);
 
-    LPOLESTR name = const_cast<LPOLESTR>(L"Count");
-    DISPID id = DISPID_UNKNOWN;
-    ASSERT_EQ(S_OK, stories->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id));
-    EXPECT_EQ(1, id);
+    // The real name is ActiveDocument; there is no ActivePublication.
+    names[0] = const_cast<LPOLESTR>(L"ActivePublication");
+    DISPID missing = 0;
+    EXPECT_EQ(DISP_E_UNKNOWNNAME, app_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &missing));
+    EXPECT_EQ(DISPID_UNKNOWN, missing);
 
-    DISPPARAMS none = {nullptr, nullptr, 0, 0};
-    VARIANT result;
-    VariantInit(&result);
-    ASSERT_EQ(S_OK, stories->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result, nullptr,
-                                    nullptr));
-    EXPECT_EQ(VT_I4, V_VT(&result));
-    EXPECT_EQ(3, V_I4(&result));
+    UINT count = 1;
+    EXPECT_EQ(S_OK, app_->GetTypeInfoCount(&count));
+    EXPECT_EQ(0u, count);
+
+    // A command-bar collection's Item is its default member.
+    ComPtr<IDispatch> bars = Member(app_.get(), L"CommandBars", roles::kToolbarCollection);
+    names[0] = const_cast<LPOLESTR>(L"Item");
+    DISPID item = DISPID_UNKNOWN;
+    ASSERT_EQ(S_OK, bars->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &item));
+    EXPECT_EQ(DISPID_VALUE, item);
 }
 
-TEST_F(ComHost, IDispatchReturnsObjectsOfTheOtherLibrary) {
-    // Application lives in Publisher, its CommandBars in Office: the
-    // registered libraries resolve one from the other.
-    ComPtr<IDispatch> app = app_.query<IDispatch>(IID_IDispatch);
-    LPOLESTR name = const_cast<LPOLESTR>(L"CommandBars");
-    DISPID id = DISPID_UNKNOWN;
-    ASSERT_EQ(S_OK, app->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id));
-    DISPPARAMS none = {nullptr, nullptr, 0, 0};
-    VARIANT result;
-    VariantInit(&result);
-    ASSERT_EQ(S_OK,
-              app->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr));
-    ASSERT_EQ(VT_DISPATCH, V_VT(&result));
-    const ComPtr<IDispatch> bars = ComPtr<IDispatch>::adopt(V_DISPATCH(&result));
-    EXPECT_TRUE(bars.query<::ToolbarCollection>(IID_ToolbarCollection));
+TEST_P(ComHost, AMemberAnswersOnlyTheWaysItIsPublished) {
+    // Count is a property: as a method it is not there.
+    ComPtr<IDispatch> stories =
+        Member(Member(app_.get(), L"ActiveDocument", roles::kPublication).get(), L"Stories", roles::kStoryCollection);
+    auto asMethod = com::invoke(stories.get(), L"Count", com::Call::Method);
+    ASSERT_FALSE(asMethod);
+    EXPECT_EQ(static_cast<int32_t>(DISP_E_MEMBERNOTFOUND), asMethod.error().number);
+
+    // Item is a method or a property get, as the dialect has it; asking both ways always finds it.
+    const bool isMethod = simhost::com::TheDialect().collectionItemIsMethod;
+    EXPECT_EQ(isMethod, static_cast<bool>(com::invoke(stories.get(), L"Item", com::Call::Method, {Variant::number(1)})));
+    EXPECT_EQ(!isMethod, static_cast<bool>(com::invoke(stories.get(), L"Item", com::Call::Get, {Variant::number(1)})));
+
+    auto badCount = com::invoke(stories.get(), L"Item", com::Call::MethodOrGet);
+    ASSERT_FALSE(badCount);
+    EXPECT_EQ(static_cast<int32_t>(DISP_E_BADPARAMCOUNT), badCount.error().number);
 }
 
-TEST_F(ComHost, IDispatchReportsAHostFailureAsAnException) {
-    ComPtr<IDispatch> stories = Stories().query<IDispatch>(IID_IDispatch);
-    VARIANT index = Int4Variant(9);
-    DISPPARAMS params = {&index, nullptr, 1, 0};
-    VARIANT result;
-    VariantInit(&result);
-    EXCEPINFO exception = {};
-    const HRESULT hr = stories->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result,
-                                       &exception, nullptr);
-    EXPECT_EQ(DISP_E_EXCEPTION, hr);
-    EXPECT_EQ(-2147024809, exception.scode);
-    EXPECT_EQ(std::wstring(L"The parameter is incorrect."),
-              std::wstring(exception.bstrDescription ? exception.bstrDescription : L""));
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrHelpFile);
-    VariantClear(&result);
+TEST(ComHostNames, DispidsAreDrawnAnewFromEachSeedAndStayWithinARun) {
+    const Dialect first = Dialect::drawn(1);
+    const Dialect second = Dialect::drawn(2);
+    EXPECT_EQ(first.dispid(L"Application", L"CommandBars"), first.dispid(L"Application", L"commandbars"));
+    EXPECT_NE(first.dispid(L"Application", L"CommandBars"), second.dispid(L"Application", L"CommandBars"));
+    EXPECT_NE(first.dispid(L"Application", L"CommandBars"), first.dispid(L"Application", L"ActiveDocument"));
+    EXPECT_EQ(std::optional<uint32_t>(4294967295u), simhost::com::ParseSeed("4294967295"));
+    EXPECT_FALSE(simhost::com::ParseSeed("4294967296"));
+    EXPECT_FALSE(simhost::com::ParseSeed("-1"));
+    EXPECT_FALSE(simhost::com::ParseSeed(""));
+}
+
+/// Calls `slot` of `object`'s vtable, as an add-in built against a layout of its own would.
+void CallSlot(IUnknown* object, unsigned slot) {
+    using Method = HRESULT(STDMETHODCALLTYPE*)(IUnknown*);
+    Method method = reinterpret_cast<Method>((*reinterpret_cast<void***>(object))[slot]);
+    method(object);
+}
+
+TEST(ComHostDeathTest, ACallPastIDispatchEndsTheRunNamingTheSlotAndTheRole) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    simhost::InMemoryHost host = MakeHost();
+    ComPtr<IDispatch> app;
+    ASSERT_EQ(S_OK, CreateComApplication(host.application(), app.out()));
+    auto inRole = com::inRole(app.get(), roles::kApplication);
+    ASSERT_TRUE(inRole);
+    // Slot 8: the second past IDispatch, where a layout of our own once had CommandBars.
+    EXPECT_EXIT(CallSlot(inRole->get(), 8), testing::ExitedWithCode(simhost::com::kCalledPastDispatch),
+                "slot 8 of the Application interface");
+    EXPECT_EXIT(CallSlot(app.get(), 7), testing::ExitedWithCode(simhost::com::kCalledPastDispatch),
+                "slot 7 of the IDispatch interface");
 }
 
 // ---- Command bars ---------------------------------------------------------------
 
-TEST_F(ComHost, BarsAndControlsAreFoundByNameAndChanged) {
-    ComPtr<::ToolbarCollection> bars;
-    ASSERT_EQ(S_OK, app_->get_CommandBars(bars.out()));
-    ComPtr<::Toolbar> bar;
-    TextVariant name(kBarName);
-    ASSERT_EQ(S_OK, bars->get_Item(name.get(), bar.out()));
-
-    BstrIn renamed(L"Renamed");
-    EXPECT_EQ(S_OK, bar->put_Name(renamed.get()));
-    EXPECT_EQ(S_OK, bar->put_Visible(VARIANT_FALSE));
-    EXPECT_EQ(S_OK, bar->put_Enabled(VARIANT_FALSE));
+TEST_P(ComHost, BarsAndControlsAreFoundByNameAndChanged) {
+    ToolbarCollectionRef bars = *application_->toolbars();
+    ToolbarRef bar = *bars->item(u"Tarnwick Find/Replace");
+    ASSERT_TRUE(bar->setName(u"Renamed"));
+    ASSERT_TRUE(bar->setVisible(false));
+    ASSERT_TRUE(bar->setEnabled(false));
     simhost::BarModel model = host_.commandBars().bars().at(0);
     EXPECT_EQ(u"Renamed", model.name);
     EXPECT_FALSE(model.visible);
     EXPECT_FALSE(model.enabled);
 
     // The old name is gone; a missing name is the host's failure.
-    ComPtr<::Toolbar> missing;
-    EXPECT_EQ(E_INVALIDARG, bars->get_Item(name.get(), missing.out()));
-    EXPECT_FALSE(missing);
+    auto missing = bars->item(u"Tarnwick Find/Replace");
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(kInvalidArgument, missing.error().number);
 
-    EXPECT_EQ(S_OK, bar->Delete());
+    ASSERT_TRUE(bar->remove());
     EXPECT_TRUE(host_.commandBars().bars().empty());
 }
 
-TEST_F(ComHost, ANameThatIsNoStringIsATypeMismatch) {
-    ComPtr<::ToolbarCollection> bars;
-    ASSERT_EQ(S_OK, app_->get_CommandBars(bars.out()));
-    ComPtr<::Toolbar> bar;
-    EXPECT_EQ(DISP_E_TYPEMISMATCH, bars->get_Item(Int4Variant(1), bar.out()));
-    EXPECT_FALSE(bar);
-
-    ComPtr<::ToolbarControl> control;
-    EXPECT_EQ(DISP_E_TYPEMISMATCH, Controls()->get_Item(Int4Variant(1), control.out()));
-    EXPECT_FALSE(control);
+TEST_P(ComHost, ANameIsATextOrWhatConvertsToOne) {
+    ComPtr<IDispatch> bars = Member(app_.get(), L"CommandBars", roles::kToolbarCollection);
+    auto notAName = com::invoke(bars.get(), L"Item", com::Call::Get, {Variant::object(app_.get())});
+    ASSERT_FALSE(notAName);
+    EXPECT_EQ(static_cast<int32_t>(DISP_E_TYPEMISMATCH), notAName.error().number);
 
     // A reference to a string is a string.
-    BSTR caption = SysAllocString(L"Find");
-    VARIANT byReference;
-    V_VT(&byReference) = VT_BSTR | VT_BYREF;
-    V_BSTRREF(&byReference) = &caption;
-    EXPECT_EQ(S_OK, Controls()->get_Item(byReference, control.out()));
-    EXPECT_TRUE(control);
-    SysFreeString(caption);
+    BSTR name = SysAllocString(L"Tarnwick Find/Replace");
+    Variant byReference;
+    VARIANT* raw = byReference.out();
+    V_VT(raw) = VT_BSTR | VT_BYREF;
+    V_BSTRREF(raw) = &name;
+    EXPECT_TRUE(com::asObject(com::invoke(bars.get(), L"Item", com::Call::Get, {std::move(byReference)}),
+                              roles::kToolbar));
+    SysFreeString(name);
 }
 
-TEST_F(ComHost, AddingBarsAndControlsTakesTheTypeOrItsDefault) {
-    ComPtr<::ToolbarCollection> bars;
-    ASSERT_EQ(S_OK, app_->get_CommandBars(bars.out()));
-    ComPtr<::Toolbar> bar;
-    ASSERT_EQ(S_OK, bars->Add(MissingVariant(), MissingVariant(), MissingVariant(), MissingVariant(), bar.out()));
+TEST_P(ComHost, AddingBarsAndControlsTakesTheTypeOrItsDefault) {
+    ToolbarRef bar = *(*application_->toolbars())->add();
     ASSERT_EQ(2u, host_.commandBars().bars().size());
-    ComPtr<::ToolbarControls> controls;
-    ASSERT_EQ(S_OK, bar->get_Controls(controls.out()));
+    ComPtr<IDispatch> bars = Member(app_.get(), L"CommandBars", roles::kToolbarCollection);
+    auto addedBar = com::asObject(com::invoke(bars.get(), L"Item", com::Call::Get,
+                                              {Variant::text(host_.commandBars().bars().at(1).name)}),
+                                  roles::kToolbar);
+    ASSERT_TRUE(addedBar);
+    ComPtr<IDispatch> controls = Member(addedBar->get(), L"Controls", roles::kToolbarControls);
 
-    const VARIANT missing = MissingVariant();
-    ComPtr<::ToolbarControl> control;
-    EXPECT_EQ(S_OK, controls->Add(missing, missing, missing, missing, missing, control.out()));
-    EXPECT_EQ(S_OK, controls->Add(Int2Variant(2), missing, missing, missing, missing, control.out()));
-    EXPECT_EQ(S_OK, controls->Add(Int4Variant(1), missing, missing, missing, missing, control.out()));
-    TextVariant text(L"1");
-    EXPECT_EQ(DISP_E_TYPEMISMATCH, controls->Add(text.get(), missing, missing, missing, missing, control.out()));
-    EXPECT_FALSE(control);
+    EXPECT_TRUE(com::invoke(controls.get(), L"Add", com::Call::Method));
+    EXPECT_TRUE(com::invoke(controls.get(), L"Add", com::Call::Method, {Variant::number(2)}));
+    EXPECT_TRUE(com::invoke(controls.get(), L"Add", com::Call::Method, {Variant::missing(), Variant::number(5)}));
+    auto notAType = com::invoke(controls.get(), L"Add", com::Call::Method, {Variant::text(u"a button")});
+    ASSERT_FALSE(notAType);
+    EXPECT_EQ(static_cast<int32_t>(DISP_E_TYPEMISMATCH), notAType.error().number);
 
     const simhost::BarModel added = host_.commandBars().bars().at(1);
     ASSERT_EQ(3u, added.controls.size());
@@ -443,35 +357,39 @@ TEST_F(ComHost, AddingBarsAndControlsTakesTheTypeOrItsDefault) {
     EXPECT_EQ(1, added.controls[2].type);
 }
 
-TEST_F(ComHost, AControlIsAButtonOnceTheHostSaysSo) {
-    ComPtr<::ToolbarControl> menu = Control(L"Menu");
-    EXPECT_FALSE(menu.query<::ToolbarButton>(IID_ToolbarButton));
-    EXPECT_FALSE(menu.query<IConnectionPointContainer>(IID_IConnectionPointContainer));
+TEST_P(ComHost, AControlIsAButtonOnceTheHostSaysSo) {
+    ToolbarControlsRef controls = Controls();
+    EXPECT_FALSE((*controls->item(u"Menu"))->asButton());
 
     // A refusal is asked again at the next query.
     host_.faults().fail("ToolbarButton.query", {-2147467262, u"No such interface supported"}, 1, 0);
-    ComPtr<::ToolbarControl> find = Control(L"Find");
-    EXPECT_FALSE(find.query<::ToolbarButton>(IID_ToolbarButton));
-    EXPECT_FALSE(find.query<IConnectionPointContainer>(IID_IConnectionPointContainer));
-    ComPtr<::ToolbarButton> button = find.query<::ToolbarButton>(IID_ToolbarButton);
+    ToolbarControlRef find = *controls->item(u"Find");
+    EXPECT_FALSE(find->asButton());
+    auto button = find->asButton();
     ASSERT_TRUE(button);
 
     // Once a button, always one: the host is not asked again for this object,
     // but it is for another object of the same control.
     host_.faults().fail("ToolbarButton.query", {-2147467262, u"No such interface supported"}, 0, 0);
-    EXPECT_TRUE(find.query<::ToolbarButton>(IID_ToolbarButton));
-    EXPECT_TRUE(button.query<IConnectionPointContainer>(IID_IConnectionPointContainer));
-    EXPECT_FALSE(Control(L"Find").query<::ToolbarButton>(IID_ToolbarButton));
+    EXPECT_TRUE(find->asButton());
+    EXPECT_FALSE((*controls->item(u"Find"))->asButton());
     host_.faults().heal();
 
     // One object: the control and the button are the same COM identity.
-    EXPECT_EQ(find.query<IUnknown>(IID_IUnknown).get(), button.query<IUnknown>(IID_IUnknown).get());
+    ComPtr<IDispatch> control = Member(app_.get(), L"CommandBars", roles::kToolbarCollection);
+    control = *com::asObject(com::invoke(control.get(), L"Item", com::Call::Get, {Variant::text(u"Tarnwick Find/Replace")}),
+                             roles::kToolbar);
+    control = Member(control.get(), L"Controls", roles::kToolbarControls);
+    control = *com::asObject(com::invoke(control.get(), L"Item", com::Call::Get, {Variant::text(u"Find")}),
+                             roles::kToolbarControl);
+    const ComPtr<IDispatch> asButton = *com::inRole(control.get(), roles::kToolbarButton);
+    EXPECT_NE(control.get(), asButton.get());  // a face of its own for each role
+    EXPECT_EQ(control.query<IUnknown>(IID_IUnknown).get(), asButton.query<IUnknown>(IID_IUnknown).get());
 
-    EXPECT_EQ(S_OK, button->put_FaceId(99));
-    BstrIn caption(L"Search");
-    EXPECT_EQ(S_OK, button->put_Caption(caption.get()));
-    EXPECT_EQ(S_OK, button->put_Visible(VARIANT_FALSE));
-    EXPECT_EQ(S_OK, button->put_Enabled(VARIANT_FALSE));
+    ASSERT_TRUE((*button)->setIcon(99));
+    ASSERT_TRUE((*button)->setCaption(u"Search"));
+    ASSERT_TRUE((*button)->setVisible(false));
+    ASSERT_TRUE((*button)->setEnabled(false));
     const simhost::ControlModel model = ControlModel(0);
     EXPECT_EQ(99, model.faceId);
     EXPECT_EQ(u"Search", model.caption);
@@ -493,7 +411,7 @@ public:
         VARTYPE ctrlType = VT_EMPTY;
         VARTYPE cancelType = VT_EMPTY;
         VARIANT_BOOL cancelDefault = 1;
-        ComPtr<::ToolbarButton> ctrl;
+        ComPtr<IDispatch> ctrl;
     };
 
     explicit ClickSink(bool answersEventsIid = false) : answersEventsIid_(answersEventsIid) {}
@@ -501,7 +419,7 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
         *object = nullptr;
         if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
-            (answersEventsIid_ && IsEqualIID(iid, DIID_ToolbarButtonEvents))) {
+            (answersEventsIid_ && IsEqualIID(iid, com::kButtonEvents))) {
             *object = static_cast<IDispatch*>(this);
             AddRef();
             return S_OK;
@@ -523,9 +441,10 @@ public:
             call.cancelType = V_VT(&params->rgvarg[0]);
             call.ctrlType = V_VT(&params->rgvarg[1]);
             if (call.cancelType == (VT_BOOL | VT_BYREF)) call.cancelDefault = *V_BOOLREF(&params->rgvarg[0]);
-            if (call.ctrlType == VT_DISPATCH && V_DISPATCH(&params->rgvarg[1]))
-                V_DISPATCH(&params->rgvarg[1])
-                    ->QueryInterface(IID_ToolbarButton, reinterpret_cast<void**>(call.ctrl.out()));
+            if (call.ctrlType == VT_DISPATCH && V_DISPATCH(&params->rgvarg[1])) {
+                if (auto ctrl = com::inRole(V_DISPATCH(&params->rgvarg[1]), roles::kToolbarButton))
+                    call.ctrl = std::move(*ctrl);
+            }
         }
         calls.push_back(std::move(call));
         if (onClick) onClick();
@@ -564,12 +483,21 @@ class ButtonEvents : public ComHost {
 protected:
     void SetUp() override {
         ComHost::SetUp();
-        button_ = Button(L"Find");
-        ASSERT_TRUE(button_);
+        ComPtr<IDispatch> bars = Member(app_.get(), L"CommandBars", roles::kToolbarCollection);
+        auto bar = com::asObject(com::invoke(bars.get(), L"Item", com::Call::Get, {Variant::text(u"Tarnwick Find/Replace")}),
+                                 roles::kToolbar);
+        ASSERT_TRUE(bar);
+        ComPtr<IDispatch> controls = Member(bar->get(), L"Controls", roles::kToolbarControls);
+        auto control = com::asObject(com::invoke(controls.get(), L"Item", com::Call::Get, {Variant::text(u"Find")}),
+                                     roles::kToolbarControl);
+        ASSERT_TRUE(control);
+        auto button = com::inRole(control->get(), roles::kToolbarButton);
+        ASSERT_TRUE(button);
+        button_ = std::move(*button);
         const ComPtr<IConnectionPointContainer> container =
             button_.query<IConnectionPointContainer>(IID_IConnectionPointContainer);
         ASSERT_TRUE(container);
-        ASSERT_EQ(S_OK, container->FindConnectionPoint(DIID_ToolbarButtonEvents, point_.out()));
+        ASSERT_EQ(S_OK, container->FindConnectionPoint(com::kButtonEvents, point_.out()));
     }
     bool Click() { return host_.commandBars().click(u"Tarnwick Find/Replace", u"Find"); }
 
@@ -577,11 +505,13 @@ protected:
     // button, released first, lets go of them before they are destroyed.
     ClickSink sink_;
     ClickSink eventsSink_{/*answersEventsIid=*/true};
-    ComPtr<::ToolbarButton> button_;
+    ComPtr<IDispatch> button_;
     ComPtr<IConnectionPoint> point_;
 };
 
-TEST_F(ButtonEvents, ClickReachesAnAdvisedSinkWithItsArgumentsUntilUnadvise) {
+INSTANTIATE_TEST_SUITE_P(EitherWay, ButtonEvents, testing::Values(0, 1));
+
+TEST_P(ButtonEvents, ClickReachesAnAdvisedSinkWithItsArgumentsUntilUnadvise) {
     DWORD cookie = 0;
     ASSERT_EQ(S_OK, point_->Advise(&sink_, &cookie));
     EXPECT_NE(0u, cookie);
@@ -598,7 +528,7 @@ TEST_F(ButtonEvents, ClickReachesAnAdvisedSinkWithItsArgumentsUntilUnadvise) {
     EXPECT_EQ(VARIANT_FALSE, call.cancelDefault);
     ASSERT_TRUE(call.ctrl);
     // Ctrl is the clicked button: changing it changes that control.
-    EXPECT_EQ(S_OK, call.ctrl->put_FaceId(7));
+    EXPECT_TRUE(com::invoke(call.ctrl.get(), L"FaceId", com::Call::Put, {Variant::number(7)}));
     EXPECT_EQ(7, ControlModel(0).faceId);
     sink_.calls.clear();
 
@@ -609,7 +539,7 @@ TEST_F(ButtonEvents, ClickReachesAnAdvisedSinkWithItsArgumentsUntilUnadvise) {
     EXPECT_EQ(CONNECT_E_NOCONNECTION, point_->Unadvise(cookie));
 }
 
-TEST_F(ButtonEvents, EverySinkGetsTheClickAndEachUnadvisesAlone) {
+TEST_P(ButtonEvents, EverySinkGetsTheClickAndEachUnadvisesAlone) {
     DWORD firstCookie = 0;
     DWORD secondCookie = 0;
     ASSERT_EQ(S_OK, point_->Advise(&sink_, &firstCookie));
@@ -627,7 +557,7 @@ TEST_F(ButtonEvents, EverySinkGetsTheClickAndEachUnadvisesAlone) {
     ASSERT_EQ(S_OK, point_->Unadvise(secondCookie));
 }
 
-TEST_F(ButtonEvents, ASinkMayUnadviseFromItsOwnClick) {
+TEST_P(ButtonEvents, ASinkMayUnadviseFromItsOwnClick) {
     DWORD cookie = 0;
     ASSERT_EQ(S_OK, point_->Advise(&sink_, &cookie));
     sink_.onClick = [&] { EXPECT_EQ(S_OK, point_->Unadvise(cookie)); };
@@ -637,7 +567,7 @@ TEST_F(ButtonEvents, ASinkMayUnadviseFromItsOwnClick) {
     EXPECT_EQ(1u, sink_.refs());
 }
 
-TEST_F(ButtonEvents, ReleasingTheButtonEndsItsConnections) {
+TEST_P(ButtonEvents, ReleasingTheButtonEndsItsConnections) {
     DWORD cookie = 0;
     ASSERT_EQ(S_OK, point_->Advise(&sink_, &cookie));
     point_ = {};
@@ -648,10 +578,10 @@ TEST_F(ButtonEvents, ReleasingTheButtonEndsItsConnections) {
     EXPECT_TRUE(sink_.calls.empty());
 }
 
-TEST_F(ButtonEvents, ThePointDescribesItselfAndRefusesWhatItCannotServe) {
+TEST_P(ButtonEvents, ThePointDescribesItselfAndRefusesWhatItCannotServe) {
     IID iid = IID_NULL;
     EXPECT_EQ(S_OK, point_->GetConnectionInterface(&iid));
-    EXPECT_TRUE(IsEqualIID(DIID_ToolbarButtonEvents, iid));
+    EXPECT_TRUE(IsEqualIID(com::kButtonEvents, iid));
     ComPtr<IConnectionPointContainer> container;
     EXPECT_EQ(S_OK, point_->GetConnectionPointContainer(container.out()));
     EXPECT_EQ(button_.query<IUnknown>(IID_IUnknown).get(), container.query<IUnknown>(IID_IUnknown).get());

@@ -12,11 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "Office.h"
-#include "Publisher.h"
 #include "Quillet.h"
+#include "host/com/HostRoles.h"
 #include "platform/win32/ComPtr.h"
-#include "simhost/com/ComHost.h"
 #include "tests/windows/QuilletDll.h"
 #include "tests/windows/ResourceProbe.h"
 
@@ -316,15 +314,22 @@ TEST_F(TypeLibrary, DispatchNamesMapToTheMemberIds) {
     }
 }
 
-/// The host's type libraries are not the component's to register: the host's
-/// installation does that, and here the stand-in host's registration does.
-/// They stay registered, as an installed host's do.
+/// The host's type libraries are not the component's to register: an
+/// installed host has them registered. Here the libraries that the component
+/// imports (as far as it names their types) are registered in the tests'
+/// prefix, never in one that a host runs in.
 class TypeLibraryWithHostLibraries : public TypeLibrary {
 protected:
     void SetUp() override {
         TypeLibrary::SetUp();
         if (HasFatalFailure()) return;
-        ASSERT_EQ(S_OK, simhost::com::RegisterHostTypeLibraries());
+        const std::string folder = QUILLET_IDL_DIR;
+        for (const char* file : {"/MSPUB.TLB", "/MSO.DLL"}) {
+            const std::string path = "Z:" + folder + file;
+            const std::wstring widePath(path.begin(), path.end());
+            ComPtr<ITypeLib> imported;
+            ASSERT_EQ(S_OK, LoadTypeLibEx(widePath.c_str(), REGKIND_REGISTER, imported.out())) << path;
+        }
     }
 };
 
@@ -336,7 +341,7 @@ TEST_F(TypeLibraryWithHostLibraries, PropertiesTakeTheHostsApplicationAndOfficeB
         FuncDesc func(vtable.get(), slot);
         ASSERT_TRUE(func);
         ASSERT_EQ(1, func->cParams);
-        const GUID& expected = slot < 2 ? IID_Application : IID_ToolbarButton;
+        const GUID& expected = slot < 2 ? com::roles::kApplication.iid : com::roles::kToolbarButton.iid;
         EXPECT_TRUE(IsEqualIID(expected, ReferencedInterface(vtable.get(), func->lprgelemdescParam[0].tdesc)));
     }
 }

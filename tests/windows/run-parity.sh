@@ -1,8 +1,11 @@
 #!/bin/sh
 # Runs every scenario of the corpus through the native stand-in host and
-# through simhost.exe under 32-bit Wine with Quillet.dll registered, and fails
-# on any difference between the two transcripts (the engine-only dump fields
-# aside). Then checks that a user who did not register the DLL gets no add-in.
+# through simhost.exe under 32-bit Wine, and fails on any difference between
+# the two transcripts (the engine-only dump fields aside). The Windows runs
+# take place in a new prefix where Quillet.dll is the only thing registered,
+# as on a user's machine; simhost.exe publishes its objects by name only,
+# under DISPIDs of a new seed at each run (printed with any difference).
+# Then checks that a user who did not register the DLL gets no add-in.
 #   tests/windows/run-parity.sh NATIVE_BUILD WINDOWS_BUILD
 set -eu
 
@@ -32,7 +35,8 @@ in_prefix() {
 
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
-registered="$windows/wineprefix"
+registered="$windows/parity-prefix"
+rm -rf "$registered"
 (cd "$windows/packaging" && in_prefix "$registered" regsvr32 /s Quillet.dll)
 
 failed=0
@@ -44,6 +48,7 @@ for scenario in "$corpus"/*.json; do
         echo "same: $name"
     else
         echo "DIFFERENT: $name"
+        cat "$work/$name.stderr"
         failed=$((failed + 1))
     fi
 done
