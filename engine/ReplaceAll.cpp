@@ -1,5 +1,3 @@
-#include <compare>
-
 #include "engine/EngineTexts.h"
 #include "engine/Module1.h"
 #include "engine/SixteenBit.h"
