@@ -1,7 +1,6 @@
 #include "simhost/Scenario.h"
 
 #include <algorithm>
-#include <array>
 #include <fstream>
 #include <string_view>
 
@@ -9,6 +8,7 @@
 
 #include "dialogs/frmFind.h"
 #include "dialogs/frmReplace.h"
+#include "simhost/HostOperations.h"
 #include "simhost/PublicationJson.h"
 #include "simhost/ScenarioError.h"
 
@@ -17,18 +17,6 @@ namespace quillet::simhost {
 namespace {
 
 using nlohmann::json;
-
-constexpr std::array<std::string_view, 35> kOperations = {
-    "Application.publication", "Application.toolbars",     "Application.query",       "Publication.pages",
-    "Publication.selection",   "Publication.stories",      "Publication.view",        "PageCollection.item",
-    "PageCollection.count",    "Page.number",              "PublicationView.page",    "PublicationView.setPage",
-    "StoryCollection.item",    "StoryCollection.count",    "Story.text",              "TextSpan.text",
-    "TextSpan.setText",        "TextSpan.span",            "TextSpan.select",         "PublicationSelection.text",
-    "ToolbarCollection.item",  "ToolbarCollection.add",    "Toolbar.controls",        "Toolbar.delete",
-    "Toolbar.setEnabled",      "Toolbar.setName",          "Toolbar.setVisible",      "ToolbarControls.add",
-    "ToolbarControls.item",    "ToolbarControl.setCaption", "ToolbarControl.setEnabled", "ToolbarControl.setVisible",
-    "ToolbarButton.query",     "ToolbarButton.setIcon",    "window.topmost",
-};
 
 const FormLayout* formLayout(std::string_view form) {
     if (form == frmFind::layout().name) return &frmFind::layout();
@@ -178,7 +166,7 @@ Step readStep(const json& raw, size_t number) {
     if (verb == "fail") {
         step.expectArguments(1, 5);
         steps::Fail fail{step.word(1), {hresults::kUnspecified, u"Unspecified error"}, 1, 0};
-        if (std::find(kOperations.begin(), kOperations.end(), fail.operation) == kOperations.end())
+        if (std::find(kHostOperations.begin(), kHostOperations.end(), fail.operation) == kHostOperations.end())
             step.fail("names no host operation: " + fail.operation);
         if (step.arguments() >= 2) fail.error.number = static_cast<int32_t>(step.integer(2, INT32_MIN, INT32_MAX));
         if (step.arguments() >= 3) fail.error.description = step.text(3);

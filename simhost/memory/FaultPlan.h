@@ -21,6 +21,10 @@ public:
     /// No operation fails any more.
     void heal() { plans_.clear(); }
 
+    /// Whether failures of `operation` are still to come: a plan of `count`
+    /// failures is gone once it has given them all.
+    bool planned(std::string_view operation) const { return plans_.find(operation) != plans_.end(); }
+
     /// Called once at the start of every call of `operation`: the failure that
     /// this call must give, if any.
     std::optional<RaisedError> check(std::string_view operation);

@@ -7,20 +7,12 @@
 #include <sstream>
 
 #include "simhost/ScenarioRunner.h"
+#include "tests/ScenarioFiles.h"
 
 namespace quillet::simhost {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<std::string> scenarioNames() {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(QUILLET_SCENARIO_DIR)) {
-        if (entry.path().extension() == ".json") names.push_back(entry.path().stem().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 std::string readFile(const fs::path& path) {
     std::ifstream file(path);
@@ -42,14 +34,9 @@ TEST_P(ScenarioCorpus, PrintsItsExpectedTranscript) {
     EXPECT_EQ(transcript, readFile(folder / (GetParam() + ".jsonl")));
 }
 
-INSTANTIATE_TEST_SUITE_P(Corpus, ScenarioCorpus, ::testing::ValuesIn(scenarioNames()),
-                         [](const auto& info) {
-                             std::string name = info.param;
-                             for (char& c : name) {
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                             }
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Corpus, ScenarioCorpus,
+                         ::testing::ValuesIn(quillet::testing::scenarioNames(QUILLET_SCENARIO_DIR)),
+                         [](const auto& info) { return quillet::testing::testNameOf(info.param); });
 
 }  // namespace
 }  // namespace quillet::simhost

@@ -1,0 +1,118 @@
+#include "tests/sweep/RunInvariants.h"
+
+#include "engine/EngineTexts.h"
+#include "platform/MessageBox.h"
+#include "simhost/HostOperations.h"
+#include "simhost/Utf8.h"
+
+namespace quillet::testing {
+
+namespace {
+
+using nlohmann::ordered_json;
+
+std::vector<std::u16string> storiesOf(const simhost::PublicationModel& publication) {
+    std::vector<std::u16string> texts;
+    for (const auto& story : publication.stories) texts.push_back(story.text);
+    return texts;
+}
+
+std::u16string textOf(const ordered_json& value) { return simhost::fromUtf8(value.get<std::string>()); }
+
+bool isReplaceAll(const simhost::Step& step) {
+    const auto* press = std::get_if<simhost::steps::Press>(&step);
+    return press != nullptr && press->target.control == "cmdReplaceAll";
+}
+
+}  // namespace
+
+RunInvariants::RunInvariants(simhost::InMemoryHost& host)
+    : host_(host), stories_(storiesOf(host.publication().model())) {}
+
+void RunInvariants::beforeStep(size_t number, const simhost::Step& step) {
+    checkStoriesMatchTheHost();
+    step_ = number;
+    stepIsReplaceAll_ = isReplaceAll(step);
+    selections_ = writes_ = boxes_ = boxesBesidesTheWrapQuestion_ = 0;
+
+    // What the user changes is no change of the add-in's: the copy follows it
+    // as the runner will carry it out.
+    if (const auto* open = std::get_if<simhost::steps::Open>(&step)) stories_ = storiesOf(open->publication);
+    if (const auto* edit = std::get_if<simhost::steps::Edit>(&step)) {
+        if (edit->story <= static_cast<int32_t>(stories_.size())) stories_[edit->story - 1] = edit->text;
+    }
+}
+
+void RunInvariants::event(const ordered_json& event) {
+    const std::string kind = event["ev"];
+    if (kind == "select") checkSelection(event);
+    if (kind == "write") applyWrite(event);
+    if (kind == "msgbox") countBox(event);
+    if (kind == "end") ended_ = true;
+}
+
+void RunInvariants::finish() {
+    checkStoriesMatchTheHost();
+    if (!ended_) breach("the transcript has no end");
+}
+
+void RunInvariants::breach(const std::string& what) {
+    // One breach usually brings others; the first few tell the story.
+    if (breaches_.size() < 8) breaches_.push_back("step " + std::to_string(step_) + ": " + what);
+}
+
+void RunInvariants::checkStoriesMatchTheHost() {
+    if (storiesOf(host_.publication().model()) != stories_) breach("a story changed without a write event");
+    // Go on from what the host holds, so that one unseen change is told once.
+    stories_ = storiesOf(host_.publication().model());
+}
+
+std::optional<RunInvariants::Span> RunInvariants::spanOf(const ordered_json& event) {
+    const int32_t story = event["story"];
+    const int32_t start = event["start"];
+    const int32_t length = event["length"];
+    if (story < 1 || story > static_cast<int32_t>(stories_.size()) || start < 1 || length < 0 ||
+        static_cast<size_t>(start - 1) + static_cast<size_t>(length) > stories_[story - 1].size()) {
+        breach("a " + event["ev"].get<std::string>() + " outside story " + std::to_string(story));
+        return std::nullopt;
+    }
+    return Span{stories_[story - 1], static_cast<size_t>(start - 1), static_cast<size_t>(length)};
+}
+
+void RunInvariants::checkSelection(const ordered_json& event) {
+    count(selections_, kMaxSelectionsPerStep, "selections");
+    auto span = spanOf(event);
+    if (span && span->text() != textOf(event["text"]))
+        breach("a selection event shows other text than the story holds there");
+}
+
+void RunInvariants::applyWrite(const ordered_json& event) {
+    count(writes_, kMaxWritesPerStep, "writes");
+    auto span = spanOf(event);
+    if (!span) return;
+    if (span->text() != textOf(event["old"])) breach("a write event's old text is not what the story held there");
+    span->story.replace(span->offset, span->length, textOf(event["new"]));
+}
+
+void RunInvariants::countBox(const ordered_json& event) {
+    count(boxes_, kMaxBoxesPerStep, "boxes");
+    if (!stepIsReplaceAll_ || event["buttons"] == msgbox::kYesNoQuestion) return;
+    if (textOf(event["prompt"]) == texts::kReplaceComplete && boxesBesidesTheWrapQuestion_ > 0)
+        breach("\"Replace complete!\" after another box of the same Replace All");
+    if (++boxesBesidesTheWrapQuestion_ == 2) breach("a Replace All shows more than one box");
+}
+
+void RunInvariants::count(int& made, int most, const std::string& what) {
+    if (++made != most + 1) return;
+    breach("more than " + std::to_string(most) + " " + what);
+    stopTheHost();
+}
+
+void RunInvariants::stopTheHost() {
+    if (stopped_) return;
+    stopped_ = true;
+    for (const std::string_view operation : simhost::kHostOperations)
+        host_.faults().fail(std::string(operation), {hresults::kUnspecified, u"The sweep stopped the host"}, 0, 0);
+}
+
+}  // namespace quillet::testing

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "simhost/Scenario.h"
+#include "simhost/memory/InMemoryHost.h"
+
+namespace quillet::testing {
+
+/// Watches one run of a scenario through the stand-in host and notes every
+/// breach of what must hold whatever the host's operations do:
+/// - the run ends, with its "end" event;
+/// - no step makes more than a bounded number of selections, writes or boxes;
+/// - a Replace All shows at most one box besides the wrap question, and never
+///   "Replace complete!" after another box;
+/// - every change of a story's text is shown by a write event whose old text
+///   is what was there;
+/// - every selection event shows the text that is there.
+///
+/// It keeps its own copy of the stories, changed only by write events and by
+/// the user's steps, and compares it with the host's before every step.
+class RunInvariants {
+public:
+    /// Most selections, writes and boxes that one step may make. The flows'
+    /// publications hold a handful of occurrences, so a step that goes beyond
+    /// these has run away.
+    static constexpr int kMaxSelectionsPerStep = 40;
+    static constexpr int kMaxWritesPerStep = 40;
+    static constexpr int kMaxBoxesPerStep = 4;
+
+    /// `host` is the stand-in host of the run; it must outlive this object.
+    explicit RunInvariants(simhost::InMemoryHost& host);
+
+    /// Before step `number` (from 1) is carried out.
+    void beforeStep(size_t number, const simhost::Step& step);
+    /// An event of the transcript, as it happens.
+    void event(const nlohmann::ordered_json& event);
+    /// After the run has returned.
+    void finish();
+
+    const std::vector<std::string>& breaches() const { return breaches_; }
+
+private:
+    /// A span of a story in the copy.
+    struct Span {
+        std::u16string& story;
+        size_t offset;
+        size_t length;
+
+        std::u16string text() const { return story.substr(offset, length); }
+    };
+
+    void breach(const std::string& what);
+    void checkStoriesMatchTheHost();
+    /// The span that a select or write event names; nothing, after a breach,
+    /// when it does not lie in a story.
+    std::optional<Span> spanOf(const nlohmann::ordered_json& event);
+    void checkSelection(const nlohmann::ordered_json& event);
+    void applyWrite(const nlohmann::ordered_json& event);
+    void countBox(const nlohmann::ordered_json& event);
+    /// Counts one more of what a step `made`; a breach once it is more than `most`.
+    void count(int& made, int most, const std::string& what);
+    /// Makes every host operation fail from now on, so that a step that has
+    /// run away comes to an end soon instead of at its own limit.
+    void stopTheHost();
+
+    simhost::InMemoryHost& host_;
+    std::vector<std::u16string> stories_;
+    std::vector<std::string> breaches_;
+    bool ended_ = false;
+    bool stopped_ = false;
+
+    // The step being carried out (0: the host's start).
+    size_t step_ = 0;
+    bool stepIsReplaceAll_ = false;
+    int selections_ = 0;
+    int writes_ = 0;
+    int boxes_ = 0;
+    int boxesBesidesTheWrapQuestion_ = 0;
+};
+
+}  // namespace quillet::testing
