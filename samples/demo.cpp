@@ -79,7 +79,12 @@ class Account {
 public:
     void event(const ordered_json& event) {
         const std::string kind = event["ev"];
-        if (kind == "view") page_ = event["page"];
+        if (kind == "view") {
+            // The walk starts again from page 1 only after a match that no
+            // page showed: its refusals are its own, not the next match's.
+            if (event["page"] == 1) flushRefusals();
+            page_ = event["page"];
+        }
         if (kind == "refused") refusedPages_.push_back(page_);
         if (kind == "select") {
             std::string line = "    The host selects " + event["text"].dump() + " in story " +
