@@ -98,10 +98,14 @@ TEST(ReplaceAndFindNext, AFailingWriteOfAnotherLengthStillMovesOnToTheNextMatch)
     }
 }
 
-TEST(ReplaceAndFindNext, AMatchThatNoPageShowsIsPassedOverAsFindNextDoes) {
+simhost::PublicationModel threeCatsTheMiddleOneOnNoPage() {
     auto model = publicationOf({u"cat", u"cat", u"cat"});
     model.stories[1].frames = {Frame{0, 0}};
-    EngineHarness h(model);
+    return model;
+}
+
+TEST(ReplaceAndFindNext, AMatchThatNoPageShowsIsPassedOverAsFindNextDoes) {
+    EngineHarness h(threeCatsTheMiddleOneOnNoPage());
     h.findNext(u"cat");
     EXPECT_FALSE(replace(h, u"cat", u"dog"));
     EXPECT_EQ(h.stories(), (std::vector<std::u16string>{u"dog", u"cat", u"cat"}));
@@ -263,9 +267,7 @@ TEST(ReplaceAll, AWriteThatFailsLaterKeepsWhatWasReplacedAndStopsThere) {
 }
 
 TEST(ReplaceAll, AFailingWriteIntoAnUnshownOccurrenceEndsTheSweepToo) {
-    auto model = publicationOf({u"cat", u"cat", u"cat"});
-    model.stories[1].frames = {Frame{0, 0}};
-    EngineHarness h(model);
+    EngineHarness h(threeCatsTheMiddleOneOnNoPage());
     h.findNext(u"cat");
     h.host.faults().fail("TextSpan.setText", {-2147418113, u"Catastrophic failure"}, 1, 1);
     replaceAll(h, u"cat", u"dog");
