@@ -27,7 +27,8 @@ public:
     void windowDestroyed(Form& form);
 
     Result<SearchBuffer*> searchBuffer() override;
-    SearchBuffer* existingSearchBuffer() override { return find_ ? &find_->rtbFinder : nullptr; }
+    /// The buffer if the Find dialog exists; never creates anything.
+    SearchBuffer* existingSearchBuffer() { return find_ ? &find_->rtbFinder : nullptr; }
 
 private:
     FormContext context_;
