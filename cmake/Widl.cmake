@@ -6,7 +6,16 @@
 set(QUILLET_IDL_DIR ${CMAKE_BINARY_DIR}/idl)
 file(MAKE_DIRECTORY ${QUILLET_IDL_DIR})
 find_path(QUILLET_WINE_IDL oaidl.idl PATHS /usr/include/wine/wine/windows NO_CMAKE_FIND_ROOT_PATH REQUIRED)
-find_path(QUILLET_STDOLE2 stdole2.tlb PATHS /usr/lib/i386-linux-gnu/wine/i386-windows NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+# Type libraries describe the pointer size of the Windows they are for
+# (SYS_WIN32 or SYS_WIN64); stdole2.tlb comes from Wine of the same size.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(QUILLET_WIDL_TARGET --win64)
+  set(QUILLET_WINE_LIBS /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
+else()
+  set(QUILLET_WIDL_TARGET --win32)
+  set(QUILLET_WINE_LIBS /usr/lib/i386-linux-gnu/wine/i386-windows)
+endif()
+find_path(QUILLET_STDOLE2 stdole2.tlb PATHS ${QUILLET_WINE_LIBS} NO_CMAKE_FIND_ROOT_PATH NO_CACHE REQUIRED)
 
 function(quillet_widl name idl)
   cmake_parse_arguments(ARG "" "TLB" "DEPENDS" ${ARGN})
@@ -17,7 +26,7 @@ function(quillet_widl name idl)
   endif()
   add_custom_command(
     OUTPUT ${out}.h ${out}_i.c ${tlb}
-    COMMAND ${QUILLET_WIDL} --win32 -I${QUILLET_WINE_IDL} -I${PROJECT_SOURCE_DIR}/host/com
+    COMMAND ${QUILLET_WIDL} ${QUILLET_WIDL_TARGET} -I${QUILLET_WINE_IDL} -I${PROJECT_SOURCE_DIR}/host/com
             -L${QUILLET_STDOLE2} -L${QUILLET_IDL_DIR}
             -h -H ${out}.h -u -U ${out}_i.c -t -T ${tlb} ${idl}
     DEPENDS ${idl} ${ARG_DEPENDS}

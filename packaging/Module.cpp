@@ -23,6 +23,6 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
     return quillet::win32::GetClassFactory(clsid, iid, object);
 }
 
-STDAPI DllRegisterServer() { return quillet::win32::RegisterComponent(); }
+STDAPI DllRegisterServer() { return quillet::win32::RegisterComponent(quillet::win32::Scope::Machine); }
 
-STDAPI DllUnregisterServer() { return quillet::win32::UnregisterComponent(); }
+STDAPI DllUnregisterServer() { return quillet::win32::UnregisterComponent(quillet::win32::Scope::Machine); }

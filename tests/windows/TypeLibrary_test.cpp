@@ -23,6 +23,9 @@ namespace {
 
 using quillet::win32::ComPtr;
 
+/// Each build's library is for the Windows of its own pointer size.
+constexpr SYSKIND kSysKind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
+
 /// A TYPEATTR or FUNCDESC that goes back to its ITypeInfo at scope end.
 class TypeAttr {
 public:
@@ -168,7 +171,7 @@ TEST_F(TypeLibrary, IsEmbeddedAsTypelibResourceOneInTheNeutralLanguageOnly) {
               ResourceLanguages(TheDll().module, L"TYPELIB", MAKEINTRESOURCEW(1)));
 }
 
-TEST_F(TypeLibrary, StoredInTheResourceNeutralForWin32WithoutFlags) {
+TEST_F(TypeLibrary, StoredInTheResourceNeutralForItsWindowsWithoutFlags) {
     HRSRC found = FindResourceExW(TheDll().module, L"TYPELIB", MAKEINTRESOURCEW(1),
                                   MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
     ASSERT_NE(nullptr, found);
@@ -178,7 +181,7 @@ TEST_F(TypeLibrary, StoredInTheResourceNeutralForWin32WithoutFlags) {
     ASSERT_TRUE(ReadStoredLibrary(data, SizeofResource(TheDll().module, found), stored));
 
     EXPECT_EQ(0u, stored.lcid);
-    EXPECT_EQ(static_cast<DWORD>(SYS_WIN32), stored.syskind);
+    EXPECT_EQ(static_cast<DWORD>(kSysKind), stored.syskind);
     EXPECT_EQ(0u, stored.libraryFlags);
     EXPECT_EQ((std::vector<DWORD>{kConnectFlags, TYPEFLAG_FCANCREATE}), stored.typeFlags);
 }
@@ -190,7 +193,7 @@ TEST_F(TypeLibrary, LibraryAttributesNameAndHelpString) {
     EXPECT_EQ(1, attr->wMajorVerNum);
     EXPECT_EQ(0, attr->wMinorVerNum);
     EXPECT_EQ(0u, attr->lcid);
-    EXPECT_EQ(SYS_WIN32, attr->syskind);
+    EXPECT_EQ(kSysKind, attr->syskind);
     // The loader marks every library that it read from a file; the file itself
     // holds no flags (StoredInTheResource checks that).
     EXPECT_EQ(LIBFLAG_FHASDISKIMAGE, attr->wLibFlags | LIBFLAG_FHASDISKIMAGE);
