@@ -1,11 +1,12 @@
 #!/bin/sh
 # Runs every scenario of the corpus through the native stand-in host and
-# through simhost.exe under 32-bit Wine, and fails on any difference between
-# the two transcripts (the engine-only dump fields aside). The Windows runs
-# take place in a new prefix where Quillet.dll is the only thing registered,
-# as on a user's machine; simhost.exe publishes its objects by name only,
-# under DISPIDs of a new seed at each run (printed with any difference).
-# Then checks that a user who did not register the DLL gets no add-in.
+# through simhost.exe under Wine, of the build's pointer size, and fails on
+# any difference between the two transcripts (the engine-only dump fields
+# aside). The Windows runs take place in a new prefix where Quillet.dll is
+# the only thing registered, as on a user's machine; simhost.exe publishes
+# its objects by name only, under DISPIDs of a new seed at each run (the
+# seed is printed with any difference). Then checks that a user who did not
+# register the DLL gets no add-in.
 #   tests/windows/run-parity.sh NATIVE_BUILD WINDOWS_BUILD
 set -eu
 
@@ -14,36 +15,35 @@ if [ $# -ne 2 ] || [ ! -d "$1" ] || [ ! -d "$2" ]; then
     exit 2
 fi
 here=$(cd "$(dirname "$0")" && pwd)
-corpus="$here/../scenarios"
+. "$here/wine.sh"
+corpus=$(cd "$here/../scenarios" && pwd)
 native=$(cd "$1" && pwd)/simhost/simhost
 windows=$(cd "$2" && pwd)
+host="$windows/simhost/simhost.exe"
+arch=$(pe_arch "$host")
 work="$windows/parity"
+rm -rf "$work"
 mkdir -p "$work"
 
-export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+for scenario in "$corpus"/*.json; do
+    "$native" "$scenario" > "$work/$(basename "$scenario" .json).native"
+done
 
-# in_prefix PREFIX COMMAND...: a Windows program in that prefix, under Xvfb.
-in_prefix() {
-    prefix=$1
-    shift
-    if [ ! -f "$prefix/system.reg" ]; then
-        WINEPREFIX="$prefix" wineboot -i
-        WINEPREFIX="$prefix" wineserver -w
-    fi
-    WINEPREFIX="$prefix" xvfb-run -a sh -c 'status=0; wine "$@" || status=$?; wineserver -w; exit $status' sh "$@"
-}
-
-windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
-
+# All runs in one session of the prefix: its wineserver stays up between them.
 registered="$windows/parity-prefix"
 rm -rf "$registered"
-(cd "$windows/packaging" && in_prefix "$registered" regsvr32 /s Quillet.dll)
+(cd "$windows/packaging" && in_prefix "$registered" "$arch" "$(wine_for "$arch")" regsvr32 /s Quillet.dll)
+in_prefix "$registered" "$arch" sh -c '
+    host=$1 work=$2
+    shift 2
+    for scenario in "$@"; do
+        name=$(basename "$scenario" .json)
+        wine "$host" "$(printf "Z:%s" "$scenario" | tr / "\\\\")" > "$work/$name.windows" 2> "$work/$name.stderr" || true
+    done' sh "$host" "$work" "$corpus"/*.json
 
 failed=0
 for scenario in "$corpus"/*.json; do
     name=$(basename "$scenario" .json)
-    "$native" "$scenario" > "$work/$name.native"
-    in_prefix "$registered" "$windows/simhost/simhost.exe" "$(windows_path "$scenario")" > "$work/$name.windows" 2> "$work/$name.stderr" || true
     if python3 "$here/compare_transcripts.py" "$work/$name.native" "$work/$name.windows"; then
         echo "same: $name"
     else
@@ -54,7 +54,7 @@ for scenario in "$corpus"/*.json; do
 done
 
 # Another user, who never registered the DLL: the host starts without the add-in.
-in_prefix "$windows/wineprefix-unregistered" "$windows/simhost/simhost.exe" \
+in_prefix "$windows/wineprefix-unregistered" "$arch" wine "$host" \
     "$(windows_path "$here/scenarios/no-addin.json")" > "$work/no-addin.windows" 2> "$work/no-addin.stderr" || true
 if cmp -s "$here/scenarios/no-addin.jsonl" "$work/no-addin.windows"; then
     echo "same: no add-in for a user who did not register it"

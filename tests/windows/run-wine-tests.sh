@@ -1,5 +1,6 @@
 #!/bin/sh
-# Runs the Windows tests of a cross-built tree under 32-bit Wine:
+# Runs the Windows tests of a cross-built tree under Wine, in a prefix of the
+# build's pointer size:
 #   tests/windows/run-wine-tests.sh BUILD_DIR [GoogleTest options...]
 # The tests write the COM registration and the add-in entry, so they get a
 # prefix of their own in BUILD_DIR/wineprefix, made on the first run. Xvfb
@@ -10,6 +11,8 @@ if [ $# -lt 1 ] || [ ! -d "$1" ]; then
     echo "usage: $0 BUILD_DIR [test options...]" >&2
     exit 2
 fi
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/wine.sh"
 build=$(cd "$1" && pwd)
 shift
 tests="$build/tests/windows/quillet_wine_tests.exe"
@@ -18,19 +21,4 @@ if [ ! -f "$tests" ]; then
     exit 2
 fi
 
-export WINEPREFIX="$build/wineprefix"
-export WINEARCH=win32
-export WINEDEBUG=-all
-# No Mono or Gecko: the prefix would otherwise offer to download them.
-export WINEDLLOVERRIDES="mscoree,mshtml="
-
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i
-    # The prefix is only complete once its wineserver has written it out.
-    wineserver -w
-fi
-
-# The prefix's processes are waited for while the display is still there,
-# so that none of them loses its X connection on the way out, and no server
-# of this prefix is left for whatever runs next.
-exec xvfb-run -a sh -c 'status=0; wine "$@" || status=$?; wineserver -w; exit $status' sh "$tests" "$@"
+in_prefix "$build/wineprefix" "$(pe_arch "$tests")" wine "$tests" "$@"

@@ -1,0 +1,82 @@
+#!/bin/sh
+# The 32-bit and the 64-bit Quillet.dll registered side by side in one 64-bit
+# prefix, each with its own regsvr32: the 32-bit host runs the 32-bit DLL and
+# the 64-bit host the 64-bit DLL. Unregistering either leaves the other
+# loading and working; unregistering both leaves nothing of the component.
+#   tests/windows/run-side-by-side.sh NATIVE_BUILD WINDOWS32_BUILD WINDOWS64_BUILD
+set -eu
+
+if [ $# -ne 3 ] || [ ! -d "$1" ] || [ ! -d "$2" ] || [ ! -d "$3" ]; then
+    echo "usage: $0 NATIVE_BUILD WINDOWS32_BUILD WINDOWS64_BUILD" >&2
+    exit 2
+fi
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/wine.sh"
+native=$(cd "$1" && pwd)/simhost/simhost
+build32=$(cd "$2" && pwd)
+build64=$(cd "$3" && pwd)
+prefix="$build64/side-by-side-prefix"
+work="$build64/side-by-side"
+rm -rf "$prefix" "$work"
+mkdir -p "$work"
+scenario="$here/../scenarios/smoke.json"
+"$native" "$scenario" > "$work/smoke.native"
+
+# regsvr32 BUILD [/u]: the DLL of BUILD registered (or removed) by the regsvr32 of its size.
+regsvr32() {
+    arch=$(pe_arch "$1/packaging/Quillet.dll")
+    (cd "$1/packaging" && in_prefix "$prefix" win64 "$(wine_for "$arch")" regsvr32 /s ${2:-} Quillet.dll)
+}
+
+failed=0
+# works BUILD WHAT: the host of BUILD runs the smoke scenario with its DLL.
+works() {
+    in_prefix "$prefix" win64 wine "$1/simhost/simhost.exe" "$(windows_path "$scenario")" \
+        > "$work/out" 2> "$work/err" || true
+    if python3 "$here/compare_transcripts.py" "$work/smoke.native" "$work/out"; then
+        echo "works: $2"
+    else
+        echo "FAILED: $2"
+        cat "$work/err"
+        failed=$((failed + 1))
+    fi
+}
+# unloaded BUILD WHAT: the host of BUILD starts without the add-in.
+unloaded() {
+    in_prefix "$prefix" win64 wine "$1/simhost/simhost.exe" "$(windows_path "$here/scenarios/no-addin.json")" \
+        > "$work/out" 2> "$work/err" || true
+    if cmp -s "$here/scenarios/no-addin.jsonl" "$work/out"; then
+        echo "no add-in: $2"
+    else
+        echo "FAILED: $2"
+        diff "$here/scenarios/no-addin.jsonl" "$work/out" || true
+        failed=$((failed + 1))
+    fi
+}
+
+regsvr32 "$build32"
+regsvr32 "$build64"
+works "$build32" "the 32-bit host with the 32-bit DLL, both registered"
+works "$build64" "the 64-bit host with the 64-bit DLL, both registered"
+
+regsvr32 "$build32" /u
+works "$build64" "the 64-bit host after the 32-bit DLL was unregistered"
+unloaded "$build32" "the 32-bit host after its DLL was unregistered"
+
+regsvr32 "$build32"
+regsvr32 "$build64" /u
+works "$build32" "the 32-bit host after the 64-bit DLL was unregistered"
+unloaded "$build64" "the 64-bit host after its DLL was unregistered"
+
+# With both gone, not one key of the component is left in either view.
+regsvr32 "$build32" /u
+left=$(grep -i -c -E 'DAC79461-D9EB-4E73-8AD3-736C07D1697C|47FA6911-03E2-4C19-8D05-C0456F480BDA|51E531CF-ADD2-49E0-A0F2-B8E9A0DBEA7E|TarnwickFindReplace' \
+       "$prefix/system.reg" "$prefix/user.reg" | awk -F: '{ total += $NF } END { print total }')
+if [ "$left" -eq 0 ]; then
+    echo "nothing left once both are unregistered"
+else
+    echo "FAILED: $left registry lines of the component are left"
+    failed=$((failed + 1))
+fi
+
+[ "$failed" -eq 0 ]

@@ -1,0 +1,49 @@
+# Wine for the Windows builds, sourced by ./quillet and the Windows test
+# scripts: a private prefix for each use, Xvfb for a display, and the loader
+# of the right pointer size. 32-bit builds run in 32-bit prefixes; 64-bit
+# builds in 64-bit prefixes, which run 32-bit programs too.
+
+export WINEDEBUG=-all
+# No Mono or Gecko: the prefix would otherwise offer to download them.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# pe_arch FILE: win64 for an x86-64 program or DLL, win32 for any other.
+pe_arch() {
+    pe_header=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
+    [ "$(od -An -tx2 -j$((pe_header + 4)) -N2 "$1" | tr -d ' ')" = 8664 ] && echo win64 || echo win32
+}
+
+# wine_for ARCH: the loader that starts a system program (regsvr32, msiexec)
+# of that pointer size. Programs given by their path find their loader
+# themselves; a bare name is looked up in the loader's own System32, which
+# for the 32-bit loader in a 64-bit prefix is SysWOW64.
+wine_for() {
+    if [ "$1" = win64 ]; then
+        command -v wine64 || echo /usr/lib/wine/wine64
+    else
+        echo wine
+    fi
+}
+
+# in_prefix PREFIX ARCH COMMAND...: runs COMMAND (a loader and its program)
+# in PREFIX, made for ARCH on first use, under Xvfb. The prefix's processes
+# are waited for while the display is still there, so that none of them
+# loses its X connection on the way out, and no server of this prefix is
+# left for whatever runs next.
+in_prefix() {
+    prefix=$1
+    arch=$2
+    shift 2
+    if [ ! -f "$prefix/system.reg" ]; then
+        WINEPREFIX="$prefix" WINEARCH="$arch" wineboot -i
+        # The prefix is only complete once its wineserver has written it out.
+        WINEPREFIX="$prefix" wineserver -w
+    fi
+    WINEPREFIX="$prefix" WINEARCH="$arch" \
+        xvfb-run -a sh -c 'status=0; "$@" || status=$?; wineserver -w; exit $status' sh "$@"
+}
+
+# windows_path FILE: the file as a Windows program in a prefix names it.
+windows_path() {
+    printf 'Z:%s' "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")" | tr / '\\'
+}
