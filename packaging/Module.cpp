@@ -1,4 +1,4 @@
-// Quillet.dll's entry point and its four exports. Quillet.def gives the
+// Quillet.dll's entry point, its four COM exports and DllInstall. Quillet.def gives the
 // exports their undecorated names and the ordinals 1 to 4.
 
 #include <windows.h>
@@ -26,3 +26,17 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
 STDAPI DllRegisterServer() { return quillet::win32::RegisterComponent(quillet::win32::Scope::Machine); }
 
 STDAPI DllUnregisterServer() { return quillet::win32::UnregisterComponent(quillet::win32::Scope::Machine); }
+
+// regsvr32 /n /i:user registers the component for the current user alone, as
+// a user without administrator rights can, and /u /n /i:user removes that
+// again. With no command line (regsvr32 /i, after DllRegisterServer) it
+// registers for every user, as DllRegisterServer does.
+STDAPI DllInstall(BOOL install, PCWSTR commandLine) {
+    using namespace quillet::win32;
+    Scope scope = Scope::Machine;
+    if (commandLine && *commandLine) {
+        if (lstrcmpiW(commandLine, L"user") != 0) return E_INVALIDARG;
+        scope = Scope::User;
+    }
+    return install ? RegisterComponent(scope) : UnregisterComponent(scope);
+}

@@ -6,6 +6,7 @@
 
 #include <oleauto.h>
 
+#include <cwchar>
 #include <new>
 
 namespace quillet::simhost::com {
@@ -44,6 +45,56 @@ public:
 private:
     SAFEARRAY* array_;
 };
+
+// Windows' COM lets a class registered for the current user
+// (HKEY_CURRENT_USER\Software\Classes) win over one registered for the
+// machine, as a user without administrator rights registers an add-in.
+// Wine's COM reads the machine's classes only, so the host looks at the
+// user's classes itself first, the way Windows would for it.
+
+/// The default value of `path` below the current user's classes; empty when there is none.
+std::wstring UserClassesText(const std::wstring& path) {
+    const std::wstring key = L"Software\\Classes\\" + path;
+    DWORD size = 0;
+    if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, nullptr, &size) !=
+            ERROR_SUCCESS ||
+        size < sizeof(wchar_t))
+        return {};
+    std::wstring text(size / sizeof(wchar_t), L'\0');
+    if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, text.data(), &size) !=
+        ERROR_SUCCESS)
+        return {};
+    text.resize(wcsnlen(text.c_str(), text.size()));
+    return text;
+}
+
+HRESULT ClassOfProgId(const std::wstring& progId, CLSID* clsid) {
+    const std::wstring forUser = UserClassesText(progId + L"\\CLSID");
+    if (!forUser.empty() && SUCCEEDED(CLSIDFromString(forUser.c_str(), clsid))) return S_OK;
+    return CLSIDFromProgID(progId.c_str(), clsid);
+}
+
+/// An object of an in-process class: from the DLL that the user registered
+/// it with, when there is one, else through COM. A DLL loaded here stays for
+/// the life of the host, as COM keeps the in-process servers it loads.
+HRESULT CreateInProcess(REFCLSID clsid, REFIID iid, void** object) {
+    wchar_t classText[39];
+    StringFromGUID2(clsid, classText, ARRAYSIZE(classText));
+    const std::wstring server = UserClassesText(std::wstring(L"CLSID\\") + classText + L"\\InprocServer32");
+    if (server.empty()) return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid, object);
+
+    HMODULE module = LoadLibraryExW(server.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (!module) return HRESULT_FROM_WIN32(GetLastError());
+    using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+    auto getClassObject =
+        reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+    if (!getClassObject) return CO_E_ERRORINDLL;
+    ComPtr<IClassFactory> factory;
+    if (const HRESULT hr = getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(factory.out()));
+        FAILED(hr))
+        return hr;
+    return factory->CreateInstance(nullptr, iid, object);
+}
 
 /// Calls a member of the connection interface through Invoke, by its
 /// published name, with `arguments` last first, as a host that dispatches
@@ -118,10 +169,9 @@ HRESULT ComAddin::Create(const std::wstring& progId, ComAddin* addin) {
     if (!addin) return E_POINTER;
     addin->Release();
     CLSID clsid;
-    if (const HRESULT hr = CLSIDFromProgID(progId.c_str(), &clsid); FAILED(hr)) return hr;
+    if (const HRESULT hr = ClassOfProgId(progId, &clsid); FAILED(hr)) return hr;
     ComPtr<_IDTExtensibility2> object;
-    if (const HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__IDTExtensibility2,
-                                            reinterpret_cast<void**>(object.out()));
+    if (const HRESULT hr = CreateInProcess(clsid, IID__IDTExtensibility2, reinterpret_cast<void**>(object.out()));
         FAILED(hr))
         return hr;
     *addin = ComAddin(std::move(object));

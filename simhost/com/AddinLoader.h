@@ -41,9 +41,10 @@ public:
     ComAddin() = default;
     explicit ComAddin(win32::ComPtr<_IDTExtensibility2> object) : object_(std::move(object)) {}
 
-    /// Creates the add-in whose class `progId` names (CLSIDFromProgID), in
-    /// process (CLSCTX_INPROC_SERVER), asking for _IDTExtensibility2
-    /// {B65AD801-ABAF-11D0-BB8B-00A0C90F2744}. `addin` is left empty on failure.
+    /// Creates the add-in whose class `progId` names, in process, asking for
+    /// _IDTExtensibility2 {B65AD801-ABAF-11D0-BB8B-00A0C90F2744}. As on
+    /// Windows, a class registered for the current user wins over one
+    /// registered for the machine. `addin` is left empty on failure.
     static HRESULT Create(const std::wstring& progId, ComAddin* addin);
 
     /// OnConnection(application, mode, AddInInst = NULL, custom = an empty

@@ -1,5 +1,6 @@
 // Quillet.dll's export directory: the four COM exports under their plain
-// names, ordinals 1 to 4 in alphabetical order, and nothing else.
+// names, ordinals 1 to 4 in alphabetical order, DllInstall after them, and
+// nothing else.
 
 #include <windows.h>
 
@@ -37,26 +38,29 @@ TEST_F(Exports, OrdinalsOneToFourAreTheExportsInAlphabeticalOrder) {
         ASSERT_NE(nullptr, byOrdinal) << "ordinal " << ordinal;
         EXPECT_EQ(GetProcAddress(TheDll().module, name), byOrdinal) << "ordinal " << ordinal << " is not " << name;
     }
-    EXPECT_EQ(nullptr, GetProcAddress(TheDll().module, MAKEINTRESOURCEA(5)));
+    EXPECT_EQ(GetProcAddress(TheDll().module, "DllInstall"), GetProcAddress(TheDll().module, MAKEINTRESOURCEA(5)));
+    EXPECT_EQ(nullptr, GetProcAddress(TheDll().module, MAKEINTRESOURCEA(6)));
 }
 
-TEST_F(Exports, DirectoryHoldsExactlyTheFourUndecoratedNames) {
+TEST_F(Exports, DirectoryHoldsExactlyTheFiveUndecoratedNames) {
     const IMAGE_EXPORT_DIRECTORY* exports = ExportDirectory(TheDll().module);
     ASSERT_NE(nullptr, exports);
     const auto* base = reinterpret_cast<const char*>(TheDll().module);
     EXPECT_STREQ("Quillet.dll", base + exports->Name);
     EXPECT_EQ(1u, exports->Base);
-    EXPECT_EQ(4u, exports->NumberOfFunctions);
+    EXPECT_EQ(5u, exports->NumberOfFunctions);
 
-    // The name table is sorted, which for these four is also ordinal order.
+    // The name table is sorted; DllInstall, the fifth ordinal, sorts third.
     const auto* names = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
     const auto* ordinals = reinterpret_cast<const WORD*>(base + exports->AddressOfNameOrdinals);
-    std::vector<std::string> actual;
-    for (DWORD i = 0; i < exports->NumberOfNames; ++i) {
-        actual.emplace_back(base + names[i]);
-        EXPECT_EQ(i, ordinals[i]) << actual.back() << " is not at ordinal " << i + exports->Base;
-    }
-    EXPECT_EQ(std::vector<std::string>(std::begin(kExports), std::end(kExports)), actual);
+    std::vector<std::pair<std::string, DWORD>> actual;
+    for (DWORD i = 0; i < exports->NumberOfNames; ++i) actual.emplace_back(base + names[i], ordinals[i] + exports->Base);
+    const std::vector<std::pair<std::string, DWORD>> expected = {{"DllCanUnloadNow", 1},
+                                                                 {"DllGetClassObject", 2},
+                                                                 {"DllInstall", 5},
+                                                                 {"DllRegisterServer", 3},
+                                                                 {"DllUnregisterServer", 4}};
+    EXPECT_EQ(expected, actual);
 }
 
 }  // namespace

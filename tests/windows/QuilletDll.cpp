@@ -38,6 +38,7 @@ QuilletDll Load() {
     dll.getClassObject = AsFunction<QuilletDll::GetClassObject>(find("DllGetClassObject"));
     dll.registerServer = AsFunction<QuilletDll::RegisterServer>(find("DllRegisterServer"));
     dll.unregisterServer = AsFunction<QuilletDll::RegisterServer>(find("DllUnregisterServer"));
+    dll.install = AsFunction<QuilletDll::Install>(find("DllInstall"));
     dll.module = module;
     dll.path = path;
     return dll;
@@ -52,7 +53,8 @@ const QuilletDll& TheDll() {
 
 bool DllLoaded() {
     const QuilletDll& dll = TheDll();
-    return dll.module && dll.canUnloadNow && dll.getClassObject && dll.registerServer && dll.unregisterServer;
+    return dll.module && dll.canUnloadNow && dll.getClassObject && dll.registerServer && dll.unregisterServer &&
+           dll.install;
 }
 
 }  // namespace quillet::test

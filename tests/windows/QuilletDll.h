@@ -7,12 +7,12 @@
 namespace quillet::test {
 
 /// Quillet.dll as the tests see it: loaded once from the folder of the test
-/// program and kept for the whole run, with its four exports looked up by
-/// name.
+/// program and kept for the whole run, with its exports looked up by name.
 struct QuilletDll {
     using CanUnloadNow = HRESULT(STDAPICALLTYPE*)();
     using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
     using RegisterServer = HRESULT(STDAPICALLTYPE*)();
+    using Install = HRESULT(STDAPICALLTYPE*)(BOOL, PCWSTR);
 
     HMODULE module = nullptr;
     std::wstring path;  // as the loader reports it
@@ -20,6 +20,7 @@ struct QuilletDll {
     GetClassObject getClassObject = nullptr;
     RegisterServer registerServer = nullptr;
     RegisterServer unregisterServer = nullptr;
+    Install install = nullptr;
 };
 
 /// The loaded DLL. Fails the running test (and every later one) when the DLL

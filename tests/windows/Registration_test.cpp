@@ -37,42 +37,63 @@ std::wstring ClassKey() { return L"CLSID\\" + GuidText(CLSID_Connect); }
 std::wstring InterfaceKey() { return L"Interface\\" + GuidText(IID__Connect); }
 std::wstring TypeLibKey() { return L"TypeLib\\" + GuidText(LIBID_TarnwickFindReplace); }
 
+/// Where classes are registered: for the machine (as HKEY_CLASSES_ROOT shows
+/// them) or for the current user alone.
+struct Classes {
+    HKEY hive;
+    std::wstring path;
+};
+const Classes kMachineClasses{HKEY_CLASSES_ROOT, L""};
+const Classes kUserClasses{HKEY_CURRENT_USER, L"Software\\Classes\\"};
+
 class Registration : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(DllLoaded());
         ASSERT_EQ(S_OK, TheDll().unregisterServer()) << "could not start from an unregistered component";
+        ASSERT_EQ(S_OK, InstallForUser(FALSE)) << "could not start from an unregistered component";
     }
     void TearDown() override {
         if (!DllLoaded()) return;
         EXPECT_EQ(S_OK, TheDll().unregisterServer());
+        EXPECT_EQ(S_OK, InstallForUser(FALSE));
     }
 
     static HRESULT Register() { return TheDll().registerServer(); }
     static HRESULT Unregister() { return TheDll().unregisterServer(); }
+    /// regsvr32 /n /i:user, and with /u.
+    static HRESULT InstallForUser(BOOL install) { return TheDll().install(install, L"user"); }
 
-    /// The whole of the class's key and of the ProgID's key, value by value.
-    static void ExpectClassAndProgId() {
-        const std::wstring classKey = ClassKey();
-        EXPECT_EQ(Names({L""}), ValueNames(HKEY_CLASSES_ROOT, classKey));
-        EXPECT_EQ(kProgId, ReadText(HKEY_CLASSES_ROOT, classKey));
-        EXPECT_EQ(Names({L"InprocServer32", L"ProgID", L"TypeLib", L"Version"}),
-                  SubkeyNames(HKEY_CLASSES_ROOT, classKey));
+    /// The whole of the class's key and of the ProgID's key, value by value,
+    /// among `classes`: the machine's (HKEY_CLASSES_ROOT) or the user's.
+    static void ExpectClassAndProgId(const Classes& classes = kMachineClasses) {
+        const HKEY root = classes.hive;
+        const std::wstring classKey = classes.path + ClassKey();
+        EXPECT_EQ(Names({L""}), ValueNames(root, classKey));
+        EXPECT_EQ(kProgId, ReadText(root, classKey));
+        EXPECT_EQ(Names({L"InprocServer32", L"ProgID", L"TypeLib", L"Version"}), SubkeyNames(root, classKey));
 
         const std::wstring server = classKey + L"\\InprocServer32";
-        EXPECT_EQ(Names({L"", L"ThreadingModel"}), ValueNames(HKEY_CLASSES_ROOT, server));
-        const auto path = ReadText(HKEY_CLASSES_ROOT, server);
+        EXPECT_EQ(Names({L"", L"ThreadingModel"}), ValueNames(root, server));
+        const auto path = ReadText(root, server);
         ASSERT_TRUE(path.has_value());
         EXPECT_TRUE(SameText(TheDll().path, *path)) << "InprocServer32 names " << *path;
-        EXPECT_EQ(L"Apartment", ReadText(HKEY_CLASSES_ROOT, server, L"ThreadingModel"));
-        EXPECT_EQ(kProgId, ReadText(HKEY_CLASSES_ROOT, classKey + L"\\ProgID"));
-        EXPECT_EQ(GuidText(LIBID_TarnwickFindReplace), ReadText(HKEY_CLASSES_ROOT, classKey + L"\\TypeLib"));
-        EXPECT_EQ(L"1.0", ReadText(HKEY_CLASSES_ROOT, classKey + L"\\Version"));
+        EXPECT_EQ(L"Apartment", ReadText(root, server, L"ThreadingModel"));
+        EXPECT_EQ(kProgId, ReadText(root, classKey + L"\\ProgID"));
+        EXPECT_EQ(GuidText(LIBID_TarnwickFindReplace), ReadText(root, classKey + L"\\TypeLib"));
+        EXPECT_EQ(L"1.0", ReadText(root, classKey + L"\\Version"));
         for (const wchar_t* subkey : {L"\\ProgID", L"\\TypeLib", L"\\Version"})
-            EXPECT_EQ(Names({L""}), ValueNames(HKEY_CLASSES_ROOT, classKey + subkey)) << subkey;
+            EXPECT_EQ(Names({L""}), ValueNames(root, classKey + subkey)) << subkey;
 
-        EXPECT_EQ(Names({L"CLSID"}), SubkeyNames(HKEY_CLASSES_ROOT, kProgId));
-        EXPECT_EQ(GuidText(CLSID_Connect), ReadText(HKEY_CLASSES_ROOT, kProgId + L"\\CLSID"));
+        EXPECT_EQ(Names({L"CLSID"}), SubkeyNames(root, classes.path + kProgId));
+        EXPECT_EQ(GuidText(CLSID_Connect), ReadText(root, classes.path + kProgId + L"\\CLSID"));
+    }
+
+    /// Whether anything of the component's own is left among `classes`.
+    static bool AnyClassesLeft(const Classes& classes) {
+        for (const std::wstring& key : {ClassKey(), kProgId, InterfaceKey(), TypeLibKey()})
+            if (KeyExists(classes.hive, classes.path + key)) return true;
+        return false;
     }
 
     static void ExpectAddInEntry() {
@@ -198,6 +219,63 @@ TEST_F(Registration, UnregisterLeavesTheHostsOtherAddInsAlone) {
     ASSERT_EQ(S_OK, Unregister());
     EXPECT_EQ(3u, ReadNumber(HKEY_CURRENT_USER, other, L"LoadBehavior"));
     RegDeleteKeyW(HKEY_CURRENT_USER, other.c_str());
+}
+
+TEST_F(Registration, ForTheUserAloneEverythingGoesUnderTheUsersClasses) {
+    ASSERT_EQ(S_OK, InstallForUser(TRUE));
+    ExpectClassAndProgId(kUserClasses);
+    ExpectAddInEntry();
+    const std::wstring interfaceKey = kUserClasses.path + InterfaceKey();
+    EXPECT_EQ(L"_Connect", ReadText(HKEY_CURRENT_USER, interfaceKey));
+    EXPECT_EQ(kTypeLibraryMarshaller, ReadText(HKEY_CURRENT_USER, interfaceKey + L"\\ProxyStubClsid32"));
+    const auto file = ReadText(HKEY_CURRENT_USER, kUserClasses.path + TypeLibKey() + L"\\1.0\\0\\" +
+                                                      (sizeof(void*) == 8 ? L"win64" : L"win32"));
+    ASSERT_TRUE(file.has_value());
+    EXPECT_TRUE(SameText(TheDll().path, *file));
+    // Nothing needs an administrator: the machine's classes stay as they were.
+    EXPECT_FALSE(AnyClassesLeft(kMachineClasses));
+
+    ASSERT_EQ(S_OK, InstallForUser(TRUE));  // again: the same, once
+    ExpectClassAndProgId(kUserClasses);
+
+    ASSERT_EQ(S_OK, InstallForUser(FALSE));
+    EXPECT_FALSE(AnyClassesLeft(kUserClasses));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kAddInKey));
+    EXPECT_EQ(S_OK, InstallForUser(FALSE));
+}
+
+TEST_F(Registration, EachKindOfRegistrationOutlivesTheRemovalOfTheOther) {
+    ASSERT_EQ(S_OK, Register());
+    ASSERT_EQ(S_OK, InstallForUser(TRUE));
+    ASSERT_EQ(S_OK, InstallForUser(FALSE));
+    ExpectClassAndProgId();
+    ExpectAddInEntry();
+    CLSID clsid{};
+    EXPECT_EQ(S_OK, CLSIDFromProgID(kProgId.c_str(), &clsid));
+
+    ASSERT_EQ(S_OK, InstallForUser(TRUE));
+    ASSERT_EQ(S_OK, Unregister());
+    EXPECT_FALSE(AnyClassesLeft(kMachineClasses));
+    ExpectClassAndProgId(kUserClasses);
+    ExpectAddInEntry();
+
+    // The add-in entry goes with the last registration of either kind.
+    ASSERT_EQ(S_OK, InstallForUser(FALSE));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kAddInKey));
+}
+
+TEST_F(Registration, InstallKnowsTheUserAndOtherwiseRegistersForTheMachine) {
+    EXPECT_EQ(E_INVALIDARG, TheDll().install(TRUE, L"everyone"));
+    EXPECT_FALSE(AnyClassesLeft(kMachineClasses));
+    EXPECT_FALSE(AnyClassesLeft(kUserClasses));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kAddInKey));
+
+    // regsvr32 /i without /n calls DllRegisterServer, then DllInstall with no command line.
+    ASSERT_EQ(S_OK, TheDll().install(TRUE, L""));
+    ExpectClassAndProgId();
+    EXPECT_FALSE(AnyClassesLeft(kUserClasses));
+    ASSERT_EQ(S_OK, TheDll().install(FALSE, nullptr));
+    EXPECT_FALSE(AnyClassesLeft(kMachineClasses));
 }
 
 }  // namespace
