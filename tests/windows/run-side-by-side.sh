@@ -15,6 +15,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 native=$(cd "$1" && pwd)/simhost/simhost
 build32=$(cd "$2" && pwd)
 build64=$(cd "$3" && pwd)
+. "$build64/identity.sh"
 prefix="$build64/side-by-side-prefix"
 work="$build64/side-by-side"
 rm -rf "$prefix" "$work"
@@ -70,12 +71,12 @@ unloaded "$build64" "the 64-bit host after its DLL was unregistered"
 
 # With both gone, not one key of the component is left in either view.
 regsvr32 "$build32" /u
-left=$(grep -i -c -E 'DAC79461-D9EB-4E73-8AD3-736C07D1697C|47FA6911-03E2-4C19-8D05-C0456F480BDA|51E531CF-ADD2-49E0-A0F2-B8E9A0DBEA7E|TarnwickFindReplace' \
-       "$prefix/system.reg" "$prefix/user.reg" | awk -F: '{ total += $NF } END { print total }')
-if [ "$left" -eq 0 ]; then
+python3 "$here/prefix_registry.py" keys "$prefix" "$clsid" "$libid" "$iid" "$progid" > "$work/left"
+if [ ! -s "$work/left" ]; then
     echo "nothing left once both are unregistered"
 else
-    echo "FAILED: $left registry lines of the component are left"
+    echo "FAILED: keys of the component are left:"
+    cat "$work/left"
     failed=$((failed + 1))
 fi
 
