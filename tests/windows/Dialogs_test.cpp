@@ -110,6 +110,36 @@ TEST(Win32Dialogs, ClientAreasAndControlsAreLaidOutFromTheirTwipsAndTheWindowsAr
     }
 }
 
+/// Whether the control's text, in the control's font, fits on one line within it.
+bool TextFitsOnOneLine(HWND control) {
+    wchar_t text[256];
+    const int length = GetWindowTextW(control, text, 256);
+    RECT client;
+    GetClientRect(control, &client);
+    HDC dc = GetDC(control);
+    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text, length, &size);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return size.cx <= client.right;
+}
+
+TEST(Win32Dialogs, EveryLabelIsWholeInTheDialogsFonts) {
+    // In the fonts of a Windows prefix (tests/windows/wine.sh): Tahoma on the
+    // Find dialog, the default dialog font (MS Sans Serif) on the Replace dialog.
+    DialogHarness h;
+    frmFind* find = h.component.forms().findForm().value();
+    frmReplace* replace = h.component.forms().replaceForm().value();
+    for (auto [form, layout] : {std::pair<Form*, const FormLayout*>{find, &frmFind::layout()},
+                                std::pair<Form*, const FormLayout*>{replace, &frmReplace::layout()}}) {
+        for (const ControlSpec& entry : layout->controls) {
+            if (entry.kind != ControlKind::Label && entry.kind != ControlKind::CheckBox) continue;
+            EXPECT_TRUE(TextFitsOnOneLine(controlOf(*form, *layout, entry.name))) << layout->name << "." << entry.name;
+        }
+    }
+}
+
 TEST(Win32Dialogs, EnterPressesFindNextFromTheFindBoxAndFromEitherCheckBox) {
     DialogHarness h;
     frmFind* find = h.component.forms().findForm().value();

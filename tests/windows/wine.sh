@@ -25,6 +25,19 @@ wine_for() {
     fi
 }
 
+# windows_fonts PREFIX ARCH: the fonts that Windows has and Wine draws with,
+# from Debian's fonts-wine: the glyphs of the caption buttons (Marlett) and
+# the dialogs' fonts (Tahoma, MS Sans Serif). The default dialog font, "MS
+# Shell Dlg", is MS Sans Serif as on Windows, not the wider Tahoma that Wine
+# maps it to, so that the dialogs' labels fit as they do there.
+windows_fonts() {
+    for font in marlett.ttf tahoma.ttf tahomabd.ttf sserife.fon; do
+        cp "/usr/share/wine/fonts/$font" "$1/drive_c/windows/Fonts/"
+    done
+    WINEPREFIX="$1" "$(wine_for "$2")" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+        /v 'MS Shell Dlg' /d 'MS Sans Serif' /f > /dev/null
+}
+
 # in_prefix PREFIX ARCH COMMAND...: runs COMMAND (a loader and its program)
 # in PREFIX, made for ARCH on first use, under Xvfb. The prefix's processes
 # are waited for while the display is still there, so that none of them
@@ -36,6 +49,7 @@ in_prefix() {
     shift 2
     if [ ! -f "$prefix/system.reg" ]; then
         WINEPREFIX="$prefix" WINEARCH="$arch" wineboot -i
+        windows_fonts "$prefix" "$arch"
         # The prefix is only complete once its wineserver has written it out.
         WINEPREFIX="$prefix" wineserver -w
     fi
