@@ -58,6 +58,14 @@ gone() {
 
 msiexec() { in_prefix "$prefix" "$arch" "$loader" msiexec "$@"; }
 
+# The README's "Install on Windows" names the packages by their files.
+if grep -q "$(basename "$msi" | sed 's/-x[0-9]*\.msi$//')" "$here/../../README.md"; then
+    say "the README names this version's packages"
+else
+    say "FAILED: the README does not name this version's packages"
+    failed=$((failed + 1))
+fi
+
 in_prefix "$prefix" "$arch" true
 cp "$prefix/system.reg" "$prefix/user.reg" "$work/before/"
 (cd "$prefix/drive_c" && find . -type f | sort) > "$work/files.before"
