@@ -198,7 +198,7 @@ public:
 private:
     /// The add-in connection interface, a second face of the same object. A
     /// host may call it through its published vtable or through Invoke.
-    class Extensibility final : public _IDTExtensibility2 {
+    class Extensibility final : public WithoutTypeInfo<_IDTExtensibility2> {
     public:
         explicit Extensibility(ComConnect& outer) : outer_(outer) {}
 
@@ -208,15 +208,6 @@ private:
         ULONG STDMETHODCALLTYPE AddRef() override { return outer_.AddRef(); }
         ULONG STDMETHODCALLTYPE Release() override { return outer_.Release(); }
 
-        HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-            if (!count) return E_POINTER;
-            *count = 0;
-            return S_OK;
-        }
-        HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-            if (info) *info = nullptr;
-            return DISP_E_BADINDEX;
-        }
         HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
             return IdsOfNames(kExtensibilityMembers, names, count, ids);
         }

@@ -8,6 +8,7 @@
 #include "host/com/ComFailure.h"
 #include "host/com/LateBinding.h"
 #include "platform/win32/ComObject.h"
+#include "platform/win32/DispatchNames.h"
 #include "platform/win32/Variant.h"
 
 namespace quillet::com {
@@ -134,25 +135,13 @@ public:
 };
 
 /// Delivers a button's Click, raised through its connection point, to a sink.
-class ClickEvents final : public win32::ComObject<IDispatch, IID_IDispatch, kButtonEvents> {
+class ClickEvents final : public win32::ComObject<win32::WithoutTypeInfo<IDispatch>, IID_IDispatch, kButtonEvents> {
 public:
     explicit ClickEvents(ButtonClickSink& sink) : sink_(sink) {}
 
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        if (!count) return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-        if (info) *info = nullptr;
-        return DISP_E_BADINDEX;
-    }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        if (!names || !ids || count == 0) return E_INVALIDARG;
-        for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-        if (count != 1 || !names[0] || lstrcmpiW(names[0], L"Click") != 0) return DISP_E_UNKNOWNNAME;
-        ids[0] = kClickId;
-        return S_OK;
+        static constexpr win32::NamedMember kMembers[] = {{L"Click", kClickId}};
+        return win32::IdsOfNames(kMembers, names, count, ids);
     }
 
     /// Click(Ctrl, CancelDefault): the arguments arrive last first.

@@ -1,6 +1,7 @@
 #include "simhost/com/AddinLoader.h"
 
 #include "platform/win32/ComObject.h"
+#include "platform/win32/DispatchNames.h"
 #include "platform/win32/RegistryKey.h"
 #include "simhost/com/Dialect.h"
 
@@ -117,21 +118,10 @@ VARIANTARG CustomArgument(SAFEARRAY** custom) {
     return argument;
 }
 
-class ForeignHostObject final : public win32::ComObject<IDispatch, IID_IDispatch> {
+class ForeignHostObject final : public win32::ComObject<win32::WithoutTypeInfo<IDispatch>, IID_IDispatch> {
 public:
-
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        if (!count) return E_INVALIDARG;
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-        if (info) *info = nullptr;
-        return DISP_E_BADINDEX;
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID, DISPID* ids) override {
-        for (UINT i = 0; ids && i < count; ++i) ids[i] = DISPID_UNKNOWN;
-        return DISP_E_UNKNOWNNAME;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        return win32::IdsOfNames({}, names, count, ids);
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
         return DISP_E_MEMBERNOTFOUND;

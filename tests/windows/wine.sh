@@ -47,12 +47,11 @@ in_prefix() {
     prefix=$1
     arch=$2
     shift 2
-    if [ ! -f "$prefix/system.reg" ]; then
-        WINEPREFIX="$prefix" WINEARCH="$arch" wineboot -i
-        windows_fonts "$prefix" "$arch"
-        # The prefix is only complete once its wineserver has written it out.
-        WINEPREFIX="$prefix" wineserver -w
-    fi
+    [ -f "$prefix/system.reg" ] || WINEPREFIX="$prefix" WINEARCH="$arch" wineboot -i
+    # Also into a prefix that an earlier build made without them.
+    [ -f "$prefix/drive_c/windows/Fonts/marlett.ttf" ] || windows_fonts "$prefix" "$arch"
+    # The prefix is only complete once its wineserver has written it out.
+    WINEPREFIX="$prefix" wineserver -w
     WINEPREFIX="$prefix" WINEARCH="$arch" \
         xvfb-run -a sh -c 'status=0; "$@" || status=$?; wineserver -w; exit $status' sh "$@"
 }
