@@ -4,8 +4,8 @@
 # stand-in host loads the add-in and a scenario passes; after the removal
 # no file and no registry key of the component is left. The same for
 # "regsvr32 /n /i:user" and its removal, which must write the very rows that
-# the package writes; and a package of an older version is replaced by this
-# one.
+# the package writes; and an older version, or the other build of this one,
+# is replaced by this package, while a newer version is not.
 #   tests/windows/run-install-tests.sh NATIVE_BUILD WINDOWS_BUILD
 set -eu
 
@@ -101,27 +101,47 @@ if [ -n "$installed" ]; then
     gone "after regsvr32 /u /n /i:user"
 fi
 
-# An older version of the package, then this one: this one replaces it.
-older="$work/older.msi"
-older_code="{0B7E4F3C-5A61-4C8E-9D2A-6F1E3B8C7D90}"
-cp "$msi" "$older"
-msibuild "$older" -q "UPDATE Property SET Value='0.9.0.0' WHERE Property='ProductVersion'" \
-    -q "UPDATE Property SET Value='$older_code' WHERE Property='ProductCode'"
-msiexec /i "$(windows_path "$older")" /qn
-if python3 "$here/prefix_registry.py" product "$prefix" "$older_code"; then
+# An older version of the package, and another package of this version (the
+# other build's), each replaced by this one; a newer version is left alone.
+# replaces VERSION {PRODUCT-CODE} WHAT: that package installed, then this one.
+replaces() {
+    other="$work/other.msi"
+    cp "$msi" "$other"
+    msibuild "$other" -q "UPDATE Property SET Value='$1' WHERE Property='ProductVersion'" \
+        -q "UPDATE Property SET Value='$2' WHERE Property='ProductCode'"
+    msiexec /i "$(windows_path "$other")" /qn
+    if ! python3 "$here/prefix_registry.py" product "$prefix" "$2"; then
+        say "FAILED: $3 did not install"
+        failed=$((failed + 1))
+        return
+    fi
     msiexec /i "$(windows_path "$msi")" /qn
-    if python3 "$here/prefix_registry.py" product "$prefix" "$older_code"; then
-        say "FAILED: the older version is still installed after the upgrade"
+    if python3 "$here/prefix_registry.py" product "$prefix" "$2"; then
+        say "FAILED: $3 is still installed beside this package"
         failed=$((failed + 1))
     else
-        say "the package replaced an older version"
+        say "the package replaced $3"
     fi
+}
+replaces 0.9.0.0 "{0B7E4F3C-5A61-4C8E-9D2A-6F1E3B8C7D90}" "an older version"
+works "after an upgrade"
+replaces "$version" "{6A0F2B1D-3C47-4E85-9B6A-2D8E5F1C7A34}" "another package of this version"
+
+newer="$work/newer.msi"
+newer_code="{9C3E7A15-0B2D-4F68-A4E1-7D5B3C9F2E60}"
+cp "$msi" "$newer"
+msibuild "$newer" -q "UPDATE Property SET Value='99.0.0.0' WHERE Property='ProductVersion'" \
+    -q "UPDATE Property SET Value='$newer_code' WHERE Property='ProductCode'"
+msiexec /i "$(windows_path "$newer")" /qn
+msiexec /i "$(windows_path "$msi")" /qn || true
+if python3 "$here/prefix_registry.py" product "$prefix" "$newer_code"; then
+    say "a newer version stays, and this package does not replace it"
 else
-    say "FAILED: the older version did not install"
+    say "FAILED: this package replaced a newer version"
     failed=$((failed + 1))
 fi
-works "after an upgrade"
-msiexec /x "$(windows_path "$msi")" /qn
-gone "after the upgraded package was removed"
+msiexec /x "$(windows_path "$newer")" /qn
+msiexec /x "$(windows_path "$msi")" /qn || true
+gone "after the upgraded packages were removed"
 
 [ "$failed" -eq 0 ]
