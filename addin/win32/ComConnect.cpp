@@ -8,6 +8,7 @@
 #include "addin/win32/ComponentInstance.h"
 #include "host/com/ComBridge.h"
 #include "host/com/LateBinding.h"
+#include "platform/win32/ComObject.h"
 #include "platform/win32/ComPtr.h"
 #include "platform/win32/DispatchNames.h"
 #include "platform/win32/ModulePath.h"
@@ -50,20 +51,6 @@ ITypeInfo* connectTypeInfo() {
     return cached;
 }
 
-/// An argument of Invoke as an object: null for Nothing (empty, null or a null object).
-HRESULT objectArgument(const VARIANT& argument, ComPtr<IDispatch>& object) {
-    const VARIANT& value = V_VT(&argument) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(&argument)
-                               ? *V_VARIANTREF(&argument)
-                               : argument;
-    object = {};
-    if (V_VT(&value) == VT_EMPTY || V_VT(&value) == VT_NULL) return S_OK;
-    Variant converted;
-    if (HRESULT hr = VariantChangeType(converted.out(), const_cast<VARIANT*>(&value), 0, VT_DISPATCH); FAILED(hr))
-        return hr;
-    object = ComPtr<IDispatch>::share(V_DISPATCH(&converted.get()));
-    return S_OK;
-}
-
 /// The object that the host hands over at connection.
 class DispatchHostObject : public HostObject {
 public:
@@ -98,29 +85,17 @@ HRESULT handOut(T* object, T** result) {
     return S_OK;
 }
 
-class ComConnect final : public _Connect {
+class ComConnect final : public ComObject<_Connect, IID_IDispatch, IID__Connect> {
 public:
     ComConnect() : connect_(TheComponent()), extensibility_(*this) {}
 
-    // IUnknown
+    /// _Connect under IUnknown, IDispatch and its own IID; the connection
+    /// interface is a second face of the same object.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID__Connect) {
-            *object = static_cast<_Connect*>(this);
-        } else if (iid == IID__IDTExtensibility2) {
-            *object = static_cast<_IDTExtensibility2*>(&extensibility_);
-        } else {
-            return E_NOINTERFACE;
-        }
+        if (!object || iid != IID__IDTExtensibility2) return ComObject::QueryInterface(iid, object);
+        *object = static_cast<_IDTExtensibility2*>(&extensibility_);
         AddRef();
         return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG left = InterlockedDecrement(&references_);
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
     }
 
     // IDispatch, in code: a host that only knows the names reaches every member.
@@ -237,7 +212,7 @@ private:
             switch (member) {
             case kOnConnection: {
                 ComPtr<IDispatch> application;
-                if (FAILED(objectArgument(params->rgvarg[3], application))) return mismatch(3);
+                if (FAILED(ObjectArgument(params->rgvarg[3], application))) return mismatch(3);
                 Variant mode;
                 if (FAILED(VariantChangeType(mode.out(), &params->rgvarg[2], 0, VT_I4))) return mismatch(2);
                 return OnConnection(application.get(), static_cast<ext_ConnectMode>(V_I4(&mode.get())), nullptr,
@@ -290,7 +265,7 @@ private:
         if (params.cArgs != 1) return DISP_E_BADPARAMCOUNT;
         if (params.cNamedArgs != 1 || params.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) return DISP_E_PARAMNOTFOUND;
         ComPtr<IDispatch> value;
-        if (FAILED(objectArgument(params.rgvarg[0], value)) || FAILED(set(value.get()))) {
+        if (FAILED(ObjectArgument(params.rgvarg[0], value)) || FAILED(set(value.get()))) {
             if (argumentError) *argumentError = 0;
             return DISP_E_TYPEMISMATCH;
         }
@@ -325,7 +300,6 @@ private:
         });
     }
 
-    LONG references_ = 1;
     Connect connect_;
     Extensibility extensibility_;
 };

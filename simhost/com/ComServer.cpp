@@ -103,11 +103,15 @@ bool Invocation::given(UINT position) const {
     return value && !(V_VT(value) == VT_ERROR && V_ERROR(value) == DISP_E_PARAMNOTFOUND);
 }
 
+HRESULT Invocation::mismatch(UINT position) {
+    if (argumentError_) *argumentError_ = params_.cArgs - 1 - position;
+    return DISP_E_TYPEMISMATCH;
+}
+
 HRESULT Invocation::converted(UINT position, VARTYPE type, VARIANT* value) {
     const VARIANT* given = argument(position);
     if (given && SUCCEEDED(VariantChangeType(value, const_cast<VARIANT*>(given), 0, type))) return S_OK;
-    if (argumentError_) *argumentError_ = params_.cArgs - 1 - position;
-    return DISP_E_TYPEMISMATCH;
+    return mismatch(position);
 }
 
 HRESULT Invocation::text(UINT position, std::u16string* value) {
@@ -132,13 +136,9 @@ HRESULT Invocation::boolean(UINT position, bool* value) {
 }
 
 HRESULT Invocation::object(UINT position, ComPtr<IDispatch>* value) {
-    *value = {};
     const VARIANT* given = argument(position);
-    if (given && (V_VT(given) == VT_EMPTY || V_VT(given) == VT_NULL)) return S_OK;
-    Variant object;
-    if (HRESULT hr = converted(position, VT_DISPATCH, object.out()); FAILED(hr)) return hr;
-    *value = ComPtr<IDispatch>::share(V_DISPATCH(&object.get()));
-    return S_OK;
+    if (given && SUCCEEDED(win32::ObjectArgument(*given, *value))) return S_OK;
+    return mismatch(position);
 }
 
 HRESULT Invocation::answer(const Status& status) {

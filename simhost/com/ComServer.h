@@ -13,11 +13,13 @@
 #include <span>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "host/CommandBars.h"
 #include "host/HostObjects.h"
 #include "host/com/HostRoles.h"
 #include "platform/win32/ComPtr.h"
+#include "platform/win32/DispatchNames.h"
 #include "simhost/com/Dialect.h"
 #include "simhost/com/Face.h"
 
@@ -94,6 +96,8 @@ private:
     /// The argument, a reference to a variant seen through; null when not passed.
     const VARIANT* argument(UINT position) const;
     HRESULT converted(UINT position, VARTYPE type, VARIANT* value);
+    /// The argument at `position` does not fit: DISP_E_TYPEMISMATCH, naming it.
+    HRESULT mismatch(UINT position);
     HRESULT answerObject(ComPtr<IDispatch> object);
 
     const DISPPARAMS& params_;
@@ -168,17 +172,11 @@ public:
     }
 
     HRESULT getIDsOfNames(REFIID, LPOLESTR* names, UINT count, DISPID* ids) override {
-        if (!names || !ids || count == 0) return E_INVALIDARG;
-        for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
         const auto members = Object::members();
-        for (size_t index = 0; index < members.size() && names[0]; ++index) {
-            if (CompareStringOrdinal(names[0], -1, members[index].name, -1, /*bIgnoreCase=*/TRUE) == CSTR_EQUAL) {
-                ids[0] = idOf(index);
-                break;
-            }
-        }
-        // Argument names are not published.
-        return ids[0] != DISPID_UNKNOWN && count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
+        std::vector<win32::NamedMember> named;
+        named.reserve(members.size());
+        for (size_t index = 0; index < members.size(); ++index) named.push_back({members[index].name, idOf(index)});
+        return win32::IdsOfNames(named, names, count, ids);
     }
 
     HRESULT invoke(DISPID id, REFIID iid, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,

@@ -34,12 +34,11 @@ say() { echo "$(basename "$msi"): $*"; }
 
 # works WHAT: the host loads the add-in and the smoke scenario gives the native transcript.
 works() {
-    in_prefix "$prefix" "$arch" wine "$host" "$(windows_path "$scenario")" > "$work/out" 2> "$work/err" || true
-    if python3 "$here/compare_transcripts.py" "$work/smoke.native" "$work/out"; then
+    if runs_like "$prefix" "$arch" "$host" "$scenario" "$work/smoke.native" "$work/out"; then
         say "the host works with the add-in $1"
     else
         say "FAILED: the host with the add-in $1"
-        cat "$work/err"
+        cat "$work/out.err"
         failed=$((failed + 1))
     fi
 }

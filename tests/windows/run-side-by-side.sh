@@ -30,30 +30,20 @@ regsvr32() {
 }
 
 failed=0
+# runs BUILD SCENARIO EXPECTED WHAT: the host of BUILD runs the scenario as expected.
+runs() {
+    if runs_like "$prefix" win64 "$1/simhost/simhost.exe" "$2" "$3" "$work/out"; then
+        echo "$4"
+    else
+        echo "FAILED: $4"
+        cat "$work/out.err"
+        failed=$((failed + 1))
+    fi
+}
 # works BUILD WHAT: the host of BUILD runs the smoke scenario with its DLL.
-works() {
-    in_prefix "$prefix" win64 wine "$1/simhost/simhost.exe" "$(windows_path "$scenario")" \
-        > "$work/out" 2> "$work/err" || true
-    if python3 "$here/compare_transcripts.py" "$work/smoke.native" "$work/out"; then
-        echo "works: $2"
-    else
-        echo "FAILED: $2"
-        cat "$work/err"
-        failed=$((failed + 1))
-    fi
-}
+works() { runs "$1" "$scenario" "$work/smoke.native" "works: $2"; }
 # unloaded BUILD WHAT: the host of BUILD starts without the add-in.
-unloaded() {
-    in_prefix "$prefix" win64 wine "$1/simhost/simhost.exe" "$(windows_path "$here/scenarios/no-addin.json")" \
-        > "$work/out" 2> "$work/err" || true
-    if cmp -s "$here/scenarios/no-addin.jsonl" "$work/out"; then
-        echo "no add-in: $2"
-    else
-        echo "FAILED: $2"
-        diff "$here/scenarios/no-addin.jsonl" "$work/out" || true
-        failed=$((failed + 1))
-    fi
-}
+unloaded() { runs "$1" "$here/scenarios/no-addin.json" "$here/scenarios/no-addin.jsonl" "no add-in: $2"; }
 
 regsvr32 "$build32"
 regsvr32 "$build64"

@@ -60,3 +60,13 @@ in_prefix() {
 windows_path() {
     printf 'Z:%s' "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")" | tr / '\\'
 }
+
+# runs_like PREFIX ARCH HOST SCENARIO EXPECTED OUT: runs a scenario through
+# the stand-in host HOST in PREFIX, with its transcript in OUT and its
+# standard error in OUT.err; succeeds when the transcript is EXPECTED's, the
+# engine-only dump fields of a native transcript aside. The caller's $here is
+# tests/windows.
+runs_like() {
+    in_prefix "$1" "$2" wine "$3" "$(windows_path "$4")" > "$6" 2> "$6.err" || true
+    python3 "$here/compare_transcripts.py" "$5" "$6"
+}
