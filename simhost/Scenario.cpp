@@ -206,6 +206,27 @@ std::vector<BarModel> readCommandBars(const json& bars) {
     return result;
 }
 
+HostCapabilities readHostCapabilities(const json& host) {
+    if (!host.is_object()) throw ScenarioError("host must be an object");
+    HostCapabilities capabilities;
+    const std::pair<const char*, bool HostCapabilities::*> members[] = {
+        {"screenUpdating", &HostCapabilities::screenUpdating},
+        {"undoGroups", &HostCapabilities::undoGroups},
+        {"pageIndex", &HostCapabilities::pageIndex},
+    };
+    for (const auto& [name, member] : members) {
+        const json offered = host.value(name, json(true));
+        if (!offered.is_boolean()) throw ScenarioError(std::string("host.") + name + " must be true or false");
+        capabilities.*member = offered.get<bool>();
+    }
+    for (const auto& [name, value] : host.items()) {
+        const bool known = std::any_of(std::begin(members), std::end(members),
+                                       [&](const auto& member) { return name == member.first; });
+        if (!known) throw ScenarioError("host names no member that a host may lack: " + name);
+    }
+    return capabilities;
+}
+
 /// The file a screenshot step writes: relative paths start at the scenario's
 /// folder, so that a scenario gives the same files wherever it is run from.
 std::string resolvedFrom(const std::filesystem::path& folder, const std::string& utf8Path) {
@@ -233,6 +254,7 @@ Scenario readScenario(const std::filesystem::path& path) {
         } else {
             scenario.publication = readPublication(document.value("publication", json::object()));
         }
+        scenario.host = readHostCapabilities(document.value("host", json::object()));
         scenario.commandBars = readCommandBars(document.value("commandBars", json::array()));
         const json start = document.value("start", json(true));
         if (!start.is_boolean()) throw ScenarioError("start must be true or false");

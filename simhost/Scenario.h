@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/RaisedError.h"
+#include "simhost/memory/HostCapabilities.h"
 #include "simhost/memory/InMemoryCommandBars.h"
 #include "simhost/memory/InMemoryPublication.h"
 
@@ -50,6 +51,7 @@ using Step = std::variant<steps::Connect, steps::Disconnect, steps::CallAddToolb
 
 struct Scenario {
     PublicationModel publication;
+    HostCapabilities host;
     std::vector<BarModel> commandBars;
     bool start = true;
     std::vector<Step> steps;

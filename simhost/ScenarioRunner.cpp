@@ -18,7 +18,7 @@ ordered_json text(const std::u16string& value) { return toUtf8(value); }
 }  // namespace
 
 ScenarioRunner::ScenarioRunner(const Scenario& scenario, TranscriptSink sink, const SiteMaker& makeSite)
-    : scenario_(scenario), sink_(std::move(sink)), host_(scenario.publication, scenario.commandBars) {
+    : scenario_(scenario), sink_(std::move(sink)), host_(scenario.publication, scenario.commandBars, scenario.host) {
     host_.listen(*this);
     site_ = makeSite(SiteParts{host_, *this, *this});
 }

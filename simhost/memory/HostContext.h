@@ -4,13 +4,15 @@
 
 #include "host/Result.h"
 #include "simhost/memory/FaultPlan.h"
+#include "simhost/memory/HostCapabilities.h"
 #include "simhost/memory/HostEvents.h"
 
 namespace quillet::simhost {
 
-/// What every object of the stand-in host shares: the injected failures and
-/// the listener that sees the host's events.
+/// What every object of the stand-in host shares: what the host offers, the
+/// injected failures and the listener that sees the host's events.
 struct HostContext {
+    HostCapabilities capabilities;
     FaultPlan faults;
     HostEvents* events = &silence;
 

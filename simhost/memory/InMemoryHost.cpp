@@ -34,10 +34,13 @@ private:
     InMemoryHost& host_;
 };
 
-InMemoryHost::InMemoryHost(PublicationModel publication, const std::vector<BarModel>& bars)
+InMemoryHost::InMemoryHost(PublicationModel publication, const std::vector<BarModel>& bars,
+                           HostCapabilities capabilities)
     : context_(std::make_shared<HostContext>()),
       publication_(std::make_shared<InMemoryPublication>(std::move(publication), context_)),
-      bars_(std::make_shared<InMemoryCommandBars>(bars, context_)) {}
+      bars_(std::make_shared<InMemoryCommandBars>(bars, context_)) {
+    context_->capabilities = capabilities;
+}
 
 ApplicationRef InMemoryHost::application() { return std::make_shared<MemApplication>(*this); }
 

@@ -16,7 +16,8 @@ namespace quillet::simhost {
 /// failures and the listener for what the add-in makes the host do.
 class InMemoryHost : public HostApplicationClass {
 public:
-    InMemoryHost(PublicationModel publication, const std::vector<BarModel>& bars);
+    InMemoryHost(PublicationModel publication, const std::vector<BarModel>& bars,
+                 HostCapabilities capabilities = {});
 
     /// The host's application object, as the host hands it to the add-in.
     ApplicationRef application();
@@ -31,6 +32,7 @@ public:
     InMemoryPublication& publication() { return *publication_; }
     InMemoryCommandBars& commandBars() { return *bars_; }
     FaultPlan& faults() { return context_->faults; }
+    const HostCapabilities& capabilities() const { return context_->capabilities; }
     /// Sends the host's events to `events` (not owned) from now on.
     void listen(HostEvents& events) { context_->events = &events; }
     /// The listener that gets the host's events now, so that another can be

@@ -1,0 +1,19 @@
+#pragma once
+
+namespace quillet::simhost {
+
+/// What the stand-in host offers beyond the members that every version of
+/// the host has. A member that is not offered does not exist at all: looked
+/// up by name it is an unknown name, as in an older host.
+struct HostCapabilities {
+    /// The application's read/write ScreenUpdating.
+    bool screenUpdating = true;
+    /// The publication's BeginCustomUndoAction and EndCustomUndoAction.
+    bool undoGroups = true;
+    /// Each page's PageIndex, its 1-based place in the page collection.
+    bool pageIndex = true;
+
+    friend bool operator==(const HostCapabilities&, const HostCapabilities&) = default;
+};
+
+}  // namespace quillet::simhost

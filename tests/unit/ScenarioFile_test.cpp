@@ -1,0 +1,49 @@
+// What a scenario file's own fields make of the stand-in host.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "simhost/Scenario.h"
+#include "simhost/ScenarioError.h"
+
+namespace quillet::simhost {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ScenarioFile : public ::testing::Test {
+protected:
+    Scenario read(const std::string& json) {
+        {
+            std::ofstream file(path_);
+            file << json;
+        }
+        return readScenario(path_);
+    }
+
+    void TearDown() override { fs::remove(path_); }
+
+private:
+    fs::path path_ = fs::temp_directory_path() /
+                     ("quillet-scenario-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                      ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".json");
+};
+
+TEST_F(ScenarioFile, AHostOffersEveryMemberOfCurrentHostsUnlessToldOtherwise) {
+    EXPECT_EQ(read("{}").host, (HostCapabilities{true, true, true}));
+    EXPECT_EQ(read(R"({"host": {}})").host, (HostCapabilities{true, true, true}));
+    EXPECT_EQ(read(R"({"host": {"screenUpdating": false}})").host, (HostCapabilities{false, true, true}));
+    EXPECT_EQ(read(R"({"host": {"undoGroups": false, "pageIndex": false}})").host,
+              (HostCapabilities{true, false, false}));
+}
+
+TEST_F(ScenarioFile, AHostFieldThatNamesNothingAHostMayLackIsRejected) {
+    EXPECT_THROW(read(R"({"host": {"pageNumber": false}})"), ScenarioError);
+    EXPECT_THROW(read(R"({"host": {"screenUpdating": 0}})"), ScenarioError);
+    EXPECT_THROW(read(R"({"host": true})"), ScenarioError);
+}
+
+}  // namespace
+}  // namespace quillet::simhost
