@@ -36,6 +36,9 @@ namespace hresults {
 inline constexpr int32_t kNotOnDisplayedPage = -2147221473;  // 0x8004001F
 /// An index or key outside a collection, or an argument out of range.
 inline constexpr int32_t kInvalidArgument = -2147024809;  // 0x80070057
+/// A member that the object does not have, looked up by name: an older
+/// host lacks some members of current ones.
+inline constexpr int32_t kUnknownName = -2147352570;  // 0x80020006, DISP_E_UNKNOWNNAME
 /// Any other failure.
 inline constexpr int32_t kUnspecified = -2147467259;  // 0x80004005
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/RaisedError.h"
+
 namespace quillet::simhost {
 
 /// What the stand-in host offers beyond the members that every version of
@@ -15,5 +17,8 @@ struct HostCapabilities {
 
     friend bool operator==(const HostCapabilities&, const HostCapabilities&) = default;
 };
+
+/// How the host answers a call of a member that it does not offer.
+inline RaisedError unknownMember() { return {hresults::kUnknownName, u"Unknown name."}; }
 
 }  // namespace quillet::simhost
