@@ -72,12 +72,16 @@ Result<int32_t> HostChain::pageCount() {
         .and_then([](const PageCollectionRef& pages) { return pages->count(); });
 }
 
-Status HostChain::writeSelection(const std::u16string& text) {
+Result<HostChain::SelectedText> HostChain::selection() {
     auto span = publication()
                     .and_then([](const PublicationRef& pub) { return pub->selection(); })
                     .and_then([](const PublicationSelectionRef& selection) { return selection->textSpan(); });
     if (!span) return span.error();
-    return (*span)->setText(text);
+    auto text = (*span)->text();
+    if (!text) return text.error();
+    auto start = (*span)->start();
+    if (!start && !isMissingMember(start.error())) return start.error();
+    return SelectedText{std::move(*text), start ? std::optional<int32_t>(*start) : std::nullopt};
 }
 
 }  // namespace quillet

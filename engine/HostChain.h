@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "host/HostObjects.h"
@@ -24,8 +25,13 @@ public:
     Status selectInStory(int32_t story, int32_t start, int32_t length);
     Result<std::u16string> displayedPageNumber();
     Result<int32_t> pageCount();
-    /// Replaces the text of the publication's selection.
-    Status writeSelection(const std::u16string& text);
+    /// The publication's selection: its text, and where it begins in its
+    /// story (0-based) when the host has the member that says so.
+    struct SelectedText {
+        std::u16string text;
+        std::optional<int32_t> start;
+    };
+    Result<SelectedText> selection();
     /// Replaces `length` characters of `story` from the 1-based `start` with
     /// `text`, without selecting them: text that no page shows can be written
     /// this way.

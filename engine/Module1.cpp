@@ -1,24 +1,40 @@
 #include "engine/Module1.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "engine/EngineTexts.h"
 #include "engine/PageNumber.h"
 #include "engine/RuntimeErrorPrompt.h"
 #include "engine/SixteenBit.h"
+#include "engine/TextMatcher.h"
 
 namespace quillet {
+
+namespace {
+
+/// Whether `story` holds an occurrence of `findText` at the 0-based
+/// `position` under `options`, whole words judged on the story's characters.
+bool occursAt(const std::u16string& story, int64_t position, const std::u16string& findText, int options) {
+    const auto size = static_cast<int64_t>(story.size());
+    if (findText.empty() || position < 0 || position + static_cast<int64_t>(findText.size()) > size) return false;
+    TextMatcher matcher;
+    matcher.prepare(findText, options);
+    return matcher.matchesAt(story.data(), size, position);
+}
+
+}  // namespace
 
 Module1::Module1(EnginePorts ports)
     : host_(ports.applicationClass), messages_(ports.messages), buffers_(ports.buffers) {}
 
 Result<bool> Module1::FindNext(const std::u16string& findText, bool matchCase, bool wholeWord, bool noWrapPrompt) {
-    return findStep(findText, matchCase, wholeWord, noWrapPrompt, UnshownMatches::PassOver)
+    return findStep(findText, findopt::of(matchCase, wholeWord), noWrapPrompt, UnshownMatches::PassOver)
         .transform([](const Step& step) { return step.outcome == Outcome::Finished; });
 }
 
-Result<Module1::Step> Module1::findStep(const std::u16string& findText, bool matchCase, bool wholeWord,
-                                        bool noWrapPrompt, UnshownMatches unshown) {
+Result<Module1::Step> Module1::findStep(const std::u16string& findText, int options, bool noWrapPrompt,
+                                        UnshownMatches unshown) {
     if (auto shown = host_.displayPage(1); !shown) return shown.error();
     auto count = host_.storyCount();
     if (!count) return count.error();
@@ -32,14 +48,13 @@ Result<Module1::Step> Module1::findStep(const std::u16string& findText, bool mat
         }
         state_.LastFindText = findText;
         state_.StoryIndex = 1;
-        selected_.reset();
+        current_.reset();
+        written_.clear();
         auto mask = maskOf(findText.size());
         if (!mask) return mask.error();
         newSearchMask = std::move(*mask);
     }
 
-    const int options = (wholeWord ? findopt::kWholeWord : 0) | (matchCase ? findopt::kMatchCase : 0);
-    bool wrapped = false;
     bool wrappedOnce = false;
     for (;;) {
         // An index outside the collection (the very first search, or stories
@@ -48,7 +63,7 @@ Result<Module1::Step> Module1::findStep(const std::u16string& findText, bool mat
             auto match = searchStory(findText, options, newSearchMask);
             if (!match) return match.error();
             if (match->length != 0) {
-                auto step = selectMatch(findText, *match, wrapped);
+                auto step = selectMatch(findText, *match);
                 if (!step || step->outcome != Outcome::Unshown || unshown == UnshownMatches::Report) return step;
                 // The match is masked now; the next one is looked for as if it
                 // had never been there, from page 1, in the same story. The
@@ -71,17 +86,16 @@ Result<Module1::Step> Module1::findStep(const std::u16string& findText, bool mat
 
         // The end of the publication.
         if (noWrapPrompt) {
-            if (wrappedOnce) return Step{Outcome::Finished, wrapped};
+            if (wrappedOnce) return Step{Outcome::Finished};
             wrappedOnce = true;
         } else if (messages_.show(texts::kWrapQuestion, msgbox::kYesNoQuestion, texts::kTitle) !=
                    msgbox::kAnswerYes) {
-            return Step{Outcome::Finished, wrapped};
+            return Step{Outcome::Finished};
         }
         auto buffer = buffers_.searchBuffer();
         if (!buffer) return buffer.error();
         (*buffer)->load(u"");
         state_.StoryIndex = 1;
-        wrapped = true;
     }
 }
 
@@ -98,8 +112,8 @@ Result<Module1::Match> Module1::searchStory(const std::u16string& findText, int 
     SearchBuffer& buffer = **found;
     // A new search drops the masks of the last one; a changed story, an emptied
     // buffer or a match left selected by a failure makes the buffer reload too.
-    if (buffer.selectedText() != newSearchMask) buffer.load(state_.StoryText);
-    if (buffer.content().size() != state_.StoryText.size()) buffer.load(state_.StoryText);
+    if (buffer.selectedText() != newSearchMask) reload(buffer);
+    if (!buffer.mirrors(state_.StoryText)) reload(buffer);
 
     buffer.find(findText, options);
     auto length = toInt16(buffer.selLength());
@@ -107,14 +121,24 @@ Result<Module1::Match> Module1::searchStory(const std::u16string& findText, int 
     return Match{buffer.selStart(), *length};
 }
 
-Result<Module1::Step> Module1::selectMatch(const std::u16string& findText, Match match, bool wrapped) {
+void Module1::reload(SearchBuffer& buffer) {
+    buffer.load(state_.StoryText);
+    const std::u16string_view story = state_.StoryText;
+    for (const auto& span : written_.of(state_.StoryIndex, state_.StoryText)) {
+        buffer.select(static_cast<int32_t>(span.start), static_cast<int32_t>(span.length));
+        buffer.maskSelection(story.substr(static_cast<size_t>(span.start), static_cast<size_t>(span.length)));
+    }
+    buffer.select(0, 0);
+}
+
+Result<Module1::Step> Module1::selectMatch(const std::u16string& findText, Match match) {
     // Every call displays page 1 first, so the walk tries page 2, 3, ... until
     // the host accepts the selection on the page that holds the match.
     Outcome outcome = Outcome::Selected;
     for (int32_t retries = 0;;) {
         auto selected = host_.selectInStory(state_.StoryIndex, match.start + 1, match.length);
         if (selected) break;
-        if (selected.error().number != hresults::kNotOnDisplayedPage) return errorBox(selected.error(), wrapped);
+        if (selected.error().number != hresults::kNotOnDisplayedPage) return errorBox(selected.error());
 
         ++retries;
         auto numberText = host_.displayedPageNumber();
@@ -138,41 +162,98 @@ Result<Module1::Step> Module1::selectMatch(const std::u16string& findText, Match
 
     // A match that no page shows is masked all the same: left unmasked, it
     // would be found again by every later search and hide what follows it.
-    auto mask = maskOf(findText.size());
-    if (!mask) return errorBox(mask.error(), wrapped);
+    if (auto fits = maskFits(findText.size()); !fits) return errorBox(fits.error());
     auto buffer = buffers_.searchBuffer();
-    if (!buffer) return errorBox(buffer.error(), wrapped);
-    (*buffer)->replaceSelection(*mask);
-    if (outcome == Outcome::Selected) selected_ = Place{state_.StoryIndex, match.start};
-    return Step{outcome, wrapped, match.start};
+    if (!buffer) return errorBox(buffer.error());
+    (*buffer)->maskSelection(std::u16string_view(state_.StoryText)
+                                 .substr(static_cast<size_t>(match.start), static_cast<size_t>(match.length)));
+    if (outcome == Outcome::Selected) current_ = Place{state_.StoryIndex, match.start};
+    return Step{outcome, match.start};
 }
 
-Module1::Step Module1::errorBox(const RaisedError& error, bool wrapped) {
+Module1::Step Module1::errorBox(const RaisedError& error) {
     messages_.show(runtimeErrorPrompt(error), msgbox::kOkOnly, texts::kErrorTitle);
-    return Step{Outcome::ErrorShown, wrapped};
+    return Step{Outcome::ErrorShown};
+}
+
+std::optional<Module1::Place> Module1::currentMatch(const std::u16string& findText) const {
+    if (findText != state_.LastFindText.value_or(std::u16string())) return std::nullopt;
+    return current_;
+}
+
+Result<std::optional<std::u16string>> Module1::storyOf(const Place& match) {
+    auto count = host_.storyCount();
+    if (!count) return count.error();
+    if (match.story > *count) return std::optional<std::u16string>();
+    return host_.storyText(match.story).transform([](const std::u16string& text) { return std::optional(text); });
+}
+
+Result<std::optional<Module1::Rewrite>> Module1::replaceMatch(const Replacement& replacement, const Place& match,
+                                                              const std::u16string& story) {
+    const auto length = static_cast<int64_t>(replacement.findText.size());
+    const auto& written = written_.of(match.story, story);
+    if (!occursAt(story, match.position, replacement.findText, replacement.options) ||
+        WrittenSpans::touch(written, match.position, length))
+        return std::optional<Rewrite>();
+    // Through the match's own span: text on no page is written too, and
+    // whatever the user has selected is left alone.
+    const Status status = host_.writeInStory(match.story, static_cast<int32_t>(match.position + 1),
+                                             static_cast<int32_t>(length), replacement.replaceText);
+    if (!status) return status.error();
+    std::u16string after = story;
+    after.replace(static_cast<size_t>(match.position), static_cast<size_t>(length), replacement.replaceText);
+    written_.record(match.story, match.position, length, static_cast<int64_t>(replacement.replaceText.size()),
+                    std::move(after));
+    current_.reset();
+    return std::optional<Rewrite>(Rewrite{match, story});
+}
+
+std::optional<Module1::Rewrite> Module1::replaceSelectedMatch(const Replacement& replacement) {
+    const auto match = currentMatch(replacement.findText);
+    if (!match) return std::nullopt;
+    auto selected = host_.selection();
+    if (!selected) return std::nullopt;
+    auto story = storyOf(*match);
+    if (!story || !*story) return std::nullopt;
+    // The user may have selected other text since: the selection must still
+    // be the match, at the same place where the host can say so.
+    const std::u16string_view text = **story;
+    const auto position = static_cast<size_t>(match->position);
+    if (position > text.size() || selected->text != text.substr(position, replacement.findText.size()))
+        return std::nullopt;
+    if (selected->start && *selected->start != match->position) return std::nullopt;
+    auto written = replaceMatch(replacement, *match, **story);
+    if (!written) return std::nullopt;
+    return std::move(*written);
 }
 
 bool Module1::ReplaceAndFindNext(const std::u16string& findText, const std::u16string& replaceText, bool matchCase,
                                  bool wholeWord, bool quiet) {
-    // A selection that cannot be written is passed over: the search still moves on.
-    const bool replaced = host_.writeSelection(replaceText).ok();
-    return findAfterWrite(findText, replaceText, matchCase, wholeWord, quiet, replaced, UnshownMatches::PassOver)
-               .outcome == Outcome::Finished;
+    const Replacement replacement{findText, replaceText, findopt::of(matchCase, wholeWord)};
+    // Nothing written, for whatever reason, is passed over: the search still moves on.
+    const auto written = replaceSelectedMatch(replacement);
+    return findAfterWrite(replacement, written, quiet, UnshownMatches::PassOver).outcome == Outcome::Finished;
 }
 
-Module1::Step Module1::findAfterWrite(const std::u16string& findText, const std::u16string& replaceText,
-                                      bool matchCase, bool wholeWord, bool quiet, bool replaced,
-                                      UnshownMatches unshown) {
+Module1::Step Module1::findAfterWrite(const Replacement& replacement, const std::optional<Rewrite>& written,
+                                      bool quiet, UnshownMatches unshown) {
     auto step = [&]() -> Result<Step> {
-        auto mask = maskOf(replaceText.size());
-        if (!mask) return mask.error();
+        if (auto fits = maskFits(replacement.replaceText.size()); !fits) return fits.error();
         auto buffer = buffers_.searchBuffer();
         if (!buffer) return buffer.error();
-        // Where nothing was written, the masked match still mirrors the story.
-        if (replaced) writeReplacementMask(**buffer, findText.size(), *mask);
-        auto found = findStep(findText, matchCase, wholeWord, /*noWrapPrompt=*/true, unshown);
+        // A buffer that held the story just before the write goes on holding
+        // it, the replacement masked in the match's place, so that the search
+        // goes on after it. Any other buffer no longer mirrors the story and
+        // is loaded again when the search comes to it.
+        if (written && state_.StoryIndex == written->match.story && (*buffer)->mirrors(written->storyBefore)) {
+            (*buffer)->select(static_cast<int32_t>(written->match.position),
+                              static_cast<int32_t>(replacement.findText.size()));
+            (*buffer)->maskSelection(replacement.replaceText);
+        }
+        auto found = findStep(replacement.findText, replacement.options, /*noWrapPrompt=*/true, unshown);
         if (found && found->outcome == Outcome::Finished && !quiet) {
-            messages_.show(u"All instances of \"" + findText + u"\" have been replaced with \"" + replaceText + u"\".",
+            messages_.show(u"All instances of \"" + replacement.findText + u"\" have been replaced with \"" +
+                               replacement.replaceText + u"\".",
                            msgbox::kOkInformation, texts::kTitle);
         }
         return found;
@@ -184,36 +265,6 @@ Module1::Step Module1::findAfterWrite(const std::u16string& findText, const std:
 Module1::Step Module1::failureBox(const RaisedError& error) {
     messages_.show(runtimeErrorPrompt(error), msgbox::kOkOnly, std::nullopt);
     return Step{Outcome::ErrorShown};
-}
-
-void Module1::writeReplacementMask(SearchBuffer& buffer, size_t findLength, const std::u16string& mask) {
-    auto match = justMaskedMatch(buffer, findLength);
-    if (!match) {
-        buffer.replaceSelection(mask);
-        return;
-    }
-    buffer.select(*match, static_cast<int32_t>(findLength));
-    buffer.replaceSelection(mask);
-    // An empty replacement joins the text on its two sides, which may form an
-    // occurrence that was not there before. The text on the left has been
-    // searched already, so masking its last characters keeps such a join from
-    // being found; a mask is a word boundary, as a replacement's mask is.
-    if (mask.empty() && *match > 0) {
-        const auto joined = std::min<int32_t>(*match, static_cast<int32_t>(findLength) - 1);
-        buffer.select(*match - joined, joined);
-        buffer.replaceSelection(std::u16string(static_cast<size_t>(joined), kMaskChar));
-    }
-}
-
-std::optional<int32_t> Module1::justMaskedMatch(const SearchBuffer& buffer, size_t findLength) {
-    const auto end = static_cast<size_t>(buffer.selStart());
-    if (buffer.selLength() != 0 || findLength == 0 || end < findLength) return std::nullopt;
-    const auto& content = buffer.content();
-    const bool masked = std::all_of(content.begin() + static_cast<std::ptrdiff_t>(end - findLength),
-                                    content.begin() + static_cast<std::ptrdiff_t>(end),
-                                    [](char16_t c) { return c == kMaskChar; });
-    if (!masked) return std::nullopt;
-    return static_cast<int32_t>(end - findLength);
 }
 
 }  // namespace quillet

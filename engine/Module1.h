@@ -1,6 +1,5 @@
 #pragma once
 
-#include <compare>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -8,6 +7,7 @@
 #include "engine/HostChain.h"
 #include "engine/SearchBufferSource.h"
 #include "engine/SearchState.h"
+#include "engine/WrittenSpans.h"
 #include "platform/MessageBox.h"
 
 namespace quillet {
@@ -20,7 +20,13 @@ struct EnginePorts {
 };
 
 /// The search engine: one running search shared by every caller, kept in
-/// SearchState and in the search buffer's masked copy of the current story.
+/// SearchState, in the search buffer's masked copy of the current story, and
+/// in what the search has written.
+///
+/// The dialogs are modeless, so between two calls the user may select, edit,
+/// change the options or open another publication. The engine therefore
+/// writes only over an occurrence that the running search found and that is
+/// still there, and never selects or writes inside text that it wrote itself.
 class Module1 {
 public:
     explicit Module1(EnginePorts ports);
@@ -39,20 +45,22 @@ public:
     /// "Error" box). Failures outside the selection step go to the caller.
     Result<bool> FindNext(const std::u16string& findText, bool matchCase, bool wholeWord, bool noWrapPrompt);
 
-    /// Writes `replaceText` over the publication's selection (a failing write is
-    /// passed over), then finds the next match without asking to wrap. Returns
-    /// true when the search is finished, and unless `quiet` says so in a box.
-    /// Any later failure is shown in a box and gives false.
+    /// Writes `replaceText` over the running search's current match, when the
+    /// publication's selection still shows it and it is still an occurrence
+    /// under these options; nothing is written otherwise, and a failing write
+    /// is passed over. Then finds the next match without asking to wrap.
+    /// Returns true when the search is finished, and unless `quiet` says so in
+    /// a box. Any later failure is shown in a box and gives false.
     bool ReplaceAndFindNext(const std::u16string& findText, const std::u16string& replaceText, bool matchCase,
                             bool wholeWord, bool quiet);
 
-    /// Replaces, from the current selection on, every occurrence that exists when
-    /// it starts exactly once, wrapping once without asking, and never text that
-    /// it wrote itself; then says "Replace complete!". An occurrence that no page
-    /// shows is written without being selected. Stops without that box at the
-    /// first pass that ends in an error box, and on a publication without
-    /// stories; a match that cannot be written ends it with a box that tells
-    /// the failure.
+    /// Replaces every occurrence under these options exactly once: the current
+    /// match first, whether or not it is still selected, then every other one,
+    /// wrapping once without asking; never text that the search wrote. Then
+    /// says "Replace complete!". An occurrence that no page shows is written
+    /// without being selected. Stops without that box at the first pass that
+    /// ends in an error box, and on a publication without stories; a match
+    /// that cannot be written ends it with a box that tells the failure.
     void ReplaceAll(const std::u16string& findText, const std::u16string& replaceText, bool matchCase,
                     bool wholeWord);
 
@@ -76,11 +84,10 @@ private:
         Report,    // ends the step with it, for Replace All to write it
     };
 
-    /// How one search step ended, with what a replace-all loop must know of it.
+    /// How one search step ended.
     struct Step {
         Outcome outcome = Outcome::Finished;
-        bool wrapped = false;     // the step passed the end of the publication
-        int32_t matchStart = 0;   // Selected, Unshown: the match's 0-based position in its story
+        int32_t matchStart = 0;  // Selected, Unshown: the match's 0-based position in its story
     };
 
     struct Match {
@@ -88,49 +95,63 @@ private:
         int16_t length = 0;
     };
 
-    /// A place in the publication: a story and a 0-based position in it.
+    /// A match of the running search: its story and its 0-based position there.
     struct Place {
         int32_t story = 0;
         int64_t position = 0;
-
-        friend auto operator<=>(const Place&, const Place&) = default;
     };
 
-    Result<Step> findStep(const std::u16string& findText, bool matchCase, bool wholeWord, bool noWrapPrompt,
-                          UnshownMatches unshown);
+    /// What one replace operation works with.
+    struct Replacement {
+        const std::u16string& findText;
+        const std::u16string& replaceText;
+        int options = 0;  // findopt bits
+    };
+
+    /// A replacement written into the publication: where, and the story's
+    /// text just before it.
+    struct Rewrite {
+        Place match;
+        std::u16string storyBefore;
+    };
+
+    Result<Step> findStep(const std::u16string& findText, int options, bool noWrapPrompt, UnshownMatches unshown);
     /// Reads the story at StoryIndex, reloads the buffer when it no longer mirrors
     /// the story, and finds the text there; a length of 0 means no match.
     Result<Match> searchStory(const std::u16string& findText, int options, const std::u16string& newSearchMask);
+    /// Loads the story into the buffer, with what the search wrote there masked.
+    void reload(SearchBuffer& buffer);
     /// Selects the match, walking the pages until one shows it, and masks it in
     /// the buffer: Selected, or Unshown when no page shows it.
-    Result<Step> selectMatch(const std::u16string& findText, Match match, bool wrapped);
-    Step errorBox(const RaisedError& error, bool wrapped);
-    /// The rest of a replacement pass once the host write is done (`replaced`) or
-    /// has failed: the replacement's mask into the buffer, then the next match.
-    /// A failure is told in a box without a title.
-    Step findAfterWrite(const std::u16string& findText, const std::u16string& replaceText, bool matchCase,
-                        bool wholeWord, bool quiet, bool replaced, UnshownMatches unshown);
+    Result<Step> selectMatch(const std::u16string& findText, Match match);
+    Step errorBox(const RaisedError& error);
+
+    /// The running search's current match, when the search is for `findText`.
+    std::optional<Place> currentMatch(const std::u16string& findText) const;
+    /// The text of the story that holds `match` now; nothing when the
+    /// publication no longer has that story.
+    Result<std::optional<std::u16string>> storyOf(const Place& match);
+    /// Writes the replacement over `match` when `story`, the text of its story
+    /// as it reads now, holds an occurrence there under the options that the
+    /// search did not write. Nothing when it does not; a failing write is the
+    /// failure.
+    Result<std::optional<Rewrite>> replaceMatch(const Replacement& replacement, const Place& match,
+                                                const std::u16string& story);
+    /// replaceMatch on the current match, only when the publication's
+    /// selection still shows it; nothing is written after any failure.
+    std::optional<Rewrite> replaceSelectedMatch(const Replacement& replacement);
+    /// The rest of a replacement pass once the host write is done (`written`)
+    /// or was not made: the buffer brought up to date, then the next match. A
+    /// failure is told in a box without a title.
+    Step findAfterWrite(const Replacement& replacement, const std::optional<Rewrite>& written, bool quiet,
+                        UnshownMatches unshown);
     /// Tells a failure of the replace operations: the run-time error box without a title.
     Step failureBox(const RaisedError& error);
-    /// Puts the replacement's mask into the buffer: over the match mask that the
-    /// last find left before the insertion point, so that the buffer mirrors the
-    /// changed story and the search goes on after the replacement; anywhere else
-    /// into the buffer's selection.
-    static void writeReplacementMask(SearchBuffer& buffer, size_t findLength, const std::u16string& mask);
-    /// The buffer position of the match that the last find selected and masked,
-    /// when the buffer still shows it just before its insertion point.
-    static std::optional<int32_t> justMaskedMatch(const SearchBuffer& buffer, size_t findLength);
-    /// Puts the search just after `match`, as the step that selected it left
-    /// it, when later steps have moved it on: the story that holds the match
-    /// in the buffer, masked up to the match's end. False when that story
-    /// cannot be read or no longer reaches that far.
-    bool resumeAfter(const Place& match, size_t findLength);
 
     SearchState state_;
-    /// The match that the running search last selected. The buffer shows it
-    /// only until a later step moves on without selecting anything; Replace
-    /// All starts from it all the same.
-    std::optional<Place> selected_;
+    /// The match that the running search last selected, until it is written over.
+    std::optional<Place> current_;
+    WrittenSpans written_;
     HostChain host_;
     MessageBoxPort& messages_;
     SearchBufferSource& buffers_;

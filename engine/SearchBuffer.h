@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/TextMatcher.h"
 
@@ -12,16 +13,34 @@ namespace quillet {
 namespace findopt {
 inline constexpr int kWholeWord = 2;
 inline constexpr int kMatchCase = 4;
+
+/// The options for a find with these two flags.
+inline constexpr int of(bool matchCase, bool wholeWord) {
+    return (wholeWord ? kWholeWord : 0) | (matchCase ? kMatchCase : 0);
+}
 }  // namespace findopt
+
+/// U+00A9, the character that the buffer shows in place of every mask.
+inline constexpr char16_t kMaskChar = u'\u00A9';
 
 /// The engine's private copy of one story: exact content (nothing converted,
 /// CR and LF kept), a selection, and a find. Positions are 0-based UTF-16
 /// code units, the same positions as in the story.
+///
+/// The engine marks what it has visited or written with masks. A mask is the
+/// buffer's own mark, never text: it shows as kMaskChar, no occurrence ever
+/// covers one, and it remembers the story's character that it stands for, on
+/// which whole words are judged. A kMaskChar loaded from a story is an
+/// ordinary character.
 class SearchBuffer {
 public:
-    /// The content becomes `text`; the selection becomes empty at 0.
+    /// The content becomes `text`, without masks; the selection becomes empty at 0.
     void load(std::u16string text);
+    /// The content as the buffer shows it: every mask as kMaskChar.
     const std::u16string& content() const { return content_; }
+    /// Whether the buffer holds `story`: its characters where they show, and
+    /// what the masks stand for where they mask it.
+    bool mirrors(std::u16string_view story) const { return text_ == story; }
 
     std::u16string selectedText() const;
     int32_t selStart() const { return selStart_; }
@@ -30,25 +49,45 @@ public:
     /// Sets the selection; `start` and `length` are clamped to the content.
     void select(int32_t start, int32_t length);
 
-    /// Replaces the selected characters with `text`; the selection becomes
-    /// empty just after the inserted text.
-    void replaceSelection(std::u16string_view text);
+    /// Replaces the selected characters with masks, one for each unit of
+    /// `standsFor`, that stand for `standsFor`: what the story holds there
+    /// now. The selection becomes empty just after them. An empty `standsFor`
+    /// removes the selection and leaves a seam: no occurrence spans the place.
+    void maskSelection(std::u16string_view standsFor);
 
-    /// Selects the first occurrence of `text` in the whole content under
-    /// `options` (findopt bits) and returns its position; leaves the selection
-    /// unchanged and returns -1 when there is none or `text` is empty.
+    /// Selects the first occurrence of `text` under `options` (findopt bits)
+    /// that covers no mask and spans no seam, and returns its position; leaves
+    /// the selection unchanged and returns -1 when there is none or `text` is
+    /// empty.
     ///
     /// Without kMatchCase, code points compare under Unicode simple case
     /// folding. With kWholeWord, the code points just before and after the
-    /// occurrence must not be word characters (letters, marks, digits, connector
-    /// punctuation). An occurrence never begins or ends inside a surrogate pair.
+    /// occurrence must not be word characters (letters, marks, digits,
+    /// connector punctuation); a mask counts as what it stands for. An
+    /// occurrence never begins or ends inside a surrogate pair.
     int32_t find(std::u16string_view text, int options);
 
 private:
+    /// Masked characters [start, end), or a seam where start == end. Fences are
+    /// sorted and do not overlap, so their ends rise with their starts.
+    struct Fence {
+        int64_t start = 0;
+        int64_t end = 0;
+    };
+
+    /// The first fence that an occurrence of `length` units at `at` would
+    /// touch, or null when it touches none.
+    const Fence* fenceAcross(int64_t at, int64_t length) const;
+    /// Puts `fence` in the place of the selection, `replacedLength` long
+    /// before the change, and moves the fences after it by the change.
+    void replaceFences(int64_t start, int64_t replacedLength, Fence fence);
     /// Forgets what earlier finds proved about the content.
     void forgetFinds();
 
     std::u16string content_;
+    /// The story's characters: what content_ shows, and what each mask stands for.
+    std::u16string text_;
+    std::vector<Fence> fences_;
     int32_t selStart_ = 0;
     int32_t selLength_ = 0;
 

@@ -5,6 +5,7 @@
 #include <limits>
 #include <string>
 
+#include "engine/SearchBuffer.h"
 #include "host/Result.h"
 
 namespace quillet {
@@ -13,13 +14,17 @@ namespace quillet {
 // error 6 "Overflow" exactly where such a count or counter would overflow,
 // instead of letting it wrap.
 
-/// U+00A9, the character written over visited text in the search buffer.
-inline constexpr char16_t kMaskChar = u'\u00A9';
-
-/// `length` mask characters. The loop that builds a mask counts to the length
-/// in a 16-bit counter, which overflows when the length is 32,767 or more.
-inline Result<std::u16string> maskOf(size_t length) {
+/// Whether a mask of `length` characters can be built: the loop that builds
+/// a mask counts to the length in a 16-bit counter, which overflows when the
+/// length is 32,767 or more.
+inline Status maskFits(size_t length) {
     if (length >= static_cast<size_t>(std::numeric_limits<int16_t>::max())) return errors::overflow();
+    return {};
+}
+
+/// `length` mask characters, as the buffer shows masks.
+inline Result<std::u16string> maskOf(size_t length) {
+    if (auto fits = maskFits(length); !fits) return fits.error();
     return std::u16string(length, kMaskChar);
 }
 

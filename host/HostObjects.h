@@ -69,6 +69,9 @@ public:
     /// Makes this span the publication's selection. Fails with
     /// hresults::kNotOnDisplayedPage when its first character is not on the displayed page.
     virtual Status select() = 0;
+    /// Where the span begins in its story, 0-based. A host may not have this
+    /// member (isMissingMember).
+    virtual Result<int32_t> start() = 0;
 };
 
 class Story {

@@ -96,6 +96,7 @@ public:
                                             {Variant::number(start), Variant::number(length)}));
     }
     Status select() override { return call(L"Select"); }
+    Result<int32_t> start() override { return asNumber(get(L"Start")); }
 };
 
 class BridgedStory : public Story, public Bridged {

@@ -16,6 +16,7 @@ public:
             // Characters(Start, Length), both relative to the span and 1-based.
             {L"Characters", kMethod, 2, 2, &ComTextSpan::Characters},
             {L"Select", kMethod, 0, 0, &ComTextSpan::Select},
+            {L"Start", kGet, 0, 0, &ComTextSpan::Start},
         };
         return kMembers;
     }
@@ -34,6 +35,7 @@ public:
         return call.answer(span_->span(start, length));
     }
     HRESULT Select(Invocation& call) { return call.answer(span_->select()); }
+    HRESULT Start(Invocation& call) { return call.answer(span_->start()); }
 
 private:
     TextSpanRef span_;

@@ -94,13 +94,12 @@ public:
         std::u16string& story = storyText();
         std::u16string old = story.substr(offset, length);
         story.replace(offset, length, text);
-        const auto start = static_cast<int32_t>(offset + 1);
+        const SelectionModel replaced{story_, static_cast<int32_t>(offset + 1), static_cast<int32_t>(length)};
         // The span then covers what was written, as the selection does: reading it back gives the new text.
-        start_ = start;
+        start_ = replaced.start;
         length_ = static_cast<int32_t>(text.size());
-        if (isSelection_) pub_->model_.selection = SelectionModel{story_, start, length_};
-        pub_->clampSelection();
-        pub_->context_->events->written(story_, start, static_cast<int32_t>(length), old, text);
+        pub_->keepSelectionAfterWrite(replaced, length_, isSelection_);
+        pub_->context_->events->written(story_, replaced.start, replaced.length, old, text);
         return {};
     }
 
@@ -109,6 +108,12 @@ public:
         if (start < 1 || length < 0 || start > length_ + 1) return invalidArgument();
         length = std::min(length, length_ - start + 1);
         return std::make_shared<MemTextSpan>(pub_, story_, start_ + start - 1, length, false);
+    }
+
+    Result<int32_t> start() override {
+        if (auto gate = pub_->context_->gate("TextSpan.start"); !gate) return gate.error();
+        if (!pub_->hasStory(story_)) return invalidArgument();
+        return static_cast<int32_t>(clamped().first);
     }
 
     Status select() override {
@@ -233,6 +238,20 @@ void InMemoryPublication::select(std::optional<SelectionModel> selection) {
 void InMemoryPublication::editStory(int32_t story, std::u16string text) {
     if (!hasStory(story)) return;
     model_.stories[story - 1].text = std::move(text);
+    clampSelection();
+}
+
+void InMemoryPublication::keepSelectionAfterWrite(const SelectionModel& replaced, int32_t written,
+                                                  bool throughSelection) {
+    auto& selection = model_.selection;
+    if (selection && (throughSelection || *selection == replaced)) {
+        selection = SelectionModel{replaced.story, replaced.start, written};
+    } else if (selection && selection->story == replaced.story) {
+        if (selection->start >= replaced.start + replaced.length && selection->length + replaced.length > 0)
+            selection->start += written - replaced.length;
+        else if (selection->start + selection->length > replaced.start)
+            selection.reset();
+    }
     clampSelection();
 }
 

@@ -73,6 +73,12 @@ private:
     bool hasPage(int32_t page) const { return page >= 1 && page <= static_cast<int32_t>(model_.pageNumbers.size()); }
     /// Keeps the selection inside its story after the story's text changed.
     void clampSelection();
+    /// Where the selection is after the add-in replaced the `replaced` span
+    /// with `written` characters, through the selection itself or otherwise:
+    /// over the new text when it was that span, where it was when it lies in
+    /// another story or before the span, moved with the text after it, and
+    /// gone when the span overlapped it.
+    void keepSelectionAfterWrite(const SelectionModel& replaced, int32_t written, bool throughSelection);
 
     PublicationModel model_;
     std::shared_ptr<HostContext> context_;

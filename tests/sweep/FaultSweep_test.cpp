@@ -17,7 +17,7 @@
 #include "simhost/HostOperations.h"
 #include "simhost/ScenarioRunner.h"
 #include "tests/ScenarioFiles.h"
-#include "tests/sweep/RunInvariants.h"
+#include "tests/sweep/CheckedRun.h"
 
 namespace quillet::testing {
 namespace {
@@ -44,22 +44,14 @@ struct RunOutcome {
 };
 
 RunOutcome runWith(const simhost::Scenario& flow, const Injection& injection) {
-    simhost::InMemoryHost* host = nullptr;
-    std::optional<RunInvariants> invariants;
-    // The failure is planned as the site is made, before the host connects
-    // the add-in at its start, so that the start is swept too.
-    auto makeSite = [&](simhost::SiteParts parts) {
-        host = &parts.host;
-        invariants.emplace(parts.host);
-        parts.host.faults().fail(injection.operation, injection.error, injection.count, injection.after);
-        return simhost::makeLinkedSite(parts);
-    };
-    simhost::ScenarioRunner runner(
-        flow, [&](const nlohmann::ordered_json& event) { invariants->event(event); }, makeSite);
-    runner.listenToSteps([&](size_t number, const simhost::Step& step) { invariants->beforeStep(number, step); });
-    runner.run();
-    invariants->finish();
-    return {!host->faults().planned(injection.operation), invariants->breaches()};
+    RunOutcome outcome;
+    outcome.breaches = checkedRun(
+        flow,
+        [&](simhost::InMemoryHost& host) {
+            host.faults().fail(injection.operation, injection.error, injection.count, injection.after);
+        },
+        [&](simhost::InMemoryHost& host) { outcome.failed = !host.faults().planned(injection.operation); });
+    return outcome;
 }
 
 bool fullSweep() {

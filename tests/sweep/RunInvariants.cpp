@@ -37,10 +37,13 @@ void RunInvariants::beforeStep(size_t number, const simhost::Step& step) {
 
     // What the user changes is no change of the add-in's: the copy follows it
     // as the runner will carry it out.
+    const std::vector<std::u16string> before = stories_;
     if (const auto* open = std::get_if<simhost::steps::Open>(&step)) stories_ = storiesOf(open->publication);
     if (const auto* edit = std::get_if<simhost::steps::Edit>(&step)) {
         if (edit->story <= static_cast<int32_t>(stories_.size())) stories_[edit->story - 1] = edit->text;
     }
+    search_.storiesChanged(before, stories_);
+    search_.beforeStep(step, host_.publication().model().selection);
 }
 
 void RunInvariants::event(const ordered_json& event) {
@@ -48,6 +51,7 @@ void RunInvariants::event(const ordered_json& event) {
     if (kind == "select") checkSelection(event);
     if (kind == "write") applyWrite(event);
     if (kind == "msgbox") countBox(event);
+    if (kind == "ignored") search_.stepIgnored();
     if (kind == "end") ended_ = true;
 }
 
@@ -82,8 +86,9 @@ std::optional<RunInvariants::Span> RunInvariants::spanOf(const ordered_json& eve
 void RunInvariants::checkSelection(const ordered_json& event) {
     count(selections_, kMaxSelectionsPerStep, "selections");
     auto span = spanOf(event);
-    if (span && span->text() != textOf(event["text"]))
-        breach("a selection event shows other text than the story holds there");
+    if (!span) return;
+    if (span->text() != textOf(event["text"])) breach("a selection event shows other text than the story holds there");
+    if (auto wrong = search_.select(event["story"], span->story, span->offset, span->length)) breach(*wrong);
 }
 
 void RunInvariants::applyWrite(const ordered_json& event) {
@@ -91,14 +96,19 @@ void RunInvariants::applyWrite(const ordered_json& event) {
     auto span = spanOf(event);
     if (!span) return;
     if (span->text() != textOf(event["old"])) breach("a write event's old text is not what the story held there");
-    span->story.replace(span->offset, span->length, textOf(event["new"]));
+    const std::u16string written = textOf(event["new"]);
+    if (auto wrong = search_.write(event["story"], span->story, span->offset, span->length, written.size()))
+        breach(*wrong);
+    span->story.replace(span->offset, span->length, written);
 }
 
 void RunInvariants::countBox(const ordered_json& event) {
     count(boxes_, kMaxBoxesPerStep, "boxes");
     if (!stepIsReplaceAll_ || event["buttons"] == msgbox::kYesNoQuestion) return;
-    if (textOf(event["prompt"]) == texts::kReplaceComplete && boxesBesidesTheWrapQuestion_ > 0)
-        breach("\"Replace complete!\" after another box of the same Replace All");
+    if (textOf(event["prompt"]) == texts::kReplaceComplete) {
+        if (boxesBesidesTheWrapQuestion_ > 0) breach("\"Replace complete!\" after another box of the same Replace All");
+        if (auto wrong = search_.complete(stories_)) breach(*wrong);
+    }
     if (++boxesBesidesTheWrapQuestion_ == 2) breach("a Replace All shows more than one box");
 }
 

@@ -9,6 +9,7 @@
 
 #include "simhost/Scenario.h"
 #include "simhost/memory/InMemoryHost.h"
+#include "tests/sweep/SearchTracker.h"
 
 namespace quillet::testing {
 
@@ -20,7 +21,10 @@ namespace quillet::testing {
 ///   "Replace complete!" after another box;
 /// - every change of a story's text is shown by a write event whose old text
 ///   is what was there;
-/// - every selection event shows the text that is there.
+/// - every selection event shows the text that is there;
+/// - every write covers an occurrence under the options of the press that
+///   made it, never text that the search wrote itself, and "Replace
+///   complete!" leaves no occurrence behind (SearchTracker).
 ///
 /// It keeps its own copy of the stories, changed only by write events and by
 /// the user's steps, and compares it with the host's before every step.
@@ -71,6 +75,7 @@ private:
 
     simhost::InMemoryHost& host_;
     std::vector<std::u16string> stories_;
+    SearchTracker search_;
     std::vector<std::string> breaches_;
     bool ended_ = false;
     bool stopped_ = false;

@@ -74,11 +74,15 @@ TEST(FindNextSearchState, ReturningTrueDoesNotEndTheSearch) {
     EXPECT_EQ(h.events.selections.size(), 1u);
 }
 
-TEST(FindNextSearchState, AFindTextOfMaskCharactersFindsTheSameMatchAgain) {
-    EngineHarness h(publicationOf({u"a \u00A9 b"}));
+TEST(FindNextSearchState, ACopyrightSignIsFoundLikeAnyOtherCharacterOnceEach) {
+    EngineHarness h(publicationOf({u"a \u00A9 b \u00A9", u"\u00A9 2024"}));
     h.findNext(u"\u00A9");
     h.findNext(u"\u00A9");
-    EXPECT_EQ(h.events.selections, (std::vector<SelectionModel>{{1, 3, 1}, {1, 3, 1}}));
+    h.findNext(u"\u00A9");
+    EXPECT_TRUE(h.findNext(u"\u00A9"));
+    EXPECT_EQ(h.events.selections, (std::vector<SelectionModel>{{1, 3, 1}, {1, 7, 1}, {2, 1, 1}}));
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_EQ(h.messages.shown[0].buttons, msgbox::kYesNoQuestion);
 }
 
 TEST(FindNextSearchState, ARecreatedFindDialogStartsWithAnEmptyBufferAndTheStoryIsSearchedAgain) {

@@ -214,17 +214,29 @@ TEST(InMemoryPublicationSelection, SettingItsTextReplacesExactlyTheSelectedChara
     EXPECT_EQ(h.model().selection, (SelectionModel{1, 5, 3}));
 }
 
-TEST(InMemoryPublicationSelection, WritingAnotherSpanLeavesTheSelectionWhereItIsButInsideItsStory) {
-    Host h(onPageOne({u"The cat sat."}));
+TEST(InMemoryPublicationSelection, WritingAnotherSpanMovesTheSelectionWithTheTextAfterItOrClearsItWhenItOverlaps) {
+    Host h(onPageOne({u"The cat sat.", u"Other"}));
     h.host.publication().select(SelectionModel{1, 5, 3});
 
     succeed(h.span(1, 1, 3)->setText(u"A"));
     EXPECT_EQ(h.storyText(1), u"A cat sat.");
-    EXPECT_EQ(h.model().selection, (SelectionModel{1, 5, 3}));  // not moved along with the text
+    EXPECT_EQ(h.model().selection, (SelectionModel{1, 3, 3}));  // moved along with its text
+    EXPECT_EQ(valueOf(valueOf(h.selectionSpan())->text()), u"cat");
+
+    // After the selection, or in another story: it stays.
+    succeed(h.span(1, 7, 3)->setText(u"sits"));
+    succeed(h.span(2, 1, 5)->setText(u"New"));
+    EXPECT_EQ(h.model().selection, (SelectionModel{1, 3, 3}));
+
+    // A span that is exactly the selection: the selection covers the new text.
+    succeed(h.span(1, 3, 3)->setText(u"dog"));
+    EXPECT_EQ(h.model().selection, (SelectionModel{1, 3, 3}));
+    EXPECT_EQ(h.storyText(1), u"A dog sits.");
 
     succeed(h.story(1)->setText(u"Hi"));
-    EXPECT_EQ(h.model().selection, (SelectionModel{1, 3, 0}));
-    EXPECT_EQ(h.log.take(), (Events{"write 1 1 3 The>A", "write 1 1 10 A cat sat.>Hi"}));
+    EXPECT_EQ(h.model().selection, std::nullopt);
+    EXPECT_EQ(h.log.take(), (Events{"write 1 1 3 The>A", "write 1 7 3 sat>sits", "write 2 1 5 Other>New",
+                                    "write 1 3 3 cat>dog", "write 1 1 11 A dog sits.>Hi"}));
 }
 
 // --- Spans -------------------------------------------------------------------

@@ -1,6 +1,7 @@
-// Random buffers and random sequences of load / select / replaceSelection /
+// Random buffers and random sequences of load / select / maskSelection /
 // find, checked against a model buffer whose find scans every position from 0
-// one code point at a time. QUILLET_DIFF_CASES=N runs N sequences instead of
+// one code point at a time, passing over every window that covers a mask or
+// spans a seam. QUILLET_DIFF_CASES=N runs N sequences instead of
 // the default.
 
 #include <gtest/gtest.h>
@@ -35,7 +36,35 @@ std::vector<char32_t> decode(std::u16string_view s) {
     return out;
 }
 
-int32_t referenceFind(const std::u16string& h, std::u16string_view needle, int options) {
+/// The model of the buffer: the story's text, which characters are masked,
+/// and the seams that empty replacements left.
+struct Model {
+    std::u16string text;
+    std::vector<bool> masked;
+    std::vector<int32_t> seams;
+    int32_t selStart = 0;
+    int32_t selLength = 0;
+
+    std::u16string content() const {
+        std::u16string shown = text;
+        for (size_t i = 0; i < shown.size(); ++i) {
+            if (masked[i]) shown[i] = u'\u00A9';
+        }
+        return shown;
+    }
+
+    bool fenced(size_t q, size_t n) const {
+        for (size_t i = q; i < q + n; ++i) {
+            if (masked[i]) return true;
+        }
+        return std::any_of(seams.begin(), seams.end(), [&](int32_t s) {
+            return static_cast<size_t>(s) > q && static_cast<size_t>(s) < q + n;
+        });
+    }
+};
+
+int32_t referenceFind(const Model& model, std::u16string_view needle, int options) {
+    const std::u16string& h = model.text;
     const bool matchCase = (options & findopt::kMatchCase) != 0;
     const bool wholeWord = (options & findopt::kWholeWord) != 0;
     const size_t n = needle.size();
@@ -48,6 +77,7 @@ int32_t referenceFind(const std::u16string& h, std::u16string_view needle, int o
     };
     const std::vector<char32_t> want = fold(decode(needle));
     for (size_t q = 0; q + n <= h.size(); ++q) {
+        if (model.fenced(q, n)) continue;
         const bool startsInPair = q > 0 && isLow(h[q]) && isHigh(h[q - 1]);
         const bool endsInPair = q + n < h.size() && isHigh(h[q + n - 1]) && isLow(h[q + n]);
         if (startsInPair || endsInPair) continue;
@@ -133,12 +163,6 @@ private:
     std::mt19937 engine_;
 };
 
-struct Model {
-    std::u16string content;
-    int32_t selStart = 0;
-    int32_t selLength = 0;
-};
-
 int caseCount() {
     if (const char* env = std::getenv("QUILLET_DIFF_CASES")) return std::max(1, std::atoi(env));
     return 1000;
@@ -157,26 +181,40 @@ TEST(SearchBufferDifferential, RandomEditsAndFindsMatchTheReference) {
         std::vector<std::u16string> needles;
         std::string log;
         auto reload = [&] {
-            model.content = rng.text(maxPieces);
-            model.selStart = model.selLength = 0;
-            buffer.load(model.content);
+            model = Model{rng.text(maxPieces), {}, {}, 0, 0};
+            model.masked.assign(model.text.size(), false);
+            buffer.load(model.text);
             log += "load;";
             // Keeping the needles checks that nothing proved about the old
             // content survives.
             if (!needles.empty() && rng.chance(50)) return;
             needles.clear();
-            for (int i = 0; i < 3; ++i) needles.push_back(rng.needle(model.content));
+            for (int i = 0; i < 3; ++i) needles.push_back(rng.needle(model.text));
         };
         reload();
-        auto replace = [&](const std::u16string& text) {
-            buffer.replaceSelection(text);
-            model.content.replace(static_cast<size_t>(model.selStart), static_cast<size_t>(model.selLength), text);
-            model.selStart += static_cast<int32_t>(text.size());
+        auto mask = [&](const std::u16string& standsFor) {
+            buffer.maskSelection(standsFor);
+            const auto start = static_cast<size_t>(model.selStart);
+            const auto length = static_cast<size_t>(model.selLength);
+            const auto written = static_cast<int32_t>(standsFor.size());
+            model.text.replace(start, length, standsFor);
+            model.masked.erase(model.masked.begin() + static_cast<std::ptrdiff_t>(start),
+                               model.masked.begin() + static_cast<std::ptrdiff_t>(start + length));
+            model.masked.insert(model.masked.begin() + static_cast<std::ptrdiff_t>(start), standsFor.size(), true);
+            std::vector<int32_t> seams;
+            for (int32_t seam : model.seams) {
+                if (seam <= model.selStart) seams.push_back(seam);
+                else if (seam >= model.selStart + model.selLength && model.selLength > 0)
+                    seams.push_back(seam + written - model.selLength);
+            }
+            if (standsFor.empty()) seams.push_back(model.selStart);
+            model.seams = seams;
+            model.selStart += written;
             model.selLength = 0;
-            log += "replace " + std::to_string(text.size()) + ";";
+            log += "mask " + std::to_string(standsFor.size()) + ";";
         };
         auto find = [&](const std::u16string& needle, int options) {
-            const int32_t want = referenceFind(model.content, needle, options);
+            const int32_t want = referenceFind(model, needle, options);
             if (want >= 0) {
                 model.selStart = want;
                 model.selLength = static_cast<int32_t>(needle.size());
@@ -190,7 +228,7 @@ TEST(SearchBufferDifferential, RandomEditsAndFindsMatchTheReference) {
             if (op < 5) {
                 reload();
             } else if (op < 25) {
-                const int size = static_cast<int>(model.content.size());
+                const int size = static_cast<int>(model.text.size());
                 const int start = rng.below(size + 3) - 1;
                 const int length = rng.below(10) - 1;
                 buffer.select(start, length);
@@ -198,15 +236,12 @@ TEST(SearchBufferDifferential, RandomEditsAndFindsMatchTheReference) {
                 model.selLength = std::clamp(length, 0, size - model.selStart);
                 log += "select " + std::to_string(start) + "," + std::to_string(length) + ";";
             } else if (op < 45) {
-                // Masks of the selection's length, as the engine writes them,
-                // masks of another length, or any other text.
-                const int kind = rng.below(10);
-                if (kind < 6) {
-                    replace(std::u16string(static_cast<size_t>(model.selLength), u'\u00A9'));
-                } else if (kind < 8) {
-                    replace(std::u16string(static_cast<size_t>(rng.below(5)), u'\u00A9'));
+                // The selection masked as a visited match, or as a
+                // replacement of any length, the empty one included.
+                if (rng.chance(50)) {
+                    mask(model.text.substr(static_cast<size_t>(model.selStart), static_cast<size_t>(model.selLength)));
                 } else {
-                    replace(rng.text(4));
+                    mask(rng.text(4));
                 }
             } else {
                 // Now and then the engine's replace-all pattern: find, mask
@@ -216,10 +251,13 @@ TEST(SearchBufferDifferential, RandomEditsAndFindsMatchTheReference) {
                 const int rounds = rng.chance(30) ? 2 + rng.below(4) : 1;
                 for (int r = 0; r < rounds; ++r) {
                     if (find(needle, options) < 0 || r + 1 == rounds) break;
-                    replace(std::u16string(static_cast<size_t>(model.selLength), u'\u00A9'));
+                    mask(rng.chance(70) ? model.text.substr(static_cast<size_t>(model.selStart),
+                                                            static_cast<size_t>(model.selLength))
+                                        : rng.text(3));
                 }
             }
-            ASSERT_EQ(buffer.content(), model.content) << "case " << c << ": " << log;
+            ASSERT_EQ(buffer.content(), model.content()) << "case " << c << ": " << log;
+            ASSERT_TRUE(buffer.mirrors(model.text)) << "case " << c << ": " << log;
             ASSERT_EQ(buffer.selStart(), model.selStart) << "case " << c << ": " << log;
             ASSERT_EQ(buffer.selLength(), model.selLength) << "case " << c << ": " << log;
         }

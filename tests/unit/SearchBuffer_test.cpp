@@ -57,35 +57,43 @@ TEST(SearchBufferEditing, SelectClampsIntoContent) {
     EXPECT_EQ(buffer.selectedText(), u"cde");
 }
 
-TEST(SearchBufferEditing, ReplaceSelectionPutsInsertionPointAfterNewText) {
+TEST(SearchBufferEditing, MasksShowAsMaskCharactersAndStandForTheStory) {
     SearchBuffer buffer;
     buffer.load(u"one two three");
     buffer.select(4, 3);
-    buffer.replaceSelection(u"2");
-    EXPECT_EQ(buffer.content(), u"one 2 three");
+    buffer.maskSelection(u"2");
+    EXPECT_EQ(buffer.content(), u"one \u00A9 three");
+    EXPECT_TRUE(buffer.mirrors(u"one 2 three"));
+    EXPECT_FALSE(buffer.mirrors(u"one \u00A9 three"));
     EXPECT_EQ(buffer.selStart(), 5);
     EXPECT_EQ(buffer.selLength(), 0);
 
     // An empty selection inserts.
-    buffer.replaceSelection(u"\r\n");
-    EXPECT_EQ(buffer.content(), u"one 2\r\n three");
+    buffer.maskSelection(u"\r\n");
+    EXPECT_EQ(buffer.content(), u"one \u00A9\u00A9\u00A9 three");
+    EXPECT_TRUE(buffer.mirrors(u"one 2\r\n three"));
     EXPECT_EQ(buffer.selStart(), 7);
 
-    // Replacing with nothing deletes.
+    // Masking with nothing deletes.
     buffer.select(0, 4);
-    buffer.replaceSelection(u"");
-    EXPECT_EQ(buffer.content(), u"2\r\n three");
+    buffer.maskSelection(u"");
+    EXPECT_EQ(buffer.content(), u"\u00A9\u00A9\u00A9 three");
+    EXPECT_TRUE(buffer.mirrors(u"2\r\n three"));
     EXPECT_EQ(buffer.selStart(), 0);
     EXPECT_EQ(buffer.selLength(), 0);
+
+    buffer.load(u"\u00A9 loaded");
+    EXPECT_TRUE(buffer.mirrors(u"\u00A9 loaded"));
 }
 
-TEST(SearchBufferEditing, ReplaceSelectionAcceptsTextFromTheContentItself) {
+TEST(SearchBufferEditing, MaskSelectionAcceptsTextFromTheContentItself) {
     SearchBuffer buffer;
     buffer.load(u"abcdef");
     buffer.select(0, 2);
     const std::u16string_view tail = std::u16string_view(buffer.content()).substr(3);
-    buffer.replaceSelection(tail);
-    EXPECT_EQ(buffer.content(), u"defcdef");
+    buffer.maskSelection(tail);
+    EXPECT_EQ(buffer.content(), u"\u00A9\u00A9\u00A9cdef");
+    EXPECT_TRUE(buffer.mirrors(u"defcdef"));
 }
 
 // --- Find options --------------------------------------------------------------
@@ -154,7 +162,7 @@ TEST(SearchBufferFind, FindsInLongContentAtEveryOffset) {
     }
 }
 
-// --- Masking, the engine's replace pattern, and the memo of earlier finds ------
+// --- Masks, the engine's replace pattern, and the memo of earlier finds -------
 
 TEST(SearchBufferMasks, MaskingAMatchLetsTheNextFindReachTheNextOccurrence) {
     SearchBuffer buffer;
@@ -163,43 +171,111 @@ TEST(SearchBufferMasks, MaskingAMatchLetsTheNextFindReachTheNextOccurrence) {
     for (int32_t p; (p = buffer.find(u"cat", kWord)) >= 0;) {
         found.push_back(p);
         EXPECT_EQ(buffer.selectedText().size(), 3u);
-        buffer.replaceSelection(kMask3);
+        buffer.maskSelection(buffer.selectedText());
         EXPECT_EQ(buffer.selStart(), p + 3);
         EXPECT_EQ(buffer.selLength(), 0);
     }
     EXPECT_EQ(found, (std::vector<int32_t>{0, 5, 13}));
     EXPECT_EQ(buffer.content(), u"\u00A9\u00A9\u00A9, \u00A9\u00A9\u00A9 and \u00A9\u00A9\u00A9.");
+    EXPECT_TRUE(buffer.mirrors(u"cat, Cat and CAT."));
     EXPECT_EQ(buffer.selStart(), 16);  // the failed find left the last insertion point
 }
 
-TEST(SearchBufferMasks, MasksOfAnotherLengthShiftLaterOccurrences) {
+TEST(SearchBufferMasks, AMaskIsNeverPartOfAnOccurrenceWhileALoadedMaskCharacterIs) {
+    SearchBuffer buffer;
+    buffer.load(u"a \u00A9 b \u00A9");
+    std::vector<int32_t> found;
+    for (int32_t p; (p = buffer.find(u"\u00A9", kAnyCase)) >= 0;) {
+        found.push_back(p);
+        buffer.maskSelection(buffer.selectedText());
+    }
+    EXPECT_EQ(found, (std::vector<int32_t>{2, 6}));
+
+    // A replacement that holds the find text is not found again either.
+    buffer.load(u"\u00A91 \u00A91");
+    ASSERT_EQ(buffer.find(u"\u00A91", kCase), 0);
+    buffer.maskSelection(u"(c)1");
+    EXPECT_EQ(buffer.find(u"\u00A91", kCase), 5);
+    EXPECT_EQ(buffer.find(u"1", kCase), 6);
+    EXPECT_EQ(buffer.find(u"\u00A9", kCase), 5);
+}
+
+TEST(SearchBufferMasks, WholeWordsAreJudgedOnWhatAMaskStandsFor) {
+    SearchBuffer buffer;
+    // The second "-A" follows the first one's letter, masked or not.
+    buffer.load(u"-A-A");
+    ASSERT_EQ(buffer.find(u"-A", kWord), 0);
+    buffer.maskSelection(buffer.selectedText());
+    EXPECT_EQ(buffer.find(u"-A", kWord), -1);
+
+    // Only the last "a-" is a whole word; the masks do not make the others one.
+    buffer.load(u"A-a-a--x e");
+    ASSERT_EQ(buffer.find(u"a-", kWord), 4);
+    buffer.maskSelection(buffer.selectedText());
+    EXPECT_EQ(buffer.find(u"a-", kWord), -1);
+
+    // A replacement's mask counts as the replacement: a letter joins the
+    // next occurrence, a full stop parts it.
+    buffer.load(u" A a");
+    ASSERT_EQ(buffer.find(u" a", kWord), 0);
+    buffer.maskSelection(u"b");
+    EXPECT_EQ(buffer.find(u" a", kWord), -1);
+    buffer.load(u" A a");
+    ASSERT_EQ(buffer.find(u" a", kWord), 0);
+    buffer.maskSelection(u".");
+    EXPECT_EQ(buffer.find(u" a", kWord), 1);
+}
+
+TEST(SearchBufferMasks, AnEmptyReplacementLeavesASeamThatNoOccurrenceSpans) {
+    SearchBuffer buffer;
+    buffer.load(u"aabb ab");
+    ASSERT_EQ(buffer.find(u"ab", kAnyCase), 1);
+    buffer.maskSelection(u"");
+    EXPECT_TRUE(buffer.mirrors(u"ab ab"));
+    EXPECT_EQ(buffer.find(u"ab", kAnyCase), 3);
+    // On either side of the seam, occurrences are found as ever.
+    buffer.load(u"abab");
+    buffer.select(2, 0);
+    buffer.maskSelection(u"");
+    EXPECT_EQ(buffer.find(u"ab", kAnyCase), 0);
+    buffer.maskSelection(buffer.selectedText());
+    EXPECT_EQ(buffer.find(u"ab", kAnyCase), 2);
+    EXPECT_EQ(buffer.find(u"ba", kAnyCase), -1);
+}
+
+TEST(SearchBufferMasks, MasksOfAnotherLengthReplaceTheMasksUnderThemAndMoveTheOthers) {
     SearchBuffer buffer;
     buffer.load(u"ab ab ab");
     ASSERT_EQ(buffer.find(u"ab", kAnyCase), 0);
-    buffer.replaceSelection(kMask3);
-    ASSERT_EQ(buffer.find(u"ab", kAnyCase), 4);
-    buffer.select(0, 3);
-    buffer.replaceSelection(u"\u00A9");
-    EXPECT_EQ(buffer.find(u"ab", kAnyCase), 2);
-    buffer.select(2, 2);
-    buffer.replaceSelection(u"");
-    EXPECT_EQ(buffer.find(u"ab", kAnyCase), 3);
+    buffer.maskSelection(u"ab");
+    ASSERT_EQ(buffer.find(u"ab", kAnyCase), 3);
+    buffer.maskSelection(u"ab");
+    // The first match's mask becomes a replacement's, one longer.
+    buffer.select(0, 2);
+    buffer.maskSelection(u"xyz");
+    EXPECT_TRUE(buffer.mirrors(u"xyz ab ab"));
+    EXPECT_EQ(buffer.find(u"ab", kAnyCase), 7);
+    EXPECT_EQ(buffer.find(u"b a", kAnyCase), -1);
+    // A mask over part of another one and plain text after it.
+    buffer.select(5, 3);
+    buffer.maskSelection(u"");
+    EXPECT_TRUE(buffer.mirrors(u"xyz ab"));
+    EXPECT_EQ(buffer.content(), u"\u00A9\u00A9\u00A9 \u00A9b");
+    EXPECT_EQ(buffer.find(u"b", kAnyCase), 5);
 }
 
-TEST(SearchBufferMasks, EditsBeforeAnEarlierMatchAreFoundAgain) {
+TEST(SearchBufferMasks, EditsBeforeAnEarlierMatchAreTakenIntoAccount) {
     SearchBuffer buffer;
-    buffer.load(u"c_t cat");
+    buffer.load(u"cat c_t");
+    ASSERT_EQ(buffer.find(u"cat", kAnyCase), 0);
+    buffer.maskSelection(u"c_t");
+    EXPECT_EQ(buffer.find(u"cat", kAnyCase), -1);
+    // A replacement before the next occurrence moves it.
+    buffer.load(u"dog cat");
     ASSERT_EQ(buffer.find(u"cat", kAnyCase), 4);
-    buffer.select(1, 1);
-    buffer.replaceSelection(u"a");
-    EXPECT_EQ(buffer.find(u"cat", kAnyCase), 0);
-
-    // After a failed find, an edit that creates an occurrence.
-    buffer.load(u"dog");
-    ASSERT_EQ(buffer.find(u"cat", kAnyCase), -1);
     buffer.select(0, 3);
-    buffer.replaceSelection(u"cat");
-    EXPECT_EQ(buffer.find(u"cat", kAnyCase), 0);
+    buffer.maskSelection(u"a");
+    EXPECT_EQ(buffer.find(u"cat", kAnyCase), 2);
 }
 
 TEST(SearchBufferMasks, EditsNextToAnEarlierCandidateChangeItsWholeWordAnswer) {
@@ -208,14 +284,14 @@ TEST(SearchBufferMasks, EditsNextToAnEarlierCandidateChangeItsWholeWordAnswer) {
     buffer.load(u"cats cat");
     ASSERT_EQ(buffer.find(u"cat", kWord), 5);
     buffer.select(3, 1);
-    buffer.replaceSelection(u" ");
+    buffer.maskSelection(u" ");
     EXPECT_EQ(buffer.find(u"cat", kWord), 0);
 
     // The unit before an earlier candidate becomes a boundary.
     buffer.load(u"xcat cat");
     ASSERT_EQ(buffer.find(u"cat", kWord), 5);
     buffer.select(0, 1);
-    buffer.replaceSelection(u".");
+    buffer.maskSelection(u".");
     EXPECT_EQ(buffer.find(u"cat", kWord), 1);
 
     // The letter after an earlier candidate loses its low half, two units
@@ -223,7 +299,7 @@ TEST(SearchBufferMasks, EditsNextToAnEarlierCandidateChangeItsWholeWordAnswer) {
     buffer.load(u"cat\U00010400 cat\U00010400");
     ASSERT_EQ(buffer.find(u"cat", kWord), -1);
     buffer.select(4, 1);
-    buffer.replaceSelection(u"!");
+    buffer.maskSelection(u"!");
     EXPECT_EQ(buffer.find(u"cat", kWord), 0);
 
     // The candidate stops ending inside a pair when the low half after it
@@ -231,7 +307,7 @@ TEST(SearchBufferMasks, EditsNextToAnEarlierCandidateChangeItsWholeWordAnswer) {
     buffer.load(u"ab\xD801" u"\xDC00 ab");
     ASSERT_EQ(buffer.find(u"ab\xD801", kCase), -1);
     buffer.select(3, 1);
-    buffer.replaceSelection(u"!");
+    buffer.maskSelection(u"!");
     EXPECT_EQ(buffer.find(u"ab\xD801", kCase), 0);
 }
 
@@ -374,7 +450,7 @@ TEST(SearchBufferWholeWord, DigitsAndConnectorsAreWordCharacters) {
     EXPECT_EQ(findIn(u"cat-cat", u"cat", kWord), 0);
     EXPECT_EQ(findIn(u"(cat)", u"cat", kWord), 1);
     EXPECT_EQ(findIn(u"cat.", u"cat", kWord), 0);
-    EXPECT_EQ(findIn(u"\u00A9cat\u00A9", u"cat", kWord), 1);  // masks are not letters
+    EXPECT_EQ(findIn(u"\u00A9cat\u00A9", u"cat", kWord), 1);  // copyright signs are not letters
 }
 
 TEST(SearchBufferWholeWord, OnlyTheNeighboursCount) {

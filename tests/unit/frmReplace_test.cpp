@@ -22,8 +22,8 @@ TEST(frmReplace, AfterReplaceAllNothingCanBeReplacedUntilItsOwnFindNextSelectsAM
     ASSERT_TRUE(replace.userPress("cmdReplaceAll"));
     EXPECT_EQ(h.stories()[0], u"a cats and a cats");
 
-    // What is selected now is a "cat" inside a "cats" that Replace All wrote:
-    // replacing it would overwrite Replace All's own output.
+    // What is selected now is the last "cats" that Replace All wrote: the
+    // buttons must not offer to replace the search's own output.
     replace.userSetText("txtReplaceWith", u"dog");
     EXPECT_FALSE(replace.userPress("cmdReplace"));
     EXPECT_FALSE(replace.userPress("cmdReplaceAll"));
@@ -31,11 +31,13 @@ TEST(frmReplace, AfterReplaceAllNothingCanBeReplacedUntilItsOwnFindNextSelectsAM
 
     // A search of the Find dialog does not count.
     simhost::DialogView& find = shown(h, h.forms.findForm());
-    find.userSetText("txtFindWhat", u"cat");
+    find.userSetText("txtFindWhat", u"cats");
     find.userPress("cmdFind");
+    EXPECT_EQ(h.selection(), (simhost::SelectionModel{1, 3, 4}));
     EXPECT_FALSE(replace.enabled("cmdReplace"));
 
-    h.messages.answers = {msgbox::kAnswerYes};  // to wrap: the Find dialog took the last match
+    // Its own Find Next starts a search for "cat" again, to which the "cats"
+    // are ordinary text.
     ASSERT_TRUE(replace.userPress("cmdFind"));
     EXPECT_EQ(h.selection(), (simhost::SelectionModel{1, 3, 3}));
     EXPECT_TRUE(replace.enabled("cmdReplace"));
