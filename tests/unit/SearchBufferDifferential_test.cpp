@@ -202,10 +202,10 @@ TEST(SearchBufferDifferential, RandomEditsAndFindsMatchTheReference) {
                                model.masked.begin() + static_cast<std::ptrdiff_t>(start + length));
             model.masked.insert(model.masked.begin() + static_cast<std::ptrdiff_t>(start), standsFor.size(), true);
             std::vector<int32_t> seams;
+            // Seams inside the masked span go; those after it move with the text.
             for (int32_t seam : model.seams) {
                 if (seam <= model.selStart) seams.push_back(seam);
-                else if (seam >= model.selStart + model.selLength && model.selLength > 0)
-                    seams.push_back(seam + written - model.selLength);
+                else if (seam >= model.selStart + model.selLength) seams.push_back(seam + written - model.selLength);
             }
             if (standsFor.empty()) seams.push_back(model.selStart);
             model.seams = seams;
