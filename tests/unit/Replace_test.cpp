@@ -99,6 +99,50 @@ TEST(ReplaceAndFindNext, AFailingWriteOfAnotherLengthStillMovesOnToTheNextMatch)
     }
 }
 
+TEST(ReplaceAndFindNext, WritesOnlyWhenTheSelectionIsStillTheMatchAtItsPlace) {
+    // The same text elsewhere in the story: not the match.
+    EngineHarness h(publicationOf({u"cat and cat"}));
+    h.findNext(u"cat");
+    h.host.publication().select(SelectionModel{1, 9, 3});
+    EXPECT_FALSE(replace(h, u"cat", u"dog"));
+    EXPECT_TRUE(h.events.writes.empty());
+    // The search went on from the match, to the one the user had selected.
+    EXPECT_EQ(h.selection(), (SelectionModel{1, 9, 3}));
+    EXPECT_FALSE(replace(h, u"cat", u"dog"));
+    EXPECT_EQ(h.stories()[0], u"cat and dog");
+}
+
+TEST(ReplaceAndFindNext, AHostThatCannotSayWhereTheSelectionBeginsIsJudgedOnTheTextAlone) {
+    // A host without the member: the selected text decides.
+    EngineHarness older(publicationOf({u"cat and cat"}));
+    older.findNext(u"cat");
+    older.host.faults().fail("TextSpan.start", {hresults::kUnknownName, u"Unknown name."}, 0, 0);
+    EXPECT_FALSE(replace(older, u"cat", u"dog"));
+    EXPECT_EQ(older.stories()[0], u"dog and cat");
+    // Any other failure to say where it begins: nothing is written.
+    EngineHarness failing(publicationOf({u"cat and cat"}));
+    failing.findNext(u"cat");
+    failing.host.faults().fail("TextSpan.start", {hresults::kUnspecified, u"Unspecified error"}, 0, 0);
+    EXPECT_FALSE(replace(failing, u"cat", u"dog"));
+    EXPECT_EQ(failing.stories()[0], u"cat and cat");
+}
+
+TEST(ReplaceAndFindNext, NeverWritesOverTextThatTheSearchWroteEvenAfterTheFindWindowWentAway) {
+    EngineHarness h(publicationOf({u"cat cat"}));
+    h.findNext(u"cat");
+    EXPECT_FALSE(replace(h, u"cat", u"cats"));
+    h.forms.windowDestroyed(*h.forms.existingFindForm());
+    EXPECT_TRUE(replace(h, u"cat", u"cats"));
+    EXPECT_EQ(h.stories()[0], u"cats cats");
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_EQ(h.messages.shown[0].prompt, u"All instances of \"cat\" have been replaced with \"cats\".");
+    // Until the user changes the story: then its text is ordinary text again.
+    h.host.publication().editStory(1, u"cats cats!");
+    h.messages.answers = {msgbox::kAnswerYes};
+    EXPECT_FALSE(h.findNext(u"cat"));
+    EXPECT_EQ(h.selection(), (SelectionModel{1, 1, 3}));
+}
+
 simhost::PublicationModel threeCatsTheMiddleOneOnNoPage() {
     auto model = publicationOf({u"cat", u"cat", u"cat"});
     model.stories[1].frames = {Frame{0, 0}};
