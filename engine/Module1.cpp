@@ -200,12 +200,9 @@ Result<std::optional<Module1::Rewrite>> Module1::replaceMatch(const Replacement&
     const Status status = host_.writeInStory(match.story, static_cast<int32_t>(match.position + 1),
                                              static_cast<int32_t>(length), replacement.replaceText);
     if (!status) return status.error();
-    std::u16string after = story;
-    after.replace(static_cast<size_t>(match.position), static_cast<size_t>(length), replacement.replaceText);
-    written_.record(match.story, match.position, length, static_cast<int64_t>(replacement.replaceText.size()),
-                    std::move(after));
+    written_.record(match.story, story, match.position, length, replacement.replaceText);
     current_.reset();
-    return std::optional<Rewrite>(Rewrite{match, story});
+    return std::optional<Rewrite>(Rewrite{match, story.size()});
 }
 
 std::optional<Module1::Rewrite> Module1::replaceSelectedMatch(const Replacement& replacement) {
@@ -243,9 +240,11 @@ Module1::Step Module1::findAfterWrite(const Replacement& replacement, const std:
         if (!buffer) return buffer.error();
         // A buffer that held the story just before the write goes on holding
         // it, the replacement masked in the match's place, so that the search
-        // goes on after it. Any other buffer no longer mirrors the story and
-        // is loaded again when the search comes to it.
-        if (written && state_.StoryIndex == written->match.story && (*buffer)->mirrors(written->storyBefore)) {
+        // goes on after it. A buffer that held other text of that length does
+        // not mirror the story afterwards either, and is loaded again when the
+        // search comes to it, as is any other buffer.
+        if (written && state_.StoryIndex == written->match.story &&
+            static_cast<size_t>((*buffer)->length()) == written->storyLength) {
             (*buffer)->select(static_cast<int32_t>(written->match.position),
                               static_cast<int32_t>(replacement.findText.size()));
             (*buffer)->maskSelection(replacement.replaceText);

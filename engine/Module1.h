@@ -108,11 +108,11 @@ private:
         int options = 0;  // findopt bits
     };
 
-    /// A replacement written into the publication: where, and the story's
-    /// text just before it.
+    /// A replacement written into the publication: where, and the length of
+    /// its story just before it.
     struct Rewrite {
         Place match;
-        std::u16string storyBefore;
+        size_t storyLength = 0;
     };
 
     Result<Step> findStep(const std::u16string& findText, int options, bool noWrapPrompt, UnshownMatches unshown);

@@ -6,7 +6,6 @@
 namespace quillet {
 
 void SearchBuffer::load(std::u16string text) {
-    content_ = text;
     text_ = std::move(text);
     fences_.clear();
     selStart_ = 0;
@@ -14,12 +13,24 @@ void SearchBuffer::load(std::u16string text) {
     forgetFinds();
 }
 
-std::u16string SearchBuffer::selectedText() const {
-    return content_.substr(static_cast<std::size_t>(selStart_), static_cast<std::size_t>(selLength_));
+std::u16string SearchBuffer::content() const { return shown(0, static_cast<int64_t>(text_.size())); }
+
+std::u16string SearchBuffer::selectedText() const { return shown(selStart_, selLength_); }
+
+std::u16string SearchBuffer::shown(int64_t start, int64_t length) const {
+    std::u16string text = text_.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(length));
+    const int64_t end = start + length;
+    auto fence = std::upper_bound(fences_.begin(), fences_.end(), start,
+                                  [](int64_t at, const Fence& f) { return at < f.end; });
+    for (; fence != fences_.end() && fence->start < end; ++fence) {
+        std::fill(text.begin() + (std::max(fence->start, start) - start),
+                  text.begin() + (std::min(fence->end, end) - start), kMaskChar);
+    }
+    return text;
 }
 
 void SearchBuffer::select(int32_t start, int32_t length) {
-    const int64_t size = static_cast<int64_t>(content_.size());
+    const int64_t size = static_cast<int64_t>(text_.size());
     const int64_t s = std::clamp<int64_t>(start, 0, size);
     const int64_t l = std::clamp<int64_t>(length, 0, size - s);
     selStart_ = static_cast<int32_t>(s);
@@ -29,10 +40,8 @@ void SearchBuffer::select(int32_t start, int32_t length) {
 void SearchBuffer::maskSelection(std::u16string_view standsFor) {
     const auto start = static_cast<std::size_t>(selStart_);
     const auto replaced = static_cast<std::size_t>(selLength_);
-    // replace() copes with `standsFor` pointing into text_ itself, and text_
-    // goes first in case it points into content_.
+    // replace() copes with `standsFor` pointing into text_ itself.
     text_.replace(start, replaced, standsFor.data(), standsFor.size());
-    content_.replace(start, replaced, standsFor.size(), kMaskChar);
     const auto written = static_cast<int64_t>(standsFor.size());
     replaceFences(selStart_, selLength_, Fence{selStart_, selStart_ + written});
     selStart_ = static_cast<int32_t>(selStart_ + written);
@@ -106,7 +115,7 @@ int32_t SearchBuffer::find(std::u16string_view text, int options) {
         found = matcher_.findFrom(text_, std::max(found + 1, fence->end));
     if (found < 0) {
         // Nothing from `from` on, nothing before it: nothing anywhere.
-        memoNoMatchBefore_ = static_cast<int64_t>(content_.size()) + 1;
+        memoNoMatchBefore_ = static_cast<int64_t>(text_.size()) + 1;
         return -1;
     }
     memoNoMatchBefore_ = found;

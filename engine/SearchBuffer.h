@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/SameText.h"
 #include "engine/TextMatcher.h"
 
 namespace quillet {
@@ -37,10 +38,12 @@ public:
     /// The content becomes `text`, without masks; the selection becomes empty at 0.
     void load(std::u16string text);
     /// The content as the buffer shows it: every mask as kMaskChar.
-    const std::u16string& content() const { return content_; }
+    std::u16string content() const;
+    /// The content's length.
+    int32_t length() const { return static_cast<int32_t>(text_.size()); }
     /// Whether the buffer holds `story`: its characters where they show, and
     /// what the masks stand for where they mask it.
-    bool mirrors(std::u16string_view story) const { return text_ == story; }
+    bool mirrors(std::u16string_view story) const { return sameText(text_, story); }
 
     std::u16string selectedText() const;
     int32_t selStart() const { return selStart_; }
@@ -75,6 +78,8 @@ private:
         int64_t end = 0;
     };
 
+    /// `length` units of the content from `start`, masks shown as kMaskChar.
+    std::u16string shown(int64_t start, int64_t length) const;
     /// The first fence that an occurrence of `length` units at `at` would
     /// touch, or null when it touches none.
     const Fence* fenceAcross(int64_t at, int64_t length) const;
@@ -84,8 +89,8 @@ private:
     /// Forgets what earlier finds proved about the content.
     void forgetFinds();
 
-    std::u16string content_;
-    /// The story's characters: what content_ shows, and what each mask stands for.
+    /// The story's characters: what the content shows, and what each mask
+    /// stands for where it shows a mask.
     std::u16string text_;
     std::vector<Fence> fences_;
     int32_t selStart_ = 0;

@@ -1,7 +1,8 @@
 #include "engine/WrittenSpans.h"
 
 #include <algorithm>
-#include <utility>
+
+#include "engine/SameText.h"
 
 namespace quillet {
 
@@ -9,16 +10,22 @@ const std::vector<WrittenSpans::Span>& WrittenSpans::of(int32_t story, const std
     static const std::vector<Span> kNone;
     auto found = stories_.find(story);
     if (found == stories_.end()) return kNone;
-    if (found->second.text != text) {
+    if (!sameText(found->second.text, text)) {
         stories_.erase(found);
         return kNone;
     }
     return found->second.spans;
 }
 
-void WrittenSpans::record(int32_t story, int64_t start, int64_t replacedLength, int64_t written, std::u16string text) {
-    Story& entry = stories_[story];
-    entry.text = std::move(text);
+void WrittenSpans::record(int32_t story, const std::u16string& before, int64_t start, int64_t replacedLength,
+                          const std::u16string& replacement) {
+    // The story keeps one copy of its text, changed in place: a Replace All
+    // in a long story writes into it again and again.
+    auto [found, first] = stories_.try_emplace(story);
+    Story& entry = found->second;
+    if (first) entry.text = before;
+    entry.text.replace(static_cast<size_t>(start), static_cast<size_t>(replacedLength), replacement);
+    const auto written = static_cast<int64_t>(replacement.size());
     // The search writes only outside its spans, so every span lies wholly
     // before the replaced characters or wholly after them.
     auto after = std::partition_point(entry.spans.begin(), entry.spans.end(),

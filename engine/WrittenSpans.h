@@ -27,9 +27,12 @@ public:
     /// are dropped first when that is not what the search left there.
     const std::vector<Span>& of(int32_t story, const std::u16string& text);
 
-    /// Notes that the search replaced `replacedLength` characters of `story`
-    /// from `start` with `written`, which left the story reading `text`.
-    void record(int32_t story, int64_t start, int64_t replacedLength, int64_t written, std::u16string text);
+    /// Notes that the search replaced `replacedLength` characters of `story`,
+    /// which read `before`, from `start` with `replacement`. The story's
+    /// spans must have been asked for (`of`) with `before` first, so that
+    /// spans of a story that another hand changed are gone.
+    void record(int32_t story, const std::u16string& before, int64_t start, int64_t replacedLength,
+                const std::u16string& replacement);
 
     /// Whether an occurrence of `length` characters from `start` would cover
     /// text of `spans` or span the place of an empty replacement.

@@ -15,9 +15,9 @@ std::vector<std::pair<int64_t, int64_t>> pairs(const Spans& spans) {
 
 TEST(WrittenSpans, LaterReplacementsMoveTheSpansAfterThem) {
     WrittenSpans written;
-    written.record(1, 8, 3, 4, u"cat and cats");      // "cat and cat" -> "...cats"
-    written.record(1, 0, 3, 1, u"a and cats");        // "cat" -> "a" before it
-    written.record(1, 2, 3, 0, u"a  cats");           // "and" -> "" between them
+    written.record(1, u"cat and cat", 8, 3, u"cats");
+    written.record(1, u"cat and cats", 0, 3, u"a");   // before it
+    written.record(1, u"a and cats", 2, 3, u"");      // between them
     EXPECT_EQ(pairs(written.of(1, u"a  cats")),
               (std::vector<std::pair<int64_t, int64_t>>{{0, 1}, {2, 0}, {3, 4}}));
     EXPECT_TRUE(written.of(2, u"a  cats").empty());  // each story on its own
@@ -25,8 +25,14 @@ TEST(WrittenSpans, LaterReplacementsMoveTheSpansAfterThem) {
 
 TEST(WrittenSpans, AStoryThatReadsOtherwiseLosesItsSpans) {
     WrittenSpans written;
-    written.record(1, 0, 3, 4, u"cats");
-    written.record(2, 0, 3, 4, u"cats");
+    written.record(1, u"cat", 0, 3, u"cats");
+    written.record(2, u"cat", 0, 3, u"cats");
+    // A write into a story that another hand changed starts its spans afresh.
+    ASSERT_TRUE(written.of(2, u"cats!").empty());
+    written.record(2, u"cats!", 0, 4, u"dog");
+    EXPECT_EQ(pairs(written.of(2, u"dog!")), (std::vector<std::pair<int64_t, int64_t>>{{0, 3}}));
+    ASSERT_TRUE(written.of(2, u"cat").empty());
+    written.record(2, u"cat", 0, 3, u"cats");
     EXPECT_TRUE(written.of(1, u"cats!").empty());
     EXPECT_TRUE(written.of(1, u"cats").empty());  // gone for good
     EXPECT_EQ(written.of(2, u"cats").size(), 1u);
