@@ -1,5 +1,7 @@
 #include "engine/HostChain.h"
 
+#include "engine/PlaceOfPage.h"
+
 namespace quillet {
 
 Result<PublicationRef> HostChain::publication() {
@@ -59,11 +61,16 @@ Status HostChain::writeInStory(int32_t story, int32_t start, int32_t length, con
         [&text](const TextSpanRef& span) { return span->setText(text); });
 }
 
-Result<std::u16string> HostChain::displayedPageNumber() {
+Result<int32_t> HostChain::displayedPageIndex(int32_t lastShown) {
+    auto page = publication()
+                    .and_then([](const PublicationRef& pub) { return pub->view(); })
+                    .and_then([](const PublicationViewRef& view) { return view->page(); });
+    if (!page) return page.error();
+    auto index = (*page)->index();
+    if (index || !isMissingMember(index.error())) return index;
     return publication()
-        .and_then([](const PublicationRef& pub) { return pub->view(); })
-        .and_then([](const PublicationViewRef& view) { return view->page(); })
-        .and_then([](const PageRef& page) { return page->number(); });
+        .and_then([](const PublicationRef& pub) { return pub->pages(); })
+        .and_then([&](const PageCollectionRef& pages) { return placeOfPage(*pages, **page, lastShown); });
 }
 
 Result<int32_t> HostChain::pageCount() {

@@ -23,7 +23,11 @@ public:
     Result<std::u16string> storyText(int32_t story);
     /// Selects `length` characters of `story` from the 1-based `start`.
     Status selectInStory(int32_t story, int32_t start, int32_t length);
-    Result<std::u16string> displayedPageNumber();
+    /// The 1-based place in the page collection of the page that the view
+    /// displays: its PageIndex, or on a host without one, the place that
+    /// placeOfPage finds, with `lastShown`, the page that the engine last made
+    /// the view display.
+    Result<int32_t> displayedPageIndex(int32_t lastShown);
     Result<int32_t> pageCount();
     /// The publication's selection: its text, and where it begins in its
     /// story (0-based) when the host has the member that says so.

@@ -1,10 +1,10 @@
 #include "engine/Module1.h"
 
 #include <algorithm>
+#include <limits>
 #include <string_view>
 
 #include "engine/EngineTexts.h"
-#include "engine/PageNumber.h"
 #include "engine/RuntimeErrorPrompt.h"
 #include "engine/SixteenBit.h"
 #include "engine/TextMatcher.h"
@@ -135,25 +135,24 @@ Result<Module1::Step> Module1::selectMatch(const std::u16string& findText, Match
     // Every call displays page 1 first, so the walk tries page 2, 3, ... until
     // the host accepts the selection on the page that holds the match.
     Outcome outcome = Outcome::Selected;
-    for (int32_t retries = 0;;) {
+    for (int32_t retries = 0, lastShown = 1;;) {
         auto selected = host_.selectInStory(state_.StoryIndex, match.start + 1, match.length);
         if (selected) break;
         if (selected.error().number != hresults::kNotOnDisplayedPage) return errorBox(selected.error());
 
         ++retries;
-        auto numberText = host_.displayedPageNumber();
-        if (!numberText) return numberText.error();
-        auto number = readPageNumber(*numberText);
-        if (!number) return number.error();
+        auto index = host_.displayedPageIndex(lastShown);
+        if (!index) return index.error();
         auto pages = host_.pageCount();
         if (!pages) return pages.error();
-        if (*number == std::numeric_limits<int32_t>::max()) return errors::overflow();
-        const int32_t nextPage = *number + 1;
+        if (*index == std::numeric_limits<int32_t>::max()) return errors::overflow();
+        const int32_t nextPage = *index + 1;
         if (nextPage > *pages) {
             outcome = Outcome::Unshown;
             break;
         }
         if (auto shown = host_.displayPage(nextPage); !shown) return shown.error();
+        lastShown = nextPage;
         if (retries > *pages) {
             outcome = Outcome::Unshown;
             break;

@@ -40,6 +40,14 @@ public:
     virtual ~Page() = default;
     /// The page's number as the host shows it; not necessarily its index.
     virtual Result<std::u16string> number() = 0;
+    /// The page's 1-based place in the page collection, whatever number it
+    /// shows. Older hosts lack the member: looked up by name, it fails with
+    /// hresults::kUnknownName.
+    virtual Result<int32_t> index() = 0;
+    /// Whether `other` is this very object of the host (for a COM host, the
+    /// same IUnknown). A host may hand out a new object at every call, so two
+    /// objects for one page need not be the same.
+    virtual bool isSameObject(const Page& other) const = 0;
 };
 
 class PageCollection {

@@ -39,7 +39,8 @@ inline constexpr int32_t kInvalidArgument = -2147024809;  // 0x80070057
 /// A member that the object does not have, looked up by name: an older
 /// host lacks some members of current ones.
 inline constexpr int32_t kUnknownName = -2147352570;  // 0x80020006, DISP_E_UNKNOWNNAME
-/// A member that the object knows by name but does not answer as asked.
+/// A member that the object does not answer: how a host that looks names up
+/// only when a member is called may answer one that it does not have.
 inline constexpr int32_t kMemberNotFound = -2147352573;  // 0x80020003, DISP_E_MEMBERNOTFOUND
 /// Any other failure.
 inline constexpr int32_t kUnspecified = -2147467259;  // 0x80004005

@@ -61,6 +61,14 @@ public:
     static constexpr const Role& kRole = roles::kPage;
     using Bridged::Bridged;
     Result<std::u16string> number() override { return asText(get(L"PageNumber")); }
+    Result<int32_t> index() override { return asNumber(get(L"PageIndex")); }
+    bool isSameObject(const Page& other) const override {
+        const auto* bridged = dynamic_cast<const BridgedPage*>(&other);
+        if (!bridged) return false;
+        // COM identity: the IUnknown that each object answers.
+        const ComPtr<IUnknown> mine = object_.query<IUnknown>(IID_IUnknown);
+        return mine && mine.get() == bridged->object_.query<IUnknown>(IID_IUnknown).get();
+    }
 };
 
 class BridgedPages : public PageCollection, public Bridged {

@@ -17,7 +17,9 @@ namespace quillet::simhost::com {
 /// them: by member name only (HOST-AUTOMATION's names: ActiveDocument,
 /// CommandBars, Pages, Item, ...), with the run's DISPIDs (Dialect.h), and
 /// through pointers that have no callable slot past IDispatch (Face.h). No
-/// type information is published.
+/// type information is published. A member that only some hosts have exists
+/// only where the host object offers it (OfferedMembers): elsewhere its name
+/// is unknown to GetIDsOfNames, as in an older host.
 ///
 /// Each object answers QueryInterface for IUnknown, IDispatch and its role's
 /// interface (HostRoles.h). A failing host operation makes Invoke answer

@@ -131,6 +131,9 @@ struct Member {
     HRESULT (Object::*body)(Invocation& call);
     /// The default member has DISPID 0 (DISPID_VALUE), in every run.
     bool isDefault = false;
+    /// For a member that only some hosts have: whether this object has it.
+    /// One that it has not is an unknown name, as in a host that lacks it.
+    bool (Object::*offered)() const = nullptr;
 };
 
 /// Fills `exception` with `failure` (at once, or when the caller asks,
@@ -175,7 +178,9 @@ public:
         const auto members = Object::members();
         std::vector<win32::NamedMember> named;
         named.reserve(members.size());
-        for (size_t index = 0; index < members.size(); ++index) named.push_back({members[index].name, idOf(index)});
+        for (size_t index = 0; index < members.size(); ++index) {
+            if (has(members[index])) named.push_back({members[index].name, idOf(index)});
+        }
         return win32::IdsOfNames(named, names, count, ids);
     }
 
@@ -188,7 +193,7 @@ public:
         for (size_t index = 0; index < members.size(); ++index) {
             const Member<Object>& member = members[index];
             const WORD kinds = FlagsOf(member.kind);
-            if (idOf(index) != id || !(kinds & flags)) continue;
+            if (idOf(index) != id || !(kinds & flags) || !has(member)) continue;
             if (HRESULT hr = checkArguments(kinds, member, arguments); FAILED(hr)) return hr;
             if (result) VariantInit(result);
             Invocation call(arguments, kinds & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF) ? nullptr : result,
@@ -218,6 +223,10 @@ protected:
     virtual HRESULT otherInterface(REFIID, void**) { return S_OK; }
 
 private:
+    bool has(const Member<Object>& member) const {
+        return !member.offered || (static_cast<const Object*>(this)->*member.offered)();
+    }
+
     /// Member `index`'s DISPID in this run: members of one name share it,
     /// members of different names never do.
     DISPID idOf(size_t index) const {

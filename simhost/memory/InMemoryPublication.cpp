@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "simhost/memory/OfferedMembers.h"
+
 namespace quillet::simhost {
 
 namespace {
@@ -14,7 +16,10 @@ using PublicationState = std::shared_ptr<InMemoryPublication>;
 
 }  // namespace
 
-class MemPage : public Page {
+/// A page as the host hands it out: a new object at every call, as a host
+/// may do (the COM front wraps each call's page in a new COM object anyway),
+/// so that no two calls give the same object.
+class MemPage : public Page, public OfferedMembers {
 public:
     MemPage(PublicationState pub, int32_t index) : pub_(std::move(pub)), index_(index) {}
 
@@ -24,7 +29,21 @@ public:
         return pub_->model_.pageNumbers[index_ - 1];
     }
 
-    int32_t index() const { return index_; }
+    Result<int32_t> index() override {
+        // A member that the host lacks is never reached, so it cannot be made to fail either.
+        if (!offers("Page.index")) return unknownMember();
+        if (auto gate = pub_->context_->gate("Page.index"); !gate) return gate.error();
+        if (!pub_->hasPage(index_)) return invalidArgument();
+        return index_;
+    }
+
+    bool isSameObject(const Page& other) const override { return &other == this; }
+
+    bool offers(std::string_view operation) const override {
+        return operation != "Page.index" || pub_->context_->capabilities.pageIndex;
+    }
+
+    int32_t modelIndex() const { return index_; }
     const InMemoryPublication* owner() const { return pub_.get(); }
 
 private:
@@ -63,9 +82,10 @@ public:
     Status setPage(const PageRef& page) override {
         if (auto gate = pub_->context_->gate("PublicationView.setPage"); !gate) return gate;
         auto* ours = dynamic_cast<MemPage*>(page.get());
-        if (ours == nullptr || ours->owner() != pub_.get() || !pub_->hasPage(ours->index())) return invalidArgument();
-        pub_->model_.displayedPage = ours->index();
-        pub_->context_->events->viewSet(ours->index());
+        if (ours == nullptr || ours->owner() != pub_.get() || !pub_->hasPage(ours->modelIndex()))
+            return invalidArgument();
+        pub_->model_.displayedPage = ours->modelIndex();
+        pub_->context_->events->viewSet(ours->modelIndex());
         return {};
     }
 

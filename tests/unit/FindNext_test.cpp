@@ -224,13 +224,33 @@ TEST(FindNextUnshownMatch, MatchesAfterItInTheSameStoryAndLaterStoriesAreSelecte
     EXPECT_EQ(h.messages.shown.size(), 1u);
 }
 
-TEST(FindNextPageWalk, APageNumberThatIsNotANumberGoesToTheCaller) {
-    auto model = storyOnPage(2, 2);
-    model.pageNumbers = {u"i", u"ii"};
-    EngineHarness h(model);
-    auto result = h.engine.FindNext(u"cat", false, false, false);
+TEST(FindNextPageWalk, WhereNothingTellsTheDisplayedPageANumberThatIsNotANumberGoesToTheCaller) {
+    // A host without PageIndex whose sections both number their pages i, ii;
+    // while the wrap question is shown, the user turns to the last page.
+    struct PageTurningMessages : ScriptedMessages {
+        explicit PageTurningMessages(simhost::InMemoryHost& host) : host(host) {}
+        int show(const std::u16string& prompt, int buttons, const std::optional<std::u16string>& title) override {
+            host.publication().displayPage(4);
+            return ScriptedMessages::show(prompt, buttons, title);
+        }
+        simhost::InMemoryHost& host;
+    };
+    auto model = storyOnPage(3, 4);
+    model.pageNumbers = {u"i", u"ii", u"i", u"ii"};
+    simhost::InMemoryHost host(model, {}, {.pageIndex = false});
+    PageTurningMessages messages(host);
+    messages.answers = {msgbox::kAnswerYes};
+    simhost::HeadlessWindowSystem windows(host.faults());
+    Component component({messages, host, windows, windows});
+    Module1& engine = component.engine();
+
+    ASSERT_TRUE(engine.FindNext(u"cat", false, false, false).ok());
+    EXPECT_EQ(host.publication().model().displayedPage, 3);
+    // The page shown now is neither the only one numbered "ii" nor the one
+    // that the engine displayed last, so only its number is left to go by.
+    auto result = engine.FindNext(u"cat", false, false, false);
     ASSERT_FALSE(result);
-    EXPECT_EQ(result.error().number, 13);
+    EXPECT_EQ(result.error(), errors::typeMismatch());
 }
 
 TEST(FindNextErrorBox, AnotherSelectionFailureIsToldUnderErrorAndTheNextCallStartsTheStoryAgain) {

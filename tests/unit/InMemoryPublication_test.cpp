@@ -49,7 +49,10 @@ private:
 using Events = std::vector<std::string>;
 
 struct Host {
-    explicit Host(PublicationModel model) : host(std::move(model), {}) { host.listen(log); }
+    explicit Host(PublicationModel model, simhost::HostCapabilities offered = {})
+        : host(std::move(model), {}, offered) {
+        host.listen(log);
+    }
 
     PublicationRef publication() { return valueOf(host.application()->publication()); }
     TextSpanRef story(int32_t index) {
@@ -176,6 +179,34 @@ TEST(InMemoryPublicationView, SetPageRefusesNoPageAndAPageOfAnotherPublication) 
     EXPECT_TRUE(failedWith(h.view()->setPage(stale), kInvalid));
     EXPECT_EQ(h.model().displayedPage, 1);
     EXPECT_TRUE(h.log.take().empty());
+}
+
+// --- Pages -------------------------------------------------------------------
+
+TEST(InMemoryPublicationPages, APagesIndexIsItsPlaceWhateverNumberItShows) {
+    PublicationModel model = onPageOne({u"text"}, 3);
+    model.pageNumbers = {u"5", u"iv", u"5"};
+    Host h(model);
+    EXPECT_EQ(valueOf(h.page(2)->index()), 2);
+    EXPECT_EQ(valueOf(h.page(3)->index()), 3);
+    h.host.publication().displayPage(3);
+    EXPECT_EQ(valueOf(valueOf(h.view()->page())->index()), 3);
+}
+
+TEST(InMemoryPublicationPages, AnOlderHostsPageHasNoIndexNotEvenOneThatCouldBeMadeToFail) {
+    Host h(onPageOne({u"text"}, 2), {.pageIndex = false});
+    h.host.faults().fail("Page.index", {hresults::kUnspecified, u"Unspecified error"}, /*count=*/1, /*after=*/0);
+    EXPECT_TRUE(failedWith(h.page(2)->index(), RaisedError{hresults::kUnknownName, u"Unknown name."}));
+    EXPECT_TRUE(h.host.faults().planned("Page.index"));
+    EXPECT_EQ(valueOf(h.page(2)->number()), u"2");
+}
+
+TEST(InMemoryPublicationPages, EveryCallHandsOutANewPageObject) {
+    Host h(onPageOne({u"text"}, 2));
+    const PageRef page = h.page(1);
+    EXPECT_TRUE(page->isSameObject(*page));
+    EXPECT_FALSE(page->isSameObject(*h.page(1)));
+    EXPECT_FALSE(valueOf(h.view()->page())->isSameObject(*page));
 }
 
 // --- The publication's selection --------------------------------------------
@@ -351,6 +382,7 @@ std::vector<Operation> everyOperation(Host& h) {
         {"PageCollection.item", [=] { return failureOf(pages->item(1)); }},
         {"PageCollection.count", [=] { return failureOf(pages->count()); }},
         {"Page.number", [=] { return failureOf(page->number()); }},
+        {"Page.index", [=] { return failureOf(page->index()); }},
         {"PublicationView.page", [=] { return failureOf(view->page()); }},
         {"PublicationView.setPage", [=] { return failureOf(view->setPage(page)); }},
         {"StoryCollection.item", [=] { return failureOf(stories->item(1)); }},

@@ -213,6 +213,59 @@ TEST_P(ComHost, APageOfAnotherHostOrNoPageIsRefused) {
     EXPECT_EQ(1, Model().displayedPage);
 }
 
+// ---- A page's place and identity ---------------------------------------------------
+
+TEST_P(ComHost, APageTellsItsPlaceWhateverNumberItShows) {
+    PageRef page = *(*Publication()->pages())->item(2);
+    EXPECT_EQ(u"ii", *page->number());
+    EXPECT_EQ(2, *page->index());
+    host_.faults().fail("Page.index", {-2147467259, u"No place"}, 1, 0);
+    auto failed = page->index();
+    ASSERT_FALSE(failed);
+    EXPECT_EQ((RaisedError{-2147467259, u"No place"}), failed.error());
+}
+
+TEST_P(ComHost, AnOlderHostsPageHasNoPageIndexToLookUpOrToInvoke) {
+    simhost::InMemoryHost older = MakeHost({.pageIndex = false});
+    ComPtr<IDispatch> olderApp;
+    ASSERT_EQ(S_OK, CreateComApplication(older.application(), olderApp.out()));
+    ComPtr<IDispatch> olderPages =
+        Member(Member(olderApp.get(), L"ActiveDocument", roles::kPublication).get(), L"Pages", roles::kPageCollection);
+    auto olderPage = com::asObject(com::invoke(olderPages.get(), L"Item", com::Call::MethodOrGet, {Variant::number(2)}),
+                                   roles::kPage);
+    ASSERT_TRUE(olderPage);
+    older.faults().fail("Page.index", {-2147467259, u"Never reached"}, 0, 0);
+
+    auto index = com::invoke(olderPage->get(), L"PageIndex", com::Call::Get);
+    ASSERT_FALSE(index);
+    EXPECT_EQ(DISP_E_UNKNOWNNAME, index.error().number);
+    EXPECT_TRUE(com::invoke(olderPage->get(), L"PageNumber", com::Call::Get));
+
+    // Nor does the DISPID that a current host's page gives it reach anything.
+    LPOLESTR name = const_cast<LPOLESTR>(L"PageIndex");
+    DISPID id = DISPID_UNKNOWN;
+    ComPtr<IDispatch> currentPages =
+        Member(Member(app_.get(), L"ActiveDocument", roles::kPublication).get(), L"Pages", roles::kPageCollection);
+    auto currentPage = com::asObject(
+        com::invoke(currentPages.get(), L"Item", com::Call::MethodOrGet, {Variant::number(2)}), roles::kPage);
+    ASSERT_TRUE(currentPage);
+    ASSERT_EQ(S_OK, (*currentPage)->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id));
+    DISPPARAMS none{};
+    Variant result;
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, (*olderPage)->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
+                                                          &none, result.out(), nullptr, nullptr));
+    EXPECT_TRUE(older.faults().planned("Page.index"));
+}
+
+TEST_P(ComHost, APageIsTheSameObjectAsItselfButNotAsThePageReadAgain) {
+    PublicationViewRef view = *Publication()->view();
+    PageRef page = *view->page();
+    EXPECT_TRUE(page->isSameObject(*page));
+    // The stand-in hands out a new COM object at every call, as a host may.
+    EXPECT_FALSE(page->isSameObject(**view->page()));
+    EXPECT_FALSE(page->isSameObject(**(*Publication()->pages())->item(1)));
+}
+
 // ---- Names only ------------------------------------------------------------------
 
 TEST_P(ComHost, MembersAreFoundByNameWhateverTheCaseAndNothingElseIsPublished) {

@@ -1,0 +1,115 @@
+// Where the displayed page stands among the pages of a host whose pages have
+// no PageIndex.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/PlaceOfPage.h"
+#include "tests/unit/HostResults.h"
+
+namespace quillet::testing {
+namespace {
+
+const RaisedError kBroken{-2147418113, u"Catastrophic failure"};
+
+class FakePage : public Page {
+public:
+    explicit FakePage(std::u16string number) : number_(std::move(number)) {}
+
+    Result<std::u16string> number() override {
+        if (broken) return kBroken;
+        return number_;
+    }
+    Result<int32_t> index() override { return RaisedError{hresults::kUnknownName, u"Unknown name."}; }
+    bool isSameObject(const Page& other) const override { return &other == this; }
+
+    bool broken = false;
+
+private:
+    std::u16string number_;
+};
+
+/// The pages of an older host. One that keeps its objects hands out the same
+/// object for a page at every call; one that does not, a new one each time.
+class FakePages : public PageCollection {
+public:
+    FakePages(std::vector<std::u16string> numbers, bool keepsObjects) : keepsObjects_(keepsObjects) {
+        for (auto& number : numbers) pages_.push_back(std::make_shared<FakePage>(std::move(number)));
+    }
+
+    Result<PageRef> item(int32_t index) override {
+        if (index == brokenItem) return kBroken;
+        const auto& page = pages_.at(static_cast<size_t>(index - 1));
+        if (keepsObjects_) return PageRef(page);
+        return PageRef(std::make_shared<FakePage>(*page));
+    }
+    Result<int32_t> count() override { return static_cast<int32_t>(pages_.size()); }
+
+    /// The page at `index` as the view hands it out.
+    std::shared_ptr<FakePage> displayed(int32_t index) {
+        const auto& page = pages_.at(static_cast<size_t>(index - 1));
+        return keepsObjects_ ? page : std::make_shared<FakePage>(*page);
+    }
+
+    int32_t brokenItem = 0;
+
+private:
+    std::vector<std::shared_ptr<FakePage>> pages_;
+    bool keepsObjects_;
+};
+
+TEST(PlaceOfPage, AHostThatKeepsItsPageObjectsIsAnsweredByIdentityWhateverTheNumbersSay) {
+    FakePages pages({u"1", u"1", u"1"}, /*keepsObjects=*/true);
+    EXPECT_EQ(valueOf(placeOfPage(pages, *pages.displayed(3), /*lastShown=*/1)), 3);
+    EXPECT_EQ(valueOf(placeOfPage(pages, *pages.displayed(2), /*lastShown=*/1)), 2);
+}
+
+TEST(PlaceOfPage, ANumberThatOnlyOnePageShowsGivesThatPageBeforeTheLastShownOne) {
+    FakePages pages({u"5", u"6", u"7"}, /*keepsObjects=*/false);
+    EXPECT_EQ(valueOf(placeOfPage(pages, *pages.displayed(2), /*lastShown=*/3)), 2);
+    FakePages roman({u"i", u"ii", u"iii", u"0"}, /*keepsObjects=*/false);
+    EXPECT_EQ(valueOf(placeOfPage(roman, *roman.displayed(3), /*lastShown=*/1)), 3);
+    EXPECT_EQ(valueOf(placeOfPage(roman, *roman.displayed(4), /*lastShown=*/1)), 4);
+}
+
+TEST(PlaceOfPage, PagesShowingTheSameNumberAreToldApartByTheLastShownPage) {
+    FakePages pages({u"1", u"2", u"1", u"2"}, /*keepsObjects=*/false);
+    EXPECT_EQ(valueOf(placeOfPage(pages, *pages.displayed(3), /*lastShown=*/3)), 3);
+    EXPECT_EQ(valueOf(placeOfPage(pages, *pages.displayed(4), /*lastShown=*/4)), 4);
+    EXPECT_EQ(valueOf(placeOfPage(pages, *pages.displayed(1), /*lastShown=*/1)), 1);
+}
+
+TEST(PlaceOfPage, WhereNothingTellsThePageItsNumberIsReadAsBefore) {
+    // The view shows another page than the one last shown, and its number is
+    // not the only one of its kind: only the number text is left.
+    FakePages pages({u"1", u"2", u"1", u"2"}, /*keepsObjects=*/false);
+    EXPECT_EQ(valueOf(placeOfPage(pages, *pages.displayed(4), /*lastShown=*/1)), 2);
+    FakePages roman({u"i", u"i", u"ii"}, /*keepsObjects=*/false);
+    EXPECT_TRUE(failedWith(placeOfPage(roman, *roman.displayed(2), /*lastShown=*/3), errors::typeMismatch()));
+    // A page that is not among the pages at all.
+    FakePage stray(u"9");
+    EXPECT_EQ(valueOf(placeOfPage(pages, stray, /*lastShown=*/1)), 9);
+}
+
+TEST(PlaceOfPage, AFailingHostCallFailsIt) {
+    FakePages pages({u"1", u"2", u"3"}, /*keepsObjects=*/false);
+    pages.brokenItem = 2;
+    EXPECT_TRUE(failedWith(placeOfPage(pages, *pages.displayed(3), /*lastShown=*/3), kBroken));
+
+    FakePages shown({u"1", u"2"}, /*keepsObjects=*/false);
+    auto displayed = shown.displayed(2);
+    displayed->broken = true;
+    EXPECT_TRUE(failedWith(placeOfPage(shown, *displayed, /*lastShown=*/2), kBroken));
+}
+
+TEST(PlaceOfPage, OnlyAnUnknownNameOrAMemberNotFoundMeansThatPageIndexIsMissing) {
+    EXPECT_TRUE(isMissingMember({hresults::kUnknownName, u"Unknown name."}));
+    EXPECT_TRUE(isMissingMember({hresults::kMemberNotFound, u"Member not found."}));
+    for (const int32_t number : {hresults::kUnspecified, hresults::kInvalidArgument, hresults::kNotOnDisplayedPage, 13})
+        EXPECT_FALSE(isMissingMember({number, u""})) << number;
+}
+
+}  // namespace
+}  // namespace quillet::testing
