@@ -40,7 +40,6 @@ void SearchBuffer::select(int32_t start, int32_t length) {
 void SearchBuffer::maskSelection(std::u16string_view standsFor) {
     const auto start = static_cast<std::size_t>(selStart_);
     const auto replaced = static_cast<std::size_t>(selLength_);
-    // replace() copes with `standsFor` pointing into text_ itself.
     text_.replace(start, replaced, standsFor.data(), standsFor.size());
     const auto written = static_cast<int64_t>(standsFor.size());
     replaceFences(selStart_, selLength_, Fence{selStart_, selStart_ + written});

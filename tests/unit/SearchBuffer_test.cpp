@@ -86,16 +86,6 @@ TEST(SearchBufferEditing, MasksShowAsMaskCharactersAndStandForTheStory) {
     EXPECT_TRUE(buffer.mirrors(u"\u00A9 loaded"));
 }
 
-TEST(SearchBufferEditing, MaskSelectionAcceptsTextFromTheContentItself) {
-    SearchBuffer buffer;
-    buffer.load(u"abcdef");
-    buffer.select(0, 2);
-    const std::u16string_view tail = std::u16string_view(buffer.content()).substr(3);
-    buffer.maskSelection(tail);
-    EXPECT_EQ(buffer.content(), u"\u00A9\u00A9\u00A9cdef");
-    EXPECT_TRUE(buffer.mirrors(u"defcdef"));
-}
-
 // --- Find options --------------------------------------------------------------
 
 TEST(SearchBufferFind, OptionsSelectCaseAndWholeWord) {
