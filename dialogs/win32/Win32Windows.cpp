@@ -176,6 +176,8 @@ private:
     SIZE frameFor(SIZE client, UINT dpi) const;
     /// The window's outer size at `dpi`, the captions measured in a font for it.
     SIZE scaledFrame(UINT dpi) const;
+    /// Gives the window this outer size where it stands.
+    void resize(SIZE frame);
     /// Sizes the window, where it stands, to the client area of the layout,
     /// whatever frame the platform draws around it.
     void fitClientArea();
@@ -214,8 +216,7 @@ Status Win32Window::create(HINSTANCE module) {
     // per-monitor aware thread may not be the system's.
     const UINT dpi = windowDpi(hwnd_);
     scaleTo(dpi);
-    const SIZE frame = frameFor(client_, dpi);
-    SetWindowPos(hwnd_, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    resize(frameFor(client_, dpi));
     fitClientArea();
     return {};
 }
@@ -311,6 +312,14 @@ SIZE Win32Window::scaledFrame(UINT dpi) const {
     return frameFor({placed.clientWidth, placed.clientHeight}, dpi);
 }
 
+// MoveWindow, not SetWindowPos: the dialogs' one SetWindowPos call is
+// SetTopmost's, and a host that fails it must not fail a resize.
+void Win32Window::resize(SIZE frame) {
+    RECT place;
+    GetWindowRect(hwnd_, &place);
+    MoveWindow(hwnd_, place.left, place.top, frame.cx, frame.cy, /*repaint=*/TRUE);
+}
+
 void Win32Window::fitClientArea() {
     RECT frame, client;
     GetWindowRect(hwnd_, &frame);
@@ -318,16 +327,15 @@ void Win32Window::fitClientArea() {
     const int wider = client_.cx - client.right;
     const int taller = client_.cy - client.bottom;
     if (wider == 0 && taller == 0) return;
-    SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left + wider, frame.bottom - frame.top + taller,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    resize({frame.right - frame.left + wider, frame.bottom - frame.top + taller});
 }
 
 /// The window moved to a monitor of another DPI, or that monitor's scale
 /// changed: the platform scaled only the frame, and suggests where it goes.
 void Win32Window::dpiChanged(UINT dpi, const RECT& suggested) {
     scaleTo(dpi);
-    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    MoveWindow(hwnd_, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, /*repaint=*/TRUE);
     // Where the suggestion was only the old frame scaled, the client area
     // still needs its own size.
     fitClientArea();
