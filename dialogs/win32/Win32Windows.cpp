@@ -312,8 +312,9 @@ SIZE Win32Window::scaledFrame(UINT dpi) const {
     return frameFor({placed.clientWidth, placed.clientHeight}, dpi);
 }
 
-// MoveWindow, not SetWindowPos: the dialogs' one SetWindowPos call is
-// SetTopmost's, and a host that fails it must not fail a resize.
+// MoveWindow rather than SetWindowPos: SetTopmost's is the dialogs' one
+// SetWindowPos call, and the stand-in host fails that call by counting the
+// component's calls of the function.
 void Win32Window::resize(SIZE frame) {
     RECT place;
     GetWindowRect(hwnd_, &place);
