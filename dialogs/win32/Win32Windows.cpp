@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/PixelLayout.h"
+#include "dialogs/win32/CaptionWidth.h"
+#include "dialogs/win32/DialogFont.h"
+#include "dialogs/win32/Dpi.h"
 #include "host/com/ComFailure.h"
 #include "platform/win32/ComPtr.h"
 
@@ -159,6 +163,26 @@ private:
         }
     }
 
+    Status createFrame(HINSTANCE module);
+    Status createControls(HINSTANCE module);
+    HWND createControl(const ControlSpec& entry, size_t index, HINSTANCE module);
+    /// The layout in pixels at `dpi`, each caption measured in `font`.
+    PixelLayout placedAt(UINT dpi, HFONT font) const;
+    /// Gives the controls a font made for `dpi` and places them at `dpi`.
+    /// Texts, check states, enabled states and the focus stay: the controls
+    /// are the same windows.
+    void scaleTo(UINT dpi);
+    /// The window's outer size for a client area of `client` at `dpi`.
+    SIZE frameFor(SIZE client, UINT dpi) const;
+    /// The window's outer size at `dpi`, the captions measured in a font for it.
+    SIZE scaledFrame(UINT dpi) const;
+    /// Gives the window this outer size where it stands.
+    void resize(SIZE frame);
+    /// Sizes the window, where it stands, to the client area of the layout,
+    /// whatever frame the platform draws around it.
+    void fitClientArea();
+    void dpiChanged(UINT dpi, const RECT& suggested);
+
     const FormLayout& layout_;
     WindowEvents& events_;
     HWND hwnd_ = nullptr;
@@ -166,6 +190,7 @@ private:
     HICON icons_[2] = {};
     bool shownBefore_ = false;
     std::vector<HWND> children_;
+    SIZE client_{};  // the client area of the layout at the DPI of the last scaleTo
 };
 
 bool registerClass(HINSTANCE module) {
@@ -180,69 +205,141 @@ bool registerClass(HINSTANCE module) {
     return RegisterClassExW(&windowClass) != 0;
 }
 
-Status Win32Window::create(HINSTANCE module) {
-    if (!registerClass(module)) return com::systemFailure(HRESULT_FROM_WIN32(GetLastError()));
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    const auto pixels = [dpi](int twips) { return MulDiv(twips, dpi, 1440); };
+Status lastFailure() { return com::systemFailure(HRESULT_FROM_WIN32(GetLastError())); }
 
+Status Win32Window::create(HINSTANCE module) {
+    if (!registerClass(module)) return lastFailure();
+    if (Status made = createFrame(module); !made) return made;
+    setIcons(module);
+    if (Status made = createControls(module); !made) return made;
+    // At the DPI of the monitor that the window was placed on, which for a
+    // per-monitor aware thread may not be the system's.
+    const UINT dpi = windowDpi(hwnd_);
+    scaleTo(dpi);
+    resize(frameFor(client_, dpi));
+    fitClientArea();
+    return {};
+}
+
+Status Win32Window::createFrame(HINSTANCE module) {
     // A caption and a close box, no sizing border, no minimize or maximize box.
     const DWORD style = WS_CAPTION | WS_SYSMENU;
     DWORD exStyle = WS_EX_CONTROLPARENT;
     if (layout_.border == BorderStyle::FixedDialog) exStyle |= WS_EX_DLGMODALFRAME;
     if (layout_.showInTaskbar) exStyle |= WS_EX_APPWINDOW;
-    RECT frame{0, 0, pixels(layout_.clientWidth), pixels(layout_.clientHeight)};
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    // A first size for the default placement; the layout sets the real one.
+    const UINT dpi = systemDpi();
+    const SIZE frame = frameSize({pixelsOf(layout_.clientWidth, static_cast<int>(dpi)),
+                                  pixelsOf(layout_.clientHeight, static_cast<int>(dpi))},
+                                 style, exStyle, dpi);
     const std::wstring caption = wide(layout_.caption);
-    hwnd_ = CreateWindowExW(exStyle, kWindowClass, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
-                            frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, module, this);
-    if (!hwnd_) return com::systemFailure(HRESULT_FROM_WIN32(GetLastError()));
+    hwnd_ = CreateWindowExW(exStyle, kWindowClass, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, frame.cx,
+                            frame.cy, nullptr, nullptr, module, this);
+    if (!hwnd_) return lastFailure();
     dialogKeys.windowCreated();
-    setIcons(module);
+    return {};
+}
 
-    if (!layout_.fontName.empty()) {
-        const std::wstring face = wide(layout_.fontName);
-        font_ = CreateFontW(-MulDiv(static_cast<int>(layout_.fontPoints * 100), dpi, 7200), 0, 0, 0, FW_NORMAL, FALSE,
-                            FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH, face.c_str());
-    }
-    HFONT font = font_ ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-
+Status Win32Window::createControls(HINSTANCE module) {
     // Children are made in tab order, which is the order Tab walks them.
     std::vector<size_t> order(layout_.controls.size());
     for (size_t i = 0; i < order.size(); ++i) order[static_cast<size_t>(layout_.controls[i].tabIndex)] = i;
     children_.assign(layout_.controls.size(), nullptr);
     for (const size_t i : order) {
-        const ControlSpec& entry = layout_.controls[i];
-        if (entry.kind == ControlKind::RichText) continue;  // the search buffer is an object of its own
-        const wchar_t* windowClass = L"BUTTON";
-        DWORD childStyle = WS_CHILD | WS_VISIBLE;
-        DWORD childExStyle = 0;
-        switch (entry.kind) {
-            case ControlKind::Label: windowClass = L"STATIC"; break;
-            case ControlKind::TextBox:
-                windowClass = L"EDIT";
-                childStyle |= WS_TABSTOP | ES_AUTOHSCROLL;
-                childExStyle = WS_EX_CLIENTEDGE;
-                break;
-            // Three states, so that a value of 2 (greyed) can be set and read
-            // back; a click still only toggles between unchecked and checked.
-            case ControlKind::CheckBox: childStyle |= WS_TABSTOP | BS_3STATE; break;
-            case ControlKind::Button: childStyle |= WS_TABSTOP | (entry.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON); break;
-            case ControlKind::RichText: break;
-        }
-        const std::wstring text = wide(entry.caption);
-        HWND child = CreateWindowExW(childExStyle, windowClass, text.c_str(), childStyle, pixels(entry.left),
-                                     pixels(entry.top), pixels(entry.width), pixels(entry.height), hwnd_,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)), module,
-                                     nullptr);
-        if (!child) return com::systemFailure(HRESULT_FROM_WIN32(GetLastError()));
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        children_[i] = child;
+        if (layout_.controls[i].kind == ControlKind::RichText) continue;  // the search buffer is an object of its own
+        children_[i] = createControl(layout_.controls[i], i, module);
+        if (!children_[i]) return lastFailure();
     }
     return {};
+}
+
+HWND Win32Window::createControl(const ControlSpec& entry, size_t index, HINSTANCE module) {
+    const wchar_t* windowClass = L"BUTTON";
+    DWORD style = WS_CHILD | WS_VISIBLE;
+    DWORD exStyle = 0;
+    switch (entry.kind) {
+        case ControlKind::Label: windowClass = L"STATIC"; break;
+        case ControlKind::TextBox:
+            windowClass = L"EDIT";
+            style |= WS_TABSTOP | ES_AUTOHSCROLL;
+            exStyle = WS_EX_CLIENTEDGE;
+            break;
+        // Three states, so that a value of 2 (greyed) can be set and read
+        // back; a click still only toggles between unchecked and checked.
+        case ControlKind::CheckBox: style |= WS_TABSTOP | BS_3STATE; break;
+        case ControlKind::Button: style |= WS_TABSTOP | (entry.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON); break;
+        case ControlKind::RichText: break;
+    }
+    // Placed once the font that measures the captions is there.
+    const std::wstring text = wide(entry.caption);
+    return CreateWindowExW(exStyle, windowClass, text.c_str(), style, 0, 0, 0, 0, hwnd_,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + index)), module, nullptr);
+}
+
+PixelLayout Win32Window::placedAt(UINT dpi, HFONT font) const {
+    std::vector<int> captionWidths(layout_.controls.size(), 0);
+    for (size_t i = 0; i < children_.size(); ++i) {
+        if (children_[i]) captionWidths[i] = captionWidth(children_[i], layout_.controls[i].kind, font, dpi);
+    }
+    return layOut(layout_, static_cast<int>(dpi), captionWidths);
+}
+
+void Win32Window::scaleTo(UINT dpi) {
+    HFONT font = createDialogFont(layout_, dpi);
+    for (HWND child : children_) {
+        if (child) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), /*redraw=*/TRUE);
+    }
+    // No control draws with the old font any more.
+    if (font_) DeleteObject(font_);
+    font_ = font;
+    const PixelLayout placed = placedAt(dpi, font);
+    for (size_t i = 0; i < children_.size(); ++i) {
+        const PixelRect& rect = placed.controls[i];
+        if (children_[i]) MoveWindow(children_[i], rect.left, rect.top, rect.width, rect.height, /*repaint=*/TRUE);
+    }
+    client_ = {placed.clientWidth, placed.clientHeight};
+}
+
+SIZE Win32Window::frameFor(SIZE client, UINT dpi) const {
+    return frameSize(client, static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE)),
+                     static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE)), dpi);
+}
+
+SIZE Win32Window::scaledFrame(UINT dpi) const {
+    HFONT font = createDialogFont(layout_, dpi);
+    const PixelLayout placed = placedAt(dpi, font);
+    if (font) DeleteObject(font);
+    return frameFor({placed.clientWidth, placed.clientHeight}, dpi);
+}
+
+// MoveWindow rather than SetWindowPos: SetTopmost's is the dialogs' one
+// SetWindowPos call, and the stand-in host fails that call by counting the
+// component's calls of the function.
+void Win32Window::resize(SIZE frame) {
+    RECT place;
+    GetWindowRect(hwnd_, &place);
+    MoveWindow(hwnd_, place.left, place.top, frame.cx, frame.cy, /*repaint=*/TRUE);
+}
+
+void Win32Window::fitClientArea() {
+    RECT frame, client;
+    GetWindowRect(hwnd_, &frame);
+    GetClientRect(hwnd_, &client);
+    const int wider = client_.cx - client.right;
+    const int taller = client_.cy - client.bottom;
+    if (wider == 0 && taller == 0) return;
+    resize({frame.right - frame.left + wider, frame.bottom - frame.top + taller});
+}
+
+/// The window moved to a monitor of another DPI, or that monitor's scale
+/// changed: the platform scaled only the frame, and suggests where it goes.
+void Win32Window::dpiChanged(UINT dpi, const RECT& suggested) {
+    scaleTo(dpi);
+    MoveWindow(hwnd_, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, /*repaint=*/TRUE);
+    // Where the suggestion was only the old frame scaled, the client area
+    // still needs its own size.
+    fitClientArea();
 }
 
 void Win32Window::command(int id, int code) {
@@ -274,6 +371,13 @@ LRESULT CALLBACK Win32Window::procedure(HWND hwnd, UINT message, WPARAM wparam, 
                 if (entry.isDefault) return MAKELRESULT(controlId(window->layout_, entry.name), DC_HASDEFID);
             }
             return 0;
+        case WM_DPICHANGED:
+            window->dpiChanged(LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+            return 0;
+        // Asked before WM_DPICHANGED, so that the suggested size is the layout's at the new DPI.
+        case WM_GETDPISCALEDSIZE:
+            *reinterpret_cast<SIZE*>(lparam) = window->scaledFrame(LOWORD(wparam));
+            return TRUE;
         case WM_CLOSE:
             DestroyWindow(hwnd);
             return 0;

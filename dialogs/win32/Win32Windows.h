@@ -13,7 +13,8 @@ inline constexpr wchar_t kDialogWindowClass[] = L"QuilletDialog";
 int controlId(const FormLayout& layout, std::string_view control);
 
 /// Real top-level windows for the dialogs: no owner, modeless, controls
-/// placed from the layout's twips at the display's DPI.
+/// placed from the layout's twips at the window's own DPI, and again at the
+/// new one when it changes; a control is widened where its caption needs it.
 class Win32WindowFactory : public WindowFactory {
 public:
     explicit Win32WindowFactory(HINSTANCE module) : module_(module) {}

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <deque>
+#include <thread>
 
 #include "addin/Component.h"
 #include "dialogs/win32/Win32Windows.h"
@@ -53,13 +56,6 @@ HWND controlOf(Form& form, const FormLayout& layout, std::string_view control) {
     return GetDlgItem(windowOf(form), win32::controlId(layout, control));
 }
 
-int pixels(int twips) {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return MulDiv(twips, dpi, 1440);
-}
-
 /// The component over an in-memory publication, with real windows.
 struct DialogHarness {
     explicit DialogHarness(WindowService& service) : component({messages, host, windows, service}) {}
@@ -78,29 +74,142 @@ struct DialogHarness {
     Component component;
 };
 
-void expectLaidOut(Form& form, const FormLayout& layout) {
-    RECT client;
-    GetClientRect(windowOf(form), &client);
-    EXPECT_EQ(client.right, pixels(layout.clientWidth)) << layout.name;
-    EXPECT_EQ(client.bottom, pixels(layout.clientHeight)) << layout.name;
+/// A control's rectangle in pixels, from the top left of its dialog's client area.
+RECT placeOf(HWND control) {
+    RECT rect;
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+int pixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
+
+RECT scaled(const ControlSpec& entry, UINT dpi) {
+    return {pixels(entry.left, dpi), pixels(entry.top, dpi), pixels(entry.left, dpi) + pixels(entry.width, dpi),
+            pixels(entry.top, dpi) + pixels(entry.height, dpi)};
+}
+
+bool overlap(const RECT& a, const RECT& b) {
+    RECT both;
+    return IntersectRect(&both, &a, &b) != 0;
+}
+
+/// Whether the caption of `control` shows whole on one line when the control
+/// is `width` pixels wide at `dpi`, in the control's own font, with the room
+/// that Wine draws a check box's box and gap and a button's frame in.
+bool captionFits(HWND control, ControlKind kind, int width, UINT dpi) {
+    wchar_t text[256];
+    const int length = GetWindowTextW(control, text, 256);
+    HDC dc = GetDC(control);
+    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics;
+    GetTextMetricsW(dc, &metrics);
+    int digit = 0;
+    GetCharWidth32W(dc, L'0', L'0', &digit);
+    int room = width;
+    // The box, half a digit, and a pixel on either side of the text for the focus rectangle.
+    if (kind == ControlKind::CheckBox) room -= 12 * static_cast<int>(dpi) / 96 + 1 + digit / 2 + 2;
+    // The default button's outline, the frame's two pixels, the focus rectangle's.
+    if (kind == ControlKind::Button) room -= 2 * 4;
+    RECT drawn{0, 0, room, 0};
+    DrawTextW(dc, text, length, &drawn, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return drawn.right <= room && drawn.bottom <= metrics.tmHeight;
+}
+
+/// The window of `form` laid out at `dpi`: every control where the layout's
+/// twips × dpi / 1440 put it, within a pixel, except that a control whose
+/// caption does not fit there is wider, and what starts to its right may have
+/// moved right, and the client area grown, to make room for it. Every
+/// caption fits, and no two controls overlap that the layout keeps apart.
+void expectLaidOut(Form& form, const FormLayout& layout, UINT dpi) {
+    std::vector<std::pair<const ControlSpec*, HWND>> controls;
+    std::vector<int> widenedEdges;
     for (const ControlSpec& entry : layout.controls) {
         if (entry.kind == ControlKind::RichText) continue;
-        RECT rect;
-        GetWindowRect(controlOf(form, layout, entry.name), &rect);
-        MapWindowPoints(nullptr, windowOf(form), reinterpret_cast<POINT*>(&rect), 2);
-        EXPECT_EQ(rect.left, pixels(entry.left)) << entry.name;
-        EXPECT_EQ(rect.top, pixels(entry.top)) << entry.name;
-        EXPECT_EQ(rect.right - rect.left, pixels(entry.width)) << entry.name;
-        EXPECT_EQ(rect.bottom - rect.top, pixels(entry.height)) << entry.name;
+        HWND control = controlOf(form, layout, entry.name);
+        controls.push_back({&entry, control});
+        const RECT place = placeOf(control);
+        const RECT expected = scaled(entry, dpi);
+        const bool widened = place.right - place.left > expected.right - expected.left + 1;
+        if (widened) widenedEdges.push_back(expected.left);
+        if (entry.kind != ControlKind::TextBox) {
+            EXPECT_FALSE(widened && captionFits(control, entry.kind, expected.right - expected.left, dpi))
+                << entry.name << " is wider than the layout although its caption fits";
+            EXPECT_TRUE(captionFits(control, entry.kind, place.right - place.left, dpi)) << entry.name << " at " << dpi;
+        } else {
+            EXPECT_FALSE(widened) << entry.name;
+        }
+        EXPECT_NEAR(place.top, expected.top, 1) << entry.name;
+        EXPECT_NEAR(place.bottom - place.top, expected.bottom - expected.top, 1) << entry.name;
+        if (!widened) {
+            EXPECT_NEAR(place.right - place.left, expected.right - expected.left, 1) << entry.name;
+        }
+    }
+    RECT client;
+    GetClientRect(windowOf(form), &client);
+    EXPECT_NEAR(client.bottom, pixels(layout.clientHeight, dpi), 1) << layout.name;
+    if (widenedEdges.empty()) {
+        EXPECT_NEAR(client.right, pixels(layout.clientWidth, dpi), 1) << layout.name;
+    }
+    EXPECT_GE(client.right, pixels(layout.clientWidth, dpi) - 1) << layout.name;
+    for (size_t i = 0; i < controls.size(); ++i) {
+        const auto [entry, control] = controls[i];
+        const RECT place = placeOf(control);
+        const RECT expected = scaled(*entry, dpi);
+        const bool mayMove = std::any_of(widenedEdges.begin(), widenedEdges.end(), [&](int edge) { return edge < expected.left; });
+        if (!mayMove) {
+            EXPECT_NEAR(place.left, expected.left, 1) << entry->name;
+        }
+        EXPECT_GE(place.left, expected.left - 1) << entry->name;
+        EXPECT_LE(place.right, client.right) << entry->name;
+        for (size_t j = 0; j < i; ++j) {
+            if (overlap(scaled(*controls[j].first, dpi), expected)) continue;
+            EXPECT_FALSE(overlap(placeOf(controls[j].second), place)) << controls[j].first->name << " and " << entry->name;
+        }
     }
 }
 
-TEST(Win32Dialogs, ClientAreasAndControlsAreLaidOutFromTheirTwipsAndTheWindowsAreTopmost) {
+/// The font that every control of the window of `form` draws with.
+LOGFONTW fontOf(Form& form, const FormLayout& layout) {
+    HFONT font = nullptr;
+    for (const ControlSpec& entry : layout.controls) {
+        if (entry.kind == ControlKind::RichText) continue;
+        HFONT own = reinterpret_cast<HFONT>(SendMessageW(controlOf(form, layout, entry.name), WM_GETFONT, 0, 0));
+        if (font == nullptr) font = own;
+        EXPECT_EQ(own, font) << entry.name << " has a font of its own";
+    }
+    LOGFONTW described{};
+    GetObjectW(font, sizeof described, &described);
+    return described;
+}
+
+/// The Find dialog's font is its own: Tahoma, 8.25 points at `dpi`.
+void expectFindFontAt(Form& find, UINT dpi) {
+    const LOGFONTW font = fontOf(find, frmFind::layout());
+    EXPECT_STREQ(font.lfFaceName, L"Tahoma");
+    EXPECT_EQ(font.lfHeight, -MulDiv(825, static_cast<int>(dpi), 7200));
+}
+
+/// The DPI that the tests' script set for the display, or 0 when it set none.
+UINT askedDpi() {
+    const char* asked = std::getenv("QUILLET_TEST_DPI");
+    return asked ? static_cast<UINT>(std::atoi(asked)) : 0;
+}
+
+TEST(Win32Dialogs, ClientAreasAndControlsAreLaidOutAtTheWindowsDpiWithEveryCaptionWholeAndTheWindowsAreTopmost) {
+    if (const UINT dpi = askedDpi()) {
+        ASSERT_EQ(GetDpiForSystem(), dpi) << "the display is not at the DPI asked for";
+    }
     DialogHarness h;
     frmFind* find = h.component.forms().findForm().value();
     frmReplace* replace = h.component.forms().replaceForm().value();
-    expectLaidOut(*find, frmFind::layout());
-    expectLaidOut(*replace, frmReplace::layout());
+    const UINT dpi = GetDpiForWindow(windowOf(*find));
+    EXPECT_EQ(GetDpiForWindow(windowOf(*replace)), dpi);
+    expectLaidOut(*find, frmFind::layout(), dpi);
+    expectLaidOut(*replace, frmReplace::layout(), dpi);
+    expectFindFontAt(*find, dpi);
     for (Form* form : std::initializer_list<Form*>{find, replace}) {
         const LONG style = GetWindowLongW(windowOf(*form), GWL_STYLE);
         EXPECT_TRUE(GetWindowLongW(windowOf(*form), GWL_EXSTYLE) & WS_EX_TOPMOST);
@@ -110,34 +219,107 @@ TEST(Win32Dialogs, ClientAreasAndControlsAreLaidOutFromTheirTwipsAndTheWindowsAr
     }
 }
 
-/// Whether the control's text, in the control's font, fits on one line within it.
-bool TextFitsOnOneLine(HWND control) {
-    wchar_t text[256];
-    const int length = GetWindowTextW(control, text, 256);
-    RECT client;
-    GetClientRect(control, &client);
-    HDC dc = GetDC(control);
-    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
-    SIZE size{};
-    GetTextExtentPoint32W(dc, text, length, &size);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
-    return size.cx <= client.right;
+/// What the user sees in a dialog's controls, and where the focus is.
+struct ControlValues {
+    std::vector<std::wstring> texts;
+    std::vector<LRESULT> checks;
+    std::vector<bool> enabled;
+    HWND focus;
+    bool operator==(const ControlValues&) const = default;
+};
+
+ControlValues valuesOf(Form& form, const FormLayout& layout) {
+    ControlValues values{{}, {}, {}, GetFocus()};
+    for (const ControlSpec& entry : layout.controls) {
+        if (entry.kind == ControlKind::RichText) continue;
+        HWND control = controlOf(form, layout, entry.name);
+        wchar_t text[256];
+        values.texts.emplace_back(text, static_cast<size_t>(GetWindowTextW(control, text, 256)));
+        values.checks.push_back(entry.kind == ControlKind::CheckBox ? SendMessageW(control, BM_GETCHECK, 0, 0) : 0);
+        values.enabled.push_back(IsWindowEnabled(control) != 0);
+    }
+    return values;
 }
 
-TEST(Win32Dialogs, EveryLabelIsWholeInTheDialogsFonts) {
-    // In the fonts of a Windows prefix (tests/windows/wine.sh): Tahoma on the
-    // Find dialog, the default dialog font (MS Sans Serif) on the Replace dialog.
+/// Tells the window of `form` that its DPI is now `dpi`, as Windows does when
+/// the window moves to a monitor of another scale: first it asks the size
+/// that the window wants, then it suggests a rectangle of that size.
+RECT changeDpi(Form& form, UINT dpi) {
+    SIZE size{};
+    EXPECT_TRUE(SendMessageW(windowOf(form), WM_GETDPISCALEDSIZE, dpi, reinterpret_cast<LPARAM>(&size)));
+    RECT suggested;
+    GetWindowRect(windowOf(form), &suggested);
+    suggested.left += 10;
+    suggested.right = suggested.left + size.cx;
+    suggested.bottom = suggested.top + size.cy;
+    SendMessageW(windowOf(form), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    return suggested;
+}
+
+TEST(Win32Dialogs, ANewDpiRescalesEveryControlAndTheFontOfAnOpenDialogAndKeepsWhatItHolds) {
     DialogHarness h;
     frmFind* find = h.component.forms().findForm().value();
     frmReplace* replace = h.component.forms().replaceForm().value();
-    for (auto [form, layout] : {std::pair<Form*, const FormLayout*>{find, &frmFind::layout()},
-                                std::pair<Form*, const FormLayout*>{replace, &frmReplace::layout()}}) {
-        for (const ControlSpec& entry : layout->controls) {
-            if (entry.kind != ControlKind::Label && entry.kind != ControlKind::CheckBox) continue;
-            EXPECT_TRUE(TextFitsOnOneLine(controlOf(*form, *layout, entry.name))) << layout->name << "." << entry.name;
-        }
+    find->Show();
+    replace->Show();
+    SetWindowTextW(controlOf(*find, frmFind::layout(), "txtFindWhat"), L"two cats");
+    SendMessageW(controlOf(*find, frmFind::layout(), "chkCase"), BM_SETCHECK, BST_CHECKED, 0);
+    SetWindowTextW(controlOf(*replace, frmReplace::layout(), "txtFindWhat"), L"cat");
+    SetWindowTextW(controlOf(*replace, frmReplace::layout(), "txtReplaceWith"), L"dog");
+    SendMessageW(controlOf(*replace, frmReplace::layout(), "chkWholeWord"), BM_SETCHECK, BST_CHECKED, 0);
+    ASSERT_TRUE(replace->cmdFind_Click());  // "Replace" and "Replace All" enabled, the others disabled
+    EnableWindow(controlOf(*replace, frmReplace::layout(), "cmdFind"), FALSE);
+
+    const std::pair<Form*, const FormLayout*> dialogs[] = {{find, &frmFind::layout()}, {replace, &frmReplace::layout()}};
+    const char* focused[] = {"chkCase", "txtReplaceWith"};
+    for (size_t i = 0; i < 2; ++i) {
+        auto [form, layout] = dialogs[i];
+        SetFocus(controlOf(*form, *layout, focused[i]));
+        const ControlValues before = valuesOf(*form, *layout);
+        ASSERT_EQ(before.focus, controlOf(*form, *layout, focused[i]));
+        changeDpi(*form, 96);
+        expectLaidOut(*form, *layout, 96);
+        const LONG heightAt96 = fontOf(*form, *layout).lfHeight;
+
+        const RECT suggested = changeDpi(*form, 144);
+        expectLaidOut(*form, *layout, 144);
+        const LOGFONTW font = fontOf(*form, *layout);
+        EXPECT_NEAR(font.lfHeight, heightAt96 * 144 / 96, 1) << layout->name;
+        RECT placed;
+        GetWindowRect(windowOf(*form), &placed);
+        EXPECT_EQ(placed.left, suggested.left) << layout->name;
+        EXPECT_EQ(placed.top, suggested.top) << layout->name;
+        EXPECT_TRUE(valuesOf(*form, *layout) == before) << layout->name;
     }
+    expectFindFontAt(*find, 144);
+}
+
+/// Makes the dialogs on a new thread of `awareness`, as a host does on its
+/// user-interface thread, and checks that they are laid out at the DPI that
+/// `dpiOfThread` gives on that thread.
+void expectDialogsOfAThreadAt(DPI_AWARENESS_CONTEXT awareness, UINT (*dpiOfThread)()) {
+    std::thread([&] {
+        ASSERT_NE(SetThreadDpiAwarenessContext(awareness), nullptr);
+        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        {
+            const UINT dpi = dpiOfThread();
+            DialogHarness h;
+            frmFind* find = h.component.forms().findForm().value();
+            frmReplace* replace = h.component.forms().replaceForm().value();
+            EXPECT_EQ(GetDpiForWindow(windowOf(*find)), dpi);
+            expectLaidOut(*find, frmFind::layout(), dpi);
+            expectLaidOut(*replace, frmReplace::layout(), dpi);
+            expectFindFontAt(*find, dpi);
+        }
+        CoUninitialize();
+    }).join();
+}
+
+TEST(Win32Dialogs, ADialogMadeOnAPerMonitorAwareThreadIsLaidOutAtThatThreadsDpi) {
+    // Wine gives every monitor the system's DPI; a thread that is not aware
+    // sees 96 whatever the display's DPI is.
+    expectDialogsOfAThreadAt(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE, [] { return GetDpiForSystem(); });
+    expectDialogsOfAThreadAt(DPI_AWARENESS_CONTEXT_UNAWARE, [] { return 96u; });
 }
 
 TEST(Win32Dialogs, EnterPressesFindNextFromTheFindBoxAndFromEitherCheckBox) {

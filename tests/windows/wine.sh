@@ -44,16 +44,44 @@ windows_fonts() {
 # loses its X connection on the way out, and no server of this prefix is
 # left for whatever runs next.
 in_prefix() {
+    make_prefix "$1" "$2"
+    # Also into a prefix that an earlier build made without them.
+    [ -f "$1/drive_c/windows/Fonts/marlett.ttf" ] || windows_fonts "$1" "$2"
+    run_in_prefix "$@"
+}
+
+# in_plain_prefix PREFIX ARCH COMMAND...: as in_prefix, in a prefix that has
+# only what Wine itself gives: its own font mapping, and none of the fonts
+# that Windows has.
+in_plain_prefix() {
+    make_prefix "$1" "$2"
+    run_in_prefix "$@"
+}
+
+# make_prefix PREFIX ARCH: a new prefix for ARCH, unless PREFIX is one.
+make_prefix() {
+    [ -f "$1/system.reg" ] || WINEPREFIX="$1" WINEARCH="$2" wineboot -i
+}
+
+run_in_prefix() {
     prefix=$1
     arch=$2
     shift 2
-    [ -f "$prefix/system.reg" ] || WINEPREFIX="$prefix" WINEARCH="$arch" wineboot -i
-    # Also into a prefix that an earlier build made without them.
-    [ -f "$prefix/drive_c/windows/Fonts/marlett.ttf" ] || windows_fonts "$prefix" "$arch"
     # The prefix is only complete once its wineserver has written it out.
     WINEPREFIX="$prefix" wineserver -w
     WINEPREFIX="$prefix" WINEARCH="$arch" \
         xvfb-run -a sh -c 'status=0; "$@" || status=$?; wineserver -w; exit $status' sh "$@"
+}
+
+# set_dpi PREFIX ARCH DPI: the DPI of the display that programs in PREFIX see
+# from their next start. Wine reads the user's LogPixels, which comes before
+# the machine's (HKLM\System\CurrentControlSet\Hardware Profiles\Current\
+# Software\Fonts).
+set_dpi() {
+    make_prefix "$1" "$2"
+    WINEPREFIX="$1" "$(wine_for "$2")" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$3" /f \
+        > /dev/null
+    WINEPREFIX="$1" wineserver -w
 }
 
 # windows_path FILE: the file as a Windows program in a prefix names it.
