@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
 """Builds the installer around one Quillet.dll, with the same bytes from the
 same inputs. wixl stamps a package with the time of the build (its summary
-information, and the DLL's time in the cabinet) and a random package code;
-here the times are TIME, the time of the sources, and the package code is
-derived from the package's own bytes, so that any other package has another.
-    make_msi.py TIME PRODUCT_CODE DLL MSI WIXL [WIXL_ARGUMENT...]
+information, and the DLL's time in the cabinet) and random codes; here the
+times are TIME, the time of the sources, and the codes are derived:
+  - the product code (the variable ProductCode) from the DLL: every other
+    DLL, a signed one too, is another product, which replaces the one
+    installed, as when wixl made a new product code for every package;
+  - the package code from the package's own bytes.
+    make_msi.py TIME UPGRADE_CODE DLL MSI WIXL [WIXL_ARGUMENT...]
 wixl runs in a folder that holds DLL alone, as Quillet.dll, and writes MSI."""
 import hashlib
 import os
@@ -51,8 +54,9 @@ def set_value(stream, offsets, pid, vt, value):
     stream[at + 8:at + 8 + size] = text
 
 
-def package_code(package, product_code):
-    return "{" + str(uuid.uuid5(uuid.UUID(product_code), hashlib.sha256(package).hexdigest())).upper() + "}"
+def derived_code(namespace, content):
+    """A name-based UUID in braces, upper case, as Windows Installer writes codes."""
+    return "{" + str(uuid.uuid5(uuid.UUID(namespace), hashlib.sha256(content).hexdigest())).upper() + "}"
 
 
 def stamp(msi, time, product_code):
@@ -66,22 +70,25 @@ def stamp(msi, time, product_code):
     # The code is derived from everything else, itself as zeros.
     set_value(stream, offsets, REVISION_NUMBER, VT_LPSTR, "{" + str(uuid.UUID(int=0)) + "}")
     package.write(SUMMARY_INFORMATION, stream)
-    set_value(stream, offsets, REVISION_NUMBER, VT_LPSTR, package_code(package.data, product_code))
+    set_value(stream, offsets, REVISION_NUMBER, VT_LPSTR, derived_code(product_code, package.data))
     package.write(SUMMARY_INFORMATION, stream)
     with open(msi, "wb") as f:
         f.write(package.data)
 
 
 def main():
-    time, product_code, dll, msi, *wixl = sys.argv[1:]
+    time, upgrade_code, dll, msi, *wixl = sys.argv[1:]
     time = int(time)
     msi = os.path.abspath(msi)
+    with open(dll, "rb") as f:
+        product_code = derived_code(upgrade_code, f.read())
     with tempfile.TemporaryDirectory() as folder:
         staged = os.path.join(folder, "Quillet.dll")
         shutil.copyfile(dll, staged)
         # The cabinet keeps the file's time, in words of the local time zone.
         os.utime(staged, (time, time))
-        subprocess.run(wixl + ["-o", msi], cwd=folder, env=dict(os.environ, TZ="UTC"), check=True)
+        subprocess.run(wixl + ["-D", f"ProductCode={product_code}", "-o", msi],
+                       cwd=folder, env=dict(os.environ, TZ="UTC"), check=True)
     stamp(msi, time, product_code)
 
 

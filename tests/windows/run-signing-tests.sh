@@ -2,9 +2,10 @@
 # Signs what the Windows builds ship with a throw-away certificate, as
 # "./quillet package --sign" does (packaging/make-dist.sh), and checks the
 # result with osslsigncode: both DLLs, both installers, and the DLL that each
-# installer puts on a user's machine under Wine verify; a changed byte makes
-# the verification fail; removing a DLL's signature gives back the unsigned
-# DLL byte for byte; and signing leaves the builds' own files as they were.
+# installer puts on a user's machine under Wine, over the unsigned package,
+# verify; a changed byte makes the verification fail; removing a DLL's
+# signature gives back the unsigned DLL byte for byte; and signing leaves the
+# builds' own files as they were.
 #   tests/windows/run-signing-tests.sh WINDOWS_BUILD...
 set -eu
 
@@ -38,7 +39,7 @@ openssl req -x509 -newkey rsa:3072 -nodes -days 1 -subj "/CN=Quillet throw-away 
 openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" -out "$work/cert.pfx" \
     -passout env:QUILLET_SIGN_PASSWORD 2>> "$work/openssl.log"
 
-echo "with $(osslsigncode --version 2>&1 | head -1)"
+echo "with $(osslsigncode --version 2>&1 | head -1 | sed 's/,.*//')"
 dist="$work/dist"
 sh "$make_dist" "$work/unsigned" "$@" > /dev/null
 sh "$make_dist" --sign "$work/cert.pfx" "$dist" "$@" > "$work/dist.log"
@@ -104,17 +105,20 @@ for build in "$@"; do
     cabinet=$(grep -obUa MSCF "$signed_msi" | head -1 | cut -d: -f1)
     altered "$signed_msi" $((cabinet + 64)) "signed/$name"
 
-    # The signed package installed by a user in a new prefix: the DLL it
-    # puts in the user's programs is the signed one, and verifies.
+    # The signed package installed by a user in a new prefix, over the
+    # unsigned one of the same build, which it replaces: the DLL in the
+    # user's programs is the signed one, and verifies.
     prefix="$work/prefix-$arch"
     arch_of_prefix=$(pe_arch "$dll")
-    in_prefix "$prefix" "$arch_of_prefix" "$(wine_for "$arch_of_prefix")" msiexec /i "$(windows_path "$signed_msi")" /qn
+    for package in "$msi" "$signed_msi"; do
+        in_prefix "$prefix" "$arch_of_prefix" "$(wine_for "$arch_of_prefix")" msiexec /i "$(windows_path "$package")" /qn
+    done
     installed=$(find "$prefix/drive_c/users" -path '*/AppData/Local/Programs/Quillet/Quillet.dll')
     if [ -z "$installed" ]; then
         fail "signed/$name installed no Quillet.dll"
         continue
     fi
-    verifies "$installed" "Quillet.dll installed by signed/$name"
+    verifies "$installed" "Quillet.dll installed by signed/$name over $name"
     cmp -s "$installed" "$signed_dll" || fail "signed/$name installed another DLL than signed/$arch/Quillet.dll"
 done
 
