@@ -3,7 +3,7 @@
 # in other folders, at another time, in another time zone and with another
 # umask, as from a source archive without git; the stripped Quillet.dll, its
 # debug information and the installer must be the very bytes that the
-# build made.
+# build made. Where they hold a time, it is the time of the sources.
 #   tests/windows/run-reproducible.sh WINDOWS_BUILD
 set -eu
 
@@ -51,5 +51,22 @@ same() {
 same "Quillet.dll ($processor)" "$first_dll" "$dll"
 same "Quillet.dll.debug ($processor)" "$first_debug" "$debug"
 same "$(basename "$msi")" "$first_msi" "$msi"
+
+# utc SECONDS: that time as ctime() words it, in UTC.
+utc() { TZ=UTC date -d "@$1" '+%a %b %e %H:%M:%S %Y'; }
+# carries WHAT TIME: TIME, in words of UTC, is the time of the sources.
+carries() {
+    if [ "$2" = "$(utc "$source_date_epoch")" ]; then
+        echo "$1 carries the time of the sources, $2 UTC"
+    else
+        echo "FAILED: $1 carries '$2', not the time of the sources, $(utc "$source_date_epoch") UTC"
+        failed=$((failed + 1))
+    fi
+}
+pe_header=$(od -An -tu4 -j60 -N4 "$first_dll" | tr -d ' ')
+linked=$(od -An -tu4 -j$((pe_header + 8)) -N4 "$first_dll" | tr -d ' ')
+carries "Quillet.dll's PE header" "$(utc "$linked")"
+carries "Quillet.dll's type library" "$(strings -a "$first_dll" | sed -n 's/^Created by WIDL version .* at //p')"
+carries "$(basename "$msi")'s summary information" "$(TZ=UTC msiinfo suminfo "$first_msi" | sed -n 's/^Created: //p')"
 [ "$failed" -eq 0 ] && rm -rf "$work"
 [ "$failed" -eq 0 ]
