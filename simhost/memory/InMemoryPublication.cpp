@@ -9,6 +9,7 @@ namespace {
 RaisedError invalidArgument() { return {hresults::kInvalidArgument, u"The parameter is incorrect."}; }
 RaisedError notOnDisplayedPage() { return {hresults::kNotOnDisplayedPage, u"The text is not on the displayed page."}; }
 RaisedError nothingSelected() { return {hresults::kUnspecified, u"Unspecified error"}; }
+RaisedError noUndoGroup() { return {hresults::kUnspecified, u"No custom undo action was begun."}; }
 
 using PublicationState = std::shared_ptr<InMemoryPublication>;
 
@@ -65,6 +66,7 @@ public:
         auto* ours = dynamic_cast<MemPage*>(page.get());
         if (ours == nullptr || ours->owner() != pub_.get() || !pub_->hasPage(ours->index())) return invalidArgument();
         pub_->model_.displayedPage = ours->index();
+        pub_->context_->changedOnScreen();
         pub_->context_->events->viewSet(ours->index());
         return {};
     }
@@ -100,6 +102,8 @@ public:
         length_ = static_cast<int32_t>(text.size());
         if (isSelection_) pub_->model_.selection = SelectionModel{story_, start, length_};
         pub_->clampSelection();
+        pub_->history_.recordWrite(story_, offset, old, text.size());
+        pub_->context_->changedOnScreen();
         pub_->context_->events->written(story_, start, static_cast<int32_t>(length), old, text);
         return {};
     }
@@ -122,6 +126,7 @@ public:
             return notOnDisplayedPage();
         }
         pub_->model_.selection = SelectionModel{story_, start, spanLength};
+        pub_->context_->changedOnScreen();
         pub_->context_->events->selected(story_, start, spanLength, storyText().substr(offset, length));
         return {};
     }
@@ -214,7 +219,27 @@ public:
         return std::make_shared<MemView>(pub_);
     }
 
+    Status beginUndoGroup(const std::u16string& name) override {
+        if (auto gate = undoGate("Publication.beginUndo"); !gate) return gate;
+        pub_->history_.beginGroup();
+        pub_->context_->events->undoGroupBegun(name);
+        return {};
+    }
+
+    Status endUndoGroup() override {
+        if (auto gate = undoGate("Publication.endUndo"); !gate) return gate;
+        if (!pub_->history_.endGroup()) return noUndoGroup();
+        pub_->context_->events->undoGroupEnded();
+        return {};
+    }
+
 private:
+    /// A member that the host lacks is never reached, so no failure is planned for it.
+    Status undoGate(std::string_view operation) {
+        if (!pub_->context_->capabilities.undoGroups) return unknownMember();
+        return pub_->context_->gate(operation);
+    }
+
     PublicationState pub_;
 };
 
@@ -238,6 +263,13 @@ void InMemoryPublication::editStory(int32_t story, std::u16string text) {
 
 void InMemoryPublication::displayPage(int32_t page) {
     if (hasPage(page)) model_.displayedPage = page;
+}
+
+bool InMemoryPublication::undo() {
+    const bool undone = history_.undo(
+        [this](int32_t story) { return hasStory(story) ? &model_.stories[story - 1].text : nullptr; });
+    clampSelection();
+    return undone;
 }
 
 int32_t InMemoryPublication::pageOf(int32_t story, int32_t position) const {
