@@ -1,15 +1,25 @@
 #include "engine/HostChain.h"
 
+#include <utility>
+
 namespace quillet {
 
-Result<PublicationRef> HostChain::publication() {
+HostChain::WriteWatcher* HostChain::watchWrites(WriteWatcher* watcher) {
+    return std::exchange(writeWatcher_, watcher);
+}
+
+Result<ApplicationRef> HostChain::application() {
     if (!application_) {
         auto created = applicationClass_.create();
         if (!created) return created.error();
         if (!*created) return errors::objectNotSet();
         application_ = std::move(*created);
     }
-    return application_->publication();
+    return application_;
+}
+
+Result<PublicationRef> HostChain::publication() {
+    return application().and_then([](const ApplicationRef& app) { return app->publication(); });
 }
 
 Status HostChain::displayPage(int32_t index) {
@@ -55,8 +65,7 @@ Status HostChain::selectInStory(int32_t story, int32_t start, int32_t length) {
 }
 
 Status HostChain::writeInStory(int32_t story, int32_t start, int32_t length, const std::u16string& text) {
-    return storySubSpan(story, start, length).and_then(
-        [&text](const TextSpanRef& span) { return span->setText(text); });
+    return storySubSpan(story, start, length).and_then([&](const TextSpanRef& span) { return write(span, text); });
 }
 
 Result<std::u16string> HostChain::displayedPageNumber() {
@@ -77,7 +86,27 @@ Status HostChain::writeSelection(const std::u16string& text) {
                     .and_then([](const PublicationRef& pub) { return pub->selection(); })
                     .and_then([](const PublicationSelectionRef& selection) { return selection->textSpan(); });
     if (!span) return span.error();
-    return (*span)->setText(text);
+    return write(*span, text);
+}
+
+Status HostChain::write(const TextSpanRef& span, const std::u16string& text) {
+    if (writeWatcher_) writeWatcher_->beforeWrite();
+    return span->setText(text);
+}
+
+Result<bool> HostChain::screenUpdating() {
+    return application().and_then([](const ApplicationRef& app) { return app->screenUpdating(); });
+}
+
+Status HostChain::setScreenUpdating(bool updating) {
+    return application().and_then([updating](const ApplicationRef& app) { return app->setScreenUpdating(updating); });
+}
+
+Result<PublicationRef> HostChain::beginUndoGroup(const std::u16string& name) {
+    auto pub = publication();
+    if (!pub) return pub.error();
+    if (auto begun = (*pub)->beginUndoGroup(name); !begun) return begun.error();
+    return pub;
 }
 
 }  // namespace quillet

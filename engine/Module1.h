@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/GuardedMessages.h"
 #include "engine/HostChain.h"
 #include "engine/SearchBufferSource.h"
 #include "engine/SearchState.h"
@@ -52,7 +53,8 @@ public:
     /// shows is written without being selected. Stops without that box at the
     /// first pass that ends in an error box, and on a publication without
     /// stories; a match that cannot be written ends it with a box that tells
-    /// the failure.
+    /// the failure. Where the host offers it, its changes are one undo step
+    /// and the host draws nothing while it runs (QuietSweep).
     void ReplaceAll(const std::u16string& findText, const std::u16string& replaceText, bool matchCase,
                     bool wholeWord);
 
@@ -132,7 +134,7 @@ private:
     /// All starts from it all the same.
     std::optional<Place> selected_;
     HostChain host_;
-    MessageBoxPort& messages_;
+    GuardedMessages messages_;
     SearchBufferSource& buffers_;
 };
 

@@ -1,11 +1,14 @@
 #include "engine/EngineTexts.h"
 #include "engine/Module1.h"
+#include "engine/QuietSweep.h"
 #include "engine/SixteenBit.h"
 
 namespace quillet {
 
 void Module1::ReplaceAll(const std::u16string& findText, const std::u16string& replaceText, bool matchCase,
                          bool wholeWord) {
+    const QuietSweep quiet(host_, messages_);
+
     // A match that the next pass replaces; one that no page shows was never
     // selected, so the pass writes into its story instead of the selection.
     struct PendingMatch {
