@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "addin/Component.h"
+#include "engine/QuietSweep.h"
 #include "simhost/Utf8.h"
 #include "simhost/headless/HeadlessWindows.h"
 #include "simhost/memory/InMemoryHost.h"
@@ -243,6 +244,32 @@ TEST(QuietSweep, TwoReplaceAllsAreTwoUndoStepsAndFindNextAndReplaceTouchNeitherM
     EXPECT_TRUE(s.host.publication().undo());
     EXPECT_TRUE(s.host.publication().undo());
     EXPECT_EQ(s.stories(), (std::vector<std::u16string>{u"dog dog", u"dog"}));
+}
+
+TEST(QuietSweep, LeavingByAnyWayPutsTheHostRightAndABoxMidwayStartsAnotherStep) {
+    simhost::InMemoryHost host(publicationOf({u"a b c d"}), {});
+    Timeline timeline(host);
+    host.listen(timeline);
+    HostChain chain(host);
+    GuardedMessages messages(timeline);
+    try {
+        const QuietSweep quiet(chain, messages);
+        succeed(chain.writeInStory(1, 1, 1, u"A"));
+        succeed(chain.writeInStory(1, 3, 1, u"B"));
+        messages.show(u"midway", msgbox::kOkOnly, std::nullopt);
+        succeed(chain.writeInStory(1, 5, 1, u"C"));
+        throw std::bad_alloc();
+    } catch (const std::bad_alloc&) {
+    }
+    EXPECT_EQ(timeline.take(),
+              (Events{"screen off", "undo begin Replace All", "write 1 1 a>A", "write 1 3 b>B", "undo end", "screen on",
+                      "box midway", "screen off", "undo begin Replace All", "write 1 5 c>C", "undo end", "screen on"}));
+    EXPECT_EQ(host.publication().undoSteps(), 2u);
+
+    // Once it is gone, writes and boxes are plain again.
+    succeed(chain.writeInStory(1, 7, 1, u"D"));
+    messages.show(u"after", msgbox::kOkOnly, std::nullopt);
+    EXPECT_EQ(timeline.take(), (Events{"write 1 7 d>D", "box after"}));
 }
 
 }  // namespace
