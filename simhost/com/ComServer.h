@@ -22,6 +22,7 @@
 #include "platform/win32/DispatchNames.h"
 #include "simhost/com/Dialect.h"
 #include "simhost/com/Face.h"
+#include "simhost/memory/HostCapabilities.h"
 
 namespace quillet::simhost::com {
 
@@ -31,6 +32,9 @@ namespace roles = quillet::com::roles;
 
 /// The library that an object belongs to; it names the source of its failures.
 enum class HostLibrary { Office, Publisher };
+
+/// What the run's host offers beyond every version's members (OfferMembers, ComHost.h).
+const HostCapabilities& OfferedMembers();
 
 /// The HRESULT that a failure's number stands for: a host failure's number is
 /// already one; a small positive run-time error number becomes the HRESULT
@@ -79,6 +83,7 @@ public:
     HRESULT answer(const Status& status);
     HRESULT answer(const Result<std::u16string>& text);
     HRESULT answer(const Result<int32_t>& number);
+    HRESULT answer(const Result<bool>& boolean);
     /// An object: a new COM object over it (see the Wrap overloads).
     template <typename T>
     HRESULT answer(Result<T> object) {
@@ -131,6 +136,10 @@ struct Member {
     HRESULT (Object::*body)(Invocation& call);
     /// The default member has DISPID 0 (DISPID_VALUE), in every run.
     bool isDefault = false;
+    /// What the host must offer for the member to exist; none: every host has it.
+    bool HostCapabilities::*offeredBy = nullptr;
+
+    bool published() const { return offeredBy == nullptr || OfferedMembers().*offeredBy; }
 };
 
 /// Fills `exception` with `failure` (at once, or when the caller asks,
@@ -175,7 +184,9 @@ public:
         const auto members = Object::members();
         std::vector<win32::NamedMember> named;
         named.reserve(members.size());
-        for (size_t index = 0; index < members.size(); ++index) named.push_back({members[index].name, idOf(index)});
+        for (size_t index = 0; index < members.size(); ++index) {
+            if (members[index].published()) named.push_back({members[index].name, idOf(index)});
+        }
         return win32::IdsOfNames(named, names, count, ids);
     }
 
@@ -188,7 +199,7 @@ public:
         for (size_t index = 0; index < members.size(); ++index) {
             const Member<Object>& member = members[index];
             const WORD kinds = FlagsOf(member.kind);
-            if (idOf(index) != id || !(kinds & flags)) continue;
+            if (idOf(index) != id || !(kinds & flags) || !member.published()) continue;
             if (HRESULT hr = checkArguments(kinds, member, arguments); FAILED(hr)) return hr;
             if (result) VariantInit(result);
             Invocation call(arguments, kinds & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF) ? nullptr : result,
