@@ -7,7 +7,9 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <map>
 #include <new>
 #include <optional>
 #include <span>
@@ -231,22 +233,34 @@ protected:
 private:
     /// Member `index`'s DISPID in this run: members of one name share it,
     /// members of different names never do.
-    DISPID idOf(size_t index) const {
+    DISPID idOf(size_t index) const { return ids()[index]; }
+
+    /// The DISPIDs of the members, by index: drawn once for each role and
+    /// run, as a host looks its names up in a table of its own.
+    const std::vector<DISPID>& ids() const {
+        static std::map<std::pair<const wchar_t*, uint32_t>, std::vector<DISPID>> drawn;
+        std::vector<DISPID>& table = drawn[{role_.name, TheDialect().seed}];
+        if (table.empty()) table = drawIds();
+        return table;
+    }
+
+    std::vector<DISPID> drawIds() const {
         const auto members = Object::members();
+        std::vector<DISPID> ids;
+        ids.reserve(members.size());
+        for (size_t index = 0; index < members.size(); ++index) ids.push_back(drawId(members, index, ids));
+        return ids;
+    }
+
+    /// The DISPID of member `index`, given those of the members before it.
+    DISPID drawId(std::span<const Member<Object>> members, size_t index, const std::vector<DISPID>& earlier) const {
         if (members[index].isDefault) return DISPID_VALUE;
-        for (size_t earlier = 0; earlier < index; ++earlier) {
-            if (CompareStringOrdinal(members[earlier].name, -1, members[index].name, -1, TRUE) == CSTR_EQUAL)
-                return idOf(earlier);
+        for (size_t before = 0; before < index; ++before) {
+            if (CompareStringOrdinal(members[before].name, -1, members[index].name, -1, TRUE) == CSTR_EQUAL)
+                return earlier[before];
         }
         DISPID id = TheDialect().dispid(role_.name, members[index].name);
-        for (bool taken = true; taken;) {
-            taken = false;
-            for (size_t earlier = 0; earlier < index; ++earlier) {
-                if (idOf(earlier) != id) continue;
-                ++id;
-                taken = true;
-            }
-        }
+        while (std::find(earlier.begin(), earlier.end(), id) != earlier.end()) ++id;
         return id;
     }
 

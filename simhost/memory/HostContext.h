@@ -21,6 +21,8 @@ struct HostContext {
     bool screenUpdating = true;
     /// How often the host has redrawn its window.
     int64_t redraws = 0;
+    /// How many calls of the host's operations there have been.
+    int64_t operations = 0;
 
     /// What the user sees has changed (a page displayed, a selection, a
     /// write): the window is redrawn, unless updating is off.
@@ -30,6 +32,7 @@ struct HostContext {
 
     /// The first step of every host operation: the injected failure, if any.
     Status gate(std::string_view operation) {
+        ++operations;
         if (auto failure = faults.check(operation)) return *failure;
         return {};
     }

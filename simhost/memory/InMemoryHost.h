@@ -37,6 +37,8 @@ public:
     bool screenUpdating() const { return context_->screenUpdating; }
     /// How often the host has redrawn its window.
     int64_t redraws() const { return context_->redraws; }
+    /// How many calls of its operations the host has answered, failed ones included.
+    int64_t operations() const { return context_->operations; }
     /// Sends the host's events to `events` (not owned) from now on.
     void listen(HostEvents& events) { context_->events = &events; }
     /// The listener that gets the host's events now, so that another can be
