@@ -2,6 +2,8 @@
 // Lines. Natively the component is linked in; on Windows it is the registered
 // COM server that the host loads, and the host has a main window. With
 // --costs FILE it also writes what each step cost to FILE (CostMeter).
+#include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -64,8 +66,24 @@ CostMeter::ComCalls comCallsServed() {
     const auto& served = quillet::simhost::com::ServedCalls();
     return {served.getIDsOfNames, served.invoke, served.queryInterface, served.secondsInGetIDsOfNames};
 }
+
+/// The processor time that the process has used so far, in the kernel and out of it.
+double processorSeconds() {
+    FILETIME created;
+    FILETIME exited;
+    FILETIME kernel;
+    FILETIME user;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0;
+    const auto seconds = [](const FILETIME& time) {
+        return static_cast<double>((uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
 #else
 constexpr char kUsage[] = "usage: simhost [--costs FILE] SCENARIO.json\n";
+
+/// The processor time that the process has used so far.
+double processorSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
 #endif
 
 /// The options, or nothing when the command line is not one that simhost takes.
@@ -80,7 +98,8 @@ std::optional<Options> readOptions(int argc, char** argv) {
         ++next;
     }
 #endif
-    if (first == "--costs" && argc > 2) {
+    if (first == "--costs") {
+        if (argc < 3) return std::nullopt;
         options.costs = argv[2];
         next += 2;
     }
@@ -93,7 +112,7 @@ std::optional<Options> readOptions(int argc, char** argv) {
 /// cost when the options ask for it.
 template <typename SiteMaker>
 void run(const quillet::simhost::Scenario& scenario, const Options& options, const SiteMaker& site,
-         const CostMeter::ComCallCounter& comCalls) {
+         const CostMeter::Sources& sources) {
     using namespace quillet::simhost;
     std::ofstream costFile;
     std::optional<CostMeter> costs;
@@ -108,7 +127,7 @@ void run(const quillet::simhost::Scenario& scenario, const Options& options, con
         return site(parts);
     });
     if (costFile.is_open()) {
-        costs.emplace(*host, comCalls, costFile);
+        costs.emplace(*host, sources, costFile);
         runner.listenToSteps([&](size_t number, const Step&) { costs->beforeStep(number); });
     }
     if (options.interactive) {
@@ -144,10 +163,10 @@ int main(int argc, char** argv) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const std::u16string name = std::filesystem::path(file).filename().u16string();
     run(scenario, *options, [&](SiteParts parts) { return makeComSite(parts, {name, options->interactive}); },
-        comCallsServed);
+        {comCallsServed, processorSeconds});
     CoUninitialize();
 #else
-    run(scenario, *options, makeLinkedSite, nullptr);
+    run(scenario, *options, makeLinkedSite, {nullptr, processorSeconds});
 #endif
     return 0;
 }

@@ -24,7 +24,6 @@ bool isReplaceAll(const simhost::Step& step) {
     return press != nullptr && press->target.control == "cmdReplaceAll";
 }
 
-
 constexpr char kScreenUpdating[] = "Application.screenUpdating";
 constexpr char kEndUndo[] = "Publication.endUndo";
 
