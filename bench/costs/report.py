@@ -57,7 +57,7 @@ class Runs:
 
 
 def row(label, way, figures):
-    cells = "".join(f"{'-' if value is None else f'{value:.1f}':>16}" for value in figures)
+    cells = "".join(f"{'-' if value is None else f'{value:.2f}':>16}" for value in figures)
     print(f"  {label:<30}{way:<8}{cells}")
 
 
