@@ -1,17 +1,27 @@
 #include "engine/HostChain.h"
 
+#include <utility>
+
 #include "engine/PlaceOfPage.h"
 
 namespace quillet {
 
-Result<PublicationRef> HostChain::publication() {
+HostChain::WriteWatcher* HostChain::watchWrites(WriteWatcher* watcher) {
+    return std::exchange(writeWatcher_, watcher);
+}
+
+Result<ApplicationRef> HostChain::application() {
     if (!application_) {
         auto created = applicationClass_.create();
         if (!created) return created.error();
         if (!*created) return errors::objectNotSet();
         application_ = std::move(*created);
     }
-    return application_->publication();
+    return application_;
+}
+
+Result<PublicationRef> HostChain::publication() {
+    return application().and_then([](const ApplicationRef& app) { return app->publication(); });
 }
 
 Status HostChain::displayPage(int32_t index) {
@@ -57,8 +67,7 @@ Status HostChain::selectInStory(int32_t story, int32_t start, int32_t length) {
 }
 
 Status HostChain::writeInStory(int32_t story, int32_t start, int32_t length, const std::u16string& text) {
-    return storySubSpan(story, start, length).and_then(
-        [&text](const TextSpanRef& span) { return span->setText(text); });
+    return storySubSpan(story, start, length).and_then([&](const TextSpanRef& span) { return write(span, text); });
 }
 
 Result<int32_t> HostChain::displayedPageIndex(int32_t lastShown) {
@@ -89,6 +98,26 @@ Result<HostChain::SelectedText> HostChain::selection() {
     auto start = (*span)->start();
     if (!start && !isMissingMember(start.error())) return start.error();
     return SelectedText{std::move(*text), start ? std::optional<int32_t>(*start) : std::nullopt};
+}
+
+Status HostChain::write(const TextSpanRef& span, const std::u16string& text) {
+    if (writeWatcher_) writeWatcher_->beforeWrite();
+    return span->setText(text);
+}
+
+Result<bool> HostChain::screenUpdating() {
+    return application().and_then([](const ApplicationRef& app) { return app->screenUpdating(); });
+}
+
+Status HostChain::setScreenUpdating(bool updating) {
+    return application().and_then([updating](const ApplicationRef& app) { return app->setScreenUpdating(updating); });
+}
+
+Result<PublicationRef> HostChain::beginUndoGroup(const std::u16string& name) {
+    auto pub = publication();
+    if (!pub) return pub.error();
+    if (auto begun = (*pub)->beginUndoGroup(name); !begun) return begun.error();
+    return pub;
 }
 
 }  // namespace quillet

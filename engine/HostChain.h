@@ -15,7 +15,20 @@ namespace quillet {
 /// is created on first need and kept.
 class HostChain {
 public:
+    /// Told just before each write of the publication's text.
+    class WriteWatcher {
+    public:
+        virtual void beforeWrite() = 0;
+
+    protected:
+        ~WriteWatcher() = default;
+    };
+
     explicit HostChain(HostApplicationClass& applicationClass) : applicationClass_(applicationClass) {}
+
+    /// Tells `watcher` (not owned; null: no one) of every write from now on;
+    /// returns the one that was told until now.
+    WriteWatcher* watchWrites(WriteWatcher* watcher);
 
     /// Makes the view display the page at 1-based `index`.
     Status displayPage(int32_t index);
@@ -41,13 +54,24 @@ public:
     /// this way.
     Status writeInStory(int32_t story, int32_t start, int32_t length, const std::u16string& text);
 
+    /// The application's ScreenUpdating (current hosts only).
+    Result<bool> screenUpdating();
+    Status setScreenUpdating(bool updating);
+    /// Begins a group of changes of the active publication that one undo
+    /// takes back (current hosts only). Gives that publication, in which the
+    /// group must be ended.
+    Result<PublicationRef> beginUndoGroup(const std::u16string& name);
+
 private:
+    Result<ApplicationRef> application();
     Result<PublicationRef> publication();
+    Status write(const TextSpanRef& span, const std::u16string& text);
     /// The span of `length` characters of `story` from the 1-based `start`.
     Result<TextSpanRef> storySubSpan(int32_t story, int32_t start, int32_t length);
 
     HostApplicationClass& applicationClass_;
     ApplicationRef application_;
+    WriteWatcher* writeWatcher_ = nullptr;
 };
 
 }  // namespace quillet

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/GuardedMessages.h"
 #include "engine/HostChain.h"
 #include "engine/SearchBufferSource.h"
 #include "engine/SearchState.h"
@@ -61,6 +62,8 @@ public:
     /// without being selected. Stops without that box at the first pass that
     /// ends in an error box, and on a publication without stories; a match
     /// that cannot be written ends it with a box that tells the failure.
+    /// Where the host offers it, its changes are one undo step and the host
+    /// draws nothing while it runs (QuietSweep).
     void ReplaceAll(const std::u16string& findText, const std::u16string& replaceText, bool matchCase,
                     bool wholeWord);
 
@@ -153,7 +156,7 @@ private:
     std::optional<Place> current_;
     WrittenSpans written_;
     HostChain host_;
-    MessageBoxPort& messages_;
+    GuardedMessages messages_;
     SearchBufferSource& buffers_;
 };
 

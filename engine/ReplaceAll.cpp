@@ -1,10 +1,12 @@
 #include "engine/EngineTexts.h"
 #include "engine/Module1.h"
+#include "engine/QuietSweep.h"
 
 namespace quillet {
 
 void Module1::ReplaceAll(const std::u16string& findText, const std::u16string& replaceText, bool matchCase,
                          bool wholeWord) {
+    const QuietSweep quiet(host_, messages_);
     const Replacement replacement{findText, replaceText, findopt::of(matchCase, wholeWord)};
     // The current match first, whether or not it is still selected: the user
     // may have edited the publication since, so its story is read again.

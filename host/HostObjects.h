@@ -12,6 +12,10 @@ namespace quillet {
 // reference; no operation throws, and a failing one returns the host's number
 // and description. A successful operation that returns an object never returns
 // an empty reference. Texts are UTF-16; positions and indexes are 1-based.
+//
+// Some members exist only in current hosts (marked so below): an older host
+// fails them with hresults::kUnknownName, as it fails any call of a member
+// that it does not have.
 
 class Page;
 class PageCollection;
@@ -110,6 +114,12 @@ public:
     virtual Result<PublicationSelectionRef> selection() = 0;
     virtual Result<StoryCollectionRef> stories() = 0;
     virtual Result<PublicationViewRef> view() = 0;
+    /// Current hosts only: begins a group of changes that one undo takes
+    /// back, labelled `name` in the host's Undo list. Groups nest; only the
+    /// outermost one counts.
+    virtual Status beginUndoGroup(const std::u16string& name) = 0;
+    /// Current hosts only: ends the group; fails when none was begun.
+    virtual Status endUndoGroup() = 0;
 };
 
 class Application {
@@ -119,6 +129,9 @@ public:
     virtual Result<PublicationRef> publication() = 0;
     /// The host's command bars.
     virtual Result<ToolbarCollectionRef> toolbars() = 0;
+    /// Current hosts only: whether the host redraws its window while code runs.
+    virtual Result<bool> screenUpdating() = 0;
+    virtual Status setScreenUpdating(bool updating) = 0;
 };
 
 }  // namespace quillet

@@ -68,6 +68,7 @@ struct Narrator {
     std::string operator()(const steps::Page& step) const {
         return "The user turns to page " + std::to_string(step.page) + ".";
     }
+    std::string operator()(const steps::Undo&) const { return "The user undoes the last step."; }
     template <typename Silent>
     std::string operator()(const Silent&) const {
         return {};
@@ -100,6 +101,15 @@ public:
         if (kind == "write") {
             say("    The host writes " + event["new"].dump() + " over " + event["old"].dump() + " in story " +
                 std::to_string(int(event["story"])) + ".");
+        }
+        if (kind == "screen") {
+            say(event["updating"] == true ? "    The host redraws its window again."
+                                          : "    The host stops redrawing its window.");
+        }
+        if (kind == "undo") {
+            say(event["op"] == "begin" ? "    The host gathers what follows into one undo step, " +
+                                             event["name"].dump() + "."
+                                       : "    The host closes that undo step.");
         }
         if (kind == "form") say("    The " + dialogName(event["form"]) + " is " + std::string(event["op"]) + ".");
         if (kind == "bar" && event["op"] == "added") say("    The host adds a command bar.");

@@ -180,8 +180,9 @@ Step readStep(const json& raw, size_t number) {
         if (path.empty()) step.fail("needs the path of a file");
         return steps::Screenshot{std::move(path)};
     }
-    if (verb == "heal" || verb == "dump") {
+    if (verb == "undo" || verb == "heal" || verb == "dump") {
         step.expectArguments(0, 0);
+        if (verb == "undo") return steps::Undo{};
         if (verb == "heal") return steps::Heal{};
         return steps::Dump{};
     }

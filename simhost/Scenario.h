@@ -36,6 +36,7 @@ struct Select { std::optional<SelectionModel> selection; };
 struct Edit { int32_t story = 0; std::u16string text; };
 struct Open { PublicationModel publication; };
 struct Page { int32_t page = 0; };
+struct Undo {};
 struct Fail { std::string operation; RaisedError error; int count = 1; int after = 0; };
 struct Heal {};
 struct Dump {};
@@ -46,7 +47,7 @@ struct Screenshot { std::string path; };
 
 using Step = std::variant<steps::Connect, steps::Disconnect, steps::CallAddToolbar, steps::Click, steps::SetText,
                           steps::SetCheck, steps::Press, steps::Key, steps::CloseBox, steps::Answer, steps::Select,
-                          steps::Edit, steps::Open, steps::Page, steps::Fail, steps::Heal, steps::Dump,
+                          steps::Edit, steps::Open, steps::Page, steps::Undo, steps::Fail, steps::Heal, steps::Dump,
                           steps::Screenshot>;
 
 struct Scenario {

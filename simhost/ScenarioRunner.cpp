@@ -116,6 +116,8 @@ struct ScenarioRunner::StepVisitor {
         publication.displayPage(step.page);
         return true;
     }
+    /// The host refuses an undo with nothing to take back, or inside an undo group.
+    bool operator()(const steps::Undo&) const { return runner.host_.publication().undo(); }
     bool operator()(const steps::Fail& step) const {
         runner.host_.faults().fail(step.operation, step.error, step.count, step.after);
         return true;
@@ -208,6 +210,9 @@ ordered_json ScenarioRunner::dump() {
         event["search"] = std::move(search);
         event["buffer"] = std::move(buffer);
     }
+    event["undoSteps"] = host_.publication().undoSteps();
+    event["redraws"] = host_.redraws();
+    event["screenUpdating"] = host_.screenUpdating();
     return event;
 }
 
@@ -240,6 +245,14 @@ void ScenarioRunner::barDeleted(const std::u16string& name) {
 void ScenarioRunner::controlAdded(const std::u16string& bar) {
     emit({{"ev", "control"}, {"op", "added"}, {"bar", text(bar)}});
 }
+
+void ScenarioRunner::screenUpdatingSet(bool updating) { emit({{"ev", "screen"}, {"updating", updating}}); }
+
+void ScenarioRunner::undoGroupBegun(const std::u16string& name) {
+    emit({{"ev", "undo"}, {"op", "begin"}, {"name", text(name)}});
+}
+
+void ScenarioRunner::undoGroupEnded() { emit({{"ev", "undo"}, {"op", "end"}}); }
 
 void ScenarioRunner::formEvent(std::string_view form, std::string_view op) {
     emit({{"ev", "form"}, {"form", form}, {"op", op}});

@@ -51,6 +51,9 @@ private:
     void barAdded() override;
     void barDeleted(const std::u16string& name) override;
     void controlAdded(const std::u16string& bar) override;
+    void screenUpdatingSet(bool updating) override;
+    void undoGroupBegun(const std::u16string& name) override;
+    void undoGroupEnded() override;
     void formEvent(std::string_view form, std::string_view op) override;
     /// The message boxes, answered from the script.
     int show(const std::u16string& prompt, int buttons, const std::optional<std::u16string>& title) override;

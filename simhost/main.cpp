@@ -1,8 +1,14 @@
 // The stand-in host: runs a scenario file and prints the transcript as JSON
 // Lines. Natively the component is linked in; on Windows it is the registered
-// COM server that the host loads, and the host has a main window.
+// COM server that the host loads, and the host has a main window. With
+// --costs FILE it also writes what each step cost to FILE (CostMeter).
+#include <cstdint>
+#include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #if defined(_WIN32)
@@ -11,19 +17,28 @@
 #include <objbase.h>
 
 #include <cstdlib>
-#include <optional>
 #include <random>
 
 #include "simhost/com/Dialect.h"
+#include "simhost/com/Face.h"
 #endif
 
+#include "simhost/CostMeter.h"
 #include "simhost/ScenarioError.h"
 #include "simhost/ScenarioRunner.h"
 
 namespace {
 
+using quillet::simhost::CostMeter;
+
+struct Options {
+    bool interactive = false;
+    std::optional<std::string> costs;
+    const char* scenario = nullptr;
+};
+
 #if defined(_WIN32)
-constexpr char kUsage[] = "usage: simhost [--interactive] SCENARIO.json\n";
+constexpr char kUsage[] = "usage: simhost [--interactive | --costs FILE] SCENARIO.json\n";
 
 /// Draws this run's dialect: from the seed that the environment names, to
 /// replay a run, or from a new one. Says which on standard error; false when
@@ -45,24 +60,94 @@ bool chooseDialect() {
               << " replays this run)\n";
     return true;
 }
+
+/// The COM calls that the host's objects have answered so far.
+CostMeter::ComCalls comCallsServed() {
+    const auto& served = quillet::simhost::com::ServedCalls();
+    return {served.getIDsOfNames, served.invoke, served.queryInterface, served.secondsInGetIDsOfNames};
+}
+
+/// The processor time that the process has used so far, in the kernel and out of it.
+double processorSeconds() {
+    FILETIME created;
+    FILETIME exited;
+    FILETIME kernel;
+    FILETIME user;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0;
+    const auto seconds = [](const FILETIME& time) {
+        return static_cast<double>((uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
 #else
-constexpr char kUsage[] = "usage: simhost SCENARIO.json\n";
+constexpr char kUsage[] = "usage: simhost [--costs FILE] SCENARIO.json\n";
+
+/// The processor time that the process has used so far.
+double processorSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
 #endif
+
+/// The options, or nothing when the command line is not one that simhost takes.
+std::optional<Options> readOptions(int argc, char** argv) {
+    Options options;
+    int next = 1;
+    const std::string_view first = argc > 1 ? argv[1] : "";
+#if defined(_WIN32)
+    // A user drives the host instead of the steps: the file gives the publication and the bars.
+    if (first == "--interactive") {
+        options.interactive = true;
+        ++next;
+    }
+#endif
+    if (first == "--costs") {
+        if (argc < 3) return std::nullopt;
+        options.costs = argv[2];
+        next += 2;
+    }
+    if (argc != next + 1) return std::nullopt;
+    options.scenario = argv[next];
+    return options;
+}
+
+/// Runs the scenario with the add-in as `site` makes it; writes each step's
+/// cost when the options ask for it.
+template <typename SiteMaker>
+void run(const quillet::simhost::Scenario& scenario, const Options& options, const SiteMaker& site,
+         const CostMeter::Sources& sources) {
+    using namespace quillet::simhost;
+    std::ofstream costFile;
+    std::optional<CostMeter> costs;
+    const InMemoryHost* host = nullptr;
+    if (options.costs) costFile.open(std::filesystem::path(*options.costs));
+    const auto print = [&](const nlohmann::ordered_json& event) {
+        if (costs) costs->event(event);
+        std::cout << event.dump() << "\n" << std::flush;
+    };
+    ScenarioRunner runner(scenario, print, [&](SiteParts parts) {
+        host = &parts.host;
+        return site(parts);
+    });
+    if (costFile.is_open()) {
+        costs.emplace(*host, sources, costFile);
+        runner.listenToSteps([&](size_t number, const Step&) { costs->beforeStep(number); });
+    }
+    if (options.interactive) {
+        runner.runInteractive();
+        return;
+    }
+    runner.run();
+    if (costs) costs->finish();
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace quillet::simhost;
-    bool interactive = false;
-#if defined(_WIN32)
-    // A user drives the host instead of the steps: the file gives the publication and the bars.
-    interactive = argc == 3 && std::string_view(argv[1]) == "--interactive";
-#endif
-    if (argc != 2 && !interactive) {
+    const std::optional<Options> options = readOptions(argc, argv);
+    if (!options) {
         std::cerr << kUsage;
         return 2;
     }
-    const char* file = argv[argc - 1];
+    const char* file = options->scenario;
 #if defined(_WIN32)
     if (!chooseDialect()) return 2;
 #endif
@@ -73,24 +158,15 @@ int main(int argc, char** argv) {
         std::cerr << file << ": " << error.what() << "\n";
         return 2;
     }
-    const auto print = [](const nlohmann::ordered_json& event) { std::cout << event.dump() << "\n" << std::flush; };
 #if defined(_WIN32)
     _setmode(_fileno(stdout), _O_BINARY);  // the same bytes as the native transcript
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    {
-        const std::u16string name = std::filesystem::path(file).filename().u16string();
-        const auto makeSite = [&](SiteParts parts) { return makeComSite(parts, {name, interactive}); };
-        ScenarioRunner runner(scenario, print, makeSite);
-        if (interactive) {
-            runner.runInteractive();
-        } else {
-            runner.run();
-        }
-    }
+    const std::u16string name = std::filesystem::path(file).filename().u16string();
+    run(scenario, *options, [&](SiteParts parts) { return makeComSite(parts, {name, options->interactive}); },
+        {comCallsServed, processorSeconds});
     CoUninitialize();
 #else
-    ScenarioRunner runner(scenario, print);
-    runner.run();
+    run(scenario, *options, makeLinkedSite, {nullptr, processorSeconds});
 #endif
     return 0;
 }

@@ -141,6 +141,10 @@ public:
     Result<PublicationSelectionRef> selection() override { return objectOf<BridgedSelection>(get(L"Selection")); }
     Result<StoryCollectionRef> stories() override { return objectOf<BridgedStories>(get(L"Stories")); }
     Result<PublicationViewRef> view() override { return objectOf<BridgedView>(get(L"ActiveView")); }
+    Status beginUndoGroup(const std::u16string& name) override {
+        return statusOf(invoke(object_.get(), L"BeginCustomUndoAction", Call::Method, {Variant::text(name)}));
+    }
+    Status endUndoGroup() override { return call(L"EndCustomUndoAction"); }
 };
 
 /// Delivers a button's Click, raised through its connection point, to a sink.
@@ -280,6 +284,8 @@ public:
     using Bridged::Bridged;
     Result<PublicationRef> publication() override { return objectOf<BridgedPublication>(get(L"ActiveDocument")); }
     Result<ToolbarCollectionRef> toolbars() override { return objectOf<BridgedToolbars>(get(L"CommandBars")); }
+    Result<bool> screenUpdating() override { return asBoolean(get(L"ScreenUpdating")); }
+    Status setScreenUpdating(bool updating) override { return put(L"ScreenUpdating", Variant::boolean(updating)); }
 };
 
 }  // namespace

@@ -92,6 +92,12 @@ Result<int32_t> asNumber(const Result<Variant>& result) {
     return static_cast<int32_t>(V_I4(&number->get()));
 }
 
+Result<bool> asBoolean(const Result<Variant>& result) {
+    auto boolean = converted(result, VT_BOOL);
+    if (!boolean) return boolean.error();
+    return V_BOOL(&boolean->get()) != VARIANT_FALSE;
+}
+
 Result<ComPtr<IDispatch>> asObject(const Result<Variant>& result, const Role& role) {
     if (!result) return result.error();
     const VARTYPE type = V_VT(&result->get());

@@ -47,6 +47,8 @@ Status assign(IDispatch* object, const wchar_t* name, const win32::Variant& valu
 Result<std::u16string> asText(const Result<win32::Variant>& result);
 /// A result as a 32-bit number (a host may answer a Long as a short, or as a text).
 Result<int32_t> asNumber(const Result<win32::Variant>& result);
+/// A result as a Boolean (a host may answer a number: any but 0 is true).
+Result<bool> asBoolean(const Result<win32::Variant>& result);
 /// An object result, asked for `role`'s interface. An empty object is error 91.
 Result<win32::ComPtr<IDispatch>> asObject(const Result<win32::Variant>& result, const Role& role);
 

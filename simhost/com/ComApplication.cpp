@@ -16,12 +16,21 @@ public:
         static constexpr Member<ComApplication> kMembers[] = {
             {L"ActiveDocument", kGet, 0, 0, &ComApplication::ActiveDocument},
             {L"CommandBars", kGet, 0, 0, &ComApplication::CommandBars},
+            {L"ScreenUpdating", kGet, 0, 0, &ComApplication::ScreenUpdating, false, &HostCapabilities::screenUpdating},
+            {L"ScreenUpdating", kPut, 0, 0, &ComApplication::SetScreenUpdating, false,
+             &HostCapabilities::screenUpdating},
         };
         return kMembers;
     }
 
     HRESULT ActiveDocument(Invocation& call) { return call.answer(application_->publication()); }
     HRESULT CommandBars(Invocation& call) { return call.answer(application_->toolbars()); }
+    HRESULT ScreenUpdating(Invocation& call) { return call.answer(application_->screenUpdating()); }
+    HRESULT SetScreenUpdating(Invocation& call) {
+        bool updating = true;
+        if (HRESULT hr = call.boolean(0, &updating); FAILED(hr)) return hr;
+        return call.answer(application_->setScreenUpdating(updating));
+    }
 
     HRESULT queryInterface(REFIID iid, void** object) override {
         if (asked_ && object && IsEqualIID(iid, roles::kApplication.iid)) {

@@ -8,6 +8,7 @@
 #include "host/HostObject.h"
 #include "host/HostObjects.h"
 #include "platform/HostApplicationClass.h"
+#include "simhost/memory/HostCapabilities.h"
 
 namespace quillet::simhost::com {
 
@@ -18,8 +19,8 @@ namespace quillet::simhost::com {
 /// CommandBars, Pages, Item, ...), with the run's DISPIDs (Dialect.h), and
 /// through pointers that have no callable slot past IDispatch (Face.h). No
 /// type information is published. A member that only some hosts have exists
-/// only where the host object offers it (OfferedMembers): elsewhere its name
-/// is unknown to GetIDsOfNames, as in an older host.
+/// only where the host offers it (OfferMembers): elsewhere its name is
+/// unknown to GetIDsOfNames, as in an older host.
 ///
 /// Each object answers QueryInterface for IUnknown, IDispatch and its role's
 /// interface (HostRoles.h). A failing host operation makes Invoke answer
@@ -38,6 +39,12 @@ namespace quillet::simhost::com {
 /// button object is released); Click arrives as IDispatch::Invoke(1,
 /// DISPATCH_METHOD) with rgvarg[1] = Ctrl (VT_DISPATCH, the clicked button)
 /// and rgvarg[0] = CancelDefault (VT_BOOL | VT_BYREF).
+
+/// What the run's host offers beyond the members that every version has
+/// (ScreenUpdating, the undo groups, PageIndex): a member that it does not offer is not
+/// published at all, so that looked up by name it is an unknown name, as in
+/// an older host. Until this is called, everything.
+void OfferMembers(const HostCapabilities& offered);
 
 /// The first reference of a new application object over `application`.
 HRESULT CreateComApplication(ApplicationRef application, IDispatch** object);

@@ -1,5 +1,4 @@
 #include "simhost/com/ComServer.h"
-#include "simhost/memory/OfferedMembers.h"
 
 namespace quillet::simhost::com {
 
@@ -17,7 +16,7 @@ public:
     static std::span<const Member<ComPage>> members() {
         static constexpr Member<ComPage> kMembers[] = {
             {L"PageNumber", kGet, 0, 0, &ComPage::PageNumber},
-            {L"PageIndex", kGet, 0, 0, &ComPage::PageIndex, false, &ComPage::offersPageIndex},
+            {L"PageIndex", kGet, 0, 0, &ComPage::PageIndex, false, &HostCapabilities::pageIndex},
         };
         return kMembers;
     }
@@ -31,12 +30,6 @@ private:
     HRESULT otherInterface(REFIID iid, void** object) override {
         if (IsEqualIID(iid, kIidHostPage)) *object = static_cast<FaceOwner*>(this);
         return S_OK;
-    }
-
-    /// A host page that says nothing about its members has them all.
-    bool offersPageIndex() const {
-        const auto* versioned = dynamic_cast<const OfferedMembers*>(page_.get());
-        return !versioned || versioned->offers("Page.index");
     }
 
     PageRef page_;

@@ -15,6 +15,10 @@ public:
             {L"Selection", kGet, 0, 0, &ComPublication::Selection},
             {L"Stories", kGet, 0, 0, &ComPublication::Stories},
             {L"ActiveView", kGet, 0, 0, &ComPublication::ActiveView},
+            {L"BeginCustomUndoAction", kMethod, 1, 1, &ComPublication::BeginCustomUndoAction, false,
+             &HostCapabilities::undoGroups},
+            {L"EndCustomUndoAction", kMethod, 0, 0, &ComPublication::EndCustomUndoAction, false,
+             &HostCapabilities::undoGroups},
         };
         return kMembers;
     }
@@ -23,6 +27,12 @@ public:
     HRESULT Selection(Invocation& call) { return call.answer(publication_->selection()); }
     HRESULT Stories(Invocation& call) { return call.answer(publication_->stories()); }
     HRESULT ActiveView(Invocation& call) { return call.answer(publication_->view()); }
+    HRESULT BeginCustomUndoAction(Invocation& call) {
+        std::u16string name;
+        if (HRESULT hr = call.text(0, &name); FAILED(hr)) return hr;
+        return call.answer(publication_->beginUndoGroup(name));
+    }
+    HRESULT EndCustomUndoAction(Invocation& call) { return call.answer(publication_->endUndoGroup()); }
 
 private:
     PublicationRef publication_;

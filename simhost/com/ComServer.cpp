@@ -4,6 +4,7 @@
 
 #include "platform/win32/Bstr.h"
 #include "platform/win32/Variant.h"
+#include "simhost/com/ComHost.h"
 
 namespace quillet::simhost::com {
 
@@ -51,7 +52,16 @@ void SetThreadErrorInfo(const std::u16string& source, const std::u16string& desc
     SetErrorInfo(0, info.get());
 }
 
+HostCapabilities& offered() {
+    static HostCapabilities members;
+    return members;
+}
+
 }  // namespace
+
+const HostCapabilities& OfferedMembers() { return offered(); }
+
+void OfferMembers(const HostCapabilities& members) { offered() = members; }
 
 HRESULT ResultOf(int32_t number) {
     if (number < 0) return static_cast<HRESULT>(number);
@@ -157,6 +167,13 @@ HRESULT Invocation::answer(const Result<int32_t>& number) {
     if (!number) return fail(number.error());
     if (!result_) return S_OK;
     *result_ = Variant::number(*number).detach();
+    return S_OK;
+}
+
+HRESULT Invocation::answer(const Result<bool>& boolean) {
+    if (!boolean) return fail(boolean.error());
+    if (!result_) return S_OK;
+    *result_ = Variant::boolean(*boolean).detach();
     return S_OK;
 }
 

@@ -7,7 +7,9 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <map>
 #include <new>
 #include <optional>
 #include <span>
@@ -22,6 +24,7 @@
 #include "platform/win32/DispatchNames.h"
 #include "simhost/com/Dialect.h"
 #include "simhost/com/Face.h"
+#include "simhost/memory/HostCapabilities.h"
 
 namespace quillet::simhost::com {
 
@@ -31,6 +34,9 @@ namespace roles = quillet::com::roles;
 
 /// The library that an object belongs to; it names the source of its failures.
 enum class HostLibrary { Office, Publisher };
+
+/// What the run's host offers beyond every version's members (OfferMembers, ComHost.h).
+const HostCapabilities& OfferedMembers();
 
 /// The HRESULT that a failure's number stands for: a host failure's number is
 /// already one; a small positive run-time error number becomes the HRESULT
@@ -79,6 +85,7 @@ public:
     HRESULT answer(const Status& status);
     HRESULT answer(const Result<std::u16string>& text);
     HRESULT answer(const Result<int32_t>& number);
+    HRESULT answer(const Result<bool>& boolean);
     /// An object: a new COM object over it (see the Wrap overloads).
     template <typename T>
     HRESULT answer(Result<T> object) {
@@ -131,9 +138,10 @@ struct Member {
     HRESULT (Object::*body)(Invocation& call);
     /// The default member has DISPID 0 (DISPID_VALUE), in every run.
     bool isDefault = false;
-    /// For a member that only some hosts have: whether this object has it.
-    /// One that it has not is an unknown name, as in a host that lacks it.
-    bool (Object::*offered)() const = nullptr;
+    /// What the host must offer for the member to exist; none: every host has it.
+    bool HostCapabilities::*offeredBy = nullptr;
+
+    bool published() const { return offeredBy == nullptr || OfferedMembers().*offeredBy; }
 };
 
 /// Fills `exception` with `failure` (at once, or when the caller asks,
@@ -179,7 +187,7 @@ public:
         std::vector<win32::NamedMember> named;
         named.reserve(members.size());
         for (size_t index = 0; index < members.size(); ++index) {
-            if (has(members[index])) named.push_back({members[index].name, idOf(index)});
+            if (members[index].published()) named.push_back({members[index].name, idOf(index)});
         }
         return win32::IdsOfNames(named, names, count, ids);
     }
@@ -193,7 +201,7 @@ public:
         for (size_t index = 0; index < members.size(); ++index) {
             const Member<Object>& member = members[index];
             const WORD kinds = FlagsOf(member.kind);
-            if (idOf(index) != id || !(kinds & flags) || !has(member)) continue;
+            if (idOf(index) != id || !(kinds & flags) || !member.published()) continue;
             if (HRESULT hr = checkArguments(kinds, member, arguments); FAILED(hr)) return hr;
             if (result) VariantInit(result);
             Invocation call(arguments, kinds & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF) ? nullptr : result,
@@ -223,28 +231,36 @@ protected:
     virtual HRESULT otherInterface(REFIID, void**) { return S_OK; }
 
 private:
-    bool has(const Member<Object>& member) const {
-        return !member.offered || (static_cast<const Object*>(this)->*member.offered)();
-    }
-
     /// Member `index`'s DISPID in this run: members of one name share it,
     /// members of different names never do.
-    DISPID idOf(size_t index) const {
+    DISPID idOf(size_t index) const { return ids()[index]; }
+
+    /// The DISPIDs of the members, by index: drawn once for each role and
+    /// run, as a host looks its names up in a table of its own.
+    const std::vector<DISPID>& ids() const {
+        static std::map<std::pair<const wchar_t*, uint32_t>, std::vector<DISPID>> drawn;
+        std::vector<DISPID>& table = drawn[{role_.name, TheDialect().seed}];
+        if (table.empty()) table = drawIds();
+        return table;
+    }
+
+    std::vector<DISPID> drawIds() const {
         const auto members = Object::members();
+        std::vector<DISPID> ids;
+        ids.reserve(members.size());
+        for (size_t index = 0; index < members.size(); ++index) ids.push_back(drawId(members, index, ids));
+        return ids;
+    }
+
+    /// The DISPID of member `index`, given those of the members before it.
+    DISPID drawId(std::span<const Member<Object>> members, size_t index, const std::vector<DISPID>& earlier) const {
         if (members[index].isDefault) return DISPID_VALUE;
-        for (size_t earlier = 0; earlier < index; ++earlier) {
-            if (CompareStringOrdinal(members[earlier].name, -1, members[index].name, -1, TRUE) == CSTR_EQUAL)
-                return idOf(earlier);
+        for (size_t before = 0; before < index; ++before) {
+            if (CompareStringOrdinal(members[before].name, -1, members[index].name, -1, TRUE) == CSTR_EQUAL)
+                return earlier[before];
         }
         DISPID id = TheDialect().dispid(role_.name, members[index].name);
-        for (bool taken = true; taken;) {
-            taken = false;
-            for (size_t earlier = 0; earlier < index; ++earlier) {
-                if (idOf(earlier) != id) continue;
-                ++id;
-                taken = true;
-            }
-        }
+        while (std::find(earlier.begin(), earlier.end(), id) != earlier.end()) ++id;
         return id;
     }
 

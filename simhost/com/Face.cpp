@@ -6,6 +6,26 @@
 
 namespace quillet::simhost::com {
 
+namespace {
+
+CallsServed& served() {
+    static CallsServed calls;
+    return calls;
+}
+
+double ticksPerSecond() {
+    static const double ticks = [] {
+        LARGE_INTEGER frequency;
+        QueryPerformanceFrequency(&frequency);
+        return static_cast<double>(frequency.QuadPart);
+    }();
+    return ticks;
+}
+
+}  // namespace
+
+const CallsServed& ServedCalls() { return served(); }
+
 /// A slot past IDispatch. It may have been called with any arguments; since
 /// it never returns, how many the caller pushed does not matter.
 using CaughtSlot = void(STDMETHODCALLTYPE*)(Face* face);
@@ -23,6 +43,7 @@ struct Face::Table {
 
 struct FaceCalls {
     static HRESULT STDMETHODCALLTYPE queryInterface(Face* face, REFIID iid, void** object) {
+        ++served().queryInterface;
         return face->owner_.queryInterface(iid, object);
     }
     static ULONG STDMETHODCALLTYPE addRef(Face* face) { return face->owner_.addRef(); }
@@ -39,11 +60,19 @@ struct FaceCalls {
     }
     static HRESULT STDMETHODCALLTYPE getIDsOfNames(Face* face, REFIID iid, LPOLESTR* names, UINT count, LCID,
                                                    DISPID* ids) {
-        return face->owner_.getIDsOfNames(iid, names, count, ids);
+        ++served().getIDsOfNames;
+        LARGE_INTEGER start;
+        LARGE_INTEGER end;
+        QueryPerformanceCounter(&start);
+        const HRESULT hr = face->owner_.getIDsOfNames(iid, names, count, ids);
+        QueryPerformanceCounter(&end);
+        served().secondsInGetIDsOfNames += static_cast<double>(end.QuadPart - start.QuadPart) / ticksPerSecond();
+        return hr;
     }
     static HRESULT STDMETHODCALLTYPE invoke(Face* face, DISPID member, REFIID iid, LCID, WORD flags,
                                             DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                                             UINT* argumentError) {
+        ++served().invoke;
         return face->owner_.invoke(member, iid, flags, params, result, exception, argumentError);
     }
 

@@ -44,6 +44,17 @@ private:
     const wchar_t* role_;
 };
 
+/// How many calls the host's objects have answered through their faces in
+/// this run, and how long the host took to look names up: what an add-in
+/// costs the host, for the benchmarks.
+struct CallsServed {
+    long long queryInterface = 0;
+    long long getIDsOfNames = 0;
+    long long invoke = 0;
+    double secondsInGetIDsOfNames = 0;
+};
+const CallsServed& ServedCalls();
+
 /// How many slots past IDispatch a face catches. A call beyond them reads past its vtable.
 inline constexpr unsigned kCaughtSlots = 256;
 

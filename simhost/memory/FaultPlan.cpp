@@ -16,8 +16,14 @@ std::optional<RaisedError> FaultPlan::check(std::string_view operation) {
         return std::nullopt;
     }
     RaisedError error = plan.error;
+    ++given_[found->first];
     if (plan.remainingFailures > 0 && --plan.remainingFailures == 0) plans_.erase(found);
     return error;
+}
+
+int FaultPlan::failuresGiven(std::string_view operation) const {
+    auto found = given_.find(operation);
+    return found == given_.end() ? 0 : found->second;
 }
 
 }  // namespace quillet::simhost

@@ -29,6 +29,9 @@ public:
     /// this call must give, if any.
     std::optional<RaisedError> check(std::string_view operation);
 
+    /// How many calls of `operation` have failed so far, healed plans' included.
+    int failuresGiven(std::string_view operation) const;
+
 private:
     struct Plan {
         RaisedError error;
@@ -36,6 +39,7 @@ private:
         int passesBeforeFailing;
     };
     std::map<std::string, Plan, std::less<>> plans_;
+    std::map<std::string, int, std::less<>> given_;
 };
 
 }  // namespace quillet::simhost

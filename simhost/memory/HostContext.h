@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "host/Result.h"
@@ -10,14 +11,28 @@
 namespace quillet::simhost {
 
 /// What every object of the stand-in host shares: what the host offers, the
-/// injected failures and the listener that sees the host's events.
+/// injected failures, the listener that sees the host's events, and the
+/// state of the host's window.
 struct HostContext {
     HostCapabilities capabilities;
     FaultPlan faults;
     HostEvents* events = &silence;
+    /// The application's ScreenUpdating.
+    bool screenUpdating = true;
+    /// How often the host has redrawn its window.
+    int64_t redraws = 0;
+    /// How many calls of the host's operations there have been.
+    int64_t operations = 0;
+
+    /// What the user sees has changed (a page displayed, a selection, a
+    /// write): the window is redrawn, unless updating is off.
+    void changedOnScreen() {
+        if (screenUpdating) ++redraws;
+    }
 
     /// The first step of every host operation: the injected failure, if any.
     Status gate(std::string_view operation) {
+        ++operations;
         if (auto failure = faults.check(operation)) return *failure;
         return {};
     }

@@ -20,6 +20,11 @@ public:
     virtual void barAdded() {}
     virtual void barDeleted(const std::u16string& /*name*/) {}
     virtual void controlAdded(const std::u16string& /*bar*/) {}
+    /// The application's ScreenUpdating was set.
+    virtual void screenUpdatingSet(bool /*updating*/) {}
+    /// An undo group of the active publication was begun, or ended.
+    virtual void undoGroupBegun(const std::u16string& /*name*/) {}
+    virtual void undoGroupEnded() {}
 };
 
 /// Tells every event to two listeners (not owned), `first` first: the host
@@ -57,6 +62,18 @@ public:
     void controlAdded(const std::u16string& bar) override {
         first_.controlAdded(bar);
         second_.controlAdded(bar);
+    }
+    void screenUpdatingSet(bool updating) override {
+        first_.screenUpdatingSet(updating);
+        second_.screenUpdatingSet(updating);
+    }
+    void undoGroupBegun(const std::u16string& name) override {
+        first_.undoGroupBegun(name);
+        second_.undoGroupBegun(name);
+    }
+    void undoGroupEnded() override {
+        first_.undoGroupEnded();
+        second_.undoGroupEnded();
     }
 
 private:

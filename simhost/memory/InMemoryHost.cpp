@@ -16,7 +16,29 @@ public:
         return host_.bars_->asToolbarCollection();
     }
 
+    Result<bool> screenUpdating() override {
+        if (auto offered = screenUpdatingGate(); !offered) return offered.error();
+        return host_.context_->screenUpdating;
+    }
+
+    Status setScreenUpdating(bool updating) override {
+        if (auto offered = screenUpdatingGate(); !offered) return offered;
+        HostContext& context = *host_.context_;
+        // Turned back on, the window shows at once all that changed meanwhile.
+        const bool backOn = updating && !context.screenUpdating;
+        context.screenUpdating = updating;
+        if (backOn) context.changedOnScreen();
+        context.events->screenUpdatingSet(updating);
+        return {};
+    }
+
 private:
+    /// A member that the host lacks is never reached, so no failure is planned for it.
+    Status screenUpdatingGate() {
+        if (!host_.context_->capabilities.screenUpdating) return unknownMember();
+        return host_.context_->gate("Application.screenUpdating");
+    }
+
     // The host outlives every reference that it hands to the add-in it runs.
     InMemoryHost& host_;
 };

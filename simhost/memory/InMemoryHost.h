@@ -33,6 +33,12 @@ public:
     InMemoryCommandBars& commandBars() { return *bars_; }
     FaultPlan& faults() { return context_->faults; }
     const HostCapabilities& capabilities() const { return context_->capabilities; }
+    /// The application's ScreenUpdating now (an older host always updates).
+    bool screenUpdating() const { return context_->screenUpdating; }
+    /// How often the host has redrawn its window.
+    int64_t redraws() const { return context_->redraws; }
+    /// How many calls of its operations the host has answered, failed ones included.
+    int64_t operations() const { return context_->operations; }
     /// Sends the host's events to `events` (not owned) from now on.
     void listen(HostEvents& events) { context_->events = &events; }
     /// The listener that gets the host's events now, so that another can be

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "simhost/memory/OfferedMembers.h"
 
 namespace quillet::simhost {
 
@@ -11,6 +10,7 @@ namespace {
 RaisedError invalidArgument() { return {hresults::kInvalidArgument, u"The parameter is incorrect."}; }
 RaisedError notOnDisplayedPage() { return {hresults::kNotOnDisplayedPage, u"The text is not on the displayed page."}; }
 RaisedError nothingSelected() { return {hresults::kUnspecified, u"Unspecified error"}; }
+RaisedError noUndoGroup() { return {hresults::kUnspecified, u"No custom undo action was begun."}; }
 
 using PublicationState = std::shared_ptr<InMemoryPublication>;
 
@@ -19,7 +19,7 @@ using PublicationState = std::shared_ptr<InMemoryPublication>;
 /// A page as the host hands it out: a new object at every call, as a host
 /// may do (the COM front wraps each call's page in a new COM object anyway),
 /// so that no two calls give the same object.
-class MemPage : public Page, public OfferedMembers {
+class MemPage : public Page {
 public:
     MemPage(PublicationState pub, int32_t index) : pub_(std::move(pub)), index_(index) {}
 
@@ -31,17 +31,13 @@ public:
 
     Result<int32_t> index() override {
         // A member that the host lacks is never reached, so it cannot be made to fail either.
-        if (!offers("Page.index")) return unknownMember();
+        if (!pub_->context_->capabilities.pageIndex) return unknownMember();
         if (auto gate = pub_->context_->gate("Page.index"); !gate) return gate.error();
         if (!pub_->hasPage(index_)) return invalidArgument();
         return index_;
     }
 
     bool isSameObject(const Page& other) const override { return &other == this; }
-
-    bool offers(std::string_view operation) const override {
-        return operation != "Page.index" || pub_->context_->capabilities.pageIndex;
-    }
 
     int32_t modelIndex() const { return index_; }
     const InMemoryPublication* owner() const { return pub_.get(); }
@@ -85,6 +81,7 @@ public:
         if (ours == nullptr || ours->owner() != pub_.get() || !pub_->hasPage(ours->modelIndex()))
             return invalidArgument();
         pub_->model_.displayedPage = ours->modelIndex();
+        pub_->context_->changedOnScreen();
         pub_->context_->events->viewSet(ours->modelIndex());
         return {};
     }
@@ -119,6 +116,8 @@ public:
         start_ = replaced.start;
         length_ = static_cast<int32_t>(text.size());
         pub_->keepSelectionAfterWrite(replaced, length_, isSelection_);
+        pub_->history_.recordWrite(story_, offset, old, text.size());
+        pub_->context_->changedOnScreen();
         pub_->context_->events->written(story_, replaced.start, replaced.length, old, text);
         return {};
     }
@@ -147,6 +146,7 @@ public:
             return notOnDisplayedPage();
         }
         pub_->model_.selection = SelectionModel{story_, start, spanLength};
+        pub_->context_->changedOnScreen();
         pub_->context_->events->selected(story_, start, spanLength, storyText().substr(offset, length));
         return {};
     }
@@ -239,7 +239,27 @@ public:
         return std::make_shared<MemView>(pub_);
     }
 
+    Status beginUndoGroup(const std::u16string& name) override {
+        if (auto gate = undoGate("Publication.beginUndo"); !gate) return gate;
+        pub_->history_.beginGroup();
+        pub_->context_->events->undoGroupBegun(name);
+        return {};
+    }
+
+    Status endUndoGroup() override {
+        if (auto gate = undoGate("Publication.endUndo"); !gate) return gate;
+        if (!pub_->history_.endGroup()) return noUndoGroup();
+        pub_->context_->events->undoGroupEnded();
+        return {};
+    }
+
 private:
+    /// A member that the host lacks is never reached, so no failure is planned for it.
+    Status undoGate(std::string_view operation) {
+        if (!pub_->context_->capabilities.undoGroups) return unknownMember();
+        return pub_->context_->gate(operation);
+    }
+
     PublicationState pub_;
 };
 
@@ -277,6 +297,13 @@ void InMemoryPublication::keepSelectionAfterWrite(const SelectionModel& replaced
 
 void InMemoryPublication::displayPage(int32_t page) {
     if (hasPage(page)) model_.displayedPage = page;
+}
+
+bool InMemoryPublication::undo() {
+    const bool undone = history_.undo(
+        [this](int32_t story) { return hasStory(story) ? &model_.stories[story - 1].text : nullptr; });
+    clampSelection();
+    return undone;
 }
 
 int32_t InMemoryPublication::pageOf(int32_t story, int32_t position) const {

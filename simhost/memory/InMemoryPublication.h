@@ -8,6 +8,7 @@
 
 #include "host/HostObjects.h"
 #include "simhost/memory/HostContext.h"
+#include "simhost/memory/UndoHistory.h"
 
 namespace quillet::simhost {
 
@@ -56,6 +57,12 @@ public:
     void select(std::optional<SelectionModel> selection);
     void editStory(int32_t story, std::u16string text);
     void displayPage(int32_t page);
+    /// Takes back the last undo step (UndoHistory); false when there is none
+    /// or a group is open.
+    bool undo();
+
+    size_t undoSteps() const { return history_.steps(); }
+    bool undoGroupOpen() const { return history_.groupOpen(); }
 
 private:
     friend class MemPublication;
@@ -82,6 +89,7 @@ private:
 
     PublicationModel model_;
     std::shared_ptr<HostContext> context_;
+    UndoHistory history_;
 };
 
 }  // namespace quillet::simhost

@@ -113,6 +113,7 @@ public:
         // A user answers their own message boxes.
         if (!options.interactive) answers_.emplace(parts.messages);
         host_.listen(events_);
+        com::OfferMembers(parts.host.capabilities());
         com::RegisterApplicationClass(parts.host, &applicationClass_);
     }
     ~ComSite() override {

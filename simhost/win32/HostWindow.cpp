@@ -175,8 +175,17 @@ void HostWindow::scheduleRefresh() {
     refreshPosted_ = PostMessageW(window_, kRefreshMessage, 0, 0) != FALSE;
 }
 
-void HostWindow::refresh() {
+void HostWindow::screenUpdatingSet(bool updating) {
     if (window_ == nullptr) return;
+    // Turned off, the window and its children leave the screen as it is.
+    SendMessageW(window_, WM_SETREDRAW, updating ? TRUE : FALSE, 0);
+    if (!updating) return;
+    refresh();
+    RedrawWindow(window_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void HostWindow::refresh() {
+    if (window_ == nullptr || !host_.screenUpdating()) return;
     // What the user did since the last look goes to the host before the host's state comes back.
     readUserSelection();
 

@@ -21,7 +21,10 @@ namespace quillet::simhost {
 /// It shows the host as it stands at the last refresh. The host's events (it
 /// listens through a HostEventsFanOut) post a refresh, done when this thread
 /// next takes its messages; an interactive window also looks every 200 ms
-/// for changes that raise no event, such as a button's new caption.
+/// for changes that raise no event, such as a button's new caption. While
+/// the application's ScreenUpdating is off, as in a real host, the window
+/// draws nothing at all and is not refreshed; turned back on, it shows
+/// everything at once.
 ///
 /// Pressing a bar's button clicks it in the host, which raises Click to the
 /// add-in. Interactively the user also edits the stories (each change goes
@@ -53,6 +56,7 @@ public:
     void barAdded() override { scheduleRefresh(); }
     void barDeleted(const std::u16string&) override { scheduleRefresh(); }
     void controlAdded(const std::u16string&) override { scheduleRefresh(); }
+    void screenUpdatingSet(bool updating) override;
 
 private:
     struct BarButton {

@@ -24,13 +24,24 @@ bool isReplaceAll(const simhost::Step& step) {
     return press != nullptr && press->target.control == "cmdReplaceAll";
 }
 
+constexpr char kScreenUpdating[] = "Application.screenUpdating";
+constexpr char kEndUndo[] = "Publication.endUndo";
+
 }  // namespace
 
 RunInvariants::RunInvariants(simhost::InMemoryHost& host)
-    : host_(host), stories_(storiesOf(host.publication().model())) {}
+    : host_(host), firstScreenUpdating_(host.screenUpdating()), stories_(storiesOf(host.publication().model())) {}
 
 void RunInvariants::beforeStep(size_t number, const simhost::Step& step) {
+    if (storiesFromTheHost_) {
+        // What an undo gave back is no change of the search's either.
+        const std::vector<std::u16string> undone = storiesOf(host_.publication().model());
+        search_.storiesChanged(stories_, undone);
+        stories_ = undone;
+    }
+    storiesFromTheHost_ = std::holds_alternative<simhost::steps::Undo>(step);
     checkStoriesMatchTheHost();
+    checkHostPutRight("between steps");
     step_ = number;
     stepIsReplaceAll_ = isReplaceAll(step);
     selections_ = writes_ = boxes_ = boxesBesidesTheWrapQuestion_ = 0;
@@ -50,14 +61,46 @@ void RunInvariants::event(const ordered_json& event) {
     const std::string kind = event["ev"];
     if (kind == "select") checkSelection(event);
     if (kind == "write") applyWrite(event);
-    if (kind == "msgbox") countBox(event);
+    if (kind == "msgbox") {
+        countBox(event);
+        checkHostPutRight("at a box");
+    }
+    if (kind == "screen" || kind == "undo") followScreenAndUndo(event);
     if (kind == "ignored") search_.stepIgnored();
     if (kind == "end") ended_ = true;
 }
 
 void RunInvariants::finish() {
+    if (storiesFromTheHost_) stories_ = storiesOf(host_.publication().model());
     checkStoriesMatchTheHost();
+    checkHostPutRight("at the end");
     if (!ended_) breach("the transcript has no end");
+}
+
+void RunInvariants::followScreenAndUndo(const ordered_json& event) {
+    const simhost::FaultPlan& faults = host_.faults();
+    if (event["ev"] == "screen") {
+        if (host_.screenUpdating() != firstScreenUpdating_) {
+            if (!screenRefusalsWhenOff_) screenRefusalsWhenOff_ = faults.failuresGiven(kScreenUpdating);
+        } else {
+            screenRefusalsWhenOff_.reset();
+        }
+        return;
+    }
+    if (host_.publication().undoGroupOpen()) {
+        if (!endRefusalsWhenOpened_) endRefusalsWhenOpened_ = faults.failuresGiven(kEndUndo);
+    } else {
+        endRefusalsWhenOpened_.reset();
+    }
+}
+
+void RunInvariants::checkHostPutRight(const std::string& when) {
+    const simhost::FaultPlan& faults = host_.faults();
+    if (host_.screenUpdating() != firstScreenUpdating_ &&
+        faults.failuresGiven(kScreenUpdating) == screenRefusalsWhenOff_.value_or(0))
+        breach("ScreenUpdating is not back to its first value " + when);
+    if (host_.publication().undoGroupOpen() && faults.failuresGiven(kEndUndo) == endRefusalsWhenOpened_.value_or(0))
+        breach("an undo group is open " + when);
 }
 
 void RunInvariants::breach(const std::string& what) {

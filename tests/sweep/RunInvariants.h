@@ -25,6 +25,11 @@ namespace quillet::testing {
 /// - every write covers an occurrence under the options of the press that
 ///   made it, never text that the search wrote itself, and "Replace
 ///   complete!" leaves no occurrence behind (SearchTracker).
+/// - between steps and at the end, ScreenUpdating is back to its first value
+///   and no undo group is open;
+/// - no box appears while updating is off or an undo group is open.
+/// The last two excuse what the host refused to put back: a ScreenUpdating
+/// refused since it went off, an end refused since the group opened.
 ///
 /// It keeps its own copy of the stories, changed only by write events and by
 /// the user's steps, and compares it with the host's before every step.
@@ -67,6 +72,11 @@ private:
     void checkSelection(const nlohmann::ordered_json& event);
     void applyWrite(const nlohmann::ordered_json& event);
     void countBox(const nlohmann::ordered_json& event);
+    /// Notes when updating goes off and when an undo group opens or closes.
+    void followScreenAndUndo(const nlohmann::ordered_json& event);
+    /// Whether the host now draws nothing, or holds an undo group open, and
+    /// nobody was refused putting it right; `when` says where, for the breach.
+    void checkHostPutRight(const std::string& when);
     /// Counts one more of what a step `made`; a breach once it is more than `most`.
     void count(int& made, int most, const std::string& what);
     /// Makes every host operation fail from now on, so that a step that has
@@ -74,6 +84,14 @@ private:
     void stopTheHost();
 
     simhost::InMemoryHost& host_;
+    const bool firstScreenUpdating_;
+    /// The refusals of ScreenUpdating calls when it went off, while it is off.
+    std::optional<int> screenRefusalsWhenOff_;
+    /// The refusals of ending an undo group when one opened, while it is open.
+    std::optional<int> endRefusalsWhenOpened_;
+    /// The step changes the stories without write events (an undo): the copy
+    /// takes them from the host afterwards.
+    bool storiesFromTheHost_ = false;
     std::vector<std::u16string> stories_;
     SearchTracker search_;
     std::vector<std::string> breaches_;

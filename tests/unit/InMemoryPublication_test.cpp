@@ -21,6 +21,7 @@ using simhost::toUtf8;
 
 constexpr int32_t kRefused = hresults::kNotOnDisplayedPage;
 constexpr int32_t kInvalid = hresults::kInvalidArgument;
+const RaisedError kInjected{-2147418113, u"Catastrophic failure"};
 
 /// Every event of the host, in order, in a form that compares in one line.
 class EventLog : public simhost::HostEvents {
@@ -34,6 +35,9 @@ public:
                  const std::u16string& newText) override {
         add("write " + where(story, start, length) + " " + toUtf8(oldText) + ">" + toUtf8(newText));
     }
+    void screenUpdatingSet(bool updating) override { add(updating ? "screen on" : "screen off"); }
+    void undoGroupBegun(const std::u16string& name) override { add("undo begin " + toUtf8(name)); }
+    void undoGroupEnded() override { add("undo end"); }
 
     std::vector<std::string> take() { return std::exchange(events_, {}); }
 
@@ -65,6 +69,11 @@ struct Host {
     Result<TextSpanRef> selectionSpan() { return valueOf(publication()->selection())->textSpan(); }
     const PublicationModel& model() { return host.publication().model(); }
     std::u16string storyText(int32_t index) { return model().stories[index - 1].text; }
+    std::vector<std::u16string> storyTexts() {
+        std::vector<std::u16string> texts;
+        for (const StoryModel& story : model().stories) texts.push_back(story.text);
+        return texts;
+    }
 
     EventLog log;
     simhost::InMemoryHost host;
@@ -343,9 +352,153 @@ TEST(InMemoryPublicationUser, ASelectionOutsideItsStoryIsClampedOrDropped) {
     EXPECT_EQ(h.model().selection, (SelectionModel{1, 2, 2}));
 }
 
-// --- Injected failures ---------------------------------------------------------
+// --- Undo ----------------------------------------------------------------------
 
-const RaisedError kInjected{-2147418113, u"Catastrophic failure"};
+TEST(InMemoryPublicationUndo, EachWriteOutsideAGroupIsOneStepAndUndoTakesTheLastBackExactly) {
+    Host h(onPages(2, {{u"The cat sat.", {Frame{1, 0}}}, {u"A cat on no page.", {Frame{0, 0}}}}));
+    PublicationModel before = h.model();
+    succeed(h.span(1, 5, 3)->setText(u"elephant"));
+    succeed(h.span(2, 3, 3)->setText(u""));
+    succeed(h.span(1, 1, 3)->setText(u"A"));
+    EXPECT_EQ(h.host.publication().undoSteps(), 3u);
+
+    EXPECT_TRUE(h.host.publication().undo());
+    EXPECT_EQ(h.storyTexts(), (std::vector<std::u16string>{u"The elephant sat.", u"A  on no page."}));
+    EXPECT_TRUE(h.host.publication().undo());
+    EXPECT_TRUE(h.host.publication().undo());
+    EXPECT_EQ(h.model().stories[0].text, before.stories[0].text);
+    EXPECT_EQ(h.model().stories[1].text, before.stories[1].text);
+    EXPECT_EQ(h.host.publication().undoSteps(), 0u);
+    EXPECT_FALSE(h.host.publication().undo());
+}
+
+TEST(InMemoryPublicationUndo, AGroupIsOneStepHoweverManyWritesAndNestedGroupsItHolds) {
+    Host h(onPageOne({u"a b c", u"d"}));
+    const PublicationRef pub = h.publication();
+    succeed(h.span(2, 1, 1)->setText(u"D"));
+    succeed(pub->beginUndoGroup(u"Replace All"));
+    succeed(h.span(1, 1, 1)->setText(u"A"));
+    succeed(pub->beginUndoGroup(u"inner"));
+    succeed(h.span(1, 3, 1)->setText(u"BB"));
+    succeed(pub->endUndoGroup());
+    EXPECT_TRUE(h.host.publication().undoGroupOpen());
+    EXPECT_FALSE(h.host.publication().undo()) << "a host refuses an undo inside a group";
+    succeed(h.span(1, 6, 1)->setText(u"C"));
+    succeed(pub->endUndoGroup());
+    EXPECT_EQ(h.storyText(1), u"A BB C");
+    EXPECT_EQ(h.host.publication().undoSteps(), 2u);
+    EXPECT_EQ(h.log.take(), (Events{"write 2 1 1 d>D", "undo begin Replace All", "write 1 1 1 a>A", "undo begin inner",
+                                    "write 1 3 1 b>BB", "undo end", "write 1 6 1 c>C", "undo end"}));
+
+    EXPECT_TRUE(h.host.publication().undo());
+    EXPECT_EQ(h.storyTexts(), (std::vector<std::u16string>{u"a b c", u"D"}));
+    EXPECT_TRUE(h.log.take().empty()) << "an undo is the user's, no work of the add-in's";
+}
+
+TEST(InMemoryPublicationUndo, AGroupThatChangedNothingLeavesNoStepAndAnEndWithoutABeginFails) {
+    Host h(onPageOne({u"text"}));
+    const PublicationRef pub = h.publication();
+    succeed(pub->beginUndoGroup(u"Replace All"));
+    succeed(pub->endUndoGroup());
+    EXPECT_EQ(h.host.publication().undoSteps(), 0u);
+    EXPECT_TRUE(failedWith(pub->endUndoGroup(), hresults::kUnspecified));
+    EXPECT_EQ(h.log.take(), (Events{"undo begin Replace All", "undo end"}));
+}
+
+TEST(InMemoryPublicationUndo, UndoKeepsTheSelectionInsideTheTextItGivesBack) {
+    Host h(onPageOne({u"The cat sat."}));
+    h.host.publication().select(SelectionModel{1, 5, 3});
+    succeed(valueOf(h.selectionSpan())->setText(u"elephant"));
+    EXPECT_EQ(h.model().selection, (SelectionModel{1, 5, 8}));
+    succeed(h.span(1, 14, 4)->setText(u"sat on the mat."));
+    h.host.publication().select(SelectionModel{1, 16, 10});
+
+    EXPECT_TRUE(h.host.publication().undo());
+    EXPECT_EQ(h.storyText(1), u"The elephant sat.");
+    EXPECT_EQ(h.model().selection, (SelectionModel{1, 16, 2}));
+}
+
+// --- Redraws and ScreenUpdating -------------------------------------------------
+
+TEST(InMemoryHostScreen, PageDisplaysSelectionsAndWritesRedrawUnlessUpdatingIsOff) {
+    Host h(onPages(2, {{u"one", {Frame{1, 0}}}, {u"two", {Frame{2, 0}}}}));
+    const ApplicationRef app = h.host.application();
+    succeed(h.view()->setPage(h.page(1)));
+    succeed(h.span(1, 1, 3)->select());
+    EXPECT_TRUE(failedWith(h.span(2, 1, 3)->select(), kRefused)) << "a refusal draws nothing";
+    succeed(h.span(1, 1, 3)->setText(u"ONE"));
+    EXPECT_EQ(h.host.redraws(), 3);
+
+    succeed(app->setScreenUpdating(false));
+    EXPECT_FALSE(valueOf(app->screenUpdating()));
+    succeed(h.view()->setPage(h.page(2)));
+    succeed(h.span(2, 1, 3)->select());
+    succeed(h.span(2, 1, 3)->setText(u"TWO"));
+    succeed(app->setScreenUpdating(false));
+    EXPECT_EQ(h.host.redraws(), 3);
+
+    // Back on, the window shows everything at once; on again changes nothing.
+    succeed(app->setScreenUpdating(true));
+    succeed(app->setScreenUpdating(true));
+    EXPECT_EQ(h.host.redraws(), 4);
+    EXPECT_TRUE(h.host.screenUpdating());
+    h.log.take();
+}
+
+TEST(InMemoryHostScreen, EverySetIsAnEventEvenOfTheSameValue) {
+    Host h(onPageOne({u"text"}));
+    const ApplicationRef app = h.host.application();
+    succeed(app->setScreenUpdating(false));
+    succeed(app->setScreenUpdating(false));
+    succeed(app->setScreenUpdating(true));
+    EXPECT_EQ(h.log.take(), (Events{"screen off", "screen off", "screen on"}));
+}
+
+// --- What an older host lacks ----------------------------------------------------
+
+TEST(InMemoryHostOffers, AnOlderHostHasNoneOfTheMembersAndNoFailureIsPlannedForThem) {
+    Host h(onPageOne({u"text"}), simhost::HostCapabilities{false, false, true});
+    const ApplicationRef app = h.host.application();
+    const PublicationRef pub = h.publication();
+    for (const char* operation : {"Application.screenUpdating", "Publication.beginUndo", "Publication.endUndo"})
+        h.host.faults().fail(operation, kInjected, /*count=*/1, /*after=*/0);
+
+    const RaisedError unknown = simhost::unknownMember();
+    EXPECT_TRUE(failedWith(app->screenUpdating(), unknown));
+    EXPECT_TRUE(failedWith(app->setScreenUpdating(false), unknown));
+    EXPECT_TRUE(failedWith(pub->beginUndoGroup(u"Replace All"), unknown));
+    EXPECT_TRUE(failedWith(pub->endUndoGroup(), unknown));
+    for (const char* operation : {"Application.screenUpdating", "Publication.beginUndo", "Publication.endUndo"})
+        EXPECT_TRUE(h.host.faults().planned(operation)) << operation;
+
+    EXPECT_TRUE(h.host.screenUpdating());
+    succeed(h.story(1)->setText(u"one"));
+    succeed(h.story(1)->setText(u"two"));
+    EXPECT_EQ(h.host.publication().undoSteps(), 2u);
+    EXPECT_EQ(h.log.take(), (Events{"write 1 1 4 text>one", "write 1 1 3 one>two"}));
+}
+
+TEST(InMemoryHostOffers, EachMemberFailsByItsOwnNameAndChangesNothing) {
+    Host h(onPageOne({u"text"}));
+    const ApplicationRef app = h.host.application();
+    const PublicationRef pub = h.publication();
+    h.host.faults().fail("Application.screenUpdating", kInjected, /*count=*/2, /*after=*/0);
+    EXPECT_TRUE(failedWith(app->screenUpdating(), kInjected));
+    EXPECT_TRUE(failedWith(app->setScreenUpdating(false), kInjected));
+    EXPECT_TRUE(h.host.screenUpdating());
+
+    h.host.faults().fail("Publication.beginUndo", kInjected, /*count=*/1, /*after=*/0);
+    EXPECT_TRUE(failedWith(pub->beginUndoGroup(u"Replace All"), kInjected));
+    EXPECT_FALSE(h.host.publication().undoGroupOpen());
+
+    succeed(pub->beginUndoGroup(u"Replace All"));
+    h.host.faults().fail("Publication.endUndo", kInjected, /*count=*/1, /*after=*/0);
+    EXPECT_TRUE(failedWith(pub->endUndoGroup(), kInjected));
+    EXPECT_TRUE(h.host.publication().undoGroupOpen());
+    EXPECT_EQ(h.log.take(), (Events{"undo begin Replace All"}));
+}
+
+// --- Injected failures ---------------------------------------------------------
 
 template <typename T>
 std::optional<RaisedError> failureOf(const Result<T>& result) {

@@ -45,5 +45,12 @@ TEST_F(ScenarioFile, AHostFieldThatNamesNothingAHostMayLackIsRejected) {
     EXPECT_THROW(read(R"({"host": true})"), ScenarioError);
 }
 
+TEST_F(ScenarioFile, UndoIsAStepWithoutArguments) {
+    const Scenario scenario = read(R"({"steps": [["undo"]]})");
+    ASSERT_EQ(scenario.steps.size(), 1u);
+    EXPECT_TRUE(std::holds_alternative<steps::Undo>(scenario.steps[0]));
+    EXPECT_THROW(read(R"({"steps": [["undo", 2]]})"), ScenarioError);
+}
+
 }  // namespace
 }  // namespace quillet::simhost

@@ -7,6 +7,7 @@
 #include <olectl.h>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -45,6 +46,7 @@ class ComHost : public testing::TestWithParam<int> {
 protected:
     void SetUp() override {
         simhost::com::UseDialect(DialectNumber(GetParam()));
+        simhost::com::OfferMembers({});
         ASSERT_EQ(S_OK, CreateComApplication(host_.application(), app_.out()));
         auto inRole = com::inRole(app_.get(), roles::kApplication);
         ASSERT_TRUE(inRole);
@@ -294,6 +296,49 @@ TEST_P(ComHost, MembersAreFoundByNameWhateverTheCaseAndNothingElseIsPublished) {
     DISPID item = DISPID_UNKNOWN;
     ASSERT_EQ(S_OK, bars->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &item));
     EXPECT_EQ(DISPID_VALUE, item);
+}
+
+TEST_P(ComHost, ScreenUpdatingAndUndoGroupsAreCalledByNameInACurrentHost) {
+    EXPECT_TRUE(*application_->screenUpdating());
+    ASSERT_TRUE(application_->setScreenUpdating(false));
+    EXPECT_FALSE(host_.screenUpdating());
+    EXPECT_FALSE(*application_->screenUpdating());
+
+    PublicationRef publication = Publication();
+    ASSERT_TRUE(publication->beginUndoGroup(u"Replace All"));
+    EXPECT_TRUE(host_.publication().undoGroupOpen());
+    ASSERT_TRUE((*StorySpan(1)->span(5, 3))->setText(u"dog"));
+    ASSERT_TRUE((*StorySpan(2)->span(3, 3))->setText(u"dog"));
+    ASSERT_TRUE(publication->endUndoGroup());
+    ASSERT_TRUE(application_->setScreenUpdating(true));
+    EXPECT_EQ(1u, host_.publication().undoSteps());
+    EXPECT_TRUE(host_.screenUpdating());
+
+    // Ending a group that was never begun is the host's run-time error.
+    Status unbegun = publication->endUndoGroup();
+    ASSERT_FALSE(unbegun);
+    EXPECT_EQ(-2147467259, unbegun.error().number);
+}
+
+TEST_P(ComHost, AnOlderHostPublishesNeitherScreenUpdatingNorUndoGroups) {
+    simhost::com::OfferMembers({/*screenUpdating=*/false, /*undoGroups=*/false, /*pageIndex=*/true});
+    const ComPtr<IDispatch> publication = Member(app_.get(), L"ActiveDocument", roles::kPublication);
+    const std::pair<IDispatch*, const wchar_t*> members[] = {{app_.get(), L"ScreenUpdating"},
+                                                             {publication.get(), L"BeginCustomUndoAction"},
+                                                             {publication.get(), L"EndCustomUndoAction"}};
+    for (const auto& [object, name] : members) {
+        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+        DISPID id = 0;
+        EXPECT_EQ(DISP_E_UNKNOWNNAME, object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id));
+    }
+    auto read = application_->screenUpdating();
+    ASSERT_FALSE(read);
+    EXPECT_EQ(static_cast<int32_t>(DISP_E_UNKNOWNNAME), read.error().number);
+    EXPECT_FALSE(application_->setScreenUpdating(false));
+    EXPECT_FALSE(Publication()->beginUndoGroup(u"Replace All"));
+    EXPECT_TRUE(host_.screenUpdating());
+    EXPECT_FALSE(host_.publication().undoGroupOpen());
+    simhost::com::OfferMembers({});
 }
 
 TEST_P(ComHost, AMemberAnswersOnlyTheWaysItIsPublished) {

@@ -170,6 +170,31 @@ TEST(HostWindow, TheHostsEventsBringTheWindowUpToDateOnceItsMessagesAreTaken) {
     host.listen(simhost::HostContext::silence);
 }
 
+TEST(HostWindow, WhileUpdatingIsOffTheWindowDrawsNothingAndThenShowsEverythingAtOnce) {
+    InMemoryHost host = MakeHost();
+    HostWindow window(host, u"test.json", /*interactive=*/false);
+    host.listen(window);
+    auto application = host.application();
+    ASSERT_TRUE(application->setScreenUpdating(false).ok());
+    EXPECT_EQ(GetWindowLongW(window.handle(), GWL_STYLE) & WS_VISIBLE, 0) << "nothing of it is drawn";
+    auto publication = application->publication();
+    ASSERT_TRUE(publication.ok());
+    auto stories = (*publication)->stories();
+    ASSERT_TRUE(stories.ok());
+    auto text = (*stories)->item(2).and_then([](const StoryRef& story) { return story->textSpan(); });
+    ASSERT_TRUE(text.ok());
+    ASSERT_TRUE((*text)->setText(u"A dog on page two.").ok());
+
+    TakeMessages();
+    window.refresh();
+    EXPECT_EQ(ChildWithText(window.handle(), L"Edit", L"A dog on page two."), nullptr);
+
+    ASSERT_TRUE(application->setScreenUpdating(true).ok());
+    EXPECT_NE(GetWindowLongW(window.handle(), GWL_STYLE) & WS_VISIBLE, 0);
+    EXPECT_NE(ChildWithText(window.handle(), L"Edit", L"A dog on page two."), nullptr);
+    host.listen(simhost::HostContext::silence);
+}
+
 TEST(HostWindow, AUsersTypingAndSelectingGoToThePublication) {
     InMemoryHost host = MakeHost();
     HostWindow window(host, u"test.json", /*interactive=*/true);
