@@ -1,6 +1,7 @@
 #include "addin/win32/ComponentInstance.h"
 
 #include "dialogs/win32/Win32Windows.h"
+#include "host/com/ComApplicationClass.h"
 #include "platform/win32/Win32Ports.h"
 
 namespace quillet::win32 {
@@ -11,7 +12,7 @@ namespace {
 struct Platform {
     explicit Platform(HMODULE module) : windows(module) {}
     Win32MessageBox messages;
-    ComApplicationClass applicationClass;
+    com::ComApplicationClass applicationClass;
     Win32WindowFactory windows;
     Win32WindowService windowService;
 };

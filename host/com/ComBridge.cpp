@@ -5,7 +5,7 @@
 #include <map>
 #include <new>
 
-#include "host/com/ComFailure.h"
+#include "platform/win32/ComFailure.h"
 #include "host/com/LateBinding.h"
 #include "platform/win32/ComObject.h"
 #include "platform/win32/DispatchNames.h"
@@ -14,6 +14,8 @@
 namespace quillet::com {
 
 using win32::ComPtr;
+using win32::failureOf;
+using win32::systemFailure;
 using win32::Variant;
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "host/HostObject.h"
 #include "host/HostObjects.h"
-#include "platform/HostApplicationClass.h"
+#include "host/HostApplicationClass.h"
 #include "simhost/memory/HostCapabilities.h"
 
 namespace quillet::simhost::com {

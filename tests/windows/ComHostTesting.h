@@ -19,8 +19,8 @@ inline constexpr wchar_t kBarName[] = L"Tarnwick Find/Replace";
 
 /// Three pages numbered i, ii, iii, displaying page 1; story 1 on page 1,
 /// story 2 on page 2, story 3 on no page. One bar with a button "Find" and a
-/// control "Menu" that is no button. The host offers what `offered` says.
-inline simhost::InMemoryHost MakeHost(simhost::HostCapabilities offered = {}) {
+/// control "Menu" that is no button.
+inline simhost::InMemoryHost MakeHost() {
     simhost::PublicationModel publication;
     publication.pageNumbers = {u"i", u"ii", u"iii"};
     publication.stories = {
@@ -30,7 +30,7 @@ inline simhost::InMemoryHost MakeHost(simhost::HostCapabilities offered = {}) {
     };
     simhost::BarModel bar{u"Tarnwick Find/Replace", true, true, {}};
     bar.controls = {{u"Find", 1, 46, true, true}, {u"Menu", 10, 0, true, true}};
-    return simhost::InMemoryHost(std::move(publication), {bar}, offered);
+    return simhost::InMemoryHost(std::move(publication), {bar});
 }
 
 /// The thread's error info, taken (GetErrorInfo clears it).

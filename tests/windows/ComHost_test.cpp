@@ -228,35 +228,29 @@ TEST_P(ComHost, APageTellsItsPlaceWhateverNumberItShows) {
 }
 
 TEST_P(ComHost, AnOlderHostsPageHasNoPageIndexToLookUpOrToInvoke) {
-    simhost::InMemoryHost older = MakeHost({.pageIndex = false});
-    ComPtr<IDispatch> olderApp;
-    ASSERT_EQ(S_OK, CreateComApplication(older.application(), olderApp.out()));
-    ComPtr<IDispatch> olderPages =
-        Member(Member(olderApp.get(), L"ActiveDocument", roles::kPublication).get(), L"Pages", roles::kPageCollection);
-    auto olderPage = com::asObject(com::invoke(olderPages.get(), L"Item", com::Call::MethodOrGet, {Variant::number(2)}),
-                                   roles::kPage);
-    ASSERT_TRUE(olderPage);
-    older.faults().fail("Page.index", {-2147467259, u"Never reached"}, 0, 0);
-
-    auto index = com::invoke(olderPage->get(), L"PageIndex", com::Call::Get);
-    ASSERT_FALSE(index);
-    EXPECT_EQ(DISP_E_UNKNOWNNAME, index.error().number);
-    EXPECT_TRUE(com::invoke(olderPage->get(), L"PageNumber", com::Call::Get));
-
-    // Nor does the DISPID that a current host's page gives it reach anything.
+    ComPtr<IDispatch> pages =
+        Member(Member(app_.get(), L"ActiveDocument", roles::kPublication).get(), L"Pages", roles::kPageCollection);
+    auto page = com::asObject(com::invoke(pages.get(), L"Item", com::Call::MethodOrGet, {Variant::number(2)}),
+                              roles::kPage);
+    ASSERT_TRUE(page);
+    // The DISPID that a current host's page gives it.
     LPOLESTR name = const_cast<LPOLESTR>(L"PageIndex");
     DISPID id = DISPID_UNKNOWN;
-    ComPtr<IDispatch> currentPages =
-        Member(Member(app_.get(), L"ActiveDocument", roles::kPublication).get(), L"Pages", roles::kPageCollection);
-    auto currentPage = com::asObject(
-        com::invoke(currentPages.get(), L"Item", com::Call::MethodOrGet, {Variant::number(2)}), roles::kPage);
-    ASSERT_TRUE(currentPage);
-    ASSERT_EQ(S_OK, (*currentPage)->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id));
+    ASSERT_EQ(S_OK, (*page)->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id));
+
+    simhost::com::OfferMembers({/*screenUpdating=*/true, /*undoGroups=*/true, /*pageIndex=*/false});
+    host_.faults().fail("Page.index", {-2147467259, u"Never reached"}, 0, 0);
+    auto index = com::invoke(page->get(), L"PageIndex", com::Call::Get);
+    ASSERT_FALSE(index);
+    EXPECT_EQ(DISP_E_UNKNOWNNAME, index.error().number);
+    EXPECT_TRUE(com::invoke(page->get(), L"PageNumber", com::Call::Get));
+    // Nor does that DISPID reach anything.
     DISPPARAMS none{};
     Variant result;
-    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, (*olderPage)->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
-                                                          &none, result.out(), nullptr, nullptr));
-    EXPECT_TRUE(older.faults().planned("Page.index"));
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, (*page)->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
+                                                     result.out(), nullptr, nullptr));
+    EXPECT_TRUE(host_.faults().planned("Page.index"));
+    simhost::com::OfferMembers({});
 }
 
 TEST_P(ComHost, APageIsTheSameObjectAsItselfButNotAsThePageReadAgain) {
