@@ -9,7 +9,7 @@ using simhost::Frame;
 using simhost::SelectionModel;
 
 bool replace(EngineHarness& h, const std::u16string& find, const std::u16string& with, bool quiet = false) {
-    return h.engine.ReplaceAndFindNext(find, with, false, false, quiet);
+    return h.engine.ReplaceAndFindNext({find, {}}, with, quiet);
 }
 
 TEST(ReplaceAndFindNext, WritesOverTheMatchAndSelectsTheNextOne) {
@@ -174,7 +174,7 @@ TEST(ReplaceAndFindNext, AReplacementOf32767CharactersIsWrittenThenOverflowsInAB
 
 void replaceAll(EngineHarness& h, const std::u16string& find, const std::u16string& with, bool matchCase = false,
                 bool wholeWord = false) {
-    h.engine.ReplaceAll(find, with, matchCase, wholeWord);
+    h.engine.ReplaceAll({find, {matchCase, wholeWord}}, with);
 }
 
 TEST(ReplaceAll, ReplacesWhatWasThereOnceAndSaysReplaceCompleteOnce) {

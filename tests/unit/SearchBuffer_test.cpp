@@ -13,14 +13,14 @@
 namespace quillet {
 namespace {
 
-constexpr int kAnyCase = 0;
-constexpr int kWord = findopt::kWholeWord;
-constexpr int kCase = findopt::kMatchCase;
-constexpr int kWordCase = findopt::kWholeWord | findopt::kMatchCase;
+constexpr FindOptions kAnyCase{};
+constexpr FindOptions kWord{/*matchCase=*/false, /*wholeWord=*/true};
+constexpr FindOptions kCase{/*matchCase=*/true, /*wholeWord=*/false};
+constexpr FindOptions kWordCase{/*matchCase=*/true, /*wholeWord=*/true};
 
 const std::u16string kMask3 = u"\u00A9\u00A9\u00A9";
 
-int32_t findIn(std::u16string content, std::u16string_view needle, int options) {
+int32_t findIn(std::u16string content, std::u16string_view needle, FindOptions options) {
     SearchBuffer buffer;
     buffer.load(std::move(content));
     return buffer.find(needle, options);
@@ -468,8 +468,8 @@ TEST(SearchBufferWholeWord, SupplementaryNeighboursAreDecodedAsPairs) {
 
 TEST(SearchBufferSurrogates, AMatchNeverBeginsOrEndsInsideAPair) {
     const std::u16string pair = u"\U00010400";  // D801 DC00
-    for (int options : {kAnyCase, kWord, kCase, kWordCase}) {
-        SCOPED_TRACE(options);
+    for (FindOptions options : {kAnyCase, kWord, kCase, kWordCase}) {
+        SCOPED_TRACE(::testing::Message() << options.matchCase << options.wholeWord);
         EXPECT_EQ(findIn(u"a" + pair, u"\xDC00", options), -1);
         EXPECT_EQ(findIn(u"a" + pair, u"\xD801", options), -1);
         EXPECT_EQ(findIn(pair + u"b", u"\xDC00" u"b", options), -1);
