@@ -96,7 +96,6 @@ private:
 };
 
 Step readSelect(const StepReader& step) {
-    step.expectArguments(1, 3);
     if (step.arguments() == 1) {
         if (!step.at(1).is_null()) step.fail("takes a story, a start and a length, or null");
         return steps::Select{};
@@ -108,7 +107,6 @@ Step readSelect(const StepReader& step) {
 }
 
 Step readFail(const StepReader& step) {
-    step.expectArguments(1, 5);
     steps::Fail fail{step.word(1), {hresults::kUnspecified, u"Unspecified error"}, 1, 0};
     if (std::find(kHostOperations.begin(), kHostOperations.end(), fail.operation) == kHostOperations.end())
         step.fail("names no host operation: " + fail.operation);
@@ -119,102 +117,81 @@ Step readFail(const StepReader& step) {
     return fail;
 }
 
-/// A step that takes no arguments.
-template <typename Plain>
-Step readPlain(const StepReader& step) {
-    step.expectArguments(0, 0);
-    return Plain{};
-}
+/// A verb of a scenario: how many arguments its step takes, and how it is read.
+struct Verb {
+    std::string_view name;
+    size_t fewest;
+    size_t most;
+    Step (*read)(const StepReader& step);
+};
 
-using StepRead = Step (*)(const StepReader& step);
+constexpr size_t kAny = SIZE_MAX;
 
-/// Every verb of a scenario, with how its step is read.
-const std::pair<std::string_view, StepRead> kVerbs[] = {
-    {"connect",
+const Verb kVerbs[] = {
+    {"connect", 0, 1,
      [](const StepReader& step) -> Step {
-         step.expectArguments(0, 1);
          if (step.arguments() == 1 && step.word(1) != "foreign") step.fail("takes only \"foreign\"");
          return steps::Connect{step.arguments() == 1};
      }},
-    {"disconnect",
+    {"disconnect", 1, 1,
      [](const StepReader& step) -> Step {
-         step.expectArguments(1, 1);
          return steps::Disconnect{static_cast<int32_t>(step.integer(1, INT32_MIN, INT32_MAX))};
      }},
-    {"call",
+    {"call", 1, 1,
      [](const StepReader& step) -> Step {
-         step.expectArguments(1, 1);
          if (step.word(1) != "AddToolbar") step.fail("can call only AddToolbar");
          return steps::CallAddToolbar{};
      }},
-    {"click",
+    {"click", 1, 1, [](const StepReader& step) -> Step { return steps::Click{step.text(1)}; }},
+    {"set", 2, 2,
      [](const StepReader& step) -> Step {
-         step.expectArguments(1, 1);
-         return steps::Click{step.text(1)};
-     }},
-    {"set",
-     [](const StepReader& step) -> Step {
-         step.expectArguments(2, 2);
          if (step.at(2).is_string()) return steps::SetText{step.control(1, {ControlKind::TextBox}), step.text(2)};
          return steps::SetCheck{step.control(1, {ControlKind::CheckBox}), static_cast<int>(step.integer(2, 0, 2))};
      }},
-    {"press",
+    {"press", 1, 1, [](const StepReader& step) -> Step { return steps::Press{step.control(1, {ControlKind::Button})}; }},
+    {"key", 2, 2,
      [](const StepReader& step) -> Step {
-         step.expectArguments(1, 1);
-         return steps::Press{step.control(1, {ControlKind::Button})};
-     }},
-    {"key",
-     [](const StepReader& step) -> Step {
-         step.expectArguments(2, 2);
          const std::string key = step.word(2);
          if (key != "Enter" && key != "Esc") step.fail("knows only the keys Enter and Esc");
          return steps::Key{step.form(1), key == "Enter"};
      }},
-    {"closebox",
-     [](const StepReader& step) -> Step {
-         step.expectArguments(1, 1);
-         return steps::CloseBox{step.form(1)};
-     }},
-    {"answer",
+    {"closebox", 1, 1, [](const StepReader& step) -> Step { return steps::CloseBox{step.form(1)}; }},
+    {"answer", 0, kAny,
      [](const StepReader& step) -> Step {
          steps::Answer answer;
          for (size_t i = 1; i <= step.arguments(); ++i)
              answer.answers.push_back(static_cast<int>(step.integer(i, 1, 7)));
          return answer;
      }},
-    {"select", readSelect},
-    {"edit",
+    {"select", 1, 3, readSelect},
+    {"edit", 2, 2,
      [](const StepReader& step) -> Step {
-         step.expectArguments(2, 2);
          return steps::Edit{static_cast<int32_t>(step.integer(1, 1, INT32_MAX)), step.text(2)};
      }},
-    {"open",
+    {"open", 1, 1,
      [](const StepReader& step) -> Step {
-         step.expectArguments(1, 1);
          return steps::Open{step.guarded([&] { return readPublication(step.at(1)); })};
      }},
-    {"page",
+    {"page", 1, 1,
+     [](const StepReader& step) -> Step { return steps::Page{static_cast<int32_t>(step.integer(1, 1, INT32_MAX))}; }},
+    {"fail", 1, 5, readFail},
+    {"screenshot", 1, 1,
      [](const StepReader& step) -> Step {
-         step.expectArguments(1, 1);
-         return steps::Page{static_cast<int32_t>(step.integer(1, 1, INT32_MAX))};
-     }},
-    {"fail", readFail},
-    {"screenshot",
-     [](const StepReader& step) -> Step {
-         step.expectArguments(1, 1);
          std::string path = step.word(1);
          if (path.empty()) step.fail("needs the path of a file");
          return steps::Screenshot{std::move(path)};
      }},
-    {"undo", readPlain<steps::Undo>},
-    {"heal", readPlain<steps::Heal>},
-    {"dump", readPlain<steps::Dump>},
+    {"undo", 0, 0, [](const StepReader&) -> Step { return steps::Undo{}; }},
+    {"heal", 0, 0, [](const StepReader&) -> Step { return steps::Heal{}; }},
+    {"dump", 0, 0, [](const StepReader&) -> Step { return steps::Dump{}; }},
 };
 
 Step readStep(const json& raw, size_t number) {
     const StepReader step(raw, number);
-    for (const auto& [verb, read] : kVerbs) {
-        if (verb == step.verb()) return read(step);
+    for (const Verb& verb : kVerbs) {
+        if (verb.name != step.verb()) continue;
+        step.expectArguments(verb.fewest, verb.most);
+        return verb.read(step);
     }
     step.fail("is not a verb of a scenario");
 }
