@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Makes the component's registry rows (Registry.rows.in, as the build filled
-it in; it says how the rows are written) into the two forms that write them:
+"""Makes the component's registry rows (Registry.rows.in as the build filled
+it in; its head says how a row is written) into the two forms that write them:
   - TABLE, the C++ tables kTreeKeys and kRegistry, for the registration in
     Quillet.dll (Registration.cpp includes it);
   - INCLUDE, the same rows as a WiX include for the installer's component
@@ -94,10 +94,13 @@ def parse(rows, lines):
 
 
 def wide(text):
-    """`text` as a C++ wide string literal, or nullptr for none."""
-    if text == NONE:
-        return "nullptr"
+    """`text` as a C++ wide string literal."""
     return 'L"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
+def wide_or_null(part):
+    """A subkey or a name, nullptr for none."""
+    return "nullptr" if part == NONE else wide(part)
 
 
 def table(keys):
@@ -107,7 +110,7 @@ def table(keys):
     lines += ["};", "", "constexpr RegistryValue kRegistry[] = {"]
     for key in keys:
         for value in key.values:
-            row = [f"Tree::{key.tree}", wide(value.subkey), wide(value.name), TYPES[value.kind][0]]
+            row = [f"Tree::{key.tree}", wide_or_null(value.subkey), wide_or_null(value.name), TYPES[value.kind][0]]
             if value.kind == "text":
                 row.append(wide(value.data))
             elif value.kind == "number":
