@@ -49,7 +49,7 @@ private:
 
 }  // namespace
 
-HRESULT GetClassFactory(REFCLSID clsid, REFIID iid, void** object) {
+HRESULT getClassFactory(REFCLSID clsid, REFIID iid, void** object) {
     if (!object) return E_POINTER;
     *object = nullptr;
     for (const CreatableClass& creatable : kCreatableClasses) {

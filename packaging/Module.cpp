@@ -20,12 +20,12 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserv
 STDAPI DllCanUnloadNow() { return quillet::win32::ComponentCanUnload() ? S_OK : S_FALSE; }
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
-    return quillet::win32::GetClassFactory(clsid, iid, object);
+    return quillet::win32::getClassFactory(clsid, iid, object);
 }
 
-STDAPI DllRegisterServer() { return quillet::win32::RegisterComponent(quillet::win32::Scope::Machine); }
+STDAPI DllRegisterServer() { return quillet::win32::registerComponent(quillet::win32::Scope::Machine); }
 
-STDAPI DllUnregisterServer() { return quillet::win32::UnregisterComponent(quillet::win32::Scope::Machine); }
+STDAPI DllUnregisterServer() { return quillet::win32::unregisterComponent(quillet::win32::Scope::Machine); }
 
 // regsvr32 /n /i:user registers the component for the current user alone, as
 // a user without administrator rights can, and /u /n /i:user removes that
@@ -38,5 +38,5 @@ STDAPI DllInstall(BOOL install, PCWSTR commandLine) {
         if (lstrcmpiW(commandLine, L"user") != 0) return E_INVALIDARG;
         scope = Scope::User;
     }
-    return install ? RegisterComponent(scope) : UnregisterComponent(scope);
+    return install ? registerComponent(scope) : unregisterComponent(scope);
 }
