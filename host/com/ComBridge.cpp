@@ -8,7 +8,7 @@
 #include "platform/win32/ComFailure.h"
 #include "host/com/LateBinding.h"
 #include "platform/win32/ComObject.h"
-#include "platform/win32/DispatchNames.h"
+#include "platform/win32/DispatchMembers.h"
 #include "platform/win32/Variant.h"
 
 namespace quillet::com {
@@ -150,31 +150,28 @@ public:
 };
 
 /// Delivers a button's Click, raised through its connection point, to a sink.
-class ClickEvents final : public win32::ComObject<win32::WithoutTypeInfo<IDispatch>, IID_IDispatch, kButtonEvents> {
+class ClickEvents final
+    : public win32::ComObject<win32::WithoutTypeInfo<win32::DispatchedByTable<IDispatch, ClickEvents>>, IID_IDispatch,
+                              kButtonEvents> {
 public:
     explicit ClickEvents(ButtonClickSink& sink) : sink_(sink) {}
 
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        static constexpr win32::NamedMember kMembers[] = {{L"Click", kClickId}};
-        return win32::IdsOfNames(kMembers, names, count, ids);
+    static std::span<const win32::Member<ClickEvents>> members() {
+        static constexpr win32::Member<ClickEvents> kMembers[] = {
+            {L"Click", kClickId, DISPATCH_METHOD, 2, 2, &ClickEvents::click}};
+        return kMembers;
     }
 
-    /// Click(Ctrl, CancelDefault): the arguments arrive last first.
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*,
-                                     EXCEPINFO*, UINT* argumentError) override {
-        if (member != kClickId || !(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
-        if (!params || params->cArgs != 2) return DISP_E_BADPARAMCOUNT;
-        if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+private:
+    /// Click(Ctrl, CancelDefault).
+    HRESULT click(win32::Invocation& call) {
         bool cancelDefault = false;
-        if (!readBoolean(params->rgvarg[0], cancelDefault)) {
-            if (argumentError) *argumentError = 0;
-            return DISP_E_TYPEMISMATCH;
-        }
+        if (!readBoolean(*call.passed(1), cancelDefault)) return call.mismatch(1);
         // The handlers do not look at the button; a Ctrl that is no button is passed as none.
-        Variant ctrl;
+        ComPtr<IDispatch> ctrl;
         ToolbarButtonRef button;
-        if (SUCCEEDED(VariantChangeType(ctrl.out(), &params->rgvarg[1], 0, VT_DISPATCH)) && V_DISPATCH(&ctrl.get())) {
-            if (auto inButtonRole = inRole(V_DISPATCH(&ctrl.get()), roles::kToolbarButton))
+        if (SUCCEEDED(win32::objectArgument(*call.passed(0), ctrl)) && ctrl) {
+            if (auto inButtonRole = inRole(ctrl.get(), roles::kToolbarButton))
                 button = bridgeButton(std::move(*inButtonRole));
         }
         // CancelDefault is the host's: the handlers leave it as it came.
@@ -182,7 +179,6 @@ public:
         return S_OK;
     }
 
-private:
     /// CancelDefault: a Boolean by reference, or a Variant by reference holding one.
     static bool readBoolean(const VARIANT& argument, bool& value) {
         if (V_VT(&argument) == (VT_BYREF | VT_BOOL) && V_BOOLREF(&argument)) {

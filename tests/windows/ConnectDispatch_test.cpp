@@ -32,7 +32,7 @@ protected:
         ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, OutVoid(connect_)));
         extensibility_ = connect_.query<IDispatch>(IID__IDTExtensibility2);
         ASSERT_TRUE(extensibility_);
-        ASSERT_EQ(S_OK, simhost::com::CreateComApplication(host_.application(), app_.out()));
+        ASSERT_EQ(S_OK, simhost::com::createComApplication(host_.application(), app_.out()));
     }
 
     /// Whether member `name` of Connect holds an object, read by name.
@@ -165,7 +165,7 @@ TEST_F(ConnectDispatch, ObjectMembersAreSetByReferenceToObjectsInTheirRole) {
 
     // An object that is no application does not fit; Nothing empties the member.
     ComPtr<IDispatch> foreign;
-    ASSERT_EQ(S_OK, simhost::com::CreateForeignHostObject(foreign.out()));
+    ASSERT_EQ(S_OK, simhost::com::createForeignHostObject(foreign.out()));
     V_DISPATCH(&value) = foreign.get();
     UINT position = 99;
     EXPECT_EQ(DISP_E_TYPEMISMATCH,
