@@ -5,8 +5,8 @@
 #include <map>
 #include <new>
 
-#include "platform/win32/ComFailure.h"
 #include "host/com/LateBinding.h"
+#include "platform/win32/ComFailure.h"
 #include "platform/win32/ComObject.h"
 #include "platform/win32/DispatchMembers.h"
 #include "platform/win32/Variant.h"
@@ -14,8 +14,6 @@
 namespace quillet::com {
 
 using win32::ComPtr;
-using win32::failureOf;
-using win32::systemFailure;
 using win32::Variant;
 
 namespace {
@@ -57,11 +55,18 @@ protected:
     ComPtr<IDispatch> object_;
 };
 
-class BridgedPage : public Page, public Bridged {
+/// A host object in `role`, bridged as the add-in's `Host` interface.
+template <typename Host, const Role& role>
+class BridgedAs : public Host, public Bridged {
 public:
-    using Interface = Page;
-    static constexpr const Role& kRole = roles::kPage;
+    using Interface = Host;
+    static constexpr const Role& kRole = role;
     using Bridged::Bridged;
+};
+
+class BridgedPage : public BridgedAs<Page, roles::kPage> {
+public:
+    using BridgedAs::BridgedAs;
     Result<std::u16string> number() override { return asText(get(L"PageNumber")); }
     Result<int32_t> index() override { return asNumber(get(L"PageIndex")); }
     bool isSameObject(const Page& other) const override {
@@ -73,20 +78,20 @@ public:
     }
 };
 
-class BridgedPages : public PageCollection, public Bridged {
+/// A collection that the add-in counts and reads from 1, of `Item`s.
+template <typename Collection, const Role& role, typename Item>
+class BridgedCollection : public BridgedAs<Collection, role> {
 public:
-    using Interface = PageCollection;
-    static constexpr const Role& kRole = roles::kPageCollection;
-    using Bridged::Bridged;
-    Result<PageRef> item(int32_t index) override { return objectOf<BridgedPage>(Bridged::item(index)); }
-    Result<int32_t> count() override { return asNumber(get(L"Count")); }
+    using BridgedAs<Collection, role>::BridgedAs;
+    Result<std::shared_ptr<typename Item::Interface>> item(int32_t index) override {
+        return objectOf<Item>(this->Bridged::item(index));
+    }
+    Result<int32_t> count() override { return asNumber(this->get(L"Count")); }
 };
 
-class BridgedView : public PublicationView, public Bridged {
+class BridgedView : public BridgedAs<PublicationView, roles::kPublicationView> {
 public:
-    using Interface = PublicationView;
-    static constexpr const Role& kRole = roles::kPublicationView;
-    using Bridged::Bridged;
+    using BridgedAs::BridgedAs;
     Result<PageRef> page() override { return objectOf<BridgedPage>(get(L"ActivePage")); }
     Status setPage(const PageRef& page) override {
         auto* bridged = dynamic_cast<BridgedPage*>(page.get());
@@ -94,11 +99,9 @@ public:
     }
 };
 
-class BridgedSpan : public TextSpan, public Bridged {
+class BridgedSpan : public BridgedAs<TextSpan, roles::kTextSpan> {
 public:
-    using Interface = TextSpan;
-    static constexpr const Role& kRole = roles::kTextSpan;
-    using Bridged::Bridged;
+    using BridgedAs::BridgedAs;
     Result<std::u16string> text() override { return asText(get(L"Text")); }
     Status setText(const std::u16string& text) override { return put(L"Text", Variant::text(text)); }
     Result<TextSpanRef> span(int32_t start, int32_t length) override {
@@ -109,36 +112,22 @@ public:
     Result<int32_t> start() override { return asNumber(get(L"Start")); }
 };
 
-class BridgedStory : public Story, public Bridged {
+/// What gives its text as a span: a story, or the selection.
+template <typename Holder, const Role& role>
+class BridgedSpanHolder : public BridgedAs<Holder, role> {
 public:
-    using Interface = Story;
-    static constexpr const Role& kRole = roles::kStory;
-    using Bridged::Bridged;
-    Result<TextSpanRef> textSpan() override { return objectOf<BridgedSpan>(get(L"TextRange")); }
+    using BridgedAs<Holder, role>::BridgedAs;
+    Result<TextSpanRef> textSpan() override { return objectOf<BridgedSpan>(this->get(L"TextRange")); }
 };
 
-class BridgedStories : public StoryCollection, public Bridged {
-public:
-    using Interface = StoryCollection;
-    static constexpr const Role& kRole = roles::kStoryCollection;
-    using Bridged::Bridged;
-    Result<StoryRef> item(int32_t index) override { return objectOf<BridgedStory>(Bridged::item(index)); }
-    Result<int32_t> count() override { return asNumber(get(L"Count")); }
-};
+using BridgedPages = BridgedCollection<PageCollection, roles::kPageCollection, BridgedPage>;
+using BridgedStory = BridgedSpanHolder<Story, roles::kStory>;
+using BridgedStories = BridgedCollection<StoryCollection, roles::kStoryCollection, BridgedStory>;
+using BridgedSelection = BridgedSpanHolder<PublicationSelection, roles::kPublicationSelection>;
 
-class BridgedSelection : public PublicationSelection, public Bridged {
+class BridgedPublication : public BridgedAs<Publication, roles::kPublication> {
 public:
-    using Interface = PublicationSelection;
-    static constexpr const Role& kRole = roles::kPublicationSelection;
-    using Bridged::Bridged;
-    Result<TextSpanRef> textSpan() override { return objectOf<BridgedSpan>(get(L"TextRange")); }
-};
-
-class BridgedPublication : public Publication, public Bridged {
-public:
-    using Interface = Publication;
-    static constexpr const Role& kRole = roles::kPublication;
-    using Bridged::Bridged;
+    using BridgedAs::BridgedAs;
     Result<PageCollectionRef> pages() override { return objectOf<BridgedPages>(get(L"Pages")); }
     Result<PublicationSelectionRef> selection() override { return objectOf<BridgedSelection>(get(L"Selection")); }
     Result<StoryCollectionRef> stories() override { return objectOf<BridgedStories>(get(L"Stories")); }
@@ -217,23 +206,24 @@ public:
 
     Result<uint32_t> subscribe(ButtonClickSink& sink) override {
         ComPtr<IConnectionPointContainer> container = object_.query<IConnectionPointContainer>(IID_IConnectionPointContainer);
-        if (!container) return systemFailure(E_NOINTERFACE);
+        if (!container) return win32::systemFailure(E_NOINTERFACE);
         ComPtr<IConnectionPoint> point;
-        if (HRESULT hr = container->FindConnectionPoint(kButtonEvents, point.out()); FAILED(hr)) return failureOf(hr);
+        if (HRESULT hr = container->FindConnectionPoint(kButtonEvents, point.out()); FAILED(hr))
+            return win32::failureOf(hr);
         auto events = ComPtr<IDispatch>::adopt(new (std::nothrow) ClickEvents(sink));
-        if (!events) return systemFailure(E_OUTOFMEMORY);
+        if (!events) return win32::systemFailure(E_OUTOFMEMORY);
         DWORD cookie = 0;
-        if (HRESULT hr = point->Advise(events.get(), &cookie); FAILED(hr)) return failureOf(hr);
+        if (HRESULT hr = point->Advise(events.get(), &cookie); FAILED(hr)) return win32::failureOf(hr);
         points_.emplace(cookie, std::move(point));
         return static_cast<uint32_t>(cookie);
     }
 
     Status unsubscribe(uint32_t cookie) override {
         auto found = points_.find(cookie);
-        if (found == points_.end()) return systemFailure(CONNECT_E_NOCONNECTION);
+        if (found == points_.end()) return win32::systemFailure(CONNECT_E_NOCONNECTION);
         const HRESULT hr = found->second->Unadvise(cookie);
         points_.erase(found);
-        if (FAILED(hr)) return failureOf(hr);
+        if (FAILED(hr)) return win32::failureOf(hr);
         return {};
     }
 
@@ -241,11 +231,9 @@ private:
     std::map<uint32_t, ComPtr<IConnectionPoint>> points_;
 };
 
-class BridgedControls : public ToolbarControls, public Bridged {
+class BridgedControls : public BridgedAs<ToolbarControls, roles::kToolbarControls> {
 public:
-    using Interface = ToolbarControls;
-    static constexpr const Role& kRole = roles::kToolbarControls;
-    using Bridged::Bridged;
+    using BridgedAs::BridgedAs;
     /// Add(Type, Id, Parameter, Before, Temporary): only the type; the rest are the host's defaults.
     Result<ToolbarControlRef> add(int32_t type) override {
         return objectOf<BridgedControl>(invoke(object_.get(), L"Add", Call::Method, {Variant::number(type)}));
@@ -255,11 +243,9 @@ public:
     }
 };
 
-class BridgedToolbar : public Toolbar, public Bridged {
+class BridgedToolbar : public BridgedAs<Toolbar, roles::kToolbar> {
 public:
-    using Interface = Toolbar;
-    static constexpr const Role& kRole = roles::kToolbar;
-    using Bridged::Bridged;
+    using BridgedAs::BridgedAs;
     Result<ToolbarControlsRef> controls() override { return objectOf<BridgedControls>(get(L"Controls")); }
     Status remove() override { return call(L"Delete"); }
     Status setEnabled(bool enabled) override { return put(L"Enabled", Variant::boolean(enabled)); }
@@ -267,11 +253,9 @@ public:
     Status setVisible(bool visible) override { return put(L"Visible", Variant::boolean(visible)); }
 };
 
-class BridgedToolbars : public ToolbarCollection, public Bridged {
+class BridgedToolbars : public BridgedAs<ToolbarCollection, roles::kToolbarCollection> {
 public:
-    using Interface = ToolbarCollection;
-    static constexpr const Role& kRole = roles::kToolbarCollection;
-    using Bridged::Bridged;
+    using BridgedAs::BridgedAs;
     Result<ToolbarRef> item(const std::u16string& name) override { return objectOf<BridgedToolbar>(Bridged::item(name)); }
     /// Add(Name, Position, MenuBar, Temporary), every one left to the host's default.
     Result<ToolbarRef> add() override { return objectOf<BridgedToolbar>(invoke(object_.get(), L"Add", Call::Method)); }
