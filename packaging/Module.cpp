@@ -4,16 +4,21 @@
 #include <windows.h>
 #include <olectl.h>
 
+#include "addin/win32/ComConnect.h"
 #include "addin/win32/ComponentInstance.h"
 #include "packaging/ClassFactory.h"
 #include "packaging/Registration.h"
 
 // The component's own code first runs when the host creates Connect; loading
 // the DLL only records where it was loaded from, for the registration and the
-// type library resource. Thread notifications are left on: the static C++
-// runtime relies on them for its per-thread data.
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
+// type library resource. Unloading it (FreeLibrary, once DllCanUnloadNow
+// agreed) gives back the type information that it kept; at the process's
+// exit nothing is, as the other DLLs may be gone already. Thread
+// notifications are left on: the static C++ runtime relies on them for its
+// per-thread data.
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) quillet::win32::SetComponentModule(instance);
+    if (reason == DLL_PROCESS_DETACH && reserved == nullptr) quillet::win32::releaseConnectTypeInfo();
     return TRUE;
 }
 

@@ -10,4 +10,8 @@ namespace quillet::win32 {
 /// the component for as long as it exists.
 HRESULT CreateConnect(REFIID iid, void** object);
 
+/// Lets go of the type information that Connect objects share, as the DLL
+/// is unloaded: no Connect object lives then.
+void releaseConnectTypeInfo();
+
 }  // namespace quillet::win32
