@@ -72,7 +72,7 @@ std::wstring parentPath(const std::wstring& path) { return path.substr(0, path.f
 
 /// The DLL's full path.
 HRESULT readModulePath(std::wstring& path) {
-    path = win32::ModulePath(ComponentModule());
+    path = win32::modulePath(componentModule());
     return path.empty() ? HRESULT_FROM_WIN32(GetLastError()) : S_OK;
 }
 

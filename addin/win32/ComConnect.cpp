@@ -30,7 +30,7 @@ std::atomic<ITypeInfo*> cachedTypeInfo{nullptr};
 /// that the object works where the host's type libraries are not registered.
 ITypeInfo* connectTypeInfo() {
     if (ITypeInfo* cached = cachedTypeInfo.load()) return cached;
-    const std::wstring path = ModulePath(ComponentModule());
+    const std::wstring path = modulePath(componentModule());
     ComPtr<ITypeLib> library;
     if (path.empty() || FAILED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.out()))) return nullptr;
     ComPtr<ITypeInfo> loaded;
@@ -117,7 +117,7 @@ private:
 
 class ComConnect final : public DispatchedByTable<ComObject<_Connect, IID_IDispatch, IID__Connect>, ComConnect> {
 public:
-    ComConnect() : connect_(TheComponent()), extensibility_(*this) {}
+    ComConnect() : connect_(theComponent()), extensibility_(*this) {}
 
     /// _Connect under IUnknown, IDispatch and its own IID; the connection
     /// interface is a second face of the same object.
@@ -257,7 +257,7 @@ HRESULT Extensibility::OnDisconnection(ext_DisconnectMode mode, SAFEARRAY**) {
 
 }  // namespace
 
-HRESULT CreateConnect(REFIID iid, void** object) {
+HRESULT createConnect(REFIID iid, void** object) {
     if (!object) return E_POINTER;
     *object = nullptr;
     return guarded([&] {

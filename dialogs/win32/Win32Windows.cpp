@@ -408,4 +408,6 @@ Result<std::unique_ptr<Window>> Win32WindowFactory::create(const FormLayout& lay
     return std::unique_ptr<Window>(std::move(window));
 }
 
+void unregisterDialogClass(HINSTANCE module) { UnregisterClassW(kWindowClass, module); }
+
 }  // namespace quillet::win32

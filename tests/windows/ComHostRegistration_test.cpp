@@ -34,10 +34,10 @@ protected:
 
     /// The application as an add-in creates it by class.
     HRESULT Create(DWORD context, ComPtr<IDispatch>& app) {
-        return CoCreateInstance(quillet::com::kHostApplicationClass, nullptr, context, kApplication.iid, OutVoid(app));
+        return CoCreateInstance(quillet::com::kHostApplicationClass, nullptr, context, kApplication.iid, outVoid(app));
     }
 
-    simhost::InMemoryHost host_ = MakeHost();
+    simhost::InMemoryHost host_ = makeHost();
     DWORD cookie_ = 0;
 };
 
@@ -84,14 +84,14 @@ TEST_F(ApplicationClass, TheClassObjectRefusesAggregationAndOtherInterfaces) {
     ASSERT_EQ(S_OK, com::registerApplicationClass(host_, &cookie_));
     ComPtr<IClassFactory> factory;
     ASSERT_EQ(S_OK, CoGetClassObject(quillet::com::kHostApplicationClass, CLSCTX_LOCAL_SERVER, nullptr,
-                                     IID_IClassFactory, OutVoid(factory)));
+                                     IID_IClassFactory, outVoid(factory)));
     ComPtr<IUnknown> object;
     ComPtr<IDispatch> outer;
     ASSERT_EQ(S_OK, com::createComApplication(host_.application(), outer.out()));
-    EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(outer.get(), IID_IUnknown, OutVoid(object)));
-    EXPECT_EQ(E_NOINTERFACE, factory->CreateInstance(nullptr, IID_IClassFactory, OutVoid(object)));
+    EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(outer.get(), IID_IUnknown, outVoid(object)));
+    EXPECT_EQ(E_NOINTERFACE, factory->CreateInstance(nullptr, IID_IClassFactory, outVoid(object)));
     EXPECT_FALSE(object);
-    EXPECT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, OutVoid(object)));
+    EXPECT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, outVoid(object)));
     EXPECT_TRUE(object);
 }
 
@@ -135,7 +135,7 @@ private:
     std::vector<std::wstring> paths_;
 };
 
-std::wstring AddinKey(const wchar_t* progId) { return std::wstring(com::kAddinsKey) + L"\\" + progId; }
+std::wstring addinKey(const wchar_t* progId) { return std::wstring(com::kAddinsKey) + L"\\" + progId; }
 
 constexpr wchar_t kStartupProgId[] = L"QuilletTest.StartupAddin";
 constexpr wchar_t kManualProgId[] = L"QuilletTest.ManualAddin";
@@ -147,10 +147,10 @@ constexpr CLSID kFakeAddinClass = {0xc008a9d8, 0xc026, 0x4d41, {0xb6, 0x4c, 0x27
 
 TEST(AddinEntries, OnlyADwordLoadBehaviorOfThreeLoadsAtStartup) {
     ScratchKeys keys;
-    keys.Dword(AddinKey(kStartupProgId), L"LoadBehavior", 3);
-    keys.Dword(AddinKey(kManualProgId), L"LoadBehavior", 2);
-    keys.Text(AddinKey(kTextBehaviorProgId), L"LoadBehavior", L"3");
-    keys.Text(AddinKey(kNoBehaviorProgId), L"FriendlyName", L"No behaviour");
+    keys.Dword(addinKey(kStartupProgId), L"LoadBehavior", 3);
+    keys.Dword(addinKey(kManualProgId), L"LoadBehavior", 2);
+    keys.Text(addinKey(kTextBehaviorProgId), L"LoadBehavior", L"3");
+    keys.Text(addinKey(kNoBehaviorProgId), L"FriendlyName", L"No behaviour");
 
     const std::vector<com::AddinEntry> entries = com::registeredAddins();
     auto behaviorOf = [&](const wchar_t* progId) -> long {
@@ -289,7 +289,7 @@ protected:
         wchar_t clsid[40];
         ASSERT_LT(0, StringFromGUID2(kFakeAddinClass, clsid, 40));
         classes_.Text(std::wstring(kStartupProgId) + L"\\CLSID", nullptr, clsid);
-        keys_.Dword(AddinKey(kStartupProgId), L"LoadBehavior", 3);
+        keys_.Dword(addinKey(kStartupProgId), L"LoadBehavior", 3);
     }
     void TearDown() override {
         if (cookie_) {
@@ -315,7 +315,7 @@ TEST_P(AddinConnection, TheHostCreatesAStartupEntryByItsProgIdAndConnectsIt) {
     ASSERT_TRUE(loaded);
     EXPECT_EQ(2u, addin_.refs);
 
-    simhost::InMemoryHost host = MakeHost();
+    simhost::InMemoryHost host = makeHost();
     ComPtr<IDispatch> app;
     ASSERT_EQ(S_OK, com::createComApplication(host.application(), app.out()));
     EXPECT_EQ(S_OK, loaded.connect(app.get(), ext_cm_Startup));
@@ -357,7 +357,7 @@ TEST(ForeignHostObject, IsADispatchWithoutTheApplicationInterface) {
     ComPtr<IDispatch> foreign;
     ASSERT_EQ(S_OK, com::createForeignHostObject(foreign.out()));
     ComPtr<IDispatch> app;
-    EXPECT_EQ(E_NOINTERFACE, foreign->QueryInterface(kApplication.iid, OutVoid(app)));
+    EXPECT_EQ(E_NOINTERFACE, foreign->QueryInterface(kApplication.iid, outVoid(app)));
     EXPECT_FALSE(app);
     EXPECT_TRUE(foreign.query<IDispatch>(IID_IDispatch));
     UINT count = 1;

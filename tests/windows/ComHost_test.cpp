@@ -33,7 +33,7 @@ constexpr int32_t kNotOnDisplayedPage = -2147221473;  // 0x8004001F
 constexpr int32_t kInvalidArgument = -2147024809;     // 0x80070057
 
 /// Two dialects that differ in every choice, so that each test meets both ways.
-Dialect DialectNumber(int number) {
+Dialect dialectNumber(int number) {
     Dialect dialect = Dialect::drawn(static_cast<uint32_t>(1000 + number));
     dialect.collectionItemIsMethod = number == 0;
     dialect.activePageByReference = number != 0;
@@ -45,7 +45,7 @@ Dialect DialectNumber(int number) {
 class ComHost : public testing::TestWithParam<int> {
 protected:
     void SetUp() override {
-        simhost::com::useDialect(DialectNumber(GetParam()));
+        simhost::com::useDialect(dialectNumber(GetParam()));
         simhost::com::offerMembers({});
         ASSERT_EQ(S_OK, createComApplication(host_.application(), app_.out()));
         auto inRole = com::inRole(app_.get(), roles::kApplication);
@@ -68,7 +68,7 @@ protected:
         return found ? *found : ComPtr<IDispatch>();
     }
 
-    simhost::InMemoryHost host_ = MakeHost();
+    simhost::InMemoryHost host_ = makeHost();
     ComPtr<IDispatch> app_;
     ApplicationRef application_;
 };
@@ -176,7 +176,7 @@ TEST_P(ComHost, AnExceptionNamesItsSourceAndIsFilledInWhenTheDialectSaysSo) {
 }
 
 TEST(ComHostConnection, TheApplicationPassedAtConnectionAnswersItsRoleOnlyWhenTheHostDoes) {
-    simhost::InMemoryHost host = MakeHost();
+    simhost::InMemoryHost host = makeHost();
     ComPtr<IDispatch> app;
     ASSERT_EQ(S_OK, simhost::com::createConnectingApplication(host.applicationObject(), host.application(), app.out()));
     host.faults().fail("Application.query", {-2147467262, u"No such interface supported"}, 1, 0);
@@ -199,7 +199,7 @@ TEST_P(ComHost, ThePageThatTheHostGaveCanBeDisplayed) {
 }
 
 TEST_P(ComHost, APageOfAnotherHostOrNoPageIsRefused) {
-    simhost::InMemoryHost other = MakeHost();
+    simhost::InMemoryHost other = makeHost();
     ComPtr<IDispatch> otherApp;
     ASSERT_EQ(S_OK, createComApplication(other.application(), otherApp.out()));
     ComPtr<IDispatch> document = Member(otherApp.get(), L"ActiveDocument", roles::kPublication);
@@ -366,7 +366,7 @@ TEST(ComHostNames, DispidsAreDrawnAnewFromEachSeedAndStayWithinARun) {
 }
 
 /// Calls `slot` of `object`'s vtable, as an add-in built against a layout of its own would.
-void CallSlot(IUnknown* object, unsigned slot) {
+void callSlot(IUnknown* object, unsigned slot) {
     using Method = HRESULT(STDMETHODCALLTYPE*)(IUnknown*);
     Method method = reinterpret_cast<Method>((*reinterpret_cast<void***>(object))[slot]);
     method(object);
@@ -374,15 +374,15 @@ void CallSlot(IUnknown* object, unsigned slot) {
 
 TEST(ComHostDeathTest, ACallPastIDispatchEndsTheRunNamingTheSlotAndTheRole) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    simhost::InMemoryHost host = MakeHost();
+    simhost::InMemoryHost host = makeHost();
     ComPtr<IDispatch> app;
     ASSERT_EQ(S_OK, createComApplication(host.application(), app.out()));
     auto inRole = com::inRole(app.get(), roles::kApplication);
     ASSERT_TRUE(inRole);
     // Slot 8: the second past IDispatch, where a layout of our own once had CommandBars.
-    EXPECT_EXIT(CallSlot(inRole->get(), 8), testing::ExitedWithCode(simhost::com::kCalledPastDispatch),
+    EXPECT_EXIT(callSlot(inRole->get(), 8), testing::ExitedWithCode(simhost::com::kCalledPastDispatch),
                 "slot 8 of the Application interface");
-    EXPECT_EXIT(CallSlot(app.get(), 7), testing::ExitedWithCode(simhost::com::kCalledPastDispatch),
+    EXPECT_EXIT(callSlot(app.get(), 7), testing::ExitedWithCode(simhost::com::kCalledPastDispatch),
                 "slot 7 of the IDispatch interface");
 }
 

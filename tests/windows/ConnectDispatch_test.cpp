@@ -26,10 +26,10 @@ namespace roles = quillet::com::roles;
 class ConnectDispatch : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(DllLoaded());
+        ASSERT_TRUE(dllLoaded());
         ComPtr<IClassFactory> factory;
-        ASSERT_EQ(S_OK, TheDll().getClassObject(CLSID_Connect, IID_IClassFactory, OutVoid(factory)));
-        ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, OutVoid(connect_)));
+        ASSERT_EQ(S_OK, theDll().getClassObject(CLSID_Connect, IID_IClassFactory, outVoid(factory)));
+        ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, outVoid(connect_)));
         extensibility_ = connect_.query<IDispatch>(IID__IDTExtensibility2);
         ASSERT_TRUE(extensibility_);
         ASSERT_EQ(S_OK, simhost::com::createComApplication(host_.application(), app_.out()));
@@ -69,7 +69,7 @@ protected:
         return hr;
     }
 
-    simhost::InMemoryHost host_ = MakeHost();
+    simhost::InMemoryHost host_ = makeHost();
     ComPtr<IDispatch> app_;
     ComPtr<IDispatch> connect_;
     ComPtr<IDispatch> extensibility_;
