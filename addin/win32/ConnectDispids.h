@@ -1,7 +1,7 @@
 #pragma once
 
 // _Connect's DISPIDs, as its type library publishes them: widl reads them
-// when it compiles the type library (packaging/Quillet.idl.in), and
+// when it compiles the type library (Quillet.idl.in), and
 // ComConnect.cpp dispatches the members under them. Macros, the only
 // constants that the IDL's preprocessor and C++ share.
 
