@@ -3,7 +3,7 @@
 #include "addin/ConnectedApplication.h"
 #include "dialogs/FormInstances.h"
 #include "engine/Module1.h"
-#include "platform/HostApplicationClass.h"
+#include "host/HostApplicationClass.h"
 #include "platform/LiveObjects.h"
 #include "platform/MessageBox.h"
 #include "platform/Window.h"

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "platform/HostApplicationClass.h"
+#include "host/HostApplicationClass.h"
 
 namespace quillet {
 

@@ -58,9 +58,9 @@ void replaceAll(benchmark::State& state, const simhost::PublicationModel& model)
         simhost::HeadlessWindowSystem windows(host.faults());
         Component component({messages, host, windows, windows});
         Module1& engine = component.engine();
-        (void)engine.FindNext(kFind, true, false, false);
+        (void)engine.FindNext({kFind, {/*matchCase=*/true, /*wholeWord=*/false}}, /*noWrapPrompt=*/false);
         state.ResumeTiming();
-        engine.ReplaceAll(kFind, kReplacement, true, false);
+        engine.ReplaceAll({kFind, {/*matchCase=*/true, /*wholeWord=*/false}}, kReplacement);
         benchmark::DoNotOptimize(host.publication().model().stories.front().text.data());
     }
 }

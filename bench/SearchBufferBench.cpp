@@ -14,6 +14,7 @@
 
 namespace {
 
+using quillet::FindOptions;
 using quillet::SearchBuffer;
 
 constexpr std::size_t kBufferUnits = 512 * 1024;  // 1 MiB of UTF-16
@@ -106,8 +107,11 @@ void BM_Memcpy(benchmark::State& state) {
 }
 BENCHMARK(BM_Memcpy);
 
+/// The options that a benchmark's arguments name: matchCase, then wholeWord.
+FindOptions optionsOf(const benchmark::State& state) { return {state.range(0) != 0, state.range(1) != 0}; }
+
 void BM_Find1MiB(benchmark::State& state) {
-    const int options = static_cast<int>(state.range(0));
+    const FindOptions options = optionsOf(state);
     SearchBuffer buffer;
     buffer.load(megabyteText());
     const auto tailStart = static_cast<int32_t>(kBufferUnits - kTail.size());
@@ -128,12 +132,12 @@ void BM_Find1MiB(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
                             static_cast<int64_t>(kBufferUnits * sizeof(char16_t)));
 }
-BENCHMARK(BM_Find1MiB)->ArgName("options")->Arg(0)->Arg(2)->Arg(4)->Arg(6);
+BENCHMARK(BM_Find1MiB)->ArgNames({"matchCase", "wholeWord"})->Args({0, 0})->Args({0, 1})->Args({1, 0})->Args({1, 1});
 
 // One call as the engine makes it per story: copy the story in, find once
 // (planted at its end, so the whole story is scanned).
 void BM_FindSmallStory(benchmark::State& state) {
-    const int options = static_cast<int>(state.range(0));
+    const FindOptions options = optionsOf(state);
     const std::u16string story = englishLikeText(512, 7);  // 1 KB
     SearchBuffer buffer;
     for (auto _ : state) {
@@ -141,6 +145,6 @@ void BM_FindSmallStory(benchmark::State& state) {
         benchmark::DoNotOptimize(buffer.find(u"cathedral", options));
     }
 }
-BENCHMARK(BM_FindSmallStory)->ArgName("options")->Arg(0)->Arg(6);
+BENCHMARK(BM_FindSmallStory)->ArgNames({"matchCase", "wholeWord"})->Args({0, 0})->Args({1, 1});
 
 }  // namespace

@@ -2,8 +2,9 @@
 # Compiles an IDL file with widl into ${QUILLET_IDL_DIR}: NAME.h (the C and
 # C++ declarations), NAME_i.c (the identifiers) and the type library, NAME.tlb
 # unless TLB names the file. Other type libraries that it imports are looked
-# up there too. A type library records the time it was made: TIME, in seconds
-# since 1970, or else 0, so that it is the same in every build.
+# up there too; a header that it #includes is named from the project's root.
+# A type library records the time it was made: TIME, in seconds since 1970,
+# or else 0, so that it is the same in every build.
 set(QUILLET_IDL_DIR ${CMAKE_BINARY_DIR}/idl)
 file(MAKE_DIRECTORY ${QUILLET_IDL_DIR})
 find_path(QUILLET_WINE_IDL oaidl.idl PATHS /usr/include/wine/wine/windows NO_CMAKE_FIND_ROOT_PATH REQUIRED)
@@ -30,11 +31,14 @@ function(quillet_widl name idl)
     set(time ${ARG_TIME})
   endif()
   set(widl ${QUILLET_WIDL} ${QUILLET_WIDL_TARGET} -I${QUILLET_WINE_IDL} -I${PROJECT_SOURCE_DIR}/host/com
-           -L${QUILLET_STDOLE2} -L${QUILLET_IDL_DIR})
+           -I${PROJECT_SOURCE_DIR} -L${QUILLET_STDOLE2} -L${QUILLET_IDL_DIR})
+  # The headers that the IDL includes are inputs too.
+  file(STRINGS ${idl} includes REGEX "^#include \"")
+  list(TRANSFORM includes REPLACE "^#include \"([^\"]+)\".*" "${PROJECT_SOURCE_DIR}/\\1")
   add_custom_command(
     OUTPUT ${out}.h ${out}_i.c
     COMMAND ${widl} -h -H ${out}.h -u -U ${out}_i.c ${idl}
-    DEPENDS ${idl} ${ARG_DEPENDS}
+    DEPENDS ${idl} ${includes} ${ARG_DEPENDS}
     COMMENT "Compiling ${name}.idl"
     VERBATIM)
   # The type library on its own, so that a new TIME does not make everything
@@ -44,7 +48,7 @@ function(quillet_widl name idl)
     OUTPUT ${tlb}
     COMMAND ${CMAKE_COMMAND} -E env WIDL_TIME_OVERRIDE=${time} TZ=UTC
             ${widl} -t -T ${tlb} ${idl}
-    DEPENDS ${idl} ${ARG_DEPENDS}
+    DEPENDS ${idl} ${includes} ${ARG_DEPENDS}
     COMMENT "Compiling ${name}.idl into its type library"
     VERBATIM)
 endfunction()

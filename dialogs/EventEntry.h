@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "engine/RuntimeErrorPrompt.h"
-#include "host/Result.h"
+#include "base/Result.h"
 #include "platform/MessageBox.h"
 
 namespace quillet {

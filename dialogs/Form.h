@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "dialogs/FormContext.h"
+#include "engine/FindRequest.h"
 
 namespace quillet {
 
@@ -33,8 +34,13 @@ protected:
     /// The change of a text box's text, by the control's name.
     virtual Status change(std::string_view control) = 0;
 
-    /// The value of a check box as the handlers read it: true when not 0.
-    bool isChecked(std::string_view control) const { return window_->checkValue(control) != 0; }
+    /// What the dialog asks to find, read at the press from the find box and
+    /// the two check boxes that both dialogs have: the text exactly as typed,
+    /// and each option true when its box is not 0.
+    FindRequest findRequest() const {
+        return {window_->text("txtFindWhat"),
+                FindOptions{window_->checkValue("chkCase") != 0, window_->checkValue("chkWholeWord") != 0}};
+    }
 
     FormContext& context_;
     std::unique_ptr<Window> window_;

@@ -33,10 +33,7 @@ Result<std::unique_ptr<frmFind>> frmFind::create(FormContext& context) {
 void frmFind::Form_Load() { (void)SetTopmost(context_.windowService, window_->handle(), true); }
 
 Status frmFind::cmdFind_Click() {
-    const std::u16string findText = window_->text("txtFindWhat");
-    const bool matchCase = isChecked("chkCase");
-    const bool wholeWord = isChecked("chkWholeWord");
-    auto found = context_.engine.FindNext(findText, matchCase, wholeWord, /*noWrapPrompt=*/false);
+    auto found = context_.engine.FindNext(findRequest(), /*noWrapPrompt=*/false);
     if (!found) return found.error();
     return {};
 }

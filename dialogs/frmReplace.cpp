@@ -45,10 +45,7 @@ void frmReplace::Form_Load() {
 void frmReplace::txtFindWhat_Change() { enableReplacing(false); }
 
 Status frmReplace::cmdFind_Click() {
-    const std::u16string findText = window_->text("txtFindWhat");
-    const bool matchCase = isChecked("chkCase");
-    const bool wholeWord = isChecked("chkWholeWord");
-    auto finished = context_.engine.FindNext(findText, matchCase, wholeWord, /*noWrapPrompt=*/false);
+    auto finished = context_.engine.FindNext(findRequest(), /*noWrapPrompt=*/false);
     if (!finished) return finished.error();
     if (!*finished) enableReplacing(true);
     return {};
@@ -56,14 +53,12 @@ Status frmReplace::cmdFind_Click() {
 
 void frmReplace::cmdReplace_Click() {
     const bool finished =
-        context_.engine.ReplaceAndFindNext(window_->text("txtFindWhat"), window_->text("txtReplaceWith"),
-                                           isChecked("chkCase"), isChecked("chkWholeWord"), /*quiet=*/false);
+        context_.engine.ReplaceAndFindNext(findRequest(), window_->text("txtReplaceWith"), /*quiet=*/false);
     if (finished) enableReplacing(false);
 }
 
 void frmReplace::cmdReplaceAll_Click() {
-    context_.engine.ReplaceAll(window_->text("txtFindWhat"), window_->text("txtReplaceWith"), isChecked("chkCase"),
-                               isChecked("chkWholeWord"));
+    context_.engine.ReplaceAll(findRequest(), window_->text("txtReplaceWith"));
     // What is selected now is text that Replace All wrote, or nothing of the
     // search at all: a Replace would write over it.
     enableReplacing(false);

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "host/HostObjects.h"
-#include "platform/HostApplicationClass.h"
+#include "host/HostApplicationClass.h"
 
 namespace quillet {
 

@@ -13,13 +13,13 @@ namespace quillet {
 
 namespace {
 
-/// Whether `story` holds an occurrence of `findText` at the 0-based
-/// `position` under `options`, whole words judged on the story's characters.
-bool occursAt(const std::u16string& story, int64_t position, const std::u16string& findText, int options) {
+/// Whether `story` holds an occurrence of the find text at the 0-based
+/// `position`, whole words judged on the story's characters.
+bool occursAt(const std::u16string& story, int64_t position, const FindRequest& find) {
     const auto size = static_cast<int64_t>(story.size());
-    if (findText.empty() || position < 0 || position + static_cast<int64_t>(findText.size()) > size) return false;
+    if (find.text.empty() || position < 0 || position + static_cast<int64_t>(find.text.size()) > size) return false;
     TextMatcher matcher;
-    matcher.prepare(findText, options);
+    matcher.prepare(find.text, find.options);
     return matcher.matchesAt(story.data(), size, position);
 }
 
@@ -28,79 +28,88 @@ bool occursAt(const std::u16string& story, int64_t position, const std::u16strin
 Module1::Module1(EnginePorts ports)
     : host_(ports.applicationClass), messages_(ports.messages), buffers_(ports.buffers) {}
 
-Result<bool> Module1::FindNext(const std::u16string& findText, bool matchCase, bool wholeWord, bool noWrapPrompt) {
-    return findStep(findText, findopt::of(matchCase, wholeWord), noWrapPrompt, UnshownMatches::PassOver)
-        .transform([](const Step& step) { return step.outcome == Outcome::Finished; });
+Result<bool> Module1::FindNext(const FindRequest& find, bool noWrapPrompt) {
+    return findStep(find, noWrapPrompt, UnshownMatches::PassOver).transform([](const Step& step) {
+        return step.outcome == Outcome::Finished;
+    });
 }
 
-Result<Module1::Step> Module1::findStep(const std::u16string& findText, int options, bool noWrapPrompt,
-                                        UnshownMatches unshown) {
+Result<Module1::Step> Module1::findStep(const FindRequest& find, bool noWrapPrompt, UnshownMatches unshown) {
+    auto begun = beginStep(find.text);
+    if (!begun) return begun.error();
+    if (!*begun) return Step{Outcome::NoText};
+    std::u16string newSearchMask = std::move(**begun);
+    for (bool wrappedOnce = false;;) {
+        auto step = searchToTheEnd(find, newSearchMask, unshown);
+        if (!step) return step.error();
+        if (*step) return **step;
+        if (!goOnFromTheStart(noWrapPrompt, wrappedOnce)) return Step{Outcome::Finished};
+        if (auto moved = moveTo(1); !moved) return moved.error();
+    }
+}
+
+Result<std::optional<std::u16string>> Module1::beginStep(const std::u16string& findText) {
     if (auto shown = host_.displayPage(1); !shown) return shown.error();
     auto count = host_.storyCount();
     if (!count) return count.error();
     state_.StoryCount = *count;
+    if (findText == state_.LastFindText.value_or(std::u16string())) return std::optional(std::u16string());
 
-    std::u16string newSearchMask;
-    if (findText != state_.LastFindText.value_or(std::u16string())) {
-        if (state_.StoryCount == 0) {
-            messages_.show(texts::kNoTextToSearch, msgbox::kOkOnly, std::nullopt);
-            return Step{Outcome::NoText};
-        }
-        state_.LastFindText = findText;
-        state_.StoryIndex = 1;
-        current_.reset();
-        written_.clear();
-        auto mask = maskOf(findText.size());
-        if (!mask) return mask.error();
-        newSearchMask = std::move(*mask);
+    if (state_.StoryCount == 0) {
+        messages_.show(texts::kNoTextToSearch, msgbox::kOkOnly, std::nullopt);
+        return std::optional<std::u16string>();
     }
-
-    bool wrappedOnce = false;
-    for (;;) {
-        // An index outside the collection (the very first search, or stories
-        // removed since) counts as having passed the last story.
-        if (state_.StoryIndex >= 1 && state_.StoryIndex <= state_.StoryCount) {
-            auto match = searchStory(findText, options, newSearchMask);
-            if (!match) return match.error();
-            if (match->length != 0) {
-                auto step = selectMatch(findText, *match);
-                if (!step || step->outcome != Outcome::Unshown || unshown == UnshownMatches::Report) return step;
-                // The match is masked now; the next one is looked for as if it
-                // had never been there, from page 1, in the same story. The
-                // buffer holds this search's masks from here on, so the
-                // new-search test must not load the story over them.
-                if (auto shown = host_.displayPage(1); !shown) return shown.error();
-                newSearchMask.clear();
-                continue;
-            }
-            if (state_.StoryIndex < state_.StoryCount) {
-                auto buffer = buffers_.searchBuffer();
-                if (!buffer) return buffer.error();
-                (*buffer)->load(u"");
-                auto next = toInt16(int64_t{state_.StoryIndex} + 1);
-                if (!next) return next.error();
-                state_.StoryIndex = *next;
-                continue;
-            }
-        }
-
-        // The end of the publication.
-        if (noWrapPrompt) {
-            if (wrappedOnce) return Step{Outcome::Finished};
-            wrappedOnce = true;
-        } else if (messages_.show(texts::kWrapQuestion, msgbox::kYesNoQuestion, texts::kTitle) !=
-                   msgbox::kAnswerYes) {
-            return Step{Outcome::Finished};
-        }
-        auto buffer = buffers_.searchBuffer();
-        if (!buffer) return buffer.error();
-        (*buffer)->load(u"");
-        state_.StoryIndex = 1;
-    }
+    state_.LastFindText = findText;
+    state_.StoryIndex = 1;
+    current_.reset();
+    written_.clear();
+    return maskOf(findText.size()).transform([](const std::u16string& mask) { return std::optional(mask); });
 }
 
-Result<Module1::Match> Module1::searchStory(const std::u16string& findText, int options,
-                                            const std::u16string& newSearchMask) {
+Result<std::optional<Module1::Step>> Module1::searchToTheEnd(const FindRequest& find, std::u16string& newSearchMask,
+                                                             UnshownMatches unshown) {
+    // An index outside the collection (the very first search, or stories
+    // removed since) counts as having passed the last story.
+    while (state_.StoryIndex >= 1 && state_.StoryIndex <= state_.StoryCount) {
+        auto match = searchStory(find, newSearchMask);
+        if (!match) return match.error();
+        if (match->length == 0) {
+            if (state_.StoryIndex == state_.StoryCount) break;
+            if (auto moved = moveTo(int64_t{state_.StoryIndex} + 1); !moved) return moved.error();
+            continue;
+        }
+        auto step = selectMatch(find.text, *match);
+        if (!step) return step.error();
+        if (step->outcome != Outcome::Unshown || unshown == UnshownMatches::Report) return std::optional(*step);
+        // The match is masked now; the next one is looked for as if it had
+        // never been there, from page 1, in the same story. The buffer holds
+        // this search's masks from here on, so the new-search test must not
+        // load the story over them.
+        if (auto shown = host_.displayPage(1); !shown) return shown.error();
+        newSearchMask.clear();
+    }
+    return std::optional<Step>();
+}
+
+bool Module1::goOnFromTheStart(bool noWrapPrompt, bool& wrappedOnce) {
+    if (!noWrapPrompt) return messages_.show(texts::kWrapQuestion, msgbox::kYesNoQuestion, texts::kTitle) ==
+                              msgbox::kAnswerYes;
+    if (wrappedOnce) return false;
+    wrappedOnce = true;
+    return true;
+}
+
+Status Module1::moveTo(int64_t story) {
+    auto buffer = buffers_.searchBuffer();
+    if (!buffer) return buffer.error();
+    (*buffer)->load(u"");
+    auto index = toInt16(story);
+    if (!index) return index.error();
+    state_.StoryIndex = *index;
+    return {};
+}
+
+Result<Module1::Match> Module1::searchStory(const FindRequest& find, const std::u16string& newSearchMask) {
     auto text = host_.storyText(state_.StoryIndex);
     if (!text) return text.error();
     state_.StoryText = std::move(*text);
@@ -115,7 +124,7 @@ Result<Module1::Match> Module1::searchStory(const std::u16string& findText, int 
     if (buffer.selectedText() != newSearchMask) reload(buffer);
     if (!buffer.mirrors(state_.StoryText)) reload(buffer);
 
-    buffer.find(findText, options);
+    buffer.find(find.text, find.options);
     auto length = toInt16(buffer.selLength());
     if (!length) return length.error();
     return Match{buffer.selStart(), *length};
@@ -189,9 +198,9 @@ Result<std::optional<std::u16string>> Module1::storyOf(const Place& match) {
 
 Result<std::optional<Module1::Rewrite>> Module1::replaceMatch(const Replacement& replacement, const Place& match,
                                                               const std::u16string& story) {
-    const auto length = static_cast<int64_t>(replacement.findText.size());
+    const auto length = static_cast<int64_t>(replacement.find.text.size());
     const auto& written = written_.of(match.story, story);
-    if (!occursAt(story, match.position, replacement.findText, replacement.options) ||
+    if (!occursAt(story, match.position, replacement.find) ||
         WrittenSpans::touch(written, match.position, length))
         return std::optional<Rewrite>();
     // Through the match's own span: text on no page is written too, and
@@ -205,7 +214,7 @@ Result<std::optional<Module1::Rewrite>> Module1::replaceMatch(const Replacement&
 }
 
 std::optional<Module1::Rewrite> Module1::replaceSelectedMatch(const Replacement& replacement) {
-    const auto match = currentMatch(replacement.findText);
+    const auto match = currentMatch(replacement.find.text);
     if (!match) return std::nullopt;
     auto selected = host_.selection();
     if (!selected) return std::nullopt;
@@ -215,7 +224,7 @@ std::optional<Module1::Rewrite> Module1::replaceSelectedMatch(const Replacement&
     // be the match, at the same place where the host can say so.
     const std::u16string_view text = **story;
     const auto position = static_cast<size_t>(match->position);
-    if (position > text.size() || selected->text != text.substr(position, replacement.findText.size()))
+    if (position > text.size() || selected->text != text.substr(position, replacement.find.text.size()))
         return std::nullopt;
     if (selected->start && *selected->start != match->position) return std::nullopt;
     auto written = replaceMatch(replacement, *match, **story);
@@ -223,9 +232,8 @@ std::optional<Module1::Rewrite> Module1::replaceSelectedMatch(const Replacement&
     return std::move(*written);
 }
 
-bool Module1::ReplaceAndFindNext(const std::u16string& findText, const std::u16string& replaceText, bool matchCase,
-                                 bool wholeWord, bool quiet) {
-    const Replacement replacement{findText, replaceText, findopt::of(matchCase, wholeWord)};
+bool Module1::ReplaceAndFindNext(const FindRequest& find, const std::u16string& replaceText, bool quiet) {
+    const Replacement replacement{find, replaceText};
     // Nothing written, for whatever reason, is passed over: the search still moves on.
     const auto written = replaceSelectedMatch(replacement);
     return findAfterWrite(replacement, written, quiet, UnshownMatches::PassOver).outcome == Outcome::Finished;
@@ -245,12 +253,12 @@ Module1::Step Module1::findAfterWrite(const Replacement& replacement, const std:
         if (written && state_.StoryIndex == written->match.story &&
             static_cast<size_t>((*buffer)->length()) == written->storyLength) {
             (*buffer)->select(static_cast<int32_t>(written->match.position),
-                              static_cast<int32_t>(replacement.findText.size()));
+                              static_cast<int32_t>(replacement.find.text.size()));
             (*buffer)->maskSelection(replacement.replaceText);
         }
-        auto found = findStep(replacement.findText, replacement.options, /*noWrapPrompt=*/true, unshown);
+        auto found = findStep(replacement.find, /*noWrapPrompt=*/true, unshown);
         if (found && found->outcome == Outcome::Finished && !quiet) {
-            messages_.show(u"All instances of \"" + replacement.findText + u"\" have been replaced with \"" +
+            messages_.show(u"All instances of \"" + replacement.find.text + u"\" have been replaced with \"" +
                                replacement.replaceText + u"\".",
                            msgbox::kOkInformation, texts::kTitle);
         }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/FindRequest.h"
 #include "engine/GuardedMessages.h"
 #include "engine/HostChain.h"
 #include "engine/SearchBufferSource.h"
@@ -44,7 +45,7 @@ public:
     /// or with `noWrapPrompt` the end was reached a second time. Returns false
     /// otherwise, also after its own messages ("There is no text to search", the
     /// "Error" box). Failures outside the selection step go to the caller.
-    Result<bool> FindNext(const std::u16string& findText, bool matchCase, bool wholeWord, bool noWrapPrompt);
+    Result<bool> FindNext(const FindRequest& find, bool noWrapPrompt);
 
     /// Writes `replaceText` over the running search's current match, when the
     /// publication's selection still shows it and it is still an occurrence
@@ -52,8 +53,7 @@ public:
     /// is passed over. Then finds the next match without asking to wrap.
     /// Returns true when the search is finished, and unless `quiet` says so in
     /// a box. Any later failure is shown in a box and gives false.
-    bool ReplaceAndFindNext(const std::u16string& findText, const std::u16string& replaceText, bool matchCase,
-                            bool wholeWord, bool quiet);
+    bool ReplaceAndFindNext(const FindRequest& find, const std::u16string& replaceText, bool quiet);
 
     /// Replaces every occurrence under these options exactly once: the current
     /// match first, whether or not it is still selected, then every other one,
@@ -64,8 +64,7 @@ public:
     /// that cannot be written ends it with a box that tells the failure.
     /// Where the host offers it, its changes are one undo step and the host
     /// draws nothing while it runs (QuietSweep).
-    void ReplaceAll(const std::u16string& findText, const std::u16string& replaceText, bool matchCase,
-                    bool wholeWord);
+    void ReplaceAll(const FindRequest& find, const std::u16string& replaceText);
 
     const SearchState& searchState() const { return state_; }
 
@@ -106,9 +105,8 @@ private:
 
     /// What one replace operation works with.
     struct Replacement {
-        const std::u16string& findText;
+        const FindRequest& find;
         const std::u16string& replaceText;
-        int options = 0;  // findopt bits
     };
 
     /// A replacement written into the publication: where, and the length of
@@ -118,10 +116,26 @@ private:
         size_t storyLength = 0;
     };
 
-    Result<Step> findStep(const std::u16string& findText, int options, bool noWrapPrompt, UnshownMatches unshown);
+    /// One search step: from where the running search stands to the next
+    /// match, wrapping at the end of the publication as `noWrapPrompt` says.
+    Result<Step> findStep(const FindRequest& find, bool noWrapPrompt, UnshownMatches unshown);
+    /// The start of every step: page 1 displayed, the story count read, and a
+    /// new search begun for a new find text. Gives the new search's mask
+    /// (empty when the running search goes on), or nothing when the
+    /// publication has no stories to begin one in (and says so).
+    Result<std::optional<std::u16string>> beginStep(const std::u16string& findText);
+    /// Searches the stories from StoryIndex to the last for a match that ends
+    /// the step; nothing when the step passed the last story.
+    Result<std::optional<Step>> searchToTheEnd(const FindRequest& find, std::u16string& newSearchMask,
+                                               UnshownMatches unshown);
+    /// At the end of the publication: whether to go on from the first story,
+    /// asking or, with `noWrapPrompt`, going on once per step.
+    bool goOnFromTheStart(bool noWrapPrompt, bool& wrappedOnce);
+    /// Makes the search go on in `story`, with an empty buffer.
+    Status moveTo(int64_t story);
     /// Reads the story at StoryIndex, reloads the buffer when it no longer mirrors
     /// the story, and finds the text there; a length of 0 means no match.
-    Result<Match> searchStory(const std::u16string& findText, int options, const std::u16string& newSearchMask);
+    Result<Match> searchStory(const FindRequest& find, const std::u16string& newSearchMask);
     /// Loads the story into the buffer, with what the search wrote there masked.
     void reload(SearchBuffer& buffer);
     /// Selects the match, walking the pages until one shows it, and masks it in

@@ -4,7 +4,7 @@
 #include <limits>
 #include <string_view>
 
-#include "host/Result.h"
+#include "base/Result.h"
 
 namespace quillet {
 

@@ -4,17 +4,16 @@
 
 namespace quillet {
 
-void Module1::ReplaceAll(const std::u16string& findText, const std::u16string& replaceText, bool matchCase,
-                         bool wholeWord) {
+void Module1::ReplaceAll(const FindRequest& find, const std::u16string& replaceText) {
     const QuietSweep quiet(host_, messages_);
-    const Replacement replacement{findText, replaceText, findopt::of(matchCase, wholeWord)};
+    const Replacement replacement{find, replaceText};
     // The current match first, whether or not it is still selected: the user
     // may have edited the publication since, so its story is read again.
     // Every later match is the one that the last pass found, in the story
     // that that pass has just read, and no page need show it. The sweep never
     // finds what it wrote, so it ends when a pass has gone round the whole
     // publication without finding anything.
-    std::optional<Place> pending = currentMatch(findText);
+    std::optional<Place> pending = currentMatch(find.text);
     bool foundBySweep = false;
     for (int passes = 0;;) {
         std::optional<Rewrite> written;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "host/RaisedError.h"
+#include "base/RaisedError.h"
 
 namespace quillet {
 

@@ -54,7 +54,7 @@ void SearchBuffer::maskSelection(std::u16string_view standsFor) {
     // new fence only takes occurrences away, so for q + n + 1 < start, that
     // is q < start - n - 1, the earlier finding still holds; one unit more of
     // margin costs nothing.
-    if (memoOptions_ >= 0) {
+    if (memoOptions_) {
         const int64_t n = static_cast<int64_t>(memoText_.size());
         const int64_t stillProven = std::max<int64_t>(0, static_cast<int64_t>(start) - n - 2);
         memoNoMatchBefore_ = std::min(memoNoMatchBefore_, stillProven);
@@ -94,9 +94,8 @@ const SearchBuffer::Fence* SearchBuffer::fenceAcross(int64_t at, int64_t length)
     return &*fence;
 }
 
-int32_t SearchBuffer::find(std::u16string_view text, int options) {
+int32_t SearchBuffer::find(std::u16string_view text, FindOptions options) {
     if (text.empty()) return -1;
-    options &= findopt::kWholeWord | findopt::kMatchCase;
     int64_t from = 0;
     if (options == memoOptions_ && text == std::u16string_view(memoText_)) {
         from = memoNoMatchBefore_;

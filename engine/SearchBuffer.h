@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,17 +10,6 @@
 #include "engine/TextMatcher.h"
 
 namespace quillet {
-
-/// Find options, as the engine passes them: a sum of these bits.
-namespace findopt {
-inline constexpr int kWholeWord = 2;
-inline constexpr int kMatchCase = 4;
-
-/// The options for a find with these two flags.
-inline constexpr int of(bool matchCase, bool wholeWord) {
-    return (wholeWord ? kWholeWord : 0) | (matchCase ? kMatchCase : 0);
-}
-}  // namespace findopt
 
 /// U+00A9, the character that the buffer shows in place of every mask.
 inline constexpr char16_t kMaskChar = u'\u00A9';
@@ -58,17 +48,17 @@ public:
     /// removes the selection and leaves a seam: no occurrence spans the place.
     void maskSelection(std::u16string_view standsFor);
 
-    /// Selects the first occurrence of `text` under `options` (findopt bits)
+    /// Selects the first occurrence of `text` under `options`
     /// that covers no mask and spans no seam, and returns its position; leaves
     /// the selection unchanged and returns -1 when there is none or `text` is
     /// empty.
     ///
-    /// Without kMatchCase, code points compare under Unicode simple case
-    /// folding. With kWholeWord, the code points just before and after the
+    /// Without matchCase, code points compare under Unicode simple case
+    /// folding. With wholeWord, the code points just before and after the
     /// occurrence must not be word characters (letters, marks, digits,
     /// connector punctuation); a mask counts as what it stands for. An
     /// occurrence never begins or ends inside a surrogate pair.
-    int32_t find(std::u16string_view text, int options);
+    int32_t find(std::u16string_view text, FindOptions options);
 
 private:
     /// Masked characters [start, end), or a seam where start == end. Fences are
@@ -101,7 +91,7 @@ private:
     // reach of an occurrence's window and its boundary code points, so a find
     // that resumes there gives the same answer as a scan from position 0.
     std::u16string memoText_;
-    int memoOptions_ = -1;
+    std::optional<FindOptions> memoOptions_;
     int64_t memoNoMatchBefore_ = 0;
     // memoText_ prepared for scanning, kept so a repeated find neither folds
     // nor allocates again.

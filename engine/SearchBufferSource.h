@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/SearchBuffer.h"
-#include "host/Result.h"
+#include "base/Result.h"
 
 namespace quillet {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "engine/SearchBuffer.h"
-#include "host/Result.h"
+#include "base/Result.h"
 
 namespace quillet {
 

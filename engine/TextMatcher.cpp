@@ -3,7 +3,6 @@
 #include <bit>
 #include <type_traits>
 
-#include "engine/SearchBuffer.h"
 #include "engine/unicode/Unicode.h"
 
 #if defined(__SSE2__) && !defined(QUILLET_NO_SIMD)
@@ -190,11 +189,10 @@ std::int64_t scanSse2Any(const TextMatcher& m, const char16_t* h, std::int64_t s
 
 }  // namespace
 
-void TextMatcher::prepare(std::u16string_view needle, int options) {
-    matchCase_ = (options & findopt::kMatchCase) != 0;
-    wholeWord_ = (options & findopt::kWholeWord) != 0;
+void TextMatcher::prepare(std::u16string_view needle, FindOptions options) {
+    options_ = options;
     needle_.assign(needle.data(), needle.size());
-    if (!matchCase_) {
+    if (!options_.matchCase) {
         const std::size_t n = needle_.size();
         for (std::size_t i = 0; i < n; ++i) {
             const char16_t u = needle_[i];
@@ -226,10 +224,10 @@ void TextMatcher::chooseAnchors() {
         int bestCost = 0;
         for (std::int64_t i = from; i < to; ++i) {
             const char16_t u = needle_[i];
-            if (!matchCase_ && isLowSurrogate(u) && i > 0 && isHighSurrogate(needle_[i - 1])) continue;
+            if (!options_.matchCase && isLowSurrogate(u) && i > 0 && isHighSurrogate(needle_[i - 1])) continue;
             Anchor a;
             a.offset = i;
-            if (matchCase_) {
+            if (options_.matchCase) {
                 a.count = 1;
                 a.units[0] = u;
             } else {
@@ -269,7 +267,7 @@ bool TextMatcher::matchesAt(const char16_t* h, std::int64_t size, std::int64_t q
     const std::int64_t n = static_cast<std::int64_t>(needle_.size());
     const char16_t* w = h + q;
     const char16_t* f = needle_.data();
-    if (matchCase_) {
+    if (options_.matchCase) {
         for (std::int64_t i = 0; i < n; ++i) {
             if (w[i] != f[i]) return false;
         }
@@ -278,7 +276,7 @@ bool TextMatcher::matchesAt(const char16_t* h, std::int64_t size, std::int64_t q
     }
     if (q > 0 && isLowSurrogate(w[0]) && isHighSurrogate(w[-1])) return false;
     if (q + n < size && isHighSurrogate(w[n - 1]) && isLowSurrogate(w[n])) return false;
-    if (wholeWord_) {
+    if (options_.wholeWord) {
         if (q > 0 && unicode::isWordCodePoint(codePointBefore(h, q))) return false;
         if (q + n < size && unicode::isWordCodePoint(codePointAt(h, size, q + n))) return false;
     }

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/FindRequest.h"
+
 namespace quillet {
 
 /// One needle prepared for SearchBuffer::find: folded once when the find
@@ -23,8 +25,8 @@ public:
         char16_t orMask = 0;
     };
 
-    /// `options` holds findopt bits; `needle` must not be empty.
-    void prepare(std::u16string_view needle, int options);
+    /// `needle` must not be empty.
+    void prepare(std::u16string_view needle, FindOptions options);
 
     /// Position of the first occurrence that begins at or after `from`, or -1.
     std::int64_t findFrom(std::u16string_view haystack, std::int64_t from) const;
@@ -38,9 +40,8 @@ public:
 private:
     void chooseAnchors();
 
-    std::u16string needle_;  // folded unless matchCase_
-    bool matchCase_ = true;
-    bool wholeWord_ = false;
+    std::u16string needle_;  // folded unless options_.matchCase
+    FindOptions options_{/*matchCase=*/true, /*wholeWord=*/false};
     Anchor first_;
     Anchor second_;
 };

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "host/Result.h"
+#include "base/Result.h"
 
 namespace quillet {
 

@@ -20,14 +20,14 @@ struct CreatableClass {
 // Connect is the one class that COM may create; the dialogs are made by the
 // component itself and never leave it.
 constexpr CreatableClass kCreatableClasses[] = {
-    {&CLSID_Connect, &CreateConnect},
+    {&CLSID_Connect, &createConnect},
 };
 
 /// One factory serves any class of the table; what it creates is chosen when
 /// DllGetClassObject makes it.
 class ClassFactory final : public ComObject<IClassFactory, IID_IClassFactory> {
 public:
-    explicit ClassFactory(CreateFunction create) : create_(create) { LockComponent(/*lock=*/true); }
+    explicit ClassFactory(CreateFunction create) : create_(create) { lockComponent(/*lock=*/true); }
 
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
         if (!object) return E_POINTER;
@@ -37,19 +37,19 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-        LockComponent(lock != FALSE);
+        lockComponent(lock != FALSE);
         return S_OK;
     }
 
 private:
-    ~ClassFactory() override { LockComponent(/*lock=*/false); }
+    ~ClassFactory() override { lockComponent(/*lock=*/false); }
 
     CreateFunction create_;
 };
 
 }  // namespace
 
-HRESULT GetClassFactory(REFCLSID clsid, REFIID iid, void** object) {
+HRESULT getClassFactory(REFCLSID clsid, REFIID iid, void** object) {
     if (!object) return E_POINTER;
     *object = nullptr;
     for (const CreatableClass& creatable : kCreatableClasses) {

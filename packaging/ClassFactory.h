@@ -12,6 +12,6 @@ namespace quillet::win32 {
 /// A factory holds a lock on the component for as long as it exists, so a
 /// client that keeps one without calling LockServer still keeps the code of
 /// its Release in memory.
-HRESULT GetClassFactory(REFCLSID clsid, REFIID iid, void** object);
+HRESULT getClassFactory(REFCLSID clsid, REFIID iid, void** object);
 
 }  // namespace quillet::win32

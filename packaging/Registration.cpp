@@ -1,24 +1,13 @@
 #include "packaging/Registration.h"
 
 #include <string>
-#include <vector>
 
-#include "Quillet.h"
 #include "addin/win32/ComponentInstance.h"
 #include "platform/win32/ModulePath.h"
 #include "platform/win32/RegistryKey.h"
 
 namespace quillet::win32 {
 namespace {
-
-constexpr wchar_t kProgId[] = L"TarnwickFindReplace.Connect";
-constexpr wchar_t kLibraryVersion[] = L"1.0";
-// The library's subkey for its language-neutral (LCID 0) file of this build's
-// pointer size; the 32-bit and the 64-bit DLL each have their own.
-constexpr const wchar_t* kLibraryFile = sizeof(void*) == 8 ? L"0\\win64" : L"0\\win32";
-// The automation marshaller: _Connect's calls across apartments are built
-// from its type library, with no proxy DLL of the component's own.
-constexpr wchar_t kTypeLibraryMarshaller[] = L"{00020424-0000-0000-C000-000000000046}";
 
 /// The keys that the component writes, by who shares them. Each is removed
 /// whole, so anything a later tool added below one goes with it.
@@ -36,8 +25,11 @@ enum class Data {
     Number,        // `number`, as a DWORD
     ModulePath,    // the DLL's full path, as the loader knows it
     ModuleFolder,  // the folder of that path
-    ClassId,       // CLSID_Connect in registry form
-    LibraryId,     // LIBID_TarnwickFindReplace in registry form
+};
+
+struct TreeKey {
+    Tree tree;
+    const wchar_t* path;  // below the hive
 };
 
 struct RegistryValue {
@@ -49,76 +41,42 @@ struct RegistryValue {
     DWORD number = 0;
 };
 
-constexpr RegistryValue kRegistry[] = {
-    {Tree::Library, nullptr, nullptr, Data::Text, L"Find and Replace across multiple text boxes"},
-    {Tree::Library, L"FLAGS", nullptr, Data::Text, L"0"},
-    {Tree::Library, L"HELPDIR", nullptr, Data::ModuleFolder},
-    {Tree::LibraryFile, nullptr, nullptr, Data::ModulePath},
-    {Tree::Interface, nullptr, nullptr, Data::Text, L"_Connect"},
-    {Tree::Interface, L"ProxyStubClsid", nullptr, Data::Text, kTypeLibraryMarshaller},
-    {Tree::Interface, L"ProxyStubClsid32", nullptr, Data::Text, kTypeLibraryMarshaller},
-    {Tree::Interface, L"TypeLib", nullptr, Data::LibraryId},
-    {Tree::Interface, L"TypeLib", L"Version", Data::Text, kLibraryVersion},
-    {Tree::Class, nullptr, nullptr, Data::Text, kProgId},
-    {Tree::Class, L"InprocServer32", nullptr, Data::ModulePath},
-    // Every call arrives on the host's user-interface thread, an STA.
-    {Tree::Class, L"InprocServer32", L"ThreadingModel", Data::Text, L"Apartment"},
-    {Tree::Class, L"ProgID", nullptr, Data::Text, kProgId},
-    {Tree::Class, L"TypeLib", nullptr, Data::LibraryId},
-    {Tree::Class, L"Version", nullptr, Data::Text, kLibraryVersion},
-    {Tree::ProgId, nullptr, nullptr, Data::Text, kProgId},
-    {Tree::ProgId, L"CLSID", nullptr, Data::ClassId},
-    {Tree::AddIn, nullptr, L"FriendlyName", Data::Text, L"Tarnwick Find/Replace Add-in"},
-    {Tree::AddIn, nullptr, L"Description", Data::Text,
-     L"This add-in lets you search and replace across an entire publication rather than just a single "
-     L"story using Publisher 2002."},
-    // 3: the host loads and connects the add-in every time it starts.
-    {Tree::AddIn, nullptr, L"LoadBehavior", Data::Number, nullptr, 3},
-    // 0: the add-in shows windows, so it is not for a host started without them.
-    {Tree::AddIn, nullptr, L"CommandLineSafe", Data::Number, nullptr, 0},
-};
+// kTreeKeys and kRegistry: the rows of packaging/Registry.rows.in, which the
+// installer writes too.
+#include "RegistryRows.inc"
 
-std::wstring GuidText(REFGUID guid) {
-    wchar_t text[39];
-    StringFromGUID2(guid, text, ARRAYSIZE(text));
-    return text;
+constexpr bool hasKey(Tree tree) {
+    for (const TreeKey& key : kTreeKeys)
+        if (key.tree == tree) return true;
+    return false;
 }
+// Without its key a tree's path would be empty, and removing it would take the whole hive.
+static_assert(hasKey(Tree::Class) && hasKey(Tree::Interface) && hasKey(Tree::LibraryFile) && hasKey(Tree::Library) &&
+                  hasKey(Tree::ProgId) && hasKey(Tree::AddIn),
+              "every tree needs its key in Registry.rows.in");
 
 /// The hive of a scope's classes: what HKEY_CLASSES_ROOT shows to every user
 /// of the machine, or what it adds for the current user alone.
-HKEY ClassesHive(Scope scope) { return scope == Scope::Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+HKEY classesHive(Scope scope) { return scope == Scope::Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 
-std::wstring LibraryKey() { return L"Software\\Classes\\TypeLib\\" + GuidText(LIBID_TarnwickFindReplace); }
+HKEY treeHive(Tree tree, Scope scope) { return tree == Tree::AddIn ? HKEY_CURRENT_USER : classesHive(scope); }
 
-std::wstring ClassKey() { return L"Software\\Classes\\CLSID\\" + GuidText(CLSID_Connect); }
-
-HKEY TreeHive(Tree tree, Scope scope) { return tree == Tree::AddIn ? HKEY_CURRENT_USER : ClassesHive(scope); }
-
-std::wstring TreePath(Tree tree) {
-    switch (tree) {
-    case Tree::Class:
-        return ClassKey();
-    case Tree::Interface:
-        return L"Software\\Classes\\Interface\\" + GuidText(IID__Connect);
-    case Tree::LibraryFile:
-        return LibraryKey() + L"\\" + kLibraryVersion + L"\\" + kLibraryFile;
-    case Tree::Library:
-        return LibraryKey() + L"\\" + kLibraryVersion;
-    case Tree::ProgId:
-        return std::wstring(L"Software\\Classes\\") + kProgId;
-    case Tree::AddIn:
-        return std::wstring(L"Software\\Microsoft\\Office\\Publisher\\Addins\\") + kProgId;
-    }
+std::wstring treePath(Tree tree) {
+    for (const TreeKey& key : kTreeKeys)
+        if (key.tree == tree) return key.path;
     return {};
 }
 
+/// The key that holds `path`.
+std::wstring parentPath(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
+
 /// The DLL's full path.
-HRESULT ModulePath(std::wstring& path) {
-    path = win32::ModulePath(ComponentModule());
+HRESULT readModulePath(std::wstring& path) {
+    path = win32::modulePath(componentModule());
     return path.empty() ? HRESULT_FROM_WIN32(GetLastError()) : S_OK;
 }
 
-std::wstring TextOf(const RegistryValue& value, const std::wstring& modulePath) {
+std::wstring textOf(const RegistryValue& value, const std::wstring& modulePath) {
     switch (value.data) {
     case Data::Text:
         return value.text;
@@ -126,10 +84,6 @@ std::wstring TextOf(const RegistryValue& value, const std::wstring& modulePath) 
         return modulePath;
     case Data::ModuleFolder:
         return modulePath.substr(0, modulePath.find_last_of(L'\\') + 1);
-    case Data::ClassId:
-        return GuidText(CLSID_Connect);
-    case Data::LibraryId:
-        return GuidText(LIBID_TarnwickFindReplace);
     case Data::Number:
         break;
     }
@@ -139,12 +93,12 @@ std::wstring TextOf(const RegistryValue& value, const std::wstring& modulePath) 
 /// Writes one value, in this build's registry view: a 32-bit DLL's class and
 /// interface land in the 32-bit view of a 64-bit Windows, as a 32-bit host
 /// looks for them.
-HRESULT WriteValue(const RegistryValue& value, Scope scope, const std::wstring& modulePath) {
-    std::wstring keyPath = TreePath(value.tree);
+HRESULT writeValue(const RegistryValue& value, Scope scope, const std::wstring& modulePath) {
+    std::wstring keyPath = treePath(value.tree);
     if (value.subkey) keyPath.append(L"\\").append(value.subkey);
 
     RegistryKey key;
-    LSTATUS status = RegCreateKeyExW(TreeHive(value.tree, scope), keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+    LSTATUS status = RegCreateKeyExW(treeHive(value.tree, scope), keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                      KEY_SET_VALUE, nullptr, key.out(), nullptr);
     if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
 
@@ -153,39 +107,39 @@ HRESULT WriteValue(const RegistryValue& value, Scope scope, const std::wstring& 
                                 sizeof(value.number));
         return HRESULT_FROM_WIN32(status);
     }
-    const std::wstring text = TextOf(value, modulePath);
+    const std::wstring text = textOf(value, modulePath);
     const auto bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
     status = RegSetValueExW(key.get(), value.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), bytes);
     return HRESULT_FROM_WIN32(status);
 }
 
 /// Removes a key with everything below it; one that is not there counts as removed.
-HRESULT RemoveTree(HKEY hive, const std::wstring& path) {
+HRESULT removeTree(HKEY hive, const std::wstring& path) {
     const LSTATUS status = RegDeleteTreeW(hive, path.c_str());
     if (status == ERROR_FILE_NOT_FOUND) return S_OK;
     return HRESULT_FROM_WIN32(status);
 }
 
 /// Removes a key if nothing is left below it.
-void RemoveIfEmpty(HKEY hive, const std::wstring& path) { RegDeleteKeyW(hive, path.c_str()); }
+void removeIfEmpty(HKEY hive, const std::wstring& path) { RegDeleteKeyW(hive, path.c_str()); }
 
-bool KeyExists(HKEY hive, const std::wstring& path, REGSAM view) {
+bool keyExists(HKEY hive, const std::wstring& path, REGSAM view) {
     RegistryKey key;
     return RegOpenKeyExW(hive, path.c_str(), 0, KEY_READ | view, key.out()) == ERROR_SUCCESS;
 }
 
 /// Whether the class is registered in `scope` by the DLL of either pointer
 /// size. On a 32-bit Windows both flags name its one view.
-bool ClassRegistered(Scope scope) {
-    return KeyExists(ClassesHive(scope), ClassKey(), KEY_WOW64_32KEY) ||
-           KeyExists(ClassesHive(scope), ClassKey(), KEY_WOW64_64KEY);
+bool classRegistered(Scope scope) {
+    const std::wstring path = treePath(Tree::Class);
+    return keyExists(classesHive(scope), path, KEY_WOW64_32KEY) || keyExists(classesHive(scope), path, KEY_WOW64_64KEY);
 }
 
 /// Whether a file of some pointer size is still registered for the library.
-bool LibraryFileLeft(Scope scope) {
-    const std::wstring path = TreePath(Tree::Library);
+bool libraryFileLeft(Scope scope) {
+    const std::wstring path = treePath(Tree::Library);
     RegistryKey key;
-    if (RegOpenKeyExW(ClassesHive(scope), path.c_str(), 0, KEY_READ, key.out()) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExW(classesHive(scope), path.c_str(), 0, KEY_READ, key.out()) != ERROR_SUCCESS) return false;
     for (DWORD index = 0;; ++index) {
         wchar_t name[256];
         DWORD length = ARRAYSIZE(name);
@@ -196,12 +150,12 @@ bool LibraryFileLeft(Scope scope) {
     }
 }
 
-HRESULT WriteRegistration(Scope scope) {
-    std::wstring modulePath;
-    HRESULT hr = ModulePath(modulePath);
+HRESULT writeRegistration(Scope scope) {
+    std::wstring path;
+    HRESULT hr = readModulePath(path);
     if (FAILED(hr)) return hr;
     for (const RegistryValue& value : kRegistry) {
-        hr = WriteValue(value, scope, modulePath);
+        hr = writeValue(value, scope, path);
         if (FAILED(hr)) return hr;
     }
     return S_OK;
@@ -209,36 +163,36 @@ HRESULT WriteRegistration(Scope scope) {
 
 }  // namespace
 
-HRESULT RegisterComponent(Scope scope) {
-    const HRESULT hr = WriteRegistration(scope);
-    if (FAILED(hr)) UnregisterComponent(scope);
+HRESULT registerComponent(Scope scope) {
+    const HRESULT hr = writeRegistration(scope);
+    if (FAILED(hr)) unregisterComponent(scope);
     return hr;
 }
 
-HRESULT UnregisterComponent(Scope scope) {
+HRESULT unregisterComponent(Scope scope) {
     // Every part is attempted, so that one stuck key does not leave the rest
     // behind; the first failure is the one reported.
     HRESULT result = S_OK;
     auto remove = [&](HKEY hive, const std::wstring& path) {
-        const HRESULT hr = RemoveTree(hive, path);
+        const HRESULT hr = removeTree(hive, path);
         if (FAILED(hr) && SUCCEEDED(result)) result = hr;
     };
-    const HKEY classes = ClassesHive(scope);
+    const HKEY classes = classesHive(scope);
 
     // This build's own keys.
-    remove(classes, TreePath(Tree::Class));
-    remove(classes, TreePath(Tree::Interface));
-    remove(classes, TreePath(Tree::LibraryFile));
-    RemoveIfEmpty(classes, LibraryKey() + L"\\" + kLibraryVersion + L"\\0");
+    remove(classes, treePath(Tree::Class));
+    remove(classes, treePath(Tree::Interface));
+    remove(classes, treePath(Tree::LibraryFile));
+    removeIfEmpty(classes, parentPath(treePath(Tree::LibraryFile)));
 
     // What the two builds share goes with the last of them.
-    if (!LibraryFileLeft(scope)) {
-        remove(classes, TreePath(Tree::Library));
-        RemoveIfEmpty(classes, LibraryKey());
+    if (!libraryFileLeft(scope)) {
+        remove(classes, treePath(Tree::Library));
+        removeIfEmpty(classes, parentPath(treePath(Tree::Library)));
     }
-    if (!ClassRegistered(scope)) remove(classes, TreePath(Tree::ProgId));
-    if (!ClassRegistered(Scope::Machine) && !ClassRegistered(Scope::User))
-        remove(HKEY_CURRENT_USER, TreePath(Tree::AddIn));
+    if (!classRegistered(scope)) remove(classes, treePath(Tree::ProgId));
+    if (!classRegistered(Scope::Machine) && !classRegistered(Scope::User))
+        remove(HKEY_CURRENT_USER, treePath(Tree::AddIn));
     return result;
 }
 

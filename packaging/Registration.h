@@ -17,13 +17,13 @@ enum class Scope { Machine, User };
 /// 64-bit DLL can be registered side by side. Writing again over an earlier
 /// registration leaves one of each. When a step fails, whatever was written
 /// is removed again and that step's HRESULT returned.
-HRESULT RegisterComponent(Scope scope);
+HRESULT registerComponent(Scope scope);
 
-/// Removes what RegisterComponent(scope) writes for this build. What the two
+/// Removes what registerComponent(scope) writes for this build. What the two
 /// builds share (the library's version key, the ProgID) goes only when no
 /// build is registered in the scope any more, and the add-in entry only when
 /// none is registered in either scope. What is already gone counts as
 /// removed, so a second call also gives S_OK.
-HRESULT UnregisterComponent(Scope scope);
+HRESULT unregisterComponent(Scope scope);
 
 }  // namespace quillet::win32

@@ -35,13 +35,14 @@ fi
 dist=$1
 shift
 
-# sign IN OUT: OUT is IN with an Authenticode signature. The password reaches
+# sign IN OUT: OUT is IN with an Authenticode signature that names the add-in
+# (friendly_name, from the build's identity.sh). The password reaches
 # osslsigncode through a pipe from the shell's own printf, not as an argument
 # that every user of the machine could read (as /dev/stdin: Debian 12's
 # osslsigncode does not take "-" for it).
 sign() {
     printf '%s' "$QUILLET_SIGN_PASSWORD" |
-        osslsigncode sign -pkcs12 "$certificate" -readpass /dev/stdin -h sha256 -n "Tarnwick Find/Replace Add-in" \
+        osslsigncode sign -pkcs12 "$certificate" -readpass /dev/stdin -h sha256 -n "$friendly_name" \
             ${timestamp:+-ts "$timestamp"} -in "$1" -out "$2" > /dev/null
 }
 

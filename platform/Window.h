@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/Result.h"
+#include "base/Result.h"
 #include "platform/FormLayout.h"
 
 namespace quillet {

@@ -95,96 +95,103 @@ private:
     std::string verb_;
 };
 
+Step readSelect(const StepReader& step) {
+    if (step.arguments() == 1) {
+        if (!step.at(1).is_null()) step.fail("takes a story, a start and a length, or null");
+        return steps::Select{};
+    }
+    step.expectArguments(3, 3);
+    return steps::Select{SelectionModel{static_cast<int32_t>(step.integer(1, 1, INT32_MAX)),
+                                        static_cast<int32_t>(step.integer(2, 1, INT32_MAX)),
+                                        static_cast<int32_t>(step.integer(3, 0, INT32_MAX))}};
+}
+
+Step readFail(const StepReader& step) {
+    steps::Fail fail{step.word(1), {hresults::kUnspecified, u"Unspecified error"}, 1, 0};
+    if (std::find(kHostOperations.begin(), kHostOperations.end(), fail.operation) == kHostOperations.end())
+        step.fail("names no host operation: " + fail.operation);
+    if (step.arguments() >= 2) fail.error.number = static_cast<int32_t>(step.integer(2, INT32_MIN, INT32_MAX));
+    if (step.arguments() >= 3) fail.error.description = step.text(3);
+    if (step.arguments() >= 4) fail.count = static_cast<int>(step.integer(4, 0, INT32_MAX));
+    if (step.arguments() >= 5) fail.after = static_cast<int>(step.integer(5, 0, INT32_MAX));
+    return fail;
+}
+
+/// A verb of a scenario: how many arguments its step takes, and how it is read.
+struct Verb {
+    std::string_view name;
+    size_t fewest;
+    size_t most;
+    Step (*read)(const StepReader& step);
+};
+
+constexpr size_t kAny = SIZE_MAX;
+
+const Verb kVerbs[] = {
+    {"connect", 0, 1,
+     [](const StepReader& step) -> Step {
+         if (step.arguments() == 1 && step.word(1) != "foreign") step.fail("takes only \"foreign\"");
+         return steps::Connect{step.arguments() == 1};
+     }},
+    {"disconnect", 1, 1,
+     [](const StepReader& step) -> Step {
+         return steps::Disconnect{static_cast<int32_t>(step.integer(1, INT32_MIN, INT32_MAX))};
+     }},
+    {"call", 1, 1,
+     [](const StepReader& step) -> Step {
+         if (step.word(1) != "AddToolbar") step.fail("can call only AddToolbar");
+         return steps::CallAddToolbar{};
+     }},
+    {"click", 1, 1, [](const StepReader& step) -> Step { return steps::Click{step.text(1)}; }},
+    {"set", 2, 2,
+     [](const StepReader& step) -> Step {
+         if (step.at(2).is_string()) return steps::SetText{step.control(1, {ControlKind::TextBox}), step.text(2)};
+         return steps::SetCheck{step.control(1, {ControlKind::CheckBox}), static_cast<int>(step.integer(2, 0, 2))};
+     }},
+    {"press", 1, 1, [](const StepReader& step) -> Step { return steps::Press{step.control(1, {ControlKind::Button})}; }},
+    {"key", 2, 2,
+     [](const StepReader& step) -> Step {
+         const std::string key = step.word(2);
+         if (key != "Enter" && key != "Esc") step.fail("knows only the keys Enter and Esc");
+         return steps::Key{step.form(1), key == "Enter"};
+     }},
+    {"closebox", 1, 1, [](const StepReader& step) -> Step { return steps::CloseBox{step.form(1)}; }},
+    {"answer", 0, kAny,
+     [](const StepReader& step) -> Step {
+         steps::Answer answer;
+         for (size_t i = 1; i <= step.arguments(); ++i)
+             answer.answers.push_back(static_cast<int>(step.integer(i, 1, 7)));
+         return answer;
+     }},
+    {"select", 1, 3, readSelect},
+    {"edit", 2, 2,
+     [](const StepReader& step) -> Step {
+         return steps::Edit{static_cast<int32_t>(step.integer(1, 1, INT32_MAX)), step.text(2)};
+     }},
+    {"open", 1, 1,
+     [](const StepReader& step) -> Step {
+         return steps::Open{step.guarded([&] { return readPublication(step.at(1)); })};
+     }},
+    {"page", 1, 1,
+     [](const StepReader& step) -> Step { return steps::Page{static_cast<int32_t>(step.integer(1, 1, INT32_MAX))}; }},
+    {"fail", 1, 5, readFail},
+    {"screenshot", 1, 1,
+     [](const StepReader& step) -> Step {
+         std::string path = step.word(1);
+         if (path.empty()) step.fail("needs the path of a file");
+         return steps::Screenshot{std::move(path)};
+     }},
+    {"undo", 0, 0, [](const StepReader&) -> Step { return steps::Undo{}; }},
+    {"heal", 0, 0, [](const StepReader&) -> Step { return steps::Heal{}; }},
+    {"dump", 0, 0, [](const StepReader&) -> Step { return steps::Dump{}; }},
+};
+
 Step readStep(const json& raw, size_t number) {
     const StepReader step(raw, number);
-    const std::string& verb = step.verb();
-    if (verb == "connect") {
-        step.expectArguments(0, 1);
-        if (step.arguments() == 1 && step.word(1) != "foreign") step.fail("takes only \"foreign\"");
-        return steps::Connect{step.arguments() == 1};
-    }
-    if (verb == "disconnect") {
-        step.expectArguments(1, 1);
-        return steps::Disconnect{static_cast<int32_t>(step.integer(1, INT32_MIN, INT32_MAX))};
-    }
-    if (verb == "call") {
-        step.expectArguments(1, 1);
-        if (step.word(1) != "AddToolbar") step.fail("can call only AddToolbar");
-        return steps::CallAddToolbar{};
-    }
-    if (verb == "click") {
-        step.expectArguments(1, 1);
-        return steps::Click{step.text(1)};
-    }
-    if (verb == "set") {
-        step.expectArguments(2, 2);
-        if (step.at(2).is_string()) return steps::SetText{step.control(1, {ControlKind::TextBox}), step.text(2)};
-        return steps::SetCheck{step.control(1, {ControlKind::CheckBox}), static_cast<int>(step.integer(2, 0, 2))};
-    }
-    if (verb == "press") {
-        step.expectArguments(1, 1);
-        return steps::Press{step.control(1, {ControlKind::Button})};
-    }
-    if (verb == "key") {
-        step.expectArguments(2, 2);
-        const std::string key = step.word(2);
-        if (key != "Enter" && key != "Esc") step.fail("knows only the keys Enter and Esc");
-        return steps::Key{step.form(1), key == "Enter"};
-    }
-    if (verb == "closebox") {
-        step.expectArguments(1, 1);
-        return steps::CloseBox{step.form(1)};
-    }
-    if (verb == "answer") {
-        steps::Answer answer;
-        for (size_t i = 1; i <= step.arguments(); ++i) answer.answers.push_back(static_cast<int>(step.integer(i, 1, 7)));
-        return answer;
-    }
-    if (verb == "select") {
-        step.expectArguments(1, 3);
-        if (step.arguments() == 1) {
-            if (!step.at(1).is_null()) step.fail("takes a story, a start and a length, or null");
-            return steps::Select{};
-        }
-        step.expectArguments(3, 3);
-        return steps::Select{SelectionModel{static_cast<int32_t>(step.integer(1, 1, INT32_MAX)),
-                                            static_cast<int32_t>(step.integer(2, 1, INT32_MAX)),
-                                            static_cast<int32_t>(step.integer(3, 0, INT32_MAX))}};
-    }
-    if (verb == "edit") {
-        step.expectArguments(2, 2);
-        return steps::Edit{static_cast<int32_t>(step.integer(1, 1, INT32_MAX)), step.text(2)};
-    }
-    if (verb == "open") {
-        step.expectArguments(1, 1);
-        return steps::Open{step.guarded([&] { return readPublication(step.at(1)); })};
-    }
-    if (verb == "page") {
-        step.expectArguments(1, 1);
-        return steps::Page{static_cast<int32_t>(step.integer(1, 1, INT32_MAX))};
-    }
-    if (verb == "fail") {
-        step.expectArguments(1, 5);
-        steps::Fail fail{step.word(1), {hresults::kUnspecified, u"Unspecified error"}, 1, 0};
-        if (std::find(kHostOperations.begin(), kHostOperations.end(), fail.operation) == kHostOperations.end())
-            step.fail("names no host operation: " + fail.operation);
-        if (step.arguments() >= 2) fail.error.number = static_cast<int32_t>(step.integer(2, INT32_MIN, INT32_MAX));
-        if (step.arguments() >= 3) fail.error.description = step.text(3);
-        if (step.arguments() >= 4) fail.count = static_cast<int>(step.integer(4, 0, INT32_MAX));
-        if (step.arguments() >= 5) fail.after = static_cast<int>(step.integer(5, 0, INT32_MAX));
-        return fail;
-    }
-    if (verb == "screenshot") {
-        step.expectArguments(1, 1);
-        std::string path = step.word(1);
-        if (path.empty()) step.fail("needs the path of a file");
-        return steps::Screenshot{std::move(path)};
-    }
-    if (verb == "undo" || verb == "heal" || verb == "dump") {
-        step.expectArguments(0, 0);
-        if (verb == "undo") return steps::Undo{};
-        if (verb == "heal") return steps::Heal{};
-        return steps::Dump{};
+    for (const Verb& verb : kVerbs) {
+        if (verb.name != step.verb()) continue;
+        step.expectArguments(verb.fewest, verb.most);
+        return verb.read(step);
     }
     step.fail("is not a verb of a scenario");
 }

@@ -7,7 +7,7 @@
 #include <variant>
 #include <vector>
 
-#include "host/RaisedError.h"
+#include "base/RaisedError.h"
 #include "simhost/memory/HostCapabilities.h"
 #include "simhost/memory/InMemoryCommandBars.h"
 #include "simhost/memory/InMemoryPublication.h"

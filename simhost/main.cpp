@@ -47,7 +47,7 @@ bool chooseDialect() {
     using namespace quillet::simhost::com;
     std::optional<uint32_t> seed;
     if (const char* named = std::getenv(kSeedVariable); named && *named) {
-        seed = ParseSeed(named);
+        seed = parseSeed(named);
         if (!seed) {
             std::cerr << "simhost: " << kSeedVariable << " must be a number from 0 to 4294967295\n";
             return false;
@@ -55,7 +55,7 @@ bool chooseDialect() {
     } else {
         seed = std::random_device()();
     }
-    UseDialect(Dialect::drawn(*seed));
+    useDialect(Dialect::drawn(*seed));
     std::cerr << "simhost: the host's DISPIDs come from seed " << *seed << " (" << kSeedVariable << "=" << *seed
               << " replays this run)\n";
     return true;
@@ -63,7 +63,7 @@ bool chooseDialect() {
 
 /// The COM calls that the host's objects have answered so far.
 CostMeter::ComCalls comCallsServed() {
-    const auto& served = quillet::simhost::com::ServedCalls();
+    const auto& served = quillet::simhost::com::servedCalls();
     return {served.getIDsOfNames, served.invoke, served.queryInterface, served.secondsInGetIDsOfNames};
 }
 

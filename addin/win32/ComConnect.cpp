@@ -1,16 +1,18 @@
 #include "addin/win32/ComConnect.h"
 
+#include <atomic>
 #include <new>
 
 #include "AddInDesigner.h"
 #include "Quillet.h"
 #include "addin/Connect.h"
 #include "addin/win32/ComponentInstance.h"
+#include "addin/win32/ConnectDispids.h"
 #include "host/com/ComBridge.h"
 #include "host/com/LateBinding.h"
 #include "platform/win32/ComObject.h"
 #include "platform/win32/ComPtr.h"
-#include "platform/win32/DispatchNames.h"
+#include "platform/win32/DispatchMembers.h"
 #include "platform/win32/ModulePath.h"
 #include "platform/win32/Variant.h"
 
@@ -18,37 +20,25 @@ namespace quillet::win32 {
 
 namespace {
 
-// _Connect's members, under the ids that its type library gives them.
-constexpr DISPID kPubApp = 0x40030000;
-constexpr DISPID kCbbFind = 0x40030002;
-constexpr DISPID kCbbReplace = 0x40030003;
-constexpr DISPID kAddToolbar = 0x60030002;
-constexpr NamedMember kConnectMembers[] = {
-    {L"pubApp", kPubApp}, {L"cbbFind", kCbbFind}, {L"cbbReplace", kCbbReplace}, {L"AddToolbar", kAddToolbar}};
-
-// The add-in connection interface's members, as it publishes them.
-constexpr DISPID kOnConnection = 1;
-constexpr DISPID kOnDisconnection = 2;
-constexpr DISPID kOnAddInsUpdate = 3;
-constexpr DISPID kOnStartupComplete = 4;
-constexpr DISPID kOnBeginShutdown = 5;
-constexpr NamedMember kExtensibilityMembers[] = {{L"OnConnection", kOnConnection},
-                                                 {L"OnDisconnection", kOnDisconnection},
-                                                 {L"OnAddInsUpdate", kOnAddInsUpdate},
-                                                 {L"OnStartupComplete", kOnStartupComplete},
-                                                 {L"OnBeginShutdown", kOnBeginShutdown}};
+/// `_Connect`'s type information, once loaded; released when the DLL is
+/// unloaded (releaseConnectTypeInfo). Constant-initialised, so that loading
+/// the DLL runs no constructor of ours.
+std::atomic<ITypeInfo*> cachedTypeInfo{nullptr};
 
 /// `_Connect`'s type information from the DLL's own type library, loaded once
 /// and kept. It is what GetTypeInfo hands out; dispatching never needs it, so
 /// that the object works where the host's type libraries are not registered.
 ITypeInfo* connectTypeInfo() {
-    static ITypeInfo* cached = nullptr;
-    if (cached) return cached;
-    const std::wstring path = ModulePath(ComponentModule());
+    if (ITypeInfo* cached = cachedTypeInfo.load()) return cached;
+    const std::wstring path = modulePath(componentModule());
     ComPtr<ITypeLib> library;
     if (path.empty() || FAILED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.out()))) return nullptr;
-    library->GetTypeInfoOfGuid(IID__Connect, &cached);
-    return cached;
+    ComPtr<ITypeInfo> loaded;
+    if (FAILED(library->GetTypeInfoOfGuid(IID__Connect, loaded.out()))) return nullptr;
+    // Another thread may have been quicker: its type information stays, this one goes.
+    ITypeInfo* expected = nullptr;
+    if (cachedTypeInfo.compare_exchange_strong(expected, loaded.get())) return loaded.detach();
+    return expected;
 }
 
 /// The object that the host hands over at connection.
@@ -65,29 +55,69 @@ private:
     IDispatch* object_;
 };
 
-/// Runs an entry point from the host; nothing the add-in does ends up there.
-template <typename Call>
-HRESULT guarded(Call call) {
-    try {
-        return call();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
-}
-
 template <typename T>
-HRESULT handOut(T* object, T** result) {
+HRESULT handOut(IDispatch* object, T** result) {
     if (!result) return E_POINTER;
     if (object) object->AddRef();
-    *result = object;
+    *result = reinterpret_cast<T*>(object);
     return S_OK;
 }
 
-class ComConnect final : public ComObject<_Connect, IID_IDispatch, IID__Connect> {
+class ComConnect;
+
+/// The add-in connection interface, a second face of a Connect object. A
+/// host may call it through its published vtable or through Invoke, which
+/// calls the same methods.
+class Extensibility final
+    : public WithoutTypeInfo<DispatchedByTable<_IDTExtensibility2, Extensibility>> {
 public:
-    ComConnect() : connect_(TheComponent()), extensibility_(*this) {}
+    explicit Extensibility(ComConnect& outer) : outer_(outer) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* application, ext_ConnectMode mode, IDispatch*,
+                                           SAFEARRAY**) override;
+    HRESULT STDMETHODCALLTYPE OnDisconnection(ext_DisconnectMode mode, SAFEARRAY**) override;
+    HRESULT STDMETHODCALLTYPE OnAddInsUpdate(SAFEARRAY**) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnStartupComplete(SAFEARRAY**) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY**) override { return S_OK; }
+
+    /// Every member is a method. AddInInst and custom are not looked at,
+    /// whatever they hold.
+    static std::span<const Member<Extensibility>> members() {
+        static constexpr Member<Extensibility> kMembers[] = {
+            {L"OnConnection", 1, DISPATCH_METHOD, 4, 4, &Extensibility::connection},
+            {L"OnDisconnection", 2, DISPATCH_METHOD, 2, 2, &Extensibility::disconnection},
+            {L"OnAddInsUpdate", 3, DISPATCH_METHOD, 1, 1, &Extensibility::nothingToDo},
+            {L"OnStartupComplete", 4, DISPATCH_METHOD, 1, 1, &Extensibility::nothingToDo},
+            {L"OnBeginShutdown", 5, DISPATCH_METHOD, 1, 1, &Extensibility::nothingToDo},
+        };
+        return kMembers;
+    }
+
+private:
+    HRESULT connection(Invocation& call) {
+        ComPtr<IDispatch> application;
+        if (HRESULT hr = call.object(0, &application); FAILED(hr)) return hr;
+        int32_t mode = 0;
+        if (HRESULT hr = call.number(1, &mode); FAILED(hr)) return hr;
+        return OnConnection(application.get(), static_cast<ext_ConnectMode>(mode), nullptr, nullptr);
+    }
+    HRESULT disconnection(Invocation& call) {
+        int32_t mode = 0;
+        if (HRESULT hr = call.number(0, &mode); FAILED(hr)) return hr;
+        return OnDisconnection(static_cast<ext_DisconnectMode>(mode), nullptr);
+    }
+    HRESULT nothingToDo(Invocation&) { return S_OK; }
+
+    ComConnect& outer_;
+};
+
+class ComConnect final : public DispatchedByTable<ComObject<_Connect, IID_IDispatch, IID__Connect>, ComConnect> {
+public:
+    ComConnect() : connect_(theComponent()), extensibility_(*this) {}
 
     /// _Connect under IUnknown, IDispatch and its own IID; the connection
     /// interface is a second face of the same object.
@@ -98,7 +128,8 @@ public:
         return S_OK;
     }
 
-    // IDispatch, in code: a host that only knows the names reaches every member.
+    // IDispatch dispatches in code (members()): a host that only knows the
+    // names reaches every member. The type information is for those who ask.
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
         if (!count) return E_POINTER;
         *count = connectTypeInfo() ? 1 : 0;
@@ -114,55 +145,16 @@ public:
         *info = found;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        return IdsOfNames(kConnectMembers, names, count, ids);
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                     EXCEPINFO*, UINT* argumentError) override {
-        if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-        DISPPARAMS none{};
-        const DISPPARAMS& arguments = params ? *params : none;
-        switch (member) {
-        case kPubApp:
-            return objectProperty(flags, arguments, result, argumentError,
-                                  [&] { return com::comApplication(connect_.pubApp); },
-                                  [&](IDispatch* value) { return setPubApp(value); });
-        case kCbbFind:
-            return objectProperty(flags, arguments, result, argumentError,
-                                  [&] { return com::comButton(connect_.cbbFind.get()); },
-                                  [&](IDispatch* value) { return setButton(connect_.cbbFind, value); });
-        case kCbbReplace:
-            return objectProperty(flags, arguments, result, argumentError,
-                                  [&] { return com::comButton(connect_.cbbReplace.get()); },
-                                  [&](IDispatch* value) { return setButton(connect_.cbbReplace, value); });
-        case kAddToolbar:
-            if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
-            if (arguments.cArgs != 0) return DISP_E_BADPARAMCOUNT;
-            if (result) VariantInit(result);
-            return AddToolbar();
-        default:
-            return DISP_E_MEMBERNOTFOUND;
-        }
-    }
 
-    // _Connect
-    HRESULT STDMETHODCALLTYPE get_pubApp(::Application** result) override {
-        return handOut(static_cast<IDispatch*>(com::comApplication(connect_.pubApp)),
-                       reinterpret_cast<IDispatch**>(result));
-    }
+    // _Connect through its vtable: the same handlers as through Invoke.
+    HRESULT STDMETHODCALLTYPE get_pubApp(::Application** result) override { return handOut(pubApp(), result); }
     HRESULT STDMETHODCALLTYPE putref_pubApp(::Application* value) override { return setPubApp(value); }
-    HRESULT STDMETHODCALLTYPE get_cbbFind(::ToolbarButton** result) override {
-        return handOut(com::comButton(connect_.cbbFind.get()), reinterpret_cast<IDispatch**>(result));
-    }
-    HRESULT STDMETHODCALLTYPE putref_cbbFind(::ToolbarButton* value) override {
-        return setButton(connect_.cbbFind, value);
-    }
+    HRESULT STDMETHODCALLTYPE get_cbbFind(::ToolbarButton** result) override { return handOut(cbbFind(), result); }
+    HRESULT STDMETHODCALLTYPE putref_cbbFind(::ToolbarButton* value) override { return setCbbFind(value); }
     HRESULT STDMETHODCALLTYPE get_cbbReplace(::ToolbarButton** result) override {
-        return handOut(com::comButton(connect_.cbbReplace.get()), reinterpret_cast<IDispatch**>(result));
+        return handOut(cbbReplace(), result);
     }
-    HRESULT STDMETHODCALLTYPE putref_cbbReplace(::ToolbarButton* value) override {
-        return setButton(connect_.cbbReplace, value);
-    }
+    HRESULT STDMETHODCALLTYPE putref_cbbReplace(::ToolbarButton* value) override { return setCbbReplace(value); }
     HRESULT STDMETHODCALLTYPE AddToolbar() override {
         return guarded([&] {
             connect_.AddToolbar();
@@ -170,107 +162,31 @@ public:
         });
     }
 
-private:
-    /// The add-in connection interface, a second face of the same object. A
-    /// host may call it through its published vtable or through Invoke.
-    class Extensibility final : public WithoutTypeInfo<_IDTExtensibility2> {
-    public:
-        explicit Extensibility(ComConnect& outer) : outer_(outer) {}
-
-        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-            return outer_.QueryInterface(iid, object);
-        }
-        ULONG STDMETHODCALLTYPE AddRef() override { return outer_.AddRef(); }
-        ULONG STDMETHODCALLTYPE Release() override { return outer_.Release(); }
-
-        HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-            return IdsOfNames(kExtensibilityMembers, names, count, ids);
-        }
-        /// Every member is a method; the arguments arrive last first.
-        HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
-                                         VARIANT* result, EXCEPINFO*, UINT* argumentError) override {
-            if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-            UINT expected = 0;
-            switch (member) {
-            case kOnConnection: expected = 4; break;
-            case kOnDisconnection: expected = 2; break;
-            case kOnAddInsUpdate:
-            case kOnStartupComplete:
-            case kOnBeginShutdown: expected = 1; break;
-            default: return DISP_E_MEMBERNOTFOUND;
-            }
-            if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
-            if (!params || params->cArgs != expected) return DISP_E_BADPARAMCOUNT;
-            if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
-            if (result) VariantInit(result);
-
-            auto mismatch = [&](UINT position) {
-                if (argumentError) *argumentError = position;
-                return DISP_E_TYPEMISMATCH;
-            };
-            // AddInInst and custom are not looked at, whatever they hold.
-            switch (member) {
-            case kOnConnection: {
-                ComPtr<IDispatch> application;
-                if (FAILED(ObjectArgument(params->rgvarg[3], application))) return mismatch(3);
-                Variant mode;
-                if (FAILED(VariantChangeType(mode.out(), &params->rgvarg[2], 0, VT_I4))) return mismatch(2);
-                return OnConnection(application.get(), static_cast<ext_ConnectMode>(V_I4(&mode.get())), nullptr,
-                                    nullptr);
-            }
-            case kOnDisconnection: {
-                Variant mode;
-                if (FAILED(VariantChangeType(mode.out(), &params->rgvarg[1], 0, VT_I4))) return mismatch(1);
-                return OnDisconnection(static_cast<ext_DisconnectMode>(V_I4(&mode.get())), nullptr);
-            }
-            default:
-                return S_OK;
-            }
-        }
-
-        HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* application, ext_ConnectMode mode, IDispatch*,
-                                               SAFEARRAY**) override {
-            return guarded([&] {
-                DispatchHostObject host(application);
-                outer_.connect_.AddinInstance_OnConnection(host, static_cast<int32_t>(mode));
-                return S_OK;
-            });
-        }
-        HRESULT STDMETHODCALLTYPE OnDisconnection(ext_DisconnectMode mode, SAFEARRAY**) override {
-            return guarded([&] {
-                outer_.connect_.AddinInstance_OnDisconnection(static_cast<int32_t>(mode));
-                return S_OK;
-            });
-        }
-        HRESULT STDMETHODCALLTYPE OnAddInsUpdate(SAFEARRAY**) override { return S_OK; }
-        HRESULT STDMETHODCALLTYPE OnStartupComplete(SAFEARRAY**) override { return S_OK; }
-        HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY**) override { return S_OK; }
-
-    private:
-        ComConnect& outer_;
-    };
-
-    /// An object property of _Connect through Invoke: read, or assigned by
-    /// reference, as its type library declares it.
-    template <typename Get, typename Set>
-    static HRESULT objectProperty(WORD flags, const DISPPARAMS& params, VARIANT* result, UINT* argumentError, Get get,
-                                  Set set) {
-        if (flags & DISPATCH_PROPERTYGET) {
-            if (params.cArgs != 0) return DISP_E_BADPARAMCOUNT;
-            if (!result) return S_OK;
-            *result = Variant::object(get()).detach();
-            return S_OK;
-        }
-        if (!(flags & DISPATCH_PROPERTYPUTREF)) return DISP_E_MEMBERNOTFOUND;
-        if (params.cArgs != 1) return DISP_E_BADPARAMCOUNT;
-        if (params.cNamedArgs != 1 || params.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) return DISP_E_PARAMNOTFOUND;
-        ComPtr<IDispatch> value;
-        if (FAILED(ObjectArgument(params.rgvarg[0], value)) || FAILED(set(value.get()))) {
-            if (argumentError) *argumentError = 0;
-            return DISP_E_TYPEMISMATCH;
-        }
-        return S_OK;
+    /// The object properties are read, or assigned by reference, as the type
+    /// library declares them.
+    static std::span<const Member<ComConnect>> members() {
+        static constexpr Member<ComConnect> kMembers[] = {
+            {L"pubApp", DISPID_CONNECT_PUBAPP, DISPATCH_PROPERTYGET, 0, 0, &ComConnect::read<&ComConnect::pubApp>},
+            {L"pubApp", DISPID_CONNECT_PUBAPP, DISPATCH_PROPERTYPUTREF, 0, 0,
+             &ComConnect::assign<&ComConnect::setPubApp>},
+            {L"cbbFind", DISPID_CONNECT_CBBFIND, DISPATCH_PROPERTYGET, 0, 0, &ComConnect::read<&ComConnect::cbbFind>},
+            {L"cbbFind", DISPID_CONNECT_CBBFIND, DISPATCH_PROPERTYPUTREF, 0, 0,
+             &ComConnect::assign<&ComConnect::setCbbFind>},
+            {L"cbbReplace", DISPID_CONNECT_CBBREPLACE, DISPATCH_PROPERTYGET, 0, 0,
+             &ComConnect::read<&ComConnect::cbbReplace>},
+            {L"cbbReplace", DISPID_CONNECT_CBBREPLACE, DISPATCH_PROPERTYPUTREF, 0, 0,
+             &ComConnect::assign<&ComConnect::setCbbReplace>},
+            {L"AddToolbar", DISPID_CONNECT_ADDTOOLBAR, DISPATCH_METHOD, 0, 0, &ComConnect::addToolbar},
+        };
+        return kMembers;
     }
+
+private:
+    friend class Extensibility;
+
+    IDispatch* pubApp() { return com::comApplication(connect_.pubApp); }
+    IDispatch* cbbFind() { return com::comButton(connect_.cbbFind.get()); }
+    IDispatch* cbbReplace() { return com::comButton(connect_.cbbReplace.get()); }
 
     /// Holds `value` as the host application; Nothing empties `pubApp`.
     HRESULT setPubApp(IDispatch* value) {
@@ -285,6 +201,8 @@ private:
             return S_OK;
         });
     }
+    HRESULT setCbbFind(IDispatch* value) { return setButton(connect_.cbbFind, value); }
+    HRESULT setCbbReplace(IDispatch* value) { return setButton(connect_.cbbReplace, value); }
 
     /// Holds `value` in a button member, which moves the Click subscription to it.
     HRESULT setButton(SubscribedButton& member, IDispatch* value) {
@@ -300,13 +218,46 @@ private:
         });
     }
 
+    // Invoke's side of the handlers.
+    template <IDispatch* (ComConnect::*get)()>
+    HRESULT read(Invocation& call) {
+        return call.answer(Variant::object((this->*get)()));
+    }
+    /// An object that does not fit the member is the caller's mistake.
+    template <HRESULT (ComConnect::*set)(IDispatch*)>
+    HRESULT assign(Invocation& call) {
+        ComPtr<IDispatch> value;
+        if (FAILED(call.object(0, &value)) || FAILED((this->*set)(value.get()))) return call.mismatch(0);
+        return S_OK;
+    }
+    HRESULT addToolbar(Invocation&) { return AddToolbar(); }
+
     Connect connect_;
     Extensibility extensibility_;
 };
 
+HRESULT Extensibility::QueryInterface(REFIID iid, void** object) { return outer_.QueryInterface(iid, object); }
+ULONG Extensibility::AddRef() { return outer_.AddRef(); }
+ULONG Extensibility::Release() { return outer_.Release(); }
+
+HRESULT Extensibility::OnConnection(IDispatch* application, ext_ConnectMode mode, IDispatch*, SAFEARRAY**) {
+    return guarded([&] {
+        DispatchHostObject host(application);
+        outer_.connect_.AddinInstance_OnConnection(host, static_cast<int32_t>(mode));
+        return S_OK;
+    });
+}
+
+HRESULT Extensibility::OnDisconnection(ext_DisconnectMode mode, SAFEARRAY**) {
+    return guarded([&] {
+        outer_.connect_.AddinInstance_OnDisconnection(static_cast<int32_t>(mode));
+        return S_OK;
+    });
+}
+
 }  // namespace
 
-HRESULT CreateConnect(REFIID iid, void** object) {
+HRESULT createConnect(REFIID iid, void** object) {
     if (!object) return E_POINTER;
     *object = nullptr;
     return guarded([&] {
@@ -316,6 +267,10 @@ HRESULT CreateConnect(REFIID iid, void** object) {
         created->Release();
         return hr;
     });
+}
+
+void releaseConnectTypeInfo() {
+    if (ITypeInfo* cached = cachedTypeInfo.exchange(nullptr)) cached->Release();
 }
 
 }  // namespace quillet::win32

@@ -1,6 +1,7 @@
 #include "addin/win32/ComponentInstance.h"
 
 #include "dialogs/win32/Win32Windows.h"
+#include "host/com/ComApplicationClass.h"
 #include "platform/win32/Win32Ports.h"
 
 namespace quillet::win32 {
@@ -11,7 +12,7 @@ namespace {
 struct Platform {
     explicit Platform(HMODULE module) : windows(module) {}
     Win32MessageBox messages;
-    ComApplicationClass applicationClass;
+    com::ComApplicationClass applicationClass;
     Win32WindowFactory windows;
     Win32WindowService windowService;
 };
@@ -24,7 +25,7 @@ Component* component = nullptr;
 
 }  // namespace
 
-Component& TheComponent() {
+Component& theComponent() {
     if (component == nullptr) {
         platform = new Platform(module);
         component = new Component({platform->messages, platform->applicationClass, platform->windows,
@@ -33,10 +34,10 @@ Component& TheComponent() {
     return *component;
 }
 
-bool ComponentCanUnload() { return component == nullptr || component->liveObjects().canUnload(); }
+bool componentCanUnload() { return component == nullptr || component->liveObjects().canUnload(); }
 
-void LockComponent(bool lock) {
-    LiveObjects& live = TheComponent().liveObjects();
+void lockComponent(bool lock) {
+    LiveObjects& live = theComponent().liveObjects();
     if (lock) {
         live.lock();
     } else {
@@ -44,8 +45,8 @@ void LockComponent(bool lock) {
     }
 }
 
-HMODULE ComponentModule() { return module; }
+HMODULE componentModule() { return module; }
 
-void SetComponentModule(HMODULE handle) { module = handle; }
+void setComponentModule(HMODULE handle) { module = handle; }
 
 }  // namespace quillet::win32

@@ -8,17 +8,17 @@ namespace quillet::win32 {
 
 /// The component's module state inside the DLL, made on first use and kept
 /// while the DLL is loaded.
-Component& TheComponent();
+Component& theComponent();
 
 /// Whether the DLL may be unloaded: no object of the component lives (a
 /// Connect, a dialog) and no lock on its class factory is held. Makes nothing.
-bool ComponentCanUnload();
+bool componentCanUnload();
 
 /// Locks the component in memory, or releases a lock (IClassFactory::LockServer).
-void LockComponent(bool lock);
+void lockComponent(bool lock);
 
 /// The DLL's module handle, as DllMain received it.
-HMODULE ComponentModule();
-void SetComponentModule(HMODULE module);
+HMODULE componentModule();
+void setComponentModule(HMODULE module);
 
 }  // namespace quillet::win32

@@ -9,7 +9,7 @@
 #include "dialogs/win32/CaptionWidth.h"
 #include "dialogs/win32/DialogFont.h"
 #include "dialogs/win32/Dpi.h"
-#include "host/com/ComFailure.h"
+#include "platform/win32/ComFailure.h"
 #include "platform/win32/ComPtr.h"
 
 namespace quillet::win32 {
@@ -205,7 +205,7 @@ bool registerClass(HINSTANCE module) {
     return RegisterClassExW(&windowClass) != 0;
 }
 
-Status lastFailure() { return com::systemFailure(HRESULT_FROM_WIN32(GetLastError())); }
+Status lastFailure() { return systemFailure(HRESULT_FROM_WIN32(GetLastError())); }
 
 Status Win32Window::create(HINSTANCE module) {
     if (!registerClass(module)) return lastFailure();
@@ -407,5 +407,7 @@ Result<std::unique_ptr<Window>> Win32WindowFactory::create(const FormLayout& lay
     if (Status made = window->create(module_); !made) return made.error();
     return std::unique_ptr<Window>(std::move(window));
 }
+
+void unregisterDialogClass(HINSTANCE module) { UnregisterClassW(kWindowClass, module); }
 
 }  // namespace quillet::win32

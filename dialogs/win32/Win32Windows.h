@@ -9,6 +9,11 @@ namespace quillet::win32 {
 /// The window class of the dialogs' windows.
 inline constexpr wchar_t kDialogWindowClass[] = L"QuilletDialog";
 
+/// Gives the dialogs' window class back, when the DLL that registered it
+/// unloads: Windows keeps a DLL's classes after it is gone, and a class left
+/// behind would point into code that is no longer there.
+void unregisterDialogClass(HINSTANCE module);
+
 /// The child window identifier of a control of `layout`; 0 when it has none.
 int controlId(const FormLayout& layout, std::string_view control);
 

@@ -5,10 +5,10 @@
 #include <map>
 #include <new>
 
-#include "host/com/ComFailure.h"
 #include "host/com/LateBinding.h"
+#include "platform/win32/ComFailure.h"
 #include "platform/win32/ComObject.h"
-#include "platform/win32/DispatchNames.h"
+#include "platform/win32/DispatchMembers.h"
 #include "platform/win32/Variant.h"
 
 namespace quillet::com {
@@ -55,11 +55,18 @@ protected:
     ComPtr<IDispatch> object_;
 };
 
-class BridgedPage : public Page, public Bridged {
+/// A host object in `role`, bridged as the add-in's `Host` interface.
+template <typename Host, const Role& role>
+class BridgedAs : public Host, public Bridged {
 public:
-    using Interface = Page;
-    static constexpr const Role& kRole = roles::kPage;
+    using Interface = Host;
+    static constexpr const Role& kRole = role;
     using Bridged::Bridged;
+};
+
+class BridgedPage : public BridgedAs<Page, roles::kPage> {
+public:
+    using BridgedAs::BridgedAs;
     Result<std::u16string> number() override { return asText(get(L"PageNumber")); }
     Result<int32_t> index() override { return asNumber(get(L"PageIndex")); }
     bool isSameObject(const Page& other) const override {
@@ -71,20 +78,20 @@ public:
     }
 };
 
-class BridgedPages : public PageCollection, public Bridged {
+/// A collection that the add-in counts and reads from 1, of `Item`s.
+template <typename Collection, const Role& role, typename Item>
+class BridgedCollection : public BridgedAs<Collection, role> {
 public:
-    using Interface = PageCollection;
-    static constexpr const Role& kRole = roles::kPageCollection;
-    using Bridged::Bridged;
-    Result<PageRef> item(int32_t index) override { return objectOf<BridgedPage>(Bridged::item(index)); }
-    Result<int32_t> count() override { return asNumber(get(L"Count")); }
+    using BridgedAs<Collection, role>::BridgedAs;
+    Result<std::shared_ptr<typename Item::Interface>> item(int32_t index) override {
+        return objectOf<Item>(this->Bridged::item(index));
+    }
+    Result<int32_t> count() override { return asNumber(this->get(L"Count")); }
 };
 
-class BridgedView : public PublicationView, public Bridged {
+class BridgedView : public BridgedAs<PublicationView, roles::kPublicationView> {
 public:
-    using Interface = PublicationView;
-    static constexpr const Role& kRole = roles::kPublicationView;
-    using Bridged::Bridged;
+    using BridgedAs::BridgedAs;
     Result<PageRef> page() override { return objectOf<BridgedPage>(get(L"ActivePage")); }
     Status setPage(const PageRef& page) override {
         auto* bridged = dynamic_cast<BridgedPage*>(page.get());
@@ -92,11 +99,9 @@ public:
     }
 };
 
-class BridgedSpan : public TextSpan, public Bridged {
+class BridgedSpan : public BridgedAs<TextSpan, roles::kTextSpan> {
 public:
-    using Interface = TextSpan;
-    static constexpr const Role& kRole = roles::kTextSpan;
-    using Bridged::Bridged;
+    using BridgedAs::BridgedAs;
     Result<std::u16string> text() override { return asText(get(L"Text")); }
     Status setText(const std::u16string& text) override { return put(L"Text", Variant::text(text)); }
     Result<TextSpanRef> span(int32_t start, int32_t length) override {
@@ -107,36 +112,22 @@ public:
     Result<int32_t> start() override { return asNumber(get(L"Start")); }
 };
 
-class BridgedStory : public Story, public Bridged {
+/// What gives its text as a span: a story, or the selection.
+template <typename Holder, const Role& role>
+class BridgedSpanHolder : public BridgedAs<Holder, role> {
 public:
-    using Interface = Story;
-    static constexpr const Role& kRole = roles::kStory;
-    using Bridged::Bridged;
-    Result<TextSpanRef> textSpan() override { return objectOf<BridgedSpan>(get(L"TextRange")); }
+    using BridgedAs<Holder, role>::BridgedAs;
+    Result<TextSpanRef> textSpan() override { return objectOf<BridgedSpan>(this->get(L"TextRange")); }
 };
 
-class BridgedStories : public StoryCollection, public Bridged {
-public:
-    using Interface = StoryCollection;
-    static constexpr const Role& kRole = roles::kStoryCollection;
-    using Bridged::Bridged;
-    Result<StoryRef> item(int32_t index) override { return objectOf<BridgedStory>(Bridged::item(index)); }
-    Result<int32_t> count() override { return asNumber(get(L"Count")); }
-};
+using BridgedPages = BridgedCollection<PageCollection, roles::kPageCollection, BridgedPage>;
+using BridgedStory = BridgedSpanHolder<Story, roles::kStory>;
+using BridgedStories = BridgedCollection<StoryCollection, roles::kStoryCollection, BridgedStory>;
+using BridgedSelection = BridgedSpanHolder<PublicationSelection, roles::kPublicationSelection>;
 
-class BridgedSelection : public PublicationSelection, public Bridged {
+class BridgedPublication : public BridgedAs<Publication, roles::kPublication> {
 public:
-    using Interface = PublicationSelection;
-    static constexpr const Role& kRole = roles::kPublicationSelection;
-    using Bridged::Bridged;
-    Result<TextSpanRef> textSpan() override { return objectOf<BridgedSpan>(get(L"TextRange")); }
-};
-
-class BridgedPublication : public Publication, public Bridged {
-public:
-    using Interface = Publication;
-    static constexpr const Role& kRole = roles::kPublication;
-    using Bridged::Bridged;
+    using BridgedAs::BridgedAs;
     Result<PageCollectionRef> pages() override { return objectOf<BridgedPages>(get(L"Pages")); }
     Result<PublicationSelectionRef> selection() override { return objectOf<BridgedSelection>(get(L"Selection")); }
     Result<StoryCollectionRef> stories() override { return objectOf<BridgedStories>(get(L"Stories")); }
@@ -148,31 +139,28 @@ public:
 };
 
 /// Delivers a button's Click, raised through its connection point, to a sink.
-class ClickEvents final : public win32::ComObject<win32::WithoutTypeInfo<IDispatch>, IID_IDispatch, kButtonEvents> {
+class ClickEvents final
+    : public win32::ComObject<win32::WithoutTypeInfo<win32::DispatchedByTable<IDispatch, ClickEvents>>, IID_IDispatch,
+                              kButtonEvents> {
 public:
     explicit ClickEvents(ButtonClickSink& sink) : sink_(sink) {}
 
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        static constexpr win32::NamedMember kMembers[] = {{L"Click", kClickId}};
-        return win32::IdsOfNames(kMembers, names, count, ids);
+    static std::span<const win32::Member<ClickEvents>> members() {
+        static constexpr win32::Member<ClickEvents> kMembers[] = {
+            {L"Click", kClickId, DISPATCH_METHOD, 2, 2, &ClickEvents::click}};
+        return kMembers;
     }
 
-    /// Click(Ctrl, CancelDefault): the arguments arrive last first.
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*,
-                                     EXCEPINFO*, UINT* argumentError) override {
-        if (member != kClickId || !(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
-        if (!params || params->cArgs != 2) return DISP_E_BADPARAMCOUNT;
-        if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+private:
+    /// Click(Ctrl, CancelDefault).
+    HRESULT click(win32::Invocation& call) {
         bool cancelDefault = false;
-        if (!readBoolean(params->rgvarg[0], cancelDefault)) {
-            if (argumentError) *argumentError = 0;
-            return DISP_E_TYPEMISMATCH;
-        }
+        if (!readBoolean(*call.passed(1), cancelDefault)) return call.mismatch(1);
         // The handlers do not look at the button; a Ctrl that is no button is passed as none.
-        Variant ctrl;
+        ComPtr<IDispatch> ctrl;
         ToolbarButtonRef button;
-        if (SUCCEEDED(VariantChangeType(ctrl.out(), &params->rgvarg[1], 0, VT_DISPATCH)) && V_DISPATCH(&ctrl.get())) {
-            if (auto inButtonRole = inRole(V_DISPATCH(&ctrl.get()), roles::kToolbarButton))
+        if (SUCCEEDED(win32::objectArgument(*call.passed(0), ctrl)) && ctrl) {
+            if (auto inButtonRole = inRole(ctrl.get(), roles::kToolbarButton))
                 button = bridgeButton(std::move(*inButtonRole));
         }
         // CancelDefault is the host's: the handlers leave it as it came.
@@ -180,7 +168,6 @@ public:
         return S_OK;
     }
 
-private:
     /// CancelDefault: a Boolean by reference, or a Variant by reference holding one.
     static bool readBoolean(const VARIANT& argument, bool& value) {
         if (V_VT(&argument) == (VT_BYREF | VT_BOOL) && V_BOOLREF(&argument)) {
@@ -219,23 +206,24 @@ public:
 
     Result<uint32_t> subscribe(ButtonClickSink& sink) override {
         ComPtr<IConnectionPointContainer> container = object_.query<IConnectionPointContainer>(IID_IConnectionPointContainer);
-        if (!container) return systemFailure(E_NOINTERFACE);
+        if (!container) return win32::systemFailure(E_NOINTERFACE);
         ComPtr<IConnectionPoint> point;
-        if (HRESULT hr = container->FindConnectionPoint(kButtonEvents, point.out()); FAILED(hr)) return failureOf(hr);
+        if (HRESULT hr = container->FindConnectionPoint(kButtonEvents, point.out()); FAILED(hr))
+            return win32::failureOf(hr);
         auto events = ComPtr<IDispatch>::adopt(new (std::nothrow) ClickEvents(sink));
-        if (!events) return systemFailure(E_OUTOFMEMORY);
+        if (!events) return win32::systemFailure(E_OUTOFMEMORY);
         DWORD cookie = 0;
-        if (HRESULT hr = point->Advise(events.get(), &cookie); FAILED(hr)) return failureOf(hr);
+        if (HRESULT hr = point->Advise(events.get(), &cookie); FAILED(hr)) return win32::failureOf(hr);
         points_.emplace(cookie, std::move(point));
         return static_cast<uint32_t>(cookie);
     }
 
     Status unsubscribe(uint32_t cookie) override {
         auto found = points_.find(cookie);
-        if (found == points_.end()) return systemFailure(CONNECT_E_NOCONNECTION);
+        if (found == points_.end()) return win32::systemFailure(CONNECT_E_NOCONNECTION);
         const HRESULT hr = found->second->Unadvise(cookie);
         points_.erase(found);
-        if (FAILED(hr)) return failureOf(hr);
+        if (FAILED(hr)) return win32::failureOf(hr);
         return {};
     }
 
@@ -243,11 +231,9 @@ private:
     std::map<uint32_t, ComPtr<IConnectionPoint>> points_;
 };
 
-class BridgedControls : public ToolbarControls, public Bridged {
+class BridgedControls : public BridgedAs<ToolbarControls, roles::kToolbarControls> {
 public:
-    using Interface = ToolbarControls;
-    static constexpr const Role& kRole = roles::kToolbarControls;
-    using Bridged::Bridged;
+    using BridgedAs::BridgedAs;
     /// Add(Type, Id, Parameter, Before, Temporary): only the type; the rest are the host's defaults.
     Result<ToolbarControlRef> add(int32_t type) override {
         return objectOf<BridgedControl>(invoke(object_.get(), L"Add", Call::Method, {Variant::number(type)}));
@@ -257,11 +243,9 @@ public:
     }
 };
 
-class BridgedToolbar : public Toolbar, public Bridged {
+class BridgedToolbar : public BridgedAs<Toolbar, roles::kToolbar> {
 public:
-    using Interface = Toolbar;
-    static constexpr const Role& kRole = roles::kToolbar;
-    using Bridged::Bridged;
+    using BridgedAs::BridgedAs;
     Result<ToolbarControlsRef> controls() override { return objectOf<BridgedControls>(get(L"Controls")); }
     Status remove() override { return call(L"Delete"); }
     Status setEnabled(bool enabled) override { return put(L"Enabled", Variant::boolean(enabled)); }
@@ -269,11 +253,9 @@ public:
     Status setVisible(bool visible) override { return put(L"Visible", Variant::boolean(visible)); }
 };
 
-class BridgedToolbars : public ToolbarCollection, public Bridged {
+class BridgedToolbars : public BridgedAs<ToolbarCollection, roles::kToolbarCollection> {
 public:
-    using Interface = ToolbarCollection;
-    static constexpr const Role& kRole = roles::kToolbarCollection;
-    using Bridged::Bridged;
+    using BridgedAs::BridgedAs;
     Result<ToolbarRef> item(const std::u16string& name) override { return objectOf<BridgedToolbar>(Bridged::item(name)); }
     /// Add(Name, Position, MenuBar, Temporary), every one left to the host's default.
     Result<ToolbarRef> add() override { return objectOf<BridgedToolbar>(invoke(object_.get(), L"Add", Call::Method)); }

@@ -2,11 +2,13 @@
 
 #include <vector>
 
-#include "host/com/ComFailure.h"
+#include "platform/win32/ComFailure.h"
 
 namespace quillet::com {
 
 using win32::ComPtr;
+using win32::failureOf;
+using win32::systemFailure;
 using win32::Variant;
 
 namespace {

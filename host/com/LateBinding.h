@@ -7,7 +7,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "host/Result.h"
+#include "base/Result.h"
 #include "host/com/HostRoles.h"
 #include "platform/win32/ComPtr.h"
 #include "platform/win32/Variant.h"

@@ -57,6 +57,14 @@ public:
         if (object) object->AddRef();
         return variant;
     }
+    /// An array of variants by reference, as an argument that the callee may
+    /// replace: `array` stays its owner's.
+    static Variant arrayReference(SAFEARRAY** array) {
+        Variant variant;
+        V_VT(&variant.value_) = VT_ARRAY | VT_VARIANT | VT_BYREF;
+        V_ARRAYREF(&variant.value_) = array;
+        return variant;
+    }
     /// An optional argument that the caller leaves out in the middle of others.
     static Variant missing() {
         Variant variant;
@@ -85,7 +93,7 @@ private:
 /// An object passed as an argument of Invoke, a reference to a variant seen
 /// through: null for Nothing (empty, null or a null object). Fails with the
 /// conversion's HRESULT when the argument is no object.
-inline HRESULT ObjectArgument(const VARIANT& argument, ComPtr<IDispatch>& object) {
+inline HRESULT objectArgument(const VARIANT& argument, ComPtr<IDispatch>& object) {
     const VARIANT& value = V_VT(&argument) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(&argument)
                                ? *V_VARIANTREF(&argument)
                                : argument;

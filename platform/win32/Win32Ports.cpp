@@ -2,11 +2,6 @@
 
 #include <windows.h>
 
-#include "host/com/ComBridge.h"
-#include "host/com/ComFailure.h"
-#include "host/com/HostRoles.h"
-#include "platform/win32/ComPtr.h"
-
 namespace quillet::win32 {
 
 int Win32MessageBox::show(const std::u16string& prompt, int buttons, const std::optional<std::u16string>& title) {
@@ -18,16 +13,6 @@ int Win32MessageBox::show(const std::u16string& prompt, int buttons, const std::
 int32_t Win32WindowService::SetWindowPos(WindowHandle window, WindowHandle insertAfter, int32_t x, int32_t y,
                                          int32_t cx, int32_t cy, uint32_t flags) {
     return ::SetWindowPos(reinterpret_cast<HWND>(window), reinterpret_cast<HWND>(insertAfter), x, y, cx, cy, flags);
-}
-
-Result<ApplicationRef> ComApplicationClass::create() {
-    ComPtr<IDispatch> application;
-    SetErrorInfo(0, nullptr);
-    const HRESULT hr = CoCreateInstance(com::kHostApplicationClass, nullptr, CLSCTX_SERVER, com::roles::kApplication.iid,
-                                        reinterpret_cast<void**>(application.out()));
-    if (FAILED(hr)) return com::failureOf(hr);
-    if (!application) return errors::objectNotSet();
-    return com::bridgeApplication(std::move(application));
 }
 
 }  // namespace quillet::win32

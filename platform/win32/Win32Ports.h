@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/HostApplicationClass.h"
 #include "platform/MessageBox.h"
 #include "platform/Window.h"
 
@@ -17,12 +16,6 @@ class Win32WindowService : public WindowService {
 public:
     int32_t SetWindowPos(WindowHandle window, WindowHandle insertAfter, int32_t x, int32_t y, int32_t cx, int32_t cy,
                          uint32_t flags) override;
-};
-
-/// The running host's application, through the class that the host registers.
-class ComApplicationClass : public HostApplicationClass {
-public:
-    Result<ApplicationRef> create() override;
 };
 
 }  // namespace quillet::win32

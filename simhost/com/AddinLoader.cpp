@@ -1,24 +1,27 @@
 #include "simhost/com/AddinLoader.h"
 
-#include "platform/win32/ComObject.h"
-#include "platform/win32/DispatchNames.h"
-#include "platform/win32/RegistryKey.h"
-#include "simhost/com/Dialect.h"
-
 #include <oleauto.h>
 
 #include <cwchar>
 #include <new>
 
+#include "host/com/LateBinding.h"
+#include "platform/win32/ComObject.h"
+#include "platform/win32/DispatchMembers.h"
+#include "platform/win32/RegistryKey.h"
+#include "platform/win32/Variant.h"
+#include "simhost/com/Dialect.h"
+
 namespace quillet::simhost::com {
 
 namespace {
 
+using quillet::com::Call;
 using win32::ComPtr;
-
 using win32::RegistryKey;
+using win32::Variant;
 
-DWORD LoadBehaviorOf(HKEY addins, const wchar_t* progId) {
+DWORD loadBehaviorOf(HKEY addins, const wchar_t* progId) {
     RegistryKey entry;
     if (RegOpenKeyExW(addins, progId, 0, KEY_QUERY_VALUE, entry.out()) != ERROR_SUCCESS) return 0;
     DWORD type = 0;
@@ -42,6 +45,8 @@ public:
     }
     explicit operator bool() const { return array_ != nullptr; }
     SAFEARRAY** get() { return &array_; }
+    /// The array as Invoke passes it: by reference, for the callee to replace.
+    Variant argument() { return Variant::arrayReference(&array_); }
 
 private:
     SAFEARRAY* array_;
@@ -54,7 +59,7 @@ private:
 // user's classes itself first, the way Windows would for it.
 
 /// The default value of `path` below the current user's classes; empty when there is none.
-std::wstring UserClassesText(const std::wstring& path) {
+std::wstring userClassesText(const std::wstring& path) {
     const std::wstring key = L"Software\\Classes\\" + path;
     DWORD size = 0;
     if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, nullptr, &size) !=
@@ -69,8 +74,8 @@ std::wstring UserClassesText(const std::wstring& path) {
     return text;
 }
 
-HRESULT ClassOfProgId(const std::wstring& progId, CLSID* clsid) {
-    const std::wstring forUser = UserClassesText(progId + L"\\CLSID");
+HRESULT classOfProgId(const std::wstring& progId, CLSID* clsid) {
+    const std::wstring forUser = userClassesText(progId + L"\\CLSID");
     if (!forUser.empty() && SUCCEEDED(CLSIDFromString(forUser.c_str(), clsid))) return S_OK;
     return CLSIDFromProgID(progId.c_str(), clsid);
 }
@@ -78,10 +83,10 @@ HRESULT ClassOfProgId(const std::wstring& progId, CLSID* clsid) {
 /// An object of an in-process class: from the DLL that the user registered
 /// it with, when there is one, else through COM. A DLL loaded here stays for
 /// the life of the host, as COM keeps the in-process servers it loads.
-HRESULT CreateInProcess(REFCLSID clsid, REFIID iid, void** object) {
+HRESULT createInProcess(REFCLSID clsid, REFIID iid, void** object) {
     wchar_t classText[39];
     StringFromGUID2(clsid, classText, ARRAYSIZE(classText));
-    const std::wstring server = UserClassesText(std::wstring(L"CLSID\\") + classText + L"\\InprocServer32");
+    const std::wstring server = userClassesText(std::wstring(L"CLSID\\") + classText + L"\\InprocServer32");
     if (server.empty()) return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid, object);
 
     HMODULE module = LoadLibraryExW(server.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
@@ -97,40 +102,19 @@ HRESULT CreateInProcess(REFCLSID clsid, REFIID iid, void** object) {
     return factory->CreateInstance(nullptr, iid, object);
 }
 
-/// Calls a member of the connection interface through Invoke, by its
-/// published name, with `arguments` last first, as a host that dispatches
-/// does.
-HRESULT InvokeByName(IDispatch* object, const wchar_t* name, VARIANTARG* arguments, UINT count) {
-    DISPID member = DISPID_UNKNOWN;
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    if (const HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &member); FAILED(hr))
-        return hr;
-    DISPPARAMS params{arguments, nullptr, count, 0};
-    return object->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
-}
+/// The add-in's answer to a call through Invoke: the HRESULT that it failed with, if any.
+HRESULT answerOf(const Result<Variant>& called) { return called ? S_OK : static_cast<HRESULT>(called.error().number); }
 
-/// `custom`, the array of VARIANTs by reference, as Invoke passes it.
-VARIANTARG CustomArgument(SAFEARRAY** custom) {
-    VARIANTARG argument;
-    VariantInit(&argument);
-    V_VT(&argument) = VT_ARRAY | VT_VARIANT | VT_BYREF;
-    V_ARRAYREF(&argument) = custom;
-    return argument;
-}
-
-class ForeignHostObject final : public win32::ComObject<win32::WithoutTypeInfo<IDispatch>, IID_IDispatch> {
+class ForeignHostObject final
+    : public win32::ComObject<win32::WithoutTypeInfo<win32::DispatchedByTable<IDispatch, ForeignHostObject>>,
+                              IID_IDispatch> {
 public:
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        return win32::IdsOfNames({}, names, count, ids);
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        return DISP_E_MEMBERNOTFOUND;
-    }
+    static std::span<const win32::Member<ForeignHostObject>> members() { return {}; }
 };
 
 }  // namespace
 
-std::vector<AddinEntry> RegisteredAddins() {
+std::vector<AddinEntry> registeredAddins() {
     std::vector<AddinEntry> entries;
     RegistryKey addins;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kAddinsKey, 0, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE, addins.out()) !=
@@ -143,65 +127,52 @@ std::vector<AddinEntry> RegisteredAddins() {
         const LONG status = RegEnumKeyExW(addins.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
         if (status == ERROR_NO_MORE_ITEMS) break;
         if (status != ERROR_SUCCESS) continue;
-        entries.push_back({std::wstring(name, length), LoadBehaviorOf(addins.get(), name)});
+        entries.push_back({std::wstring(name, length), loadBehaviorOf(addins.get(), name)});
     }
     return entries;
 }
 
-std::vector<std::wstring> StartupAddins() {
+std::vector<std::wstring> startupAddins() {
     std::vector<std::wstring> progIds;
-    for (AddinEntry& entry : RegisteredAddins())
+    for (AddinEntry& entry : registeredAddins())
         if (entry.loadBehavior == kLoadAtStartup) progIds.push_back(std::move(entry.progId));
     return progIds;
 }
 
-HRESULT ComAddin::Create(const std::wstring& progId, ComAddin* addin) {
+HRESULT ComAddin::create(const std::wstring& progId, ComAddin* addin) {
     if (!addin) return E_POINTER;
-    addin->Release();
+    addin->release();
     CLSID clsid;
-    if (const HRESULT hr = ClassOfProgId(progId, &clsid); FAILED(hr)) return hr;
+    if (const HRESULT hr = classOfProgId(progId, &clsid); FAILED(hr)) return hr;
     ComPtr<_IDTExtensibility2> object;
-    if (const HRESULT hr = CreateInProcess(clsid, IID__IDTExtensibility2, reinterpret_cast<void**>(object.out()));
+    if (const HRESULT hr = createInProcess(clsid, IID__IDTExtensibility2, reinterpret_cast<void**>(object.out()));
         FAILED(hr))
         return hr;
     *addin = ComAddin(std::move(object));
     return S_OK;
 }
 
-HRESULT ComAddin::Connect(IDispatch* application, ext_ConnectMode mode) {
+HRESULT ComAddin::connect(IDispatch* application, ext_ConnectMode mode) {
     if (!object_) return E_UNEXPECTED;
     EmptyCustomArray custom;
     if (!custom) return E_OUTOFMEMORY;
-    if (!TheDialect().connectsThroughInvoke)
+    if (!theDialect().connectsThroughInvoke)
         return object_->OnConnection(application, mode, /*AddInInst=*/nullptr, custom.get());
-    VARIANTARG arguments[4];
-    arguments[0] = CustomArgument(custom.get());
-    VariantInit(&arguments[1]);
-    V_VT(&arguments[1]) = VT_DISPATCH;  // AddInInst: none
-    V_DISPATCH(&arguments[1]) = nullptr;
-    VariantInit(&arguments[2]);
-    V_VT(&arguments[2]) = VT_I4;
-    V_I4(&arguments[2]) = mode;
-    VariantInit(&arguments[3]);
-    V_VT(&arguments[3]) = VT_DISPATCH;
-    V_DISPATCH(&arguments[3]) = application;
-    return InvokeByName(object_.get(), L"OnConnection", arguments, 4);
+    return answerOf(quillet::com::invoke(object_.get(), L"OnConnection", Call::Method,
+                                         {Variant::object(application), Variant::number(mode),
+                                          /*AddInInst=*/Variant::object(nullptr), custom.argument()}));
 }
 
-HRESULT ComAddin::Disconnect(ext_DisconnectMode mode) {
+HRESULT ComAddin::disconnect(ext_DisconnectMode mode) {
     if (!object_) return E_UNEXPECTED;
     EmptyCustomArray custom;
     if (!custom) return E_OUTOFMEMORY;
-    if (!TheDialect().connectsThroughInvoke) return object_->OnDisconnection(mode, custom.get());
-    VARIANTARG arguments[2];
-    arguments[0] = CustomArgument(custom.get());
-    VariantInit(&arguments[1]);
-    V_VT(&arguments[1]) = VT_I4;
-    V_I4(&arguments[1]) = mode;
-    return InvokeByName(object_.get(), L"OnDisconnection", arguments, 2);
+    if (!theDialect().connectsThroughInvoke) return object_->OnDisconnection(mode, custom.get());
+    return answerOf(quillet::com::invoke(object_.get(), L"OnDisconnection", Call::Method,
+                                         {Variant::number(mode), custom.argument()}));
 }
 
-HRESULT CreateForeignHostObject(IDispatch** object) {
+HRESULT createForeignHostObject(IDispatch** object) {
     if (!object) return E_POINTER;
     *object = new (std::nothrow) ForeignHostObject();
     return *object ? S_OK : E_OUTOFMEMORY;

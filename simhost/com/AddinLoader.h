@@ -28,14 +28,14 @@ struct AddinEntry {
 
 /// Every add-in entry under HKEY_CURRENT_USER\<kAddinsKey>, in the registry's
 /// order; none when the key does not exist.
-std::vector<AddinEntry> RegisteredAddins();
+std::vector<AddinEntry> registeredAddins();
 
 /// The ProgIDs of the entries with LoadBehavior 3, the add-ins that the host
 /// creates and connects when it starts.
-std::vector<std::wstring> StartupAddins();
+std::vector<std::wstring> startupAddins();
 
 /// An add-in object that the host created, held through its connection
-/// interface until Release() (or destruction).
+/// interface until release() (or destruction).
 class ComAddin {
 public:
     ComAddin() = default;
@@ -45,18 +45,18 @@ public:
     /// _IDTExtensibility2 {B65AD801-ABAF-11D0-BB8B-00A0C90F2744}. As on
     /// Windows, a class registered for the current user wins over one
     /// registered for the machine. `addin` is left empty on failure.
-    static HRESULT Create(const std::wstring& progId, ComAddin* addin);
+    static HRESULT create(const std::wstring& progId, ComAddin* addin);
 
     /// OnConnection(application, mode, AddInInst = NULL, custom = an empty
     /// array of VARIANTs), through the vtable or through Invoke as the run's
     /// dialect says; the add-in's HRESULT. E_UNEXPECTED when empty.
-    HRESULT Connect(IDispatch* application, ext_ConnectMode mode);
+    HRESULT connect(IDispatch* application, ext_ConnectMode mode);
     /// OnDisconnection(mode, custom = an empty array of VARIANTs), the same
     /// way; the add-in's HRESULT. E_UNEXPECTED when empty.
-    HRESULT Disconnect(ext_DisconnectMode mode);
+    HRESULT disconnect(ext_DisconnectMode mode);
 
     /// Drops the host's reference: the add-in's component may unload after this.
-    void Release() { object_ = {}; }
+    void release() { object_ = {}; }
 
     _IDTExtensibility2* get() const { return object_.get(); }
     explicit operator bool() const { return static_cast<bool>(object_); }
@@ -68,6 +68,6 @@ private:
 /// An object for connecting an add-in with something that is not the host's
 /// application: IDispatch without members, and E_NOINTERFACE for Application
 /// and everything else.
-HRESULT CreateForeignHostObject(IDispatch** object);
+HRESULT createForeignHostObject(IDispatch** object);
 
 }  // namespace quillet::simhost::com

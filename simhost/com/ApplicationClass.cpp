@@ -17,9 +17,9 @@ public:
         if (outer) return CLASS_E_NOAGGREGATION;
         try {
             Result<ApplicationRef> application = host_.create();
-            if (!application) return ResultOf(application.error().number);
+            if (!application) return resultOf(application.error().number);
             ComPtr<IDispatch> created;
-            if (const HRESULT hr = Wrap(std::move(application).value(), created.out()); FAILED(hr)) return hr;
+            if (const HRESULT hr = wrap(std::move(application).value(), created.out()); FAILED(hr)) return hr;
             return created->QueryInterface(iid, object);
         } catch (...) {
             return E_OUTOFMEMORY;
@@ -34,7 +34,7 @@ private:
 
 }  // namespace
 
-HRESULT RegisterApplicationClass(HostApplicationClass& host, DWORD* cookie) {
+HRESULT registerApplicationClass(HostApplicationClass& host, DWORD* cookie) {
     if (!cookie) return E_POINTER;
     *cookie = 0;
     const ComPtr<IClassFactory> factory = ComPtr<IClassFactory>::adopt(new (std::nothrow) ApplicationClassFactory(host));

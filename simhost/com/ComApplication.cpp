@@ -14,23 +14,17 @@ public:
 
     static std::span<const Member<ComApplication>> members() {
         static constexpr Member<ComApplication> kMembers[] = {
-            {L"ActiveDocument", kGet, 0, 0, &ComApplication::ActiveDocument},
-            {L"CommandBars", kGet, 0, 0, &ComApplication::CommandBars},
-            {L"ScreenUpdating", kGet, 0, 0, &ComApplication::ScreenUpdating, false, &HostCapabilities::screenUpdating},
-            {L"ScreenUpdating", kPut, 0, 0, &ComApplication::SetScreenUpdating, false,
+            {L"ActiveDocument", kGet, 0, 0, &answeredBy<&Application::publication>},
+            {L"CommandBars", kGet, 0, 0, &answeredBy<&Application::toolbars>},
+            {L"ScreenUpdating", kGet, 0, 0, &answeredBy<&Application::screenUpdating>, false,
+             &HostCapabilities::screenUpdating},
+            {L"ScreenUpdating", kPut, 0, 0, &answeredBy<&Application::setScreenUpdating>, false,
              &HostCapabilities::screenUpdating},
         };
         return kMembers;
     }
 
-    HRESULT ActiveDocument(Invocation& call) { return call.answer(application_->publication()); }
-    HRESULT CommandBars(Invocation& call) { return call.answer(application_->toolbars()); }
-    HRESULT ScreenUpdating(Invocation& call) { return call.answer(application_->screenUpdating()); }
-    HRESULT SetScreenUpdating(Invocation& call) {
-        bool updating = true;
-        if (HRESULT hr = call.boolean(0, &updating); FAILED(hr)) return hr;
-        return call.answer(application_->setScreenUpdating(updating));
-    }
+    Application& host() { return *application_; }
 
     HRESULT queryInterface(REFIID iid, void** object) override {
         if (asked_ && object && IsEqualIID(iid, roles::kApplication.iid)) {
@@ -52,23 +46,23 @@ private:
 
 }  // namespace
 
-HRESULT Wrap(ApplicationRef object, IDispatch** out) {
-    return NewObject<ComApplication>(out, std::move(object), nullptr);
+HRESULT wrap(ApplicationRef object, IDispatch** out) {
+    return newObject<ComApplication>(out, std::move(object), nullptr);
 }
 
-HRESULT CreateComApplication(ApplicationRef application, IDispatch** object) {
+HRESULT createComApplication(ApplicationRef application, IDispatch** object) {
     if (!object) return E_POINTER;
     *object = nullptr;
     if (!application) return E_INVALIDARG;
-    return Wrap(std::move(application), object);
+    return wrap(std::move(application), object);
 }
 
-HRESULT CreateConnectingApplication(std::shared_ptr<HostObject> host, ApplicationRef application,
+HRESULT createConnectingApplication(std::shared_ptr<HostObject> host, ApplicationRef application,
                                     IDispatch** object) {
     if (!object) return E_POINTER;
     *object = nullptr;
     if (!host || !application) return E_INVALIDARG;
-    return NewObject<ComApplication>(object, std::move(application), std::move(host));
+    return newObject<ComApplication>(object, std::move(application), std::move(host));
 }
 
 }  // namespace quillet::simhost::com

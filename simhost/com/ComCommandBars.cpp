@@ -2,114 +2,68 @@
 
 namespace quillet::simhost::com {
 
+using ToolbarsObject = PlainObject<ToolbarCollection>;
+using ToolbarObject = PlainObject<Toolbar>;
+using ControlsObject = PlainObject<ToolbarControls>;
+
+template <>
+std::span<const Member<ToolbarsObject>> ToolbarsObject::members() {
+    static constexpr Member<ToolbarsObject> kMembers[] = {
+        {L"Item", kGet, 1, 1, &answeredBy<&ToolbarCollection::item>, /*isDefault=*/true},
+        // Add(Name, Position, MenuBar, Temporary), all optional: the host
+        // gives a new bar its own defaults, and the caller sets what it wants
+        // afterwards.
+        {L"Add", kMethod, 0, 4, &answeredBy<&ToolbarCollection::add>},
+    };
+    return kMembers;
+}
+
+template <>
+std::span<const Member<ToolbarObject>> ToolbarObject::members() {
+    static constexpr Member<ToolbarObject> kMembers[] = {
+        {L"Controls", kGet, 0, 0, &answeredBy<&Toolbar::controls>},
+        {L"Delete", kMethod, 0, 0, &answeredBy<&Toolbar::remove>},
+        {L"Enabled", kPut, 0, 0, &answeredBy<&Toolbar::setEnabled>},
+        {L"Name", kPut, 0, 0, &answeredBy<&Toolbar::setName>},
+        {L"Visible", kPut, 0, 0, &answeredBy<&Toolbar::setVisible>},
+    };
+    return kMembers;
+}
+
 namespace {
 
-class ComToolbarCollection final : public NamedObject<ComToolbarCollection> {
-public:
-    explicit ComToolbarCollection(ToolbarCollectionRef bars)
-        : NamedObject(roles::kToolbarCollection, HostLibrary::Office), bars_(std::move(bars)) {}
-
-    static std::span<const Member<ComToolbarCollection>> members() {
-        static constexpr Member<ComToolbarCollection> kMembers[] = {
-            {L"Item", kGet, 1, 1, &ComToolbarCollection::Item, /*isDefault=*/true},
-            // Add(Name, Position, MenuBar, Temporary), all optional.
-            {L"Add", kMethod, 0, 4, &ComToolbarCollection::Add},
-        };
-        return kMembers;
+/// Add(Type, Id, Parameter, Before, Temporary), all optional. Only the type
+/// matters to the host (1, a plain button, when left out); Id, Parameter,
+/// Before and Temporary take its defaults.
+HRESULT addControl(ControlsObject& controls, HostCall& call) {
+    int32_t type = 1;
+    if (call.given(0)) {
+        if (HRESULT hr = call.number(0, &type); FAILED(hr)) return hr;
     }
-
-    HRESULT Item(Invocation& call) {
-        std::u16string name;
-        if (HRESULT hr = call.text(0, &name); FAILED(hr)) return hr;
-        return call.answer(bars_->item(name));
-    }
-    // The host gives a new bar its own defaults; the caller sets what it wants afterwards.
-    HRESULT Add(Invocation& call) { return call.answer(bars_->add()); }
-
-private:
-    ToolbarCollectionRef bars_;
-};
-
-class ComToolbar final : public NamedObject<ComToolbar> {
-public:
-    explicit ComToolbar(ToolbarRef bar) : NamedObject(roles::kToolbar, HostLibrary::Office), bar_(std::move(bar)) {}
-
-    static std::span<const Member<ComToolbar>> members() {
-        static constexpr Member<ComToolbar> kMembers[] = {
-            {L"Controls", kGet, 0, 0, &ComToolbar::Controls},
-            {L"Delete", kMethod, 0, 0, &ComToolbar::Delete},
-            {L"Enabled", kPut, 0, 0, &ComToolbar::SetEnabled},
-            {L"Name", kPut, 0, 0, &ComToolbar::SetName},
-            {L"Visible", kPut, 0, 0, &ComToolbar::SetVisible},
-        };
-        return kMembers;
-    }
-
-    HRESULT Controls(Invocation& call) { return call.answer(bar_->controls()); }
-    HRESULT Delete(Invocation& call) { return call.answer(bar_->remove()); }
-    HRESULT SetEnabled(Invocation& call) {
-        bool enabled = false;
-        if (HRESULT hr = call.boolean(0, &enabled); FAILED(hr)) return hr;
-        return call.answer(bar_->setEnabled(enabled));
-    }
-    HRESULT SetName(Invocation& call) {
-        std::u16string name;
-        if (HRESULT hr = call.text(0, &name); FAILED(hr)) return hr;
-        return call.answer(bar_->setName(name));
-    }
-    HRESULT SetVisible(Invocation& call) {
-        bool visible = false;
-        if (HRESULT hr = call.boolean(0, &visible); FAILED(hr)) return hr;
-        return call.answer(bar_->setVisible(visible));
-    }
-
-private:
-    ToolbarRef bar_;
-};
-
-class ComToolbarControls final : public NamedObject<ComToolbarControls> {
-public:
-    explicit ComToolbarControls(ToolbarControlsRef controls)
-        : NamedObject(roles::kToolbarControls, HostLibrary::Office), controls_(std::move(controls)) {}
-
-    static std::span<const Member<ComToolbarControls>> members() {
-        static constexpr Member<ComToolbarControls> kMembers[] = {
-            {L"Item", kGet, 1, 1, &ComToolbarControls::Item, /*isDefault=*/true},
-            // Add(Type, Id, Parameter, Before, Temporary), all optional.
-            {L"Add", kMethod, 0, 5, &ComToolbarControls::Add},
-        };
-        return kMembers;
-    }
-
-    HRESULT Item(Invocation& call) {
-        std::u16string caption;
-        if (HRESULT hr = call.text(0, &caption); FAILED(hr)) return hr;
-        return call.answer(controls_->item(caption));
-    }
-    // Only the type matters to the host (1, a plain button, when left out);
-    // Id, Parameter, Before and Temporary take its defaults.
-    HRESULT Add(Invocation& call) {
-        int32_t type = 1;
-        if (call.given(0)) {
-            if (HRESULT hr = call.number(0, &type); FAILED(hr)) return hr;
-        }
-        return call.answer(controls_->add(type));
-    }
-
-private:
-    ToolbarControlsRef controls_;
-};
+    return call.answer(controls.host().add(type));
+}
 
 }  // namespace
 
-HRESULT Wrap(ToolbarCollectionRef object, IDispatch** out) {
-    return NewObject<ComToolbarCollection>(out, std::move(object));
+template <>
+std::span<const Member<ControlsObject>> ControlsObject::members() {
+    static constexpr Member<ControlsObject> kMembers[] = {
+        {L"Item", kGet, 1, 1, &answeredBy<&ToolbarControls::item>, /*isDefault=*/true},
+        {L"Add", kMethod, 0, 5, &addControl},
+    };
+    return kMembers;
 }
 
-HRESULT Wrap(ToolbarRef object, IDispatch** out) { return NewObject<ComToolbar>(out, std::move(object)); }
+HRESULT wrap(ToolbarCollectionRef object, IDispatch** out) {
+    return newObject<ToolbarsObject>(out, std::move(object), roles::kToolbarCollection, HostLibrary::Office);
+}
 
-HRESULT Wrap(ToolbarControlsRef object, IDispatch** out) {
-    return NewObject<ComToolbarControls>(out, std::move(object));
+HRESULT wrap(ToolbarRef object, IDispatch** out) {
+    return newObject<ToolbarObject>(out, std::move(object), roles::kToolbar, HostLibrary::Office);
+}
+
+HRESULT wrap(ToolbarControlsRef object, IDispatch** out) {
+    return newObject<ControlsObject>(out, std::move(object), roles::kToolbarControls, HostLibrary::Office);
 }
 
 }  // namespace quillet::simhost::com

@@ -7,7 +7,7 @@
 
 #include "host/HostObject.h"
 #include "host/HostObjects.h"
-#include "platform/HostApplicationClass.h"
+#include "host/HostApplicationClass.h"
 #include "simhost/memory/HostCapabilities.h"
 
 namespace quillet::simhost::com {
@@ -19,7 +19,7 @@ namespace quillet::simhost::com {
 /// CommandBars, Pages, Item, ...), with the run's DISPIDs (Dialect.h), and
 /// through pointers that have no callable slot past IDispatch (Face.h). No
 /// type information is published. A member that only some hosts have exists
-/// only where the host offers it (OfferMembers): elsewhere its name is
+/// only where the host offers it (offerMembers): elsewhere its name is
 /// unknown to GetIDsOfNames, as in an older host.
 ///
 /// Each object answers QueryInterface for IUnknown, IDispatch and its role's
@@ -44,15 +44,15 @@ namespace quillet::simhost::com {
 /// (ScreenUpdating, the undo groups, PageIndex): a member that it does not offer is not
 /// published at all, so that looked up by name it is an unknown name, as in
 /// an older host. Until this is called, everything.
-void OfferMembers(const HostCapabilities& offered);
+void offerMembers(const HostCapabilities& offered);
 
 /// The first reference of a new application object over `application`.
-HRESULT CreateComApplication(ApplicationRef application, IDispatch** object);
+HRESULT createComApplication(ApplicationRef application, IDispatch** object);
 
 /// The application object as the host passes it at connection: it answers
 /// the Application role only when `host` does (HostObject::queryApplication),
 /// which is where a host refuses it ("Application.query").
-HRESULT CreateConnectingApplication(std::shared_ptr<HostObject> host, ApplicationRef application,
+HRESULT createConnectingApplication(std::shared_ptr<HostObject> host, ApplicationRef application,
                                     IDispatch** object);
 
 /// Makes the running host's application creatable by its class
@@ -64,6 +64,6 @@ HRESULT CreateConnectingApplication(std::shared_ptr<HostObject> host, Applicatio
 /// object over host.create(), whose failure is the creation's. `host` must
 /// outlive the registration; CoRevokeClassObject(*cookie) ends it
 /// (CoUninitialize does too).
-HRESULT RegisterApplicationClass(HostApplicationClass& host, DWORD* cookie);
+HRESULT registerApplicationClass(HostApplicationClass& host, DWORD* cookie);
 
 }  // namespace quillet::simhost::com

@@ -15,15 +15,13 @@ public:
 
     static std::span<const Member<ComPage>> members() {
         static constexpr Member<ComPage> kMembers[] = {
-            {L"PageNumber", kGet, 0, 0, &ComPage::PageNumber},
-            {L"PageIndex", kGet, 0, 0, &ComPage::PageIndex, false, &HostCapabilities::pageIndex},
+            {L"PageNumber", kGet, 0, 0, &answeredBy<&Page::number>},
+            {L"PageIndex", kGet, 0, 0, &answeredBy<&Page::index>, false, &HostCapabilities::pageIndex},
         };
         return kMembers;
     }
 
-    HRESULT PageNumber(Invocation& call) { return call.answer(page_->number()); }
-    HRESULT PageIndex(Invocation& call) { return call.answer(page_->index()); }
-
+    Page& host() { return *page_; }
     const PageRef& page() const { return page_; }
 
 private:
@@ -35,39 +33,26 @@ private:
     PageRef page_;
 };
 
-class ComPageCollection final : public NamedObject<ComPageCollection> {
-public:
-    explicit ComPageCollection(PageCollectionRef pages)
-        : NamedObject(roles::kPageCollection, HostLibrary::Publisher), pages_(std::move(pages)) {}
-
-    static std::span<const Member<ComPageCollection>> members() {
-        static constexpr Member<ComPageCollection> kMembers[] = {
-            {L"Item", kCollectionItem, 1, 1, &ComPageCollection::Item},
-            {L"Count", kGet, 0, 0, &ComPageCollection::Count},
-        };
-        return kMembers;
-    }
-
-    HRESULT Item(Invocation& call) {
-        int32_t index = 0;
-        if (HRESULT hr = call.number(0, &index); FAILED(hr)) return hr;
-        return call.answer(pages_->item(index));
-    }
-    HRESULT Count(Invocation& call) { return call.answer(pages_->count()); }
-
-private:
-    PageCollectionRef pages_;
-};
-
 }  // namespace
 
-HRESULT Wrap(PageRef object, IDispatch** out) { return NewObject<ComPage>(out, std::move(object)); }
+using PagesObject = PlainObject<PageCollection>;
 
-HRESULT Wrap(PageCollectionRef object, IDispatch** out) {
-    return NewObject<ComPageCollection>(out, std::move(object));
+template <>
+std::span<const Member<PagesObject>> PagesObject::members() {
+    static constexpr Member<PagesObject> kMembers[] = {
+        {L"Item", kCollectionItem, 1, 1, &answeredBy<&PageCollection::item>},
+        {L"Count", kGet, 0, 0, &answeredBy<&PageCollection::count>},
+    };
+    return kMembers;
 }
 
-PageRef HostPageOf(IDispatch* page) {
+HRESULT wrap(PageRef object, IDispatch** out) { return newObject<ComPage>(out, std::move(object)); }
+
+HRESULT wrap(PageCollectionRef object, IDispatch** out) {
+    return newObject<PagesObject>(out, std::move(object), roles::kPageCollection, HostLibrary::Publisher);
+}
+
+PageRef hostPageOf(IDispatch* page) {
     if (!page) return nullptr;
     void* ours = nullptr;
     if (FAILED(page->QueryInterface(kIidHostPage, &ours)) || !ours) return nullptr;

@@ -14,6 +14,8 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <tuple>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -21,7 +23,9 @@
 #include "host/HostObjects.h"
 #include "host/com/HostRoles.h"
 #include "platform/win32/ComPtr.h"
-#include "platform/win32/DispatchNames.h"
+#include "platform/win32/DispatchMembers.h"
+#include "platform/win32/Invocation.h"
+#include "platform/win32/Variant.h"
 #include "simhost/com/Dialect.h"
 #include "simhost/com/Face.h"
 #include "simhost/memory/HostCapabilities.h"
@@ -35,81 +39,81 @@ namespace roles = quillet::com::roles;
 /// The library that an object belongs to; it names the source of its failures.
 enum class HostLibrary { Office, Publisher };
 
-/// What the run's host offers beyond every version's members (OfferMembers, ComHost.h).
-const HostCapabilities& OfferedMembers();
+/// What the run's host offers beyond every version's members (offerMembers, ComHost.h).
+const HostCapabilities& offeredMembers();
 
 /// The HRESULT that a failure's number stands for: a host failure's number is
 /// already one; a small positive run-time error number becomes the HRESULT
 /// that automation gives it (0x800A0000 + number), so that it stays a failure.
-HRESULT ResultOf(int32_t number);
+HRESULT resultOf(int32_t number);
 
 // The wrappers: each hands out the identity of a new COM object over the
-// host's object. One overload per host interface, so that Invocation::answer
+// host's object. One overload per host interface, so that HostCall::answer
 // picks the wrapper by the type of the host's object.
-HRESULT Wrap(ApplicationRef object, IDispatch** out);
-HRESULT Wrap(PublicationRef object, IDispatch** out);
-HRESULT Wrap(PageCollectionRef object, IDispatch** out);
-HRESULT Wrap(PageRef object, IDispatch** out);
-HRESULT Wrap(PublicationViewRef object, IDispatch** out);
-HRESULT Wrap(StoryCollectionRef object, IDispatch** out);
-HRESULT Wrap(StoryRef object, IDispatch** out);
-HRESULT Wrap(TextSpanRef object, IDispatch** out);
-HRESULT Wrap(PublicationSelectionRef object, IDispatch** out);
-HRESULT Wrap(ToolbarCollectionRef object, IDispatch** out);
-HRESULT Wrap(ToolbarRef object, IDispatch** out);
-HRESULT Wrap(ToolbarControlsRef object, IDispatch** out);
+HRESULT wrap(ApplicationRef object, IDispatch** out);
+HRESULT wrap(PublicationRef object, IDispatch** out);
+HRESULT wrap(PageCollectionRef object, IDispatch** out);
+HRESULT wrap(PageRef object, IDispatch** out);
+HRESULT wrap(PublicationViewRef object, IDispatch** out);
+HRESULT wrap(StoryCollectionRef object, IDispatch** out);
+HRESULT wrap(StoryRef object, IDispatch** out);
+HRESULT wrap(TextSpanRef object, IDispatch** out);
+HRESULT wrap(PublicationSelectionRef object, IDispatch** out);
+HRESULT wrap(ToolbarCollectionRef object, IDispatch** out);
+HRESULT wrap(ToolbarRef object, IDispatch** out);
+HRESULT wrap(ToolbarControlsRef object, IDispatch** out);
 /// A control: it answers the ToolbarButton role only when the host agrees to view it as one.
-HRESULT Wrap(ToolbarControlRef object, IDispatch** out);
+HRESULT wrap(ToolbarControlRef object, IDispatch** out);
 /// A control that is known to be a button.
-HRESULT Wrap(ToolbarButtonRef object, IDispatch** out);
+HRESULT wrap(ToolbarButtonRef object, IDispatch** out);
 
-/// One call of a member through Invoke: its arguments in the order that the
-/// member declares them, and its answer. A host failure makes Invoke answer
-/// DISP_E_EXCEPTION with the failure in its EXCEPINFO.
-class Invocation {
+/// One call of a host object's member: the arguments as every object of
+/// ours reads them, and answers in the host's values. A host failure makes
+/// Invoke answer DISP_E_EXCEPTION with the failure in its EXCEPINFO.
+class HostCall : public win32::Invocation {
 public:
-    Invocation(const DISPPARAMS& params, VARIANT* result, UINT* argumentError)
-        : params_(params), result_(result), argumentError_(argumentError) {}
-
-    /// Whether the argument at `position` was given: passed, and not an
-    /// optional argument left out.
-    bool given(UINT position) const;
-    /// The argument at `position` as a text, a number, a Boolean or an object
-    /// (null for Nothing); DISP_E_TYPEMISMATCH when it cannot be one.
-    HRESULT text(UINT position, std::u16string* value);
-    HRESULT number(UINT position, int32_t* value);
-    HRESULT boolean(UINT position, bool* value);
-    HRESULT object(UINT position, ComPtr<IDispatch>* value);
+    using Invocation::Invocation;
+    using Invocation::answer;
 
     /// The member's outcome: the host's failure, or success with its value.
     HRESULT answer(const Status& status);
     HRESULT answer(const Result<std::u16string>& text);
     HRESULT answer(const Result<int32_t>& number);
     HRESULT answer(const Result<bool>& boolean);
-    /// An object: a new COM object over it (see the Wrap overloads).
+    /// An object: a new COM object over it (see the wrap overloads).
     template <typename T>
     HRESULT answer(Result<T> object) {
         if (!object) return fail(object.error());
         ComPtr<IDispatch> wrapped;
-        if (HRESULT hr = Wrap(std::move(object).value(), wrapped.out()); FAILED(hr)) return hr;
-        return answerObject(std::move(wrapped));
+        if (HRESULT hr = wrap(std::move(object).value(), wrapped.out()); FAILED(hr)) return hr;
+        return answer(win32::Variant::object(wrapped.get()));
     }
     HRESULT fail(const RaisedError& error);
+
+    /// Calls `method` of `host` with the arguments, read in the types of its
+    /// parameters (texts, numbers, Booleans), and answers its outcome.
+    template <typename Interface, typename Outcome, typename... Parameters>
+    HRESULT forward(Interface& host, Outcome (Interface::*method)(Parameters...)) {
+        return forward(host, method, std::index_sequence_for<Parameters...>());
+    }
 
     /// The failure that the member reported, if any.
     const std::optional<RaisedError>& failure() const { return failure_; }
 
 private:
-    /// The argument, a reference to a variant seen through; null when not passed.
-    const VARIANT* argument(UINT position) const;
-    HRESULT converted(UINT position, VARTYPE type, VARIANT* value);
-    /// The argument at `position` does not fit: DISP_E_TYPEMISMATCH, naming it.
-    HRESULT mismatch(UINT position);
-    HRESULT answerObject(ComPtr<IDispatch> object);
+    template <typename Interface, typename Outcome, typename... Parameters, size_t... positions>
+    HRESULT forward(Interface& host, Outcome (Interface::*method)(Parameters...), std::index_sequence<positions...>) {
+        std::tuple<std::decay_t<Parameters>...> arguments;
+        HRESULT hr = S_OK;
+        // In order: the first argument that does not fit is the one named.
+        ((hr = SUCCEEDED(hr) ? read(positions, std::get<positions>(arguments)) : hr), ...);
+        if (FAILED(hr)) return hr;
+        return answer((host.*method)(std::get<positions>(arguments)...));
+    }
+    HRESULT read(UINT position, std::u16string& value) { return text(position, &value); }
+    HRESULT read(UINT position, int32_t& value) { return number(position, &value); }
+    HRESULT read(UINT position, bool& value) { return boolean(position, &value); }
 
-    const DISPPARAMS& params_;
-    VARIANT* result_;
-    UINT* argumentError_;
     std::optional<RaisedError> failure_;
 };
 
@@ -125,7 +129,7 @@ enum MemberKind : WORD {
 };
 
 /// The flags of Invoke that a member of `kind` answers in this run.
-WORD FlagsOf(MemberKind kind);
+WORD flagsOf(MemberKind kind);
 
 /// A member that a host object publishes by name.
 template <typename Object>
@@ -135,19 +139,26 @@ struct Member {
     /// The positional arguments it takes (a put's value not counted): at least, at most.
     UINT required;
     UINT accepted;
-    HRESULT (Object::*body)(Invocation& call);
+    HRESULT (*body)(Object& object, HostCall& call);
     /// The default member has DISPID 0 (DISPID_VALUE), in every run.
     bool isDefault = false;
     /// What the host must offer for the member to exist; none: every host has it.
     bool HostCapabilities::*offeredBy = nullptr;
 
-    bool published() const { return offeredBy == nullptr || OfferedMembers().*offeredBy; }
+    bool published() const { return offeredBy == nullptr || offeredMembers().*offeredBy; }
 };
+
+/// A member's body that only passes the call on to `method` of the host's
+/// object behind (object.host()), as HostCall::forward does.
+template <auto method, typename Object>
+HRESULT answeredBy(Object& object, HostCall& call) {
+    return call.forward(object.host(), method);
+}
 
 /// Fills `exception` with `failure` (at once, or when the caller asks,
 /// as the dialect says) and returns DISP_E_EXCEPTION; without an EXCEPINFO,
 /// sets the thread's error info and returns the failure's HRESULT.
-HRESULT RaiseException(const RaisedError& failure, HostLibrary library, EXCEPINFO* exception);
+HRESULT raiseException(const RaisedError& failure, HostLibrary library, EXCEPINFO* exception);
 
 /// A host object that publishes its members by name only. It hands out faces
 /// (Face.h), never a pointer with callable slots past IDispatch: one as its
@@ -189,33 +200,22 @@ public:
         for (size_t index = 0; index < members.size(); ++index) {
             if (members[index].published()) named.push_back({members[index].name, idOf(index)});
         }
-        return win32::IdsOfNames(named, names, count, ids);
+        return win32::idsOfNames(named, names, count, ids);
     }
 
     HRESULT invoke(DISPID id, REFIID iid, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                    UINT* argumentError) override {
         if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-        DISPPARAMS none{};
-        const DISPPARAMS& arguments = params ? *params : none;
         const auto members = Object::members();
         for (size_t index = 0; index < members.size(); ++index) {
             const Member<Object>& member = members[index];
-            const WORD kinds = FlagsOf(member.kind);
+            const WORD kinds = flagsOf(member.kind);
             if (idOf(index) != id || !(kinds & flags) || !member.published()) continue;
-            if (HRESULT hr = checkArguments(kinds, member, arguments); FAILED(hr)) return hr;
-            if (result) VariantInit(result);
-            Invocation call(arguments, kinds & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF) ? nullptr : result,
-                            argumentError);
-            HRESULT hr = E_UNEXPECTED;
-            try {
-                hr = (static_cast<Object*>(this)->*member.body)(call);
-            } catch (const std::bad_alloc&) {
-                hr = E_OUTOFMEMORY;
-            } catch (...) {
-                hr = E_UNEXPECTED;
-            }
-            if (call.failure()) return RaiseException(*call.failure(), library_, exception);
-            return hr;
+            return win32::callMember<HostCall>(
+                kinds, member.required, member.accepted, params, result, argumentError, [&](HostCall& call) {
+                    const HRESULT hr = member.body(static_cast<Object&>(*this), call);
+                    return call.failure() ? raiseException(*call.failure(), library_, exception) : hr;
+                });
         }
         return DISP_E_MEMBERNOTFOUND;
     }
@@ -239,7 +239,7 @@ private:
     /// run, as a host looks its names up in a table of its own.
     const std::vector<DISPID>& ids() const {
         static std::map<std::pair<const wchar_t*, uint32_t>, std::vector<DISPID>> drawn;
-        std::vector<DISPID>& table = drawn[{role_.name, TheDialect().seed}];
+        std::vector<DISPID>& table = drawn[{role_.name, theDialect().seed}];
         if (table.empty()) table = drawIds();
         return table;
     }
@@ -256,26 +256,11 @@ private:
     DISPID drawId(std::span<const Member<Object>> members, size_t index, const std::vector<DISPID>& earlier) const {
         if (members[index].isDefault) return DISPID_VALUE;
         for (size_t before = 0; before < index; ++before) {
-            if (CompareStringOrdinal(members[before].name, -1, members[index].name, -1, TRUE) == CSTR_EQUAL)
-                return earlier[before];
+            if (win32::sameName(members[before].name, members[index].name)) return earlier[before];
         }
-        DISPID id = TheDialect().dispid(role_.name, members[index].name);
+        DISPID id = theDialect().dispid(role_.name, members[index].name);
         while (std::find(earlier.begin(), earlier.end(), id) != earlier.end()) ++id;
         return id;
-    }
-
-    static HRESULT checkArguments(WORD kinds, const Member<Object>& member, const DISPPARAMS& arguments) {
-        if (kinds & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
-            // The value, as the one named argument DISPID_PROPERTYPUT.
-            if (arguments.cArgs != 1 || arguments.cNamedArgs != 1 || !arguments.rgdispidNamedArgs ||
-                arguments.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
-                return DISP_E_PARAMNOTOPTIONAL;
-            return S_OK;
-        }
-        if (arguments.cNamedArgs != 0) return DISP_E_NONAMEDARGS;
-        if (arguments.cArgs < member.required || arguments.cArgs > member.accepted) return DISP_E_BADPARAMCOUNT;
-        if (arguments.cArgs != 0 && !arguments.rgvarg) return E_INVALIDARG;
-        return S_OK;
     }
 
     Face identity_;
@@ -285,9 +270,24 @@ private:
     LONG refs_ = 1;
 };
 
+/// A host object that publishes nothing but its members:
+/// PlainObject<Interface>::members() lists them, beside the object's wrap().
+template <typename Interface>
+class PlainObject final : public NamedObject<PlainObject<Interface>> {
+public:
+    PlainObject(std::shared_ptr<Interface> host, const Role& role, HostLibrary library)
+        : NamedObject<PlainObject>(role, library), host_(std::move(host)) {}
+
+    Interface& host() { return *host_; }
+    static std::span<const Member<PlainObject>> members();
+
+private:
+    std::shared_ptr<Interface> host_;
+};
+
 /// Hands out the identity of a new `Object` as `out`.
 template <typename Object, typename... Args>
-HRESULT NewObject(IDispatch** out, Args&&... args) {
+HRESULT newObject(IDispatch** out, Args&&... args) {
     if (!out) return E_POINTER;
     Object* object = new (std::nothrow) Object(std::forward<Args>(args)...);
     *out = object ? object->identity() : nullptr;
@@ -296,6 +296,6 @@ HRESULT NewObject(IDispatch** out, Args&&... args) {
 
 /// The host's page behind one of our own page objects; null for any other
 /// object (a page of another host, say).
-PageRef HostPageOf(IDispatch* page);
+PageRef hostPageOf(IDispatch* page);
 
 }  // namespace quillet::simhost::com

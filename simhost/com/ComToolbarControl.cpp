@@ -19,7 +19,7 @@ public:
         // Click: this keeps the forwarder and the sink alive until it returns.
         const std::shared_ptr<ClickForwarder> self = shared_from_this();
         ComPtr<IDispatch> button;
-        if (FAILED(Wrap(ctrl, button.out()))) return;
+        if (FAILED(wrap(ctrl, button.out()))) return;
         VARIANT_BOOL cancel = cancelDefault ? VARIANT_TRUE : VARIANT_FALSE;
         // DISPPARAMS holds the arguments last first.
         VARIANTARG arguments[2];
@@ -60,7 +60,7 @@ public:
 
     /// Ends every connection that is left: the button object is going away,
     /// and the host must not call into it afterwards.
-    void DisconnectAll() noexcept;
+    void disconnectAll() noexcept;
 
 private:
     struct Connection {
@@ -85,39 +85,24 @@ public:
           button_(std::move(button)),
           buttonFace_(*this, roles::kToolbarButton.name),
           events_(*this) {}
-    ~ComToolbarControl() override { events_.DisconnectAll(); }
+    ~ComToolbarControl() override { events_.disconnectAll(); }
 
     static std::span<const Member<ComToolbarControl>> members() {
         static constexpr Member<ComToolbarControl> kMembers[] = {
-            {L"Caption", kPut, 0, 0, &ComToolbarControl::SetCaption},
-            {L"Enabled", kPut, 0, 0, &ComToolbarControl::SetEnabled},
-            {L"Visible", kPut, 0, 0, &ComToolbarControl::SetVisible},
-            {L"FaceId", kPut, 0, 0, &ComToolbarControl::SetFaceId},
+            {L"Caption", kPut, 0, 0, &answeredBy<&ToolbarControl::setCaption>},
+            {L"Enabled", kPut, 0, 0, &answeredBy<&ToolbarControl::setEnabled>},
+            {L"Visible", kPut, 0, 0, &answeredBy<&ToolbarControl::setVisible>},
+            {L"FaceId", kPut, 0, 0, &ComToolbarControl::setFaceId},
         };
         return kMembers;
     }
 
-    HRESULT SetCaption(Invocation& call) {
-        std::u16string caption;
-        if (HRESULT hr = call.text(0, &caption); FAILED(hr)) return hr;
-        return call.answer(control_->setCaption(caption));
-    }
-    HRESULT SetEnabled(Invocation& call) {
-        bool enabled = false;
-        if (HRESULT hr = call.boolean(0, &enabled); FAILED(hr)) return hr;
-        return call.answer(control_->setEnabled(enabled));
-    }
-    HRESULT SetVisible(Invocation& call) {
-        bool visible = false;
-        if (HRESULT hr = call.boolean(0, &visible); FAILED(hr)) return hr;
-        return call.answer(control_->setVisible(visible));
-    }
+    ToolbarControl& host() { return *control_; }
+
     /// A button's icon: a control that is no button has no such member.
-    HRESULT SetFaceId(Invocation& call) {
-        if (!button_) return DISP_E_MEMBERNOTFOUND;
-        int32_t faceId = 0;
-        if (HRESULT hr = call.number(0, &faceId); FAILED(hr)) return hr;
-        return call.answer(button_->setIcon(faceId));
+    static HRESULT setFaceId(ComToolbarControl& control, HostCall& call) {
+        if (!control.button_) return DISP_E_MEMBERNOTFOUND;
+        return call.forward(*control.button_, &ToolbarButton::setIcon);
     }
 
     // IUnknown of the connection point container: the object's own.
@@ -211,7 +196,7 @@ HRESULT ButtonEventsPoint::Advise(IUnknown* sink, DWORD* cookie) {
         Result<uint32_t> subscribed = button->subscribe(*forwarder);
         if (!subscribed) {
             connections_.erase(nextCookie_);
-            return ResultOf(subscribed.error().number);
+            return resultOf(subscribed.error().number);
         }
         connection = Connection{*subscribed, std::move(forwarder)};
     } catch (...) {
@@ -228,7 +213,7 @@ HRESULT ButtonEventsPoint::Unadvise(DWORD cookie) {
     // The forwarder may be delivering a Click right now; it holds itself until it returns.
     connections_.erase(found);
     if (Status status = owner_.button()->unsubscribe(hostCookie); !status)
-        return ResultOf(status.error().number);
+        return resultOf(status.error().number);
     return S_OK;
 }
 
@@ -237,7 +222,7 @@ HRESULT ButtonEventsPoint::EnumConnections(IEnumConnections** connections) {
     return E_NOTIMPL;
 }
 
-void ButtonEventsPoint::DisconnectAll() noexcept {
+void ButtonEventsPoint::disconnectAll() noexcept {
     for (const auto& [cookie, connection] : connections_) {
         try {
             (void)owner_.button()->unsubscribe(connection.hostCookie);
@@ -250,13 +235,13 @@ void ButtonEventsPoint::DisconnectAll() noexcept {
 
 }  // namespace
 
-HRESULT Wrap(ToolbarControlRef object, IDispatch** out) {
-    return NewObject<ComToolbarControl>(out, std::move(object), ToolbarButtonRef());
+HRESULT wrap(ToolbarControlRef object, IDispatch** out) {
+    return newObject<ComToolbarControl>(out, std::move(object), ToolbarButtonRef());
 }
 
-HRESULT Wrap(ToolbarButtonRef object, IDispatch** out) {
+HRESULT wrap(ToolbarButtonRef object, IDispatch** out) {
     ToolbarControlRef control = object;
-    return NewObject<ComToolbarControl>(out, std::move(control), std::move(object));
+    return newObject<ComToolbarControl>(out, std::move(control), std::move(object));
 }
 
 }  // namespace quillet::simhost::com

@@ -36,7 +36,7 @@ DISPID Dialect::dispid(const wchar_t* role, const wchar_t* name) const {
     return static_cast<DISPID>(1 + hash % 0x3FFFFFFFu);
 }
 
-std::optional<uint32_t> ParseSeed(const std::string& text) {
+std::optional<uint32_t> parseSeed(const std::string& text) {
     if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos)
         return std::nullopt;
     const unsigned long long seed = std::stoull(text);
@@ -44,8 +44,8 @@ std::optional<uint32_t> ParseSeed(const std::string& text) {
     return static_cast<uint32_t>(seed);
 }
 
-const Dialect& TheDialect() { return current(); }
+const Dialect& theDialect() { return current(); }
 
-void UseDialect(const Dialect& dialect) { current() = dialect; }
+void useDialect(const Dialect& dialect) { current() = dialect; }
 
 }  // namespace quillet::simhost::com

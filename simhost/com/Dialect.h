@@ -37,10 +37,10 @@ struct Dialect {
 inline constexpr char kSeedVariable[] = "QUILLET_SIMHOST_SEED";
 
 /// A seed written as a decimal number from 0 to 4294967295; nothing for anything else.
-std::optional<uint32_t> ParseSeed(const std::string& text);
+std::optional<uint32_t> parseSeed(const std::string& text);
 
-/// The dialect of this run. Until UseDialect is called, the one of seed 0.
-const Dialect& TheDialect();
-void UseDialect(const Dialect& dialect);
+/// The dialect of this run. Until useDialect is called, the one of seed 0.
+const Dialect& theDialect();
+void useDialect(const Dialect& dialect);
 
 }  // namespace quillet::simhost::com

@@ -24,7 +24,7 @@ double ticksPerSecond() {
 
 }  // namespace
 
-const CallsServed& ServedCalls() { return served(); }
+const CallsServed& servedCalls() { return served(); }
 
 /// A slot past IDispatch. It may have been called with any arguments; since
 /// it never returns, how many the caller pushed does not matter.

@@ -53,7 +53,7 @@ struct CallsServed {
     long long invoke = 0;
     double secondsInGetIDsOfNames = 0;
 };
-const CallsServed& ServedCalls();
+const CallsServed& servedCalls();
 
 /// How many slots past IDispatch a face catches. A call beyond them reads past its vtable.
 inline constexpr unsigned kCaughtSlots = 256;

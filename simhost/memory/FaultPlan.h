@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/RaisedError.h"
+#include "base/RaisedError.h"
 
 namespace quillet::simhost {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/RaisedError.h"
+#include "base/RaisedError.h"
 
 namespace quillet::simhost {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "host/Result.h"
+#include "base/Result.h"
 #include "simhost/memory/FaultPlan.h"
 #include "simhost/memory/HostCapabilities.h"
 #include "simhost/memory/HostEvents.h"

@@ -5,7 +5,7 @@
 
 #include "host/HostObject.h"
 #include "host/HostObjects.h"
-#include "platform/HostApplicationClass.h"
+#include "host/HostApplicationClass.h"
 #include "simhost/memory/HostContext.h"
 #include "simhost/memory/InMemoryCommandBars.h"
 #include "simhost/memory/InMemoryPublication.h"

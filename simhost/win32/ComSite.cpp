@@ -29,24 +29,24 @@ public:
     explicit ComAddinSite(InMemoryHost& host) : host_(host) {}
     ~ComAddinSite() override {
         // The host shuts down: it disconnects its add-in and lets go of it.
-        if (addin_) addin_.Disconnect(ext_dm_HostShutdown);
+        if (addin_) addin_.disconnect(ext_dm_HostShutdown);
     }
 
     void connect(bool foreign, int32_t connectMode) override {
         if (!created()) return;
         ComPtr<IDispatch> application;
         if (foreign) {
-            com::CreateForeignHostObject(application.out());
+            com::createForeignHostObject(application.out());
         } else {
-            com::CreateConnectingApplication(host_.applicationObject(), host_.application(), application.out());
+            com::createConnectingApplication(host_.applicationObject(), host_.application(), application.out());
         }
-        addin_.Connect(application.get(), static_cast<ext_ConnectMode>(connectMode));
+        addin_.connect(application.get(), static_cast<ext_ConnectMode>(connectMode));
     }
 
     bool disconnect(int32_t removeMode) override {
         if (!addin_) return false;
-        addin_.Disconnect(static_cast<ext_DisconnectMode>(removeMode));
-        addin_.Release();
+        addin_.disconnect(static_cast<ext_DisconnectMode>(removeMode));
+        addin_.release();
         return true;
     }
 
@@ -81,8 +81,8 @@ private:
     /// The add-in object, created when the host has none; false when no add-in is registered.
     bool created() {
         if (addin_) return true;
-        for (const std::wstring& progId : com::StartupAddins()) {
-            if (FAILED(com::ComAddin::Create(progId, &addin_))) continue;
+        for (const std::wstring& progId : com::startupAddins()) {
+            if (FAILED(com::ComAddin::create(progId, &addin_))) continue;
             if (HMODULE component = GetModuleHandleW(L"Quillet.dll")) injectTopmostFaults(component, host_.faults());
             return true;
         }
@@ -113,8 +113,8 @@ public:
         // A user answers their own message boxes.
         if (!options.interactive) answers_.emplace(parts.messages);
         host_.listen(events_);
-        com::OfferMembers(parts.host.capabilities());
-        com::RegisterApplicationClass(parts.host, &applicationClass_);
+        com::offerMembers(parts.host.capabilities());
+        com::registerApplicationClass(parts.host, &applicationClass_);
     }
     ~ComSite() override {
         host_.listen(runnerEvents_);

@@ -570,61 +570,21 @@ LRESULT HostWindow::onPanel(UINT message, WPARAM wparam, LPARAM lparam) {
         case WM_SIZE:
             layoutStories();
             return 0;
-        case WM_VSCROLL: {
-            RECT client{};
-            GetClientRect(panel, &client);
-            SCROLLINFO scroll{};
-            scroll.cbSize = sizeof(scroll);
-            scroll.fMask = SIF_TRACKPOS;
-            GetScrollInfo(panel, SB_VERT, &scroll);
-            int offset = scroll_;
-            switch (LOWORD(wparam)) {
-                case SB_LINEUP: offset -= lineHeight_; break;
-                case SB_LINEDOWN: offset += lineHeight_; break;
-                case SB_PAGEUP: offset -= client.bottom; break;
-                case SB_PAGEDOWN: offset += client.bottom; break;
-                case SB_THUMBTRACK:
-                case SB_THUMBPOSITION: offset = scroll.nTrackPos; break;
-                case SB_TOP: offset = 0; break;
-                case SB_BOTTOM: offset = storiesHeight_; break;
-                default: break;
-            }
-            scrollStoriesTo(std::clamp(offset, 0, std::max(0, storiesHeight_ - static_cast<int>(client.bottom))));
+        case WM_VSCROLL:
+            scrollStoriesBy(LOWORD(wparam));
             return 0;
-        }
-        case WM_MOUSEWHEEL: {
-            RECT client{};
-            GetClientRect(panel, &client);
-            const int offset = scroll_ - GET_WHEEL_DELTA_WPARAM(wparam) * 3 * lineHeight_ / WHEEL_DELTA;
-            scrollStoriesTo(std::clamp(offset, 0, std::max(0, storiesHeight_ - static_cast<int>(client.bottom))));
+        case WM_MOUSEWHEEL:
+            scrollStoriesWithin(scroll_ - GET_WHEEL_DELTA_WPARAM(wparam) * 3 * lineHeight_ / WHEEL_DELTA);
             return 0;
-        }
-        case WM_COMMAND: {
-            const int index = LOWORD(wparam) - kStoryEditId;
-            if (index < 0 || index >= static_cast<int>(stories_.size()) || writing_ || !interactive_) break;
-            if (HIWORD(wparam) == EN_CHANGE) {
-                const std::wstring text = windowText(stories_[static_cast<size_t>(index)].edit);
-                host_.publication().editStory(index + 1, std::u16string(text.begin(), text.end()));
-                readUserSelection();
-                updateStatus();
-                return 0;
-            }
-            if (HIWORD(wparam) == EN_SETFOCUS) {
-                readUserSelection();
-                return 0;
-            }
+        case WM_COMMAND:
+            if (onStoryEdit(LOWORD(wparam) - kStoryEditId, HIWORD(wparam))) return 0;
             break;
-        }
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORSTATIC: {
             // Read-only edits ask with WM_CTLCOLORSTATIC, like labels.
             const int index = GetDlgCtrlID(reinterpret_cast<HWND>(lparam)) - kStoryEditId;
             if (index < 0 || index >= static_cast<int>(stories_.size())) break;
-            const bool on = stories_[static_cast<size_t>(index)].onDisplayedPage;
-            auto dc = reinterpret_cast<HDC>(wparam);
-            SetBkColor(dc, on ? kOnPage : kOffPage);
-            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-            return reinterpret_cast<LRESULT>(on ? onPageBrush_ : offPageBrush_);
+            return storyColors(stories_[static_cast<size_t>(index)], reinterpret_cast<HDC>(wparam));
         }
         case WM_NCDESTROY:
             panel_ = nullptr;
@@ -633,6 +593,54 @@ LRESULT HostWindow::onPanel(UINT message, WPARAM wparam, LPARAM lparam) {
             break;
     }
     return DefWindowProcW(panel, message, wparam, lparam);
+}
+
+void HostWindow::scrollStoriesBy(WORD request) {
+    RECT client{};
+    GetClientRect(panel_, &client);
+    SCROLLINFO scroll{};
+    scroll.cbSize = sizeof(scroll);
+    scroll.fMask = SIF_TRACKPOS;
+    GetScrollInfo(panel_, SB_VERT, &scroll);
+    int offset = scroll_;
+    switch (request) {
+        case SB_LINEUP: offset -= lineHeight_; break;
+        case SB_LINEDOWN: offset += lineHeight_; break;
+        case SB_PAGEUP: offset -= client.bottom; break;
+        case SB_PAGEDOWN: offset += client.bottom; break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: offset = scroll.nTrackPos; break;
+        case SB_TOP: offset = 0; break;
+        case SB_BOTTOM: offset = storiesHeight_; break;
+        default: break;
+    }
+    scrollStoriesWithin(offset);
+}
+
+void HostWindow::scrollStoriesWithin(int offset) {
+    RECT client{};
+    GetClientRect(panel_, &client);
+    scrollStoriesTo(std::clamp(offset, 0, std::max(0, storiesHeight_ - static_cast<int>(client.bottom))));
+}
+
+bool HostWindow::onStoryEdit(int index, WORD notification) {
+    if (index < 0 || index >= static_cast<int>(stories_.size()) || writing_ || !interactive_) return false;
+    if (notification == EN_CHANGE) {
+        const std::wstring text = windowText(stories_[static_cast<size_t>(index)].edit);
+        host_.publication().editStory(index + 1, std::u16string(text.begin(), text.end()));
+        readUserSelection();
+        updateStatus();
+        return true;
+    }
+    if (notification != EN_SETFOCUS) return false;
+    readUserSelection();
+    return true;
+}
+
+LRESULT HostWindow::storyColors(const StoryView& story, HDC dc) const {
+    SetBkColor(dc, story.onDisplayedPage ? kOnPage : kOffPage);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    return reinterpret_cast<LRESULT>(story.onDisplayedPage ? onPageBrush_ : offPageBrush_);
 }
 
 }  // namespace quillet::simhost

@@ -89,6 +89,16 @@ private:
     void layout();
     void layoutStories();
     void scrollStoriesTo(int offset);
+    /// Scrolls the stories as a scroll bar's request asks.
+    void scrollStoriesBy(WORD request);
+    /// Scrolls the stories to `offset`, kept within them.
+    void scrollStoriesWithin(int offset);
+    /// The user changed or entered the story edit at `index`: whether that
+    /// was one and the host heard of it.
+    bool onStoryEdit(int index, WORD notification);
+    /// Colours a story edit by whether its story is on the displayed page;
+    /// gives its brush.
+    LRESULT storyColors(const StoryView& story, HDC dc) const;
     void showStory(size_t index);
     /// Passes the user's selection in the focused story on to the publication.
     void readUserSelection();

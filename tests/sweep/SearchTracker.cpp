@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <variant>
 
-#include "engine/SearchBuffer.h"
 #include "engine/TextMatcher.h"
 
 namespace quillet::testing {
@@ -124,7 +123,7 @@ std::optional<std::string> SearchTracker::complete(const std::vector<std::u16str
 bool SearchTracker::occursAt(const std::u16string& story, size_t at, const Dialog& press) {
     if (press.findText.empty() || at + press.findText.size() > story.size()) return false;
     TextMatcher matcher;
-    matcher.prepare(press.findText, findopt::of(press.matchCase, press.wholeWord));
+    matcher.prepare(press.findText, FindOptions{press.matchCase, press.wholeWord});
     return matcher.matchesAt(story.data(), static_cast<int64_t>(story.size()), static_cast<int64_t>(at));
 }
 

@@ -83,7 +83,7 @@ struct EngineHarness {
 
     /// FindNext as the Find dialog calls it; a failure fails the test.
     bool findNext(const std::u16string& text, bool matchCase = false, bool wholeWord = false) {
-        auto result = engine.FindNext(text, matchCase, wholeWord, /*noWrapPrompt=*/false);
+        auto result = engine.FindNext({text, {matchCase, wholeWord}}, /*noWrapPrompt=*/false);
         if (!result) throw std::runtime_error("FindNext failed");
         return *result;
     }

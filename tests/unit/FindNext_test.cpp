@@ -134,7 +134,7 @@ TEST(FindNextWrap, WithoutThePromptACallPassesEveryStoryTwiceSilentlyAndReturnsT
     EngineHarness h(publicationOf({u"a", u"b", u"c"}));
     // Three stories read twice: the seventh read would be the first to fail.
     h.host.faults().fail("Story.text", {1, u"seventh read"}, 1, 6);
-    auto result = h.engine.FindNext(u"cat", false, false, /*noWrapPrompt=*/true);
+    auto result = h.engine.FindNext({u"cat", {}}, /*noWrapPrompt=*/true);
     ASSERT_TRUE(result);
     EXPECT_TRUE(*result);
     EXPECT_TRUE(h.messages.shown.empty());
@@ -244,11 +244,11 @@ TEST(FindNextPageWalk, WhereNothingTellsTheDisplayedPageANumberThatIsNotANumberG
     Component component({messages, host, windows, windows});
     Module1& engine = component.engine();
 
-    ASSERT_TRUE(engine.FindNext(u"cat", false, false, false).ok());
+    ASSERT_TRUE(engine.FindNext({u"cat", {}}, /*noWrapPrompt=*/false).ok());
     EXPECT_EQ(host.publication().model().displayedPage, 3);
     // The page shown now is neither the only one numbered "ii" nor the one
     // that the engine displayed last, so only its number is left to go by.
-    auto result = engine.FindNext(u"cat", false, false, false);
+    auto result = engine.FindNext({u"cat", {}}, /*noWrapPrompt=*/false);
     ASSERT_FALSE(result);
     EXPECT_EQ(result.error(), errors::typeMismatch());
 }
@@ -270,7 +270,7 @@ TEST(FindNextFailures, HostFailuresOutsideTheSelectionGoToTheCallerWithTheHostsN
                                   "StoryCollection.item", "TextSpan.text"}) {
         EngineHarness h(publicationOf({u"cat"}));
         h.host.faults().fail(operation, {-2147418113, u"Catastrophic failure"}, 1, 0);
-        auto result = h.engine.FindNext(u"cat", false, false, false);
+        auto result = h.engine.FindNext({u"cat", {}}, /*noWrapPrompt=*/false);
         ASSERT_FALSE(result) << operation;
         EXPECT_EQ(result.error(), (RaisedError{-2147418113, u"Catastrophic failure"})) << operation;
         EXPECT_TRUE(h.messages.shown.empty()) << operation;
@@ -285,7 +285,7 @@ TEST(FindNextFailures, AnApplicationClassThatGivesNoObjectIsACallThroughAnEmptyR
     simhost::FaultPlan faults;
     simhost::HeadlessWindowSystem windows(faults);
     Component component({messages, noApplication, windows, windows});
-    auto result = component.engine().FindNext(u"cat", false, false, false);
+    auto result = component.engine().FindNext({u"cat", {}}, /*noWrapPrompt=*/false);
     ASSERT_FALSE(result);
     EXPECT_EQ(result.error(), (RaisedError{91, u"Object variable or With block variable not set"}));
 }
@@ -307,9 +307,9 @@ TEST(FindNextFailures, TheApplicationIsCreatedOnFirstNeedAndCreatedAgainAfterAFa
     simhost::HeadlessWindowSystem windows(host.faults());
     Component component({messages, applicationClass, windows, windows});
     Module1& engine = component.engine();
-    EXPECT_EQ(engine.FindNext(u"cat", false, false, false).error().number, -2147221164);
-    EXPECT_TRUE(engine.FindNext(u"cat", false, false, false).ok());
-    EXPECT_TRUE(engine.FindNext(u"cat", false, false, false).ok());
+    EXPECT_EQ(engine.FindNext({u"cat", {}}, /*noWrapPrompt=*/false).error().number, -2147221164);
+    EXPECT_TRUE(engine.FindNext({u"cat", {}}, /*noWrapPrompt=*/false).ok());
+    EXPECT_TRUE(engine.FindNext({u"cat", {}}, /*noWrapPrompt=*/false).ok());
     EXPECT_EQ(applicationClass.created, 2);
 }
 
@@ -319,7 +319,7 @@ TEST(FindNextLimits, AFindTextOf32766CharactersWorksAndOneMoreOverflows) {
     EXPECT_FALSE(h.findNext(longest));
     EXPECT_EQ(h.selection(), (SelectionModel{1, 3, 32766}));
 
-    auto tooLong = h.engine.FindNext(longest + u"x", false, false, false);
+    auto tooLong = h.engine.FindNext({longest + u"x", {}}, /*noWrapPrompt=*/false);
     ASSERT_FALSE(tooLong);
     EXPECT_EQ(tooLong.error(), (RaisedError{6, u"Overflow"}));
     // The new search had begun before its mask overflowed.

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/Result.h"
+#include "base/Result.h"
 #include "simhost/Utf8.h"
 
 namespace quillet::testing {

@@ -85,9 +85,9 @@ struct Sweep {
     }
     /// Find Next from the Replace dialog, then Replace All; the timeline of the Replace All.
     Events findThenReplaceAll(const std::u16string& find, const std::u16string& with) {
-        (void)engine.FindNext(find, false, false, /*noWrapPrompt=*/false);
+        (void)engine.FindNext({find, {}}, /*noWrapPrompt=*/false);
         timeline.take();
-        engine.ReplaceAll(find, with, false, false);
+        engine.ReplaceAll({find, {}}, with);
         return timeline.take();
     }
     size_t undoSteps() { return host.publication().undoSteps(); }
@@ -110,10 +110,10 @@ simhost::PublicationModel catsOnEveryPage() {
 TEST(QuietSweep, ReplaceAllIsOneUndoStepDrawnOnceAtItsEndAndSaysCompleteAfterward) {
     Sweep s(catsOnEveryPage());
     const auto before = s.stories();
-    (void)s.engine.FindNext(u"cat", false, false, false);
+    (void)s.engine.FindNext({u"cat", {}}, /*noWrapPrompt=*/false);
     const int64_t redrawsBefore = s.host.redraws();
     s.timeline.take();
-    s.engine.ReplaceAll(u"cat", u"dog", false, false);
+    s.engine.ReplaceAll({u"cat", {}}, u"dog");
 
     const Events events = s.timeline.take();
     ASSERT_GE(events.size(), 4u);
@@ -156,10 +156,10 @@ TEST(QuietSweep, EveryWayOutPutsTheHostRightBeforeItsBox) {
         Sweep current(catsOnEveryPage());
         Sweep older(catsOnEveryPage(), kOlderHost);
         for (Sweep* s : {&current, &older}) {
-            (void)s->engine.FindNext(u"cat", false, false, false);
+            (void)s->engine.FindNext({u"cat", {}}, /*noWrapPrompt=*/false);
             s->timeline.take();
             s->host.faults().fail(c.operation, kInjected, /*count=*/0, c.after);
-            s->engine.ReplaceAll(u"cat", u"dog", false, false);
+            s->engine.ReplaceAll({u"cat", {}}, u"dog");
         }
         const Events events = current.timeline.take();
         ASSERT_GE(events.size(), 3u);
@@ -174,7 +174,7 @@ TEST(QuietSweep, ASweepThatWritesNothingLeavesTheHostUntouched) {
     // Nothing is selected and no match is current: the first write finds no
     // selection, and no occurrence is left to replace.
     Sweep s(publicationOf({u"no match here"}));
-    s.engine.ReplaceAll(u"cat", u"dog", false, false);
+    s.engine.ReplaceAll({u"cat", {}}, u"dog");
     EXPECT_EQ(s.timeline.take(), (Events{"view 1", "box Replace complete!"}));
     EXPECT_EQ(s.undoSteps(), 0u);
 }
@@ -198,10 +198,10 @@ TEST(QuietSweep, AFailingMemberIsPassedOverSilentlyAndTheSweepRunsToItsEnd) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.operation) + " after " + std::to_string(c.after));
         Sweep s(publicationOf({u"cat cat", u"cat"}));
-        (void)s.engine.FindNext(u"cat", false, false, false);
+        (void)s.engine.FindNext({u"cat", {}}, /*noWrapPrompt=*/false);
         s.timeline.take();
         s.host.faults().fail(c.operation, kInjected, /*count=*/1, c.after);
-        s.engine.ReplaceAll(u"cat", u"dog", false, false);
+        s.engine.ReplaceAll({u"cat", {}}, u"dog");
 
         Events events = s.timeline.take();
         const auto firstWrite = std::find_if(events.begin(), events.end(),
@@ -218,10 +218,10 @@ TEST(QuietSweep, AFailingMemberIsPassedOverSilentlyAndTheSweepRunsToItsEnd) {
 
 TEST(QuietSweep, UpdatingThatWasOffAlreadyIsLeftOffAndTheWritesAreStillOneStep) {
     Sweep s(publicationOf({u"cat cat"}));
-    (void)s.engine.FindNext(u"cat", false, false, false);
+    (void)s.engine.FindNext({u"cat", {}}, /*noWrapPrompt=*/false);
     succeed(s.host.application()->setScreenUpdating(false));
     s.timeline.take();
-    s.engine.ReplaceAll(u"cat", u"dog", false, false);
+    s.engine.ReplaceAll({u"cat", {}}, u"dog");
     const Events events = s.timeline.take();
     EXPECT_EQ(events.front(), "undo begin Replace All");
     EXPECT_EQ(std::count(events.begin(), events.end(), "screen on"), 0);
@@ -235,8 +235,8 @@ TEST(QuietSweep, TwoReplaceAllsAreTwoUndoStepsAndFindNextAndReplaceTouchNeitherM
     s.findThenReplaceAll(u"dog", u"cow");
     EXPECT_EQ(s.undoSteps(), 2u);
 
-    (void)s.engine.FindNext(u"cow", false, false, false);
-    (void)s.engine.ReplaceAndFindNext(u"cow", u"ox", false, false, /*quiet=*/false);
+    (void)s.engine.FindNext({u"cow", {}}, /*noWrapPrompt=*/false);
+    (void)s.engine.ReplaceAndFindNext({u"cow", {}}, u"ox", /*quiet=*/false);
     const Events events = s.timeline.take();
     EXPECT_EQ(events, withoutTheNewMembers(events));
     EXPECT_EQ(s.undoSteps(), 3u);

@@ -119,7 +119,7 @@ TEST(ReplaceAllDifferential, ReplacesEveryOccurrenceOnceAndNothingElse) {
         h.findNext(find, matchCase, wholeWord);
         const bool hadMatch = h.selection().has_value();
         h.messages.shown.clear();
-        h.engine.ReplaceAll(find, with, matchCase, wholeWord);
+        h.engine.ReplaceAll({find, {matchCase, wholeWord}}, with);
 
         const std::vector<std::u16string> expected =
             hadMatch ? referenceReplaceAll(stories, find, with, matchCase, wholeWord) : stories;

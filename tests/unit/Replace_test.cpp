@@ -9,7 +9,7 @@ using simhost::Frame;
 using simhost::SelectionModel;
 
 bool replace(EngineHarness& h, const std::u16string& find, const std::u16string& with, bool quiet = false) {
-    return h.engine.ReplaceAndFindNext(find, with, false, false, quiet);
+    return h.engine.ReplaceAndFindNext({find, {}}, with, quiet);
 }
 
 TEST(ReplaceAndFindNext, WritesOverTheMatchAndSelectsTheNextOne) {
@@ -44,20 +44,23 @@ TEST(ReplaceAndFindNext, AnOccurrencePassedOverWithFindNextIsFoundOnlyAfterTheWr
     EXPECT_TRUE(h.messages.shown.empty());
 }
 
-TEST(ReplaceAndFindNext, AnEmptyReplacementDeletesTheMatch) {
-    EngineHarness h(publicationOf({u"a cat, a cat"}));
-    h.findNext(u"cat");
-    EXPECT_FALSE(replace(h, u"cat", u""));
-    EXPECT_EQ(h.stories()[0], u"a , a cat");
-    EXPECT_EQ(h.selection(), (SelectionModel{1, 7, 3}));
-}
-
-TEST(ReplaceAndFindNext, AnEmptyReplacementDoesNotJoinTheTextAroundItIntoANewMatch) {
-    EngineHarness h(publicationOf({u"BBaaBB xaB"}));
-    h.findNext(u"ab");
-    EXPECT_FALSE(replace(h, u"ab", u""));
-    EXPECT_EQ(h.stories()[0], u"BBaB xaB");
-    EXPECT_EQ(h.selection(), (SelectionModel{1, 7, 2}));
+TEST(ReplaceAndFindNext, AnEmptyReplacementDeletesTheMatchAndJoinsNothingIntoANewOne) {
+    struct Case {
+        std::u16string story, find, after;
+        SelectionModel next;
+    };
+    const Case cases[] = {
+        {u"a cat, a cat", u"cat", u"a , a cat", {1, 7, 3}},
+        // "B" + "aB" would be an occurrence across the deleted one.
+        {u"BBaaBB xaB", u"ab", u"BBaB xaB", {1, 7, 2}},
+    };
+    for (const Case& c : cases) {
+        EngineHarness h(publicationOf({c.story}));
+        h.findNext(c.find);
+        EXPECT_FALSE(replace(h, c.find, u""));
+        EXPECT_EQ(h.stories()[0], c.after);
+        EXPECT_EQ(h.selection(), c.next);
+    }
 }
 
 TEST(ReplaceAndFindNext, TheLastReplacementSaysAllInstancesHaveBeenReplacedUnlessQuiet) {
@@ -174,7 +177,7 @@ TEST(ReplaceAndFindNext, AReplacementOf32767CharactersIsWrittenThenOverflowsInAB
 
 void replaceAll(EngineHarness& h, const std::u16string& find, const std::u16string& with, bool matchCase = false,
                 bool wholeWord = false) {
-    h.engine.ReplaceAll(find, with, matchCase, wholeWord);
+    h.engine.ReplaceAll({find, {matchCase, wholeWord}}, with);
 }
 
 TEST(ReplaceAll, ReplacesWhatWasThereOnceAndSaysReplaceCompleteOnce) {

@@ -63,10 +63,10 @@ struct Model {
     }
 };
 
-int32_t referenceFind(const Model& model, std::u16string_view needle, int options) {
+int32_t referenceFind(const Model& model, std::u16string_view needle, FindOptions options) {
     const std::u16string& h = model.text;
-    const bool matchCase = (options & findopt::kMatchCase) != 0;
-    const bool wholeWord = (options & findopt::kWholeWord) != 0;
+    const bool matchCase = options.matchCase;
+    const bool wholeWord = options.wholeWord;
     const size_t n = needle.size();
     if (n == 0 || n > h.size()) return -1;
     auto fold = [&](std::vector<char32_t> cps) {
@@ -170,7 +170,7 @@ int caseCount() {
 
 TEST(SearchBufferDifferential, RandomEditsAndFindsMatchTheReference) {
     const int cases = caseCount();
-    const int optionsList[] = {0, 2, 4, 6};
+    const FindOptions optionsList[] = {{false, false}, {false, true}, {true, false}, {true, true}};
     for (int c = 0; c < cases; ++c) {
         Random rng(0x5eed0000u + static_cast<uint32_t>(c));
         SearchBuffer buffer;
@@ -213,13 +213,13 @@ TEST(SearchBufferDifferential, RandomEditsAndFindsMatchTheReference) {
             model.selLength = 0;
             log += "mask " + std::to_string(standsFor.size()) + ";";
         };
-        auto find = [&](const std::u16string& needle, int options) {
+        auto find = [&](const std::u16string& needle, FindOptions options) {
             const int32_t want = referenceFind(model, needle, options);
             if (want >= 0) {
                 model.selStart = want;
                 model.selLength = static_cast<int32_t>(needle.size());
             }
-            log += "find " + std::to_string(options) + ";";
+            log += std::string("find ") + (options.matchCase ? "case " : "") + (options.wholeWord ? "word" : "") + ";";
             EXPECT_EQ(buffer.find(needle, options), want) << "case " << c << ": " << log;
             return want;
         };
@@ -247,7 +247,7 @@ TEST(SearchBufferDifferential, RandomEditsAndFindsMatchTheReference) {
                 // Now and then the engine's replace-all pattern: find, mask
                 // the match, find the same text again.
                 const std::u16string& needle = needles[static_cast<size_t>(rng.below(3))];
-                const int options = optionsList[rng.below(4)];
+                const FindOptions options = optionsList[rng.below(4)];
                 const int rounds = rng.chance(30) ? 2 + rng.below(4) : 1;
                 for (int r = 0; r < rounds; ++r) {
                     if (find(needle, options) < 0 || r + 1 == rounds) break;

@@ -13,14 +13,14 @@
 namespace quillet {
 namespace {
 
-constexpr int kAnyCase = 0;
-constexpr int kWord = findopt::kWholeWord;
-constexpr int kCase = findopt::kMatchCase;
-constexpr int kWordCase = findopt::kWholeWord | findopt::kMatchCase;
+constexpr FindOptions kAnyCase{};
+constexpr FindOptions kWord{/*matchCase=*/false, /*wholeWord=*/true};
+constexpr FindOptions kCase{/*matchCase=*/true, /*wholeWord=*/false};
+constexpr FindOptions kWordCase{/*matchCase=*/true, /*wholeWord=*/true};
 
 const std::u16string kMask3 = u"\u00A9\u00A9\u00A9";
 
-int32_t findIn(std::u16string content, std::u16string_view needle, int options) {
+int32_t findIn(std::u16string content, std::u16string_view needle, FindOptions options) {
     SearchBuffer buffer;
     buffer.load(std::move(content));
     return buffer.find(needle, options);
@@ -254,51 +254,38 @@ TEST(SearchBufferMasks, MasksOfAnotherLengthReplaceTheMasksUnderThemAndMoveTheOt
     EXPECT_EQ(buffer.find(u"b", kAnyCase), 5);
 }
 
-TEST(SearchBufferMasks, EditsBeforeAnEarlierMatchAreTakenIntoAccount) {
-    SearchBuffer buffer;
-    buffer.load(u"cat c_t");
-    ASSERT_EQ(buffer.find(u"cat", kAnyCase), 0);
-    buffer.maskSelection(u"c_t");
-    EXPECT_EQ(buffer.find(u"cat", kAnyCase), -1);
-    // A replacement before the next occurrence moves it.
-    buffer.load(u"dog cat");
-    ASSERT_EQ(buffer.find(u"cat", kAnyCase), 4);
-    buffer.select(0, 3);
-    buffer.maskSelection(u"a");
-    EXPECT_EQ(buffer.find(u"cat", kAnyCase), 2);
-}
-
-TEST(SearchBufferMasks, EditsNextToAnEarlierCandidateChangeItsWholeWordAnswer) {
-    SearchBuffer buffer;
-    // The unit after an earlier candidate becomes a boundary.
-    buffer.load(u"cats cat");
-    ASSERT_EQ(buffer.find(u"cat", kWord), 5);
-    buffer.select(3, 1);
-    buffer.maskSelection(u" ");
-    EXPECT_EQ(buffer.find(u"cat", kWord), 0);
-
-    // The unit before an earlier candidate becomes a boundary.
-    buffer.load(u"xcat cat");
-    ASSERT_EQ(buffer.find(u"cat", kWord), 5);
-    buffer.select(0, 1);
-    buffer.maskSelection(u".");
-    EXPECT_EQ(buffer.find(u"cat", kWord), 1);
-
-    // The letter after an earlier candidate loses its low half, two units
-    // past the candidate's end.
-    buffer.load(u"cat\U00010400 cat\U00010400");
-    ASSERT_EQ(buffer.find(u"cat", kWord), -1);
-    buffer.select(4, 1);
-    buffer.maskSelection(u"!");
-    EXPECT_EQ(buffer.find(u"cat", kWord), 0);
-
-    // The candidate stops ending inside a pair when the low half after it
-    // is replaced.
-    buffer.load(u"ab\xD801" u"\xDC00 ab");
-    ASSERT_EQ(buffer.find(u"ab\xD801", kCase), -1);
-    buffer.select(3, 1);
-    buffer.maskSelection(u"!");
-    EXPECT_EQ(buffer.find(u"ab\xD801", kCase), 0);
+// An earlier find proved where no occurrence begins; a mask written near
+// that place must change the answer where it changes the text or a boundary.
+TEST(SearchBufferMasks, AMaskNearAnEarlierFindChangesTheNextAnswer) {
+    struct Case {
+        const char* why;
+        std::u16string content;
+        std::u16string needle;
+        FindOptions options;
+        int32_t before;
+        int32_t maskStart, maskLength;
+        std::u16string standsFor;
+        int32_t after;
+    };
+    const Case cases[] = {
+        {"the replacement is no occurrence", u"cat c_t", u"cat", kAnyCase, 0, 0, 3, u"c_t", -1},
+        {"a shorter replacement before the next occurrence moves it", u"dog cat", u"cat", kAnyCase, 4, 0, 3, u"a", 2},
+        {"the unit after an earlier candidate becomes a boundary", u"cats cat", u"cat", kWord, 5, 3, 1, u" ", 0},
+        {"the unit before an earlier candidate becomes a boundary", u"xcat cat", u"cat", kWord, 5, 0, 1, u".", 1},
+        {"the letter after an earlier candidate loses its low half, two units past its end",
+         u"cat\U00010400 cat\U00010400", u"cat", kWord, -1, 4, 1, u"!", 0},
+        {"the candidate stops ending inside a pair when the low half after it is replaced",
+         u"ab\xD801" u"\xDC00 ab", u"ab\xD801", kCase, -1, 3, 1, u"!", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        SearchBuffer buffer;
+        buffer.load(c.content);
+        ASSERT_EQ(buffer.find(c.needle, c.options), c.before);
+        buffer.select(c.maskStart, c.maskLength);
+        buffer.maskSelection(c.standsFor);
+        EXPECT_EQ(buffer.find(c.needle, c.options), c.after);
+    }
 }
 
 TEST(SearchBufferMasks, LoadAndOtherTextsDoNotReuseAnEarlierFind) {
@@ -468,8 +455,8 @@ TEST(SearchBufferWholeWord, SupplementaryNeighboursAreDecodedAsPairs) {
 
 TEST(SearchBufferSurrogates, AMatchNeverBeginsOrEndsInsideAPair) {
     const std::u16string pair = u"\U00010400";  // D801 DC00
-    for (int options : {kAnyCase, kWord, kCase, kWordCase}) {
-        SCOPED_TRACE(options);
+    for (FindOptions options : {kAnyCase, kWord, kCase, kWordCase}) {
+        SCOPED_TRACE(::testing::Message() << options.matchCase << options.wholeWord);
         EXPECT_EQ(findIn(u"a" + pair, u"\xDC00", options), -1);
         EXPECT_EQ(findIn(u"a" + pair, u"\xD801", options), -1);
         EXPECT_EQ(findIn(pair + u"b", u"\xDC00" u"b", options), -1);

@@ -21,23 +21,23 @@ constexpr CLSID kOtherClass = {0x6c4a2b1e, 0x93d7, 0x4f20, {0x8e, 0x51, 0x0a, 0x
 class ClassFactory : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(DllLoaded());
+        ASSERT_TRUE(dllLoaded());
         // Every test starts from a component with nothing alive; one that
         // leaked an object would show here in the next test too.
-        ASSERT_EQ(S_OK, TheDll().canUnloadNow());
+        ASSERT_EQ(S_OK, theDll().canUnloadNow());
     }
 
     static HRESULT GetFactory(REFCLSID clsid, REFIID iid, ComPtr<IClassFactory>& factory) {
-        return TheDll().getClassObject(clsid, iid, OutVoid(factory));
+        return theDll().getClassObject(clsid, iid, outVoid(factory));
     }
-    static HRESULT CanUnloadNow() { return TheDll().canUnloadNow(); }
+    static HRESULT CanUnloadNow() { return theDll().canUnloadNow(); }
 };
 
 TEST_F(ClassFactory, AnotherClassIsNotAvailableAndNothingIsCreated) {
     void* object = reinterpret_cast<void*>(1);
-    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, TheDll().getClassObject(kOtherClass, IID_IClassFactory, &object));
+    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, theDll().getClassObject(kOtherClass, IID_IClassFactory, &object));
     EXPECT_EQ(nullptr, object);
-    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, TheDll().getClassObject(IID__Connect, IID_IClassFactory, &object));
+    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, theDll().getClassObject(IID__Connect, IID_IClassFactory, &object));
     EXPECT_EQ(nullptr, object);
     EXPECT_EQ(S_OK, CanUnloadNow());
 }
@@ -47,13 +47,13 @@ TEST_F(ClassFactory, ConnectsFactoryAnswersIClassFactoryAndIUnknownOnly) {
     EXPECT_EQ(S_OK, GetFactory(CLSID_Connect, IID_IClassFactory, factory));
     EXPECT_TRUE(factory);
     ComPtr<IUnknown> unknown;
-    EXPECT_EQ(S_OK, TheDll().getClassObject(CLSID_Connect, IID_IUnknown, OutVoid(unknown)));
+    EXPECT_EQ(S_OK, theDll().getClassObject(CLSID_Connect, IID_IUnknown, outVoid(unknown)));
     EXPECT_TRUE(unknown);
 
     void* object = reinterpret_cast<void*>(1);
-    EXPECT_EQ(E_NOINTERFACE, TheDll().getClassObject(CLSID_Connect, IID_IDispatch, &object));
+    EXPECT_EQ(E_NOINTERFACE, theDll().getClassObject(CLSID_Connect, IID_IDispatch, &object));
     EXPECT_EQ(nullptr, object);
-    EXPECT_EQ(E_POINTER, TheDll().getClassObject(CLSID_Connect, IID_IClassFactory, nullptr));
+    EXPECT_EQ(E_POINTER, theDll().getClassObject(CLSID_Connect, IID_IClassFactory, nullptr));
 }
 
 TEST_F(ClassFactory, RefusesAggregation) {
@@ -72,10 +72,10 @@ TEST_F(ClassFactory, CreatesConnectWithItsInterfaces) {
     ASSERT_EQ(S_OK, GetFactory(CLSID_Connect, IID_IClassFactory, factory));
 
     ComPtr<IUnknown> connect;
-    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IUnknown, OutVoid(connect)));
+    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IUnknown, outVoid(connect)));
     ComPtr<IDispatch> dispatch;
-    EXPECT_EQ(S_OK, connect->QueryInterface(IID__Connect, OutVoid(dispatch)));
-    EXPECT_EQ(S_OK, connect->QueryInterface(IID_IDispatch, OutVoid(dispatch)));
+    EXPECT_EQ(S_OK, connect->QueryInterface(IID__Connect, outVoid(dispatch)));
+    EXPECT_EQ(S_OK, connect->QueryInterface(IID_IDispatch, outVoid(dispatch)));
 
     void* object = reinterpret_cast<void*>(1);
     EXPECT_EQ(E_NOINTERFACE, factory->CreateInstance(nullptr, IID_IClassFactory, &object));
@@ -86,7 +86,7 @@ TEST_F(ClassFactory, DllStaysWhileAConnectLives) {
     ComPtr<IClassFactory> factory;
     ASSERT_EQ(S_OK, GetFactory(CLSID_Connect, IID_IClassFactory, factory));
     ComPtr<IUnknown> connect;
-    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IUnknown, OutVoid(connect)));
+    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IUnknown, outVoid(connect)));
     factory = {};
 
     EXPECT_EQ(S_FALSE, CanUnloadNow());

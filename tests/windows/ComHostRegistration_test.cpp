@@ -34,15 +34,15 @@ protected:
 
     /// The application as an add-in creates it by class.
     HRESULT Create(DWORD context, ComPtr<IDispatch>& app) {
-        return CoCreateInstance(quillet::com::kHostApplicationClass, nullptr, context, kApplication.iid, OutVoid(app));
+        return CoCreateInstance(quillet::com::kHostApplicationClass, nullptr, context, kApplication.iid, outVoid(app));
     }
 
-    simhost::InMemoryHost host_ = MakeHost();
+    simhost::InMemoryHost host_ = makeHost();
     DWORD cookie_ = 0;
 };
 
 TEST_F(ApplicationClass, CreatingTheClassReachesTheRunningHostItself) {
-    ASSERT_EQ(S_OK, com::RegisterApplicationClass(host_, &cookie_));
+    ASSERT_EQ(S_OK, com::registerApplicationClass(host_, &cookie_));
     EXPECT_NE(0u, cookie_);
 
     for (const DWORD context : {DWORD{CLSCTX_LOCAL_SERVER}, DWORD{CLSCTX_SERVER}, DWORD{CLSCTX_INPROC_SERVER}}) {
@@ -74,24 +74,24 @@ public:
 
 TEST_F(ApplicationClass, AFailureToReachTheHostIsTheCreationsFailure) {
     UnreachableHost unreachable;
-    ASSERT_EQ(S_OK, com::RegisterApplicationClass(unreachable, &cookie_));
+    ASSERT_EQ(S_OK, com::registerApplicationClass(unreachable, &cookie_));
     ComPtr<IDispatch> app;
     EXPECT_EQ(-2147221021, Create(CLSCTX_LOCAL_SERVER, app));
     EXPECT_FALSE(app);
 }
 
 TEST_F(ApplicationClass, TheClassObjectRefusesAggregationAndOtherInterfaces) {
-    ASSERT_EQ(S_OK, com::RegisterApplicationClass(host_, &cookie_));
+    ASSERT_EQ(S_OK, com::registerApplicationClass(host_, &cookie_));
     ComPtr<IClassFactory> factory;
     ASSERT_EQ(S_OK, CoGetClassObject(quillet::com::kHostApplicationClass, CLSCTX_LOCAL_SERVER, nullptr,
-                                     IID_IClassFactory, OutVoid(factory)));
+                                     IID_IClassFactory, outVoid(factory)));
     ComPtr<IUnknown> object;
     ComPtr<IDispatch> outer;
-    ASSERT_EQ(S_OK, com::CreateComApplication(host_.application(), outer.out()));
-    EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(outer.get(), IID_IUnknown, OutVoid(object)));
-    EXPECT_EQ(E_NOINTERFACE, factory->CreateInstance(nullptr, IID_IClassFactory, OutVoid(object)));
+    ASSERT_EQ(S_OK, com::createComApplication(host_.application(), outer.out()));
+    EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(outer.get(), IID_IUnknown, outVoid(object)));
+    EXPECT_EQ(E_NOINTERFACE, factory->CreateInstance(nullptr, IID_IClassFactory, outVoid(object)));
     EXPECT_FALSE(object);
-    EXPECT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, OutVoid(object)));
+    EXPECT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, outVoid(object)));
     EXPECT_TRUE(object);
 }
 
@@ -135,7 +135,7 @@ private:
     std::vector<std::wstring> paths_;
 };
 
-std::wstring AddinKey(const wchar_t* progId) { return std::wstring(com::kAddinsKey) + L"\\" + progId; }
+std::wstring addinKey(const wchar_t* progId) { return std::wstring(com::kAddinsKey) + L"\\" + progId; }
 
 constexpr wchar_t kStartupProgId[] = L"QuilletTest.StartupAddin";
 constexpr wchar_t kManualProgId[] = L"QuilletTest.ManualAddin";
@@ -147,12 +147,12 @@ constexpr CLSID kFakeAddinClass = {0xc008a9d8, 0xc026, 0x4d41, {0xb6, 0x4c, 0x27
 
 TEST(AddinEntries, OnlyADwordLoadBehaviorOfThreeLoadsAtStartup) {
     ScratchKeys keys;
-    keys.Dword(AddinKey(kStartupProgId), L"LoadBehavior", 3);
-    keys.Dword(AddinKey(kManualProgId), L"LoadBehavior", 2);
-    keys.Text(AddinKey(kTextBehaviorProgId), L"LoadBehavior", L"3");
-    keys.Text(AddinKey(kNoBehaviorProgId), L"FriendlyName", L"No behaviour");
+    keys.Dword(addinKey(kStartupProgId), L"LoadBehavior", 3);
+    keys.Dword(addinKey(kManualProgId), L"LoadBehavior", 2);
+    keys.Text(addinKey(kTextBehaviorProgId), L"LoadBehavior", L"3");
+    keys.Text(addinKey(kNoBehaviorProgId), L"FriendlyName", L"No behaviour");
 
-    const std::vector<com::AddinEntry> entries = com::RegisteredAddins();
+    const std::vector<com::AddinEntry> entries = com::registeredAddins();
     auto behaviorOf = [&](const wchar_t* progId) -> long {
         for (const com::AddinEntry& entry : entries)
             if (entry.progId == progId) return static_cast<long>(entry.loadBehavior);
@@ -163,7 +163,7 @@ TEST(AddinEntries, OnlyADwordLoadBehaviorOfThreeLoadsAtStartup) {
     EXPECT_EQ(0, behaviorOf(kTextBehaviorProgId));
     EXPECT_EQ(0, behaviorOf(kNoBehaviorProgId));
 
-    const std::vector<std::wstring> startup = com::StartupAddins();
+    const std::vector<std::wstring> startup = com::startupAddins();
     auto listed = [&](const wchar_t* progId) { return std::find(startup.begin(), startup.end(), progId) != startup.end(); };
     EXPECT_TRUE(listed(kStartupProgId));
     EXPECT_FALSE(listed(kManualProgId));
@@ -281,7 +281,7 @@ protected:
     void SetUp() override {
         com::Dialect dialect = com::Dialect::drawn(7);
         dialect.connectsThroughInvoke = GetParam() != 0;
-        com::UseDialect(dialect);
+        com::useDialect(dialect);
         ASSERT_EQ(S_OK, CoRegisterClassObject(kFakeAddinClass, &factory_, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
                                               &cookie_));
         // The ProgID in HKEY_CLASSES_ROOT: Wine 8 does not show per-user
@@ -289,7 +289,7 @@ protected:
         wchar_t clsid[40];
         ASSERT_LT(0, StringFromGUID2(kFakeAddinClass, clsid, 40));
         classes_.Text(std::wstring(kStartupProgId) + L"\\CLSID", nullptr, clsid);
-        keys_.Dword(AddinKey(kStartupProgId), L"LoadBehavior", 3);
+        keys_.Dword(addinKey(kStartupProgId), L"LoadBehavior", 3);
     }
     void TearDown() override {
         if (cookie_) {
@@ -307,57 +307,57 @@ protected:
 INSTANTIATE_TEST_SUITE_P(EitherWay, AddinConnection, testing::Values(0, 1));
 
 TEST_P(AddinConnection, TheHostCreatesAStartupEntryByItsProgIdAndConnectsIt) {
-    const std::vector<std::wstring> startup = com::StartupAddins();
+    const std::vector<std::wstring> startup = com::startupAddins();
     ASSERT_NE(startup.end(), std::find(startup.begin(), startup.end(), kStartupProgId));
 
     com::ComAddin loaded;
-    ASSERT_EQ(S_OK, com::ComAddin::Create(kStartupProgId, &loaded));
+    ASSERT_EQ(S_OK, com::ComAddin::create(kStartupProgId, &loaded));
     ASSERT_TRUE(loaded);
     EXPECT_EQ(2u, addin_.refs);
 
-    simhost::InMemoryHost host = MakeHost();
+    simhost::InMemoryHost host = makeHost();
     ComPtr<IDispatch> app;
-    ASSERT_EQ(S_OK, com::CreateComApplication(host.application(), app.out()));
-    EXPECT_EQ(S_OK, loaded.Connect(app.get(), ext_cm_Startup));
+    ASSERT_EQ(S_OK, com::createComApplication(host.application(), app.out()));
+    EXPECT_EQ(S_OK, loaded.connect(app.get(), ext_cm_Startup));
     ASSERT_EQ(1u, addin_.connections.size());
     EXPECT_EQ(app.get(), addin_.connections[0].application);
     EXPECT_EQ(ext_cm_Startup, addin_.connections[0].mode);
     EXPECT_EQ(nullptr, addin_.connections[0].addInInst);
     EXPECT_TRUE(addin_.connections[0].emptyVariantArray);
 
-    EXPECT_EQ(S_OK, loaded.Disconnect(ext_dm_UserClosed));
+    EXPECT_EQ(S_OK, loaded.disconnect(ext_dm_UserClosed));
     ASSERT_EQ(1u, addin_.disconnections.size());
     EXPECT_EQ(ext_dm_UserClosed, addin_.disconnections[0].first);
     EXPECT_TRUE(addin_.disconnections[0].second);
 
-    loaded.Release();
+    loaded.release();
     EXPECT_FALSE(loaded);
     EXPECT_EQ(1u, addin_.refs);
-    EXPECT_EQ(E_UNEXPECTED, loaded.Connect(app.get(), ext_cm_Startup));
+    EXPECT_EQ(E_UNEXPECTED, loaded.connect(app.get(), ext_cm_Startup));
 }
 
 TEST_P(AddinConnection, TheAddinsAnswerToConnectionComesBack) {
     com::ComAddin loaded;
-    ASSERT_EQ(S_OK, com::ComAddin::Create(kStartupProgId, &loaded));
+    ASSERT_EQ(S_OK, com::ComAddin::create(kStartupProgId, &loaded));
     addin_.connectAnswer = static_cast<HRESULT>(0x800A005B);
     ComPtr<IDispatch> foreign;
-    ASSERT_EQ(S_OK, com::CreateForeignHostObject(foreign.out()));
-    EXPECT_EQ(static_cast<HRESULT>(0x800A005B), loaded.Connect(foreign.get(), ext_cm_AfterStartup));
+    ASSERT_EQ(S_OK, com::createForeignHostObject(foreign.out()));
+    EXPECT_EQ(static_cast<HRESULT>(0x800A005B), loaded.connect(foreign.get(), ext_cm_AfterStartup));
     ASSERT_EQ(1u, addin_.connections.size());
     EXPECT_EQ(foreign.get(), addin_.connections[0].application);
 }
 
 TEST(AddinCreation, AProgIdThatNamesNoClassCreatesNothing) {
     com::ComAddin loaded;
-    EXPECT_TRUE(FAILED(com::ComAddin::Create(L"QuilletTest.NoSuchAddin", &loaded)));
+    EXPECT_TRUE(FAILED(com::ComAddin::create(L"QuilletTest.NoSuchAddin", &loaded)));
     EXPECT_FALSE(loaded);
 }
 
 TEST(ForeignHostObject, IsADispatchWithoutTheApplicationInterface) {
     ComPtr<IDispatch> foreign;
-    ASSERT_EQ(S_OK, com::CreateForeignHostObject(foreign.out()));
+    ASSERT_EQ(S_OK, com::createForeignHostObject(foreign.out()));
     ComPtr<IDispatch> app;
-    EXPECT_EQ(E_NOINTERFACE, foreign->QueryInterface(kApplication.iid, OutVoid(app)));
+    EXPECT_EQ(E_NOINTERFACE, foreign->QueryInterface(kApplication.iid, outVoid(app)));
     EXPECT_FALSE(app);
     EXPECT_TRUE(foreign.query<IDispatch>(IID_IDispatch));
     UINT count = 1;

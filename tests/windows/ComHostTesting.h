@@ -19,8 +19,8 @@ inline constexpr wchar_t kBarName[] = L"Tarnwick Find/Replace";
 
 /// Three pages numbered i, ii, iii, displaying page 1; story 1 on page 1,
 /// story 2 on page 2, story 3 on no page. One bar with a button "Find" and a
-/// control "Menu" that is no button. The host offers what `offered` says.
-inline simhost::InMemoryHost MakeHost(simhost::HostCapabilities offered = {}) {
+/// control "Menu" that is no button.
+inline simhost::InMemoryHost makeHost() {
     simhost::PublicationModel publication;
     publication.pageNumbers = {u"i", u"ii", u"iii"};
     publication.stories = {
@@ -30,7 +30,7 @@ inline simhost::InMemoryHost MakeHost(simhost::HostCapabilities offered = {}) {
     };
     simhost::BarModel bar{u"Tarnwick Find/Replace", true, true, {}};
     bar.controls = {{u"Find", 1, 46, true, true}, {u"Menu", 10, 0, true, true}};
-    return simhost::InMemoryHost(std::move(publication), {bar}, offered);
+    return simhost::InMemoryHost(std::move(publication), {bar});
 }
 
 /// The thread's error info, taken (GetErrorInfo clears it).
@@ -40,7 +40,7 @@ struct ErrorInfoSeen {
     std::wstring description;
 };
 
-inline std::optional<ErrorInfoSeen> TakeErrorInfo() {
+inline std::optional<ErrorInfoSeen> takeErrorInfo() {
     win32::ComPtr<IErrorInfo> info;
     if (GetErrorInfo(0, info.out()) != S_OK || !info) return std::nullopt;
     ErrorInfoSeen seen;
@@ -103,7 +103,7 @@ private:
     VARIANT value_;
 };
 
-inline VARIANT Int4Variant(LONG number) {
+inline VARIANT int4Variant(LONG number) {
     VARIANT value;
     VariantInit(&value);
     V_VT(&value) = VT_I4;
@@ -111,7 +111,7 @@ inline VARIANT Int4Variant(LONG number) {
     return value;
 }
 
-inline VARIANT Int2Variant(SHORT number) {
+inline VARIANT int2Variant(SHORT number) {
     VARIANT value;
     VariantInit(&value);
     V_VT(&value) = VT_I2;
@@ -120,7 +120,7 @@ inline VARIANT Int2Variant(SHORT number) {
 }
 
 /// An optional argument that the caller left out.
-inline VARIANT MissingVariant() {
+inline VARIANT missingVariant() {
     VARIANT value;
     VariantInit(&value);
     V_VT(&value) = VT_ERROR;

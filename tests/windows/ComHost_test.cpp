@@ -24,7 +24,7 @@ namespace {
 
 using quillet::win32::ComPtr;
 using quillet::win32::Variant;
-using simhost::com::CreateComApplication;
+using simhost::com::createComApplication;
 using simhost::com::Dialect;
 namespace com = quillet::com;
 namespace roles = quillet::com::roles;
@@ -33,7 +33,7 @@ constexpr int32_t kNotOnDisplayedPage = -2147221473;  // 0x8004001F
 constexpr int32_t kInvalidArgument = -2147024809;     // 0x80070057
 
 /// Two dialects that differ in every choice, so that each test meets both ways.
-Dialect DialectNumber(int number) {
+Dialect dialectNumber(int number) {
     Dialect dialect = Dialect::drawn(static_cast<uint32_t>(1000 + number));
     dialect.collectionItemIsMethod = number == 0;
     dialect.activePageByReference = number != 0;
@@ -45,9 +45,9 @@ Dialect DialectNumber(int number) {
 class ComHost : public testing::TestWithParam<int> {
 protected:
     void SetUp() override {
-        simhost::com::UseDialect(DialectNumber(GetParam()));
-        simhost::com::OfferMembers({});
-        ASSERT_EQ(S_OK, CreateComApplication(host_.application(), app_.out()));
+        simhost::com::useDialect(dialectNumber(GetParam()));
+        simhost::com::offerMembers({});
+        ASSERT_EQ(S_OK, createComApplication(host_.application(), app_.out()));
         auto inRole = com::inRole(app_.get(), roles::kApplication);
         ASSERT_TRUE(inRole);
         application_ = com::bridgeApplication(std::move(*inRole));
@@ -68,7 +68,7 @@ protected:
         return found ? *found : ComPtr<IDispatch>();
     }
 
-    simhost::InMemoryHost host_ = MakeHost();
+    simhost::InMemoryHost host_ = makeHost();
     ComPtr<IDispatch> app_;
     ApplicationRef application_;
 };
@@ -162,7 +162,7 @@ TEST_P(ComHost, AnExceptionNamesItsSourceAndIsFilledInWhenTheDialectSaysSo) {
     ASSERT_EQ(DISP_E_EXCEPTION, app_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
                                              result.out(), &exception, nullptr));
     EXPECT_EQ(VT_EMPTY, V_VT(&result.get()));
-    if (simhost::com::TheDialect().deferredExceptions) {
+    if (simhost::com::theDialect().deferredExceptions) {
         ASSERT_NE(nullptr, exception.pfnDeferredFillIn);
         EXPECT_EQ(S_OK, exception.scode);
         ASSERT_EQ(S_OK, exception.pfnDeferredFillIn(&exception));
@@ -176,9 +176,9 @@ TEST_P(ComHost, AnExceptionNamesItsSourceAndIsFilledInWhenTheDialectSaysSo) {
 }
 
 TEST(ComHostConnection, TheApplicationPassedAtConnectionAnswersItsRoleOnlyWhenTheHostDoes) {
-    simhost::InMemoryHost host = MakeHost();
+    simhost::InMemoryHost host = makeHost();
     ComPtr<IDispatch> app;
-    ASSERT_EQ(S_OK, simhost::com::CreateConnectingApplication(host.applicationObject(), host.application(), app.out()));
+    ASSERT_EQ(S_OK, simhost::com::createConnectingApplication(host.applicationObject(), host.application(), app.out()));
     host.faults().fail("Application.query", {-2147467262, u"No such interface supported"}, 1, 0);
     EXPECT_FALSE(com::inRole(app.get(), roles::kApplication));
     EXPECT_TRUE(com::inRole(app.get(), roles::kApplication));
@@ -199,9 +199,9 @@ TEST_P(ComHost, ThePageThatTheHostGaveCanBeDisplayed) {
 }
 
 TEST_P(ComHost, APageOfAnotherHostOrNoPageIsRefused) {
-    simhost::InMemoryHost other = MakeHost();
+    simhost::InMemoryHost other = makeHost();
     ComPtr<IDispatch> otherApp;
-    ASSERT_EQ(S_OK, CreateComApplication(other.application(), otherApp.out()));
+    ASSERT_EQ(S_OK, createComApplication(other.application(), otherApp.out()));
     ComPtr<IDispatch> document = Member(otherApp.get(), L"ActiveDocument", roles::kPublication);
     ComPtr<IDispatch> pages = Member(document.get(), L"Pages", roles::kPageCollection);
     auto foreign = com::asObject(com::invoke(pages.get(), L"Item", com::Call::MethodOrGet, {Variant::number(2)}),
@@ -228,35 +228,29 @@ TEST_P(ComHost, APageTellsItsPlaceWhateverNumberItShows) {
 }
 
 TEST_P(ComHost, AnOlderHostsPageHasNoPageIndexToLookUpOrToInvoke) {
-    simhost::InMemoryHost older = MakeHost({.pageIndex = false});
-    ComPtr<IDispatch> olderApp;
-    ASSERT_EQ(S_OK, CreateComApplication(older.application(), olderApp.out()));
-    ComPtr<IDispatch> olderPages =
-        Member(Member(olderApp.get(), L"ActiveDocument", roles::kPublication).get(), L"Pages", roles::kPageCollection);
-    auto olderPage = com::asObject(com::invoke(olderPages.get(), L"Item", com::Call::MethodOrGet, {Variant::number(2)}),
-                                   roles::kPage);
-    ASSERT_TRUE(olderPage);
-    older.faults().fail("Page.index", {-2147467259, u"Never reached"}, 0, 0);
-
-    auto index = com::invoke(olderPage->get(), L"PageIndex", com::Call::Get);
-    ASSERT_FALSE(index);
-    EXPECT_EQ(DISP_E_UNKNOWNNAME, index.error().number);
-    EXPECT_TRUE(com::invoke(olderPage->get(), L"PageNumber", com::Call::Get));
-
-    // Nor does the DISPID that a current host's page gives it reach anything.
+    ComPtr<IDispatch> pages =
+        Member(Member(app_.get(), L"ActiveDocument", roles::kPublication).get(), L"Pages", roles::kPageCollection);
+    auto page = com::asObject(com::invoke(pages.get(), L"Item", com::Call::MethodOrGet, {Variant::number(2)}),
+                              roles::kPage);
+    ASSERT_TRUE(page);
+    // The DISPID that a current host's page gives it.
     LPOLESTR name = const_cast<LPOLESTR>(L"PageIndex");
     DISPID id = DISPID_UNKNOWN;
-    ComPtr<IDispatch> currentPages =
-        Member(Member(app_.get(), L"ActiveDocument", roles::kPublication).get(), L"Pages", roles::kPageCollection);
-    auto currentPage = com::asObject(
-        com::invoke(currentPages.get(), L"Item", com::Call::MethodOrGet, {Variant::number(2)}), roles::kPage);
-    ASSERT_TRUE(currentPage);
-    ASSERT_EQ(S_OK, (*currentPage)->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id));
+    ASSERT_EQ(S_OK, (*page)->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id));
+
+    simhost::com::offerMembers({/*screenUpdating=*/true, /*undoGroups=*/true, /*pageIndex=*/false});
+    host_.faults().fail("Page.index", {-2147467259, u"Never reached"}, 0, 0);
+    auto index = com::invoke(page->get(), L"PageIndex", com::Call::Get);
+    ASSERT_FALSE(index);
+    EXPECT_EQ(DISP_E_UNKNOWNNAME, index.error().number);
+    EXPECT_TRUE(com::invoke(page->get(), L"PageNumber", com::Call::Get));
+    // Nor does that DISPID reach anything.
     DISPPARAMS none{};
     Variant result;
-    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, (*olderPage)->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
-                                                          &none, result.out(), nullptr, nullptr));
-    EXPECT_TRUE(older.faults().planned("Page.index"));
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, (*page)->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
+                                                     result.out(), nullptr, nullptr));
+    EXPECT_TRUE(host_.faults().planned("Page.index"));
+    simhost::com::offerMembers({});
 }
 
 TEST_P(ComHost, APageIsTheSameObjectAsItselfButNotAsThePageReadAgain) {
@@ -321,7 +315,7 @@ TEST_P(ComHost, ScreenUpdatingAndUndoGroupsAreCalledByNameInACurrentHost) {
 }
 
 TEST_P(ComHost, AnOlderHostPublishesNeitherScreenUpdatingNorUndoGroups) {
-    simhost::com::OfferMembers({/*screenUpdating=*/false, /*undoGroups=*/false, /*pageIndex=*/true});
+    simhost::com::offerMembers({/*screenUpdating=*/false, /*undoGroups=*/false, /*pageIndex=*/true});
     const ComPtr<IDispatch> publication = Member(app_.get(), L"ActiveDocument", roles::kPublication);
     const std::pair<IDispatch*, const wchar_t*> members[] = {{app_.get(), L"ScreenUpdating"},
                                                              {publication.get(), L"BeginCustomUndoAction"},
@@ -338,7 +332,7 @@ TEST_P(ComHost, AnOlderHostPublishesNeitherScreenUpdatingNorUndoGroups) {
     EXPECT_FALSE(Publication()->beginUndoGroup(u"Replace All"));
     EXPECT_TRUE(host_.screenUpdating());
     EXPECT_FALSE(host_.publication().undoGroupOpen());
-    simhost::com::OfferMembers({});
+    simhost::com::offerMembers({});
 }
 
 TEST_P(ComHost, AMemberAnswersOnlyTheWaysItIsPublished) {
@@ -350,7 +344,7 @@ TEST_P(ComHost, AMemberAnswersOnlyTheWaysItIsPublished) {
     EXPECT_EQ(static_cast<int32_t>(DISP_E_MEMBERNOTFOUND), asMethod.error().number);
 
     // Item is a method or a property get, as the dialect has it; asking both ways always finds it.
-    const bool isMethod = simhost::com::TheDialect().collectionItemIsMethod;
+    const bool isMethod = simhost::com::theDialect().collectionItemIsMethod;
     EXPECT_EQ(isMethod, static_cast<bool>(com::invoke(stories.get(), L"Item", com::Call::Method, {Variant::number(1)})));
     EXPECT_EQ(!isMethod, static_cast<bool>(com::invoke(stories.get(), L"Item", com::Call::Get, {Variant::number(1)})));
 
@@ -365,14 +359,14 @@ TEST(ComHostNames, DispidsAreDrawnAnewFromEachSeedAndStayWithinARun) {
     EXPECT_EQ(first.dispid(L"Application", L"CommandBars"), first.dispid(L"Application", L"commandbars"));
     EXPECT_NE(first.dispid(L"Application", L"CommandBars"), second.dispid(L"Application", L"CommandBars"));
     EXPECT_NE(first.dispid(L"Application", L"CommandBars"), first.dispid(L"Application", L"ActiveDocument"));
-    EXPECT_EQ(std::optional<uint32_t>(4294967295u), simhost::com::ParseSeed("4294967295"));
-    EXPECT_FALSE(simhost::com::ParseSeed("4294967296"));
-    EXPECT_FALSE(simhost::com::ParseSeed("-1"));
-    EXPECT_FALSE(simhost::com::ParseSeed(""));
+    EXPECT_EQ(std::optional<uint32_t>(4294967295u), simhost::com::parseSeed("4294967295"));
+    EXPECT_FALSE(simhost::com::parseSeed("4294967296"));
+    EXPECT_FALSE(simhost::com::parseSeed("-1"));
+    EXPECT_FALSE(simhost::com::parseSeed(""));
 }
 
 /// Calls `slot` of `object`'s vtable, as an add-in built against a layout of its own would.
-void CallSlot(IUnknown* object, unsigned slot) {
+void callSlot(IUnknown* object, unsigned slot) {
     using Method = HRESULT(STDMETHODCALLTYPE*)(IUnknown*);
     Method method = reinterpret_cast<Method>((*reinterpret_cast<void***>(object))[slot]);
     method(object);
@@ -380,15 +374,15 @@ void CallSlot(IUnknown* object, unsigned slot) {
 
 TEST(ComHostDeathTest, ACallPastIDispatchEndsTheRunNamingTheSlotAndTheRole) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    simhost::InMemoryHost host = MakeHost();
+    simhost::InMemoryHost host = makeHost();
     ComPtr<IDispatch> app;
-    ASSERT_EQ(S_OK, CreateComApplication(host.application(), app.out()));
+    ASSERT_EQ(S_OK, createComApplication(host.application(), app.out()));
     auto inRole = com::inRole(app.get(), roles::kApplication);
     ASSERT_TRUE(inRole);
     // Slot 8: the second past IDispatch, where a layout of our own once had CommandBars.
-    EXPECT_EXIT(CallSlot(inRole->get(), 8), testing::ExitedWithCode(simhost::com::kCalledPastDispatch),
+    EXPECT_EXIT(callSlot(inRole->get(), 8), testing::ExitedWithCode(simhost::com::kCalledPastDispatch),
                 "slot 8 of the Application interface");
-    EXPECT_EXIT(CallSlot(app.get(), 7), testing::ExitedWithCode(simhost::com::kCalledPastDispatch),
+    EXPECT_EXIT(callSlot(app.get(), 7), testing::ExitedWithCode(simhost::com::kCalledPastDispatch),
                 "slot 7 of the IDispatch interface");
 }
 

@@ -26,13 +26,13 @@ namespace roles = quillet::com::roles;
 class ConnectDispatch : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(DllLoaded());
+        ASSERT_TRUE(dllLoaded());
         ComPtr<IClassFactory> factory;
-        ASSERT_EQ(S_OK, TheDll().getClassObject(CLSID_Connect, IID_IClassFactory, OutVoid(factory)));
-        ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, OutVoid(connect_)));
+        ASSERT_EQ(S_OK, theDll().getClassObject(CLSID_Connect, IID_IClassFactory, outVoid(factory)));
+        ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, outVoid(connect_)));
         extensibility_ = connect_.query<IDispatch>(IID__IDTExtensibility2);
         ASSERT_TRUE(extensibility_);
-        ASSERT_EQ(S_OK, simhost::com::CreateComApplication(host_.application(), app_.out()));
+        ASSERT_EQ(S_OK, simhost::com::createComApplication(host_.application(), app_.out()));
     }
 
     /// Whether member `name` of Connect holds an object, read by name.
@@ -69,7 +69,7 @@ protected:
         return hr;
     }
 
-    simhost::InMemoryHost host_ = MakeHost();
+    simhost::InMemoryHost host_ = makeHost();
     ComPtr<IDispatch> app_;
     ComPtr<IDispatch> connect_;
     ComPtr<IDispatch> extensibility_;
@@ -165,7 +165,7 @@ TEST_F(ConnectDispatch, ObjectMembersAreSetByReferenceToObjectsInTheirRole) {
 
     // An object that is no application does not fit; Nothing empties the member.
     ComPtr<IDispatch> foreign;
-    ASSERT_EQ(S_OK, simhost::com::CreateForeignHostObject(foreign.out()));
+    ASSERT_EQ(S_OK, simhost::com::createForeignHostObject(foreign.out()));
     V_DISPATCH(&value) = foreign.get();
     UINT position = 99;
     EXPECT_EQ(DISP_E_TYPEMISMATCH,
@@ -180,6 +180,45 @@ TEST_F(ConnectDispatch, ObjectMembersAreSetByReferenceToObjectsInTheirRole) {
     EXPECT_EQ(DISP_E_MEMBERNOTFOUND, Invoke(connect_.get(), 0x60030002, DISPATCH_PROPERTYGET, {}));
     EXPECT_EQ(DISP_E_BADPARAMCOUNT, Invoke(connect_.get(), 0x60030002, DISPATCH_METHOD, {value}));
     EXPECT_EQ(DISP_E_MEMBERNOTFOUND, Invoke(connect_.get(), 0x12345, DISPATCH_METHOD, {}));
+}
+
+TEST_F(ConnectDispatch, TheVtableAndInvokeReachTheSameMembers) {
+    ComPtr<_Connect> vtable = connect_.query<_Connect>(IID__Connect);
+    ASSERT_TRUE(vtable);
+    ASSERT_EQ(S_OK, vtable->putref_pubApp(reinterpret_cast<::Application*>(app_.get())));
+    EXPECT_TRUE(Holds(L"pubApp"));
+
+    ASSERT_EQ(S_OK, ConnectByName(app_.get(), 1));
+    ComPtr<IDispatch> button;
+    ASSERT_EQ(S_OK, vtable->get_cbbFind(reinterpret_cast<::ToolbarButton**>(button.out())));
+    auto byName = quillet::com::invoke(connect_.get(), L"cbbFind", Call::Get);
+    ASSERT_TRUE(byName);
+    EXPECT_EQ(button.get(), V_DISPATCH(&byName->get()));
+
+    // An object that is no application: the vtable says so, Invoke names the argument.
+    ComPtr<IDispatch> foreign;
+    ASSERT_EQ(S_OK, simhost::com::createForeignHostObject(foreign.out()));
+    EXPECT_EQ(E_NOINTERFACE, vtable->putref_pubApp(reinterpret_cast<::Application*>(foreign.get())));
+    EXPECT_TRUE(Holds(L"pubApp"));
+}
+
+TEST_F(ConnectDispatch, AnAssignmentIsCheckedAlikeByTheAddinAndByTheHost) {
+    LPOLESTR names[] = {const_cast<LPOLESTR>(L"ScreenUpdating")};
+    DISPID screenUpdating = DISPID_UNKNOWN;
+    ASSERT_EQ(S_OK, app_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &screenUpdating));
+    VARIANTARG value;
+    V_VT(&value) = VT_BOOL;
+    V_BOOL(&value) = VARIANT_FALSE;
+    const std::pair<IDispatch*, std::pair<DISPID, WORD>> assignments[] = {
+        {connect_.get(), {0x40030000, DISPATCH_PROPERTYPUTREF}},
+        {app_.get(), {screenUpdating, DISPATCH_PROPERTYPUT}}};
+    for (const auto& [object, member] : assignments) {
+        // Without the named argument it is no assignment; its value is one argument, no more.
+        EXPECT_EQ(DISP_E_PARAMNOTFOUND, Invoke(object, member.first, member.second, {value}, /*namedPut=*/false));
+        EXPECT_EQ(DISP_E_BADPARAMCOUNT, Invoke(object, member.first, member.second, {value, value}, true));
+        EXPECT_EQ(DISP_E_UNKNOWNINTERFACE, object->Invoke(member.first, IID_IDispatch, LOCALE_USER_DEFAULT,
+                                                          member.second, nullptr, nullptr, nullptr, nullptr));
+    }
 }
 
 }  // namespace

@@ -28,24 +28,24 @@ const IMAGE_EXPORT_DIRECTORY* ExportDirectory(HMODULE module) {
 
 class Exports : public testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(DllLoaded()); }
+    void SetUp() override { ASSERT_TRUE(dllLoaded()); }
 };
 
 TEST_F(Exports, OrdinalsOneToFourAreTheExportsInAlphabeticalOrder) {
     for (WORD ordinal = 1; ordinal <= 4; ++ordinal) {
         const char* name = kExports[ordinal - 1];
-        FARPROC byOrdinal = GetProcAddress(TheDll().module, MAKEINTRESOURCEA(ordinal));
+        FARPROC byOrdinal = GetProcAddress(theDll().module, MAKEINTRESOURCEA(ordinal));
         ASSERT_NE(nullptr, byOrdinal) << "ordinal " << ordinal;
-        EXPECT_EQ(GetProcAddress(TheDll().module, name), byOrdinal) << "ordinal " << ordinal << " is not " << name;
+        EXPECT_EQ(GetProcAddress(theDll().module, name), byOrdinal) << "ordinal " << ordinal << " is not " << name;
     }
-    EXPECT_EQ(GetProcAddress(TheDll().module, "DllInstall"), GetProcAddress(TheDll().module, MAKEINTRESOURCEA(5)));
-    EXPECT_EQ(nullptr, GetProcAddress(TheDll().module, MAKEINTRESOURCEA(6)));
+    EXPECT_EQ(GetProcAddress(theDll().module, "DllInstall"), GetProcAddress(theDll().module, MAKEINTRESOURCEA(5)));
+    EXPECT_EQ(nullptr, GetProcAddress(theDll().module, MAKEINTRESOURCEA(6)));
 }
 
 TEST_F(Exports, DirectoryHoldsExactlyTheFiveUndecoratedNames) {
-    const IMAGE_EXPORT_DIRECTORY* exports = ExportDirectory(TheDll().module);
+    const IMAGE_EXPORT_DIRECTORY* exports = ExportDirectory(theDll().module);
     ASSERT_NE(nullptr, exports);
-    const auto* base = reinterpret_cast<const char*>(TheDll().module);
+    const auto* base = reinterpret_cast<const char*>(theDll().module);
     EXPECT_STREQ("Quillet.dll", base + exports->Name);
     EXPECT_EQ(1u, exports->Base);
     EXPECT_EQ(5u, exports->NumberOfFunctions);

@@ -17,13 +17,13 @@ using simhost::HostWindow;
 using simhost::InMemoryHost;
 using simhost::SelectionModel;
 
-std::wstring TextOf(HWND window) {
+std::wstring textOf(HWND window) {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
-std::wstring ClassOf(HWND window) {
+std::wstring classOf(HWND window) {
     wchar_t name[64] = {};
     GetClassNameW(window, name, 64);
     return name;
@@ -36,33 +36,33 @@ struct ChildSearch {
 
 BOOL CALLBACK CollectChild(HWND child, LPARAM data) {
     auto* search = reinterpret_cast<ChildSearch*>(data);
-    if (_wcsicmp(ClassOf(child).c_str(), search->windowClass.c_str()) == 0) search->found.push_back(child);
+    if (_wcsicmp(classOf(child).c_str(), search->windowClass.c_str()) == 0) search->found.push_back(child);
     return TRUE;
 }
 
 /// The descendants of `parent` of a window class, in creation order.
-std::vector<HWND> Children(HWND parent, const std::wstring& windowClass) {
+std::vector<HWND> children(HWND parent, const std::wstring& windowClass) {
     ChildSearch search{windowClass, {}};
     EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
-HWND ChildWithText(HWND parent, const std::wstring& windowClass, const std::wstring& text) {
-    for (HWND child : Children(parent, windowClass)) {
-        if (TextOf(child) == text) return child;
+HWND childWithText(HWND parent, const std::wstring& windowClass, const std::wstring& text) {
+    for (HWND child : children(parent, windowClass)) {
+        if (textOf(child) == text) return child;
     }
     return nullptr;
 }
 
-bool AnyChildContains(HWND parent, const std::wstring& windowClass, const std::wstring& part) {
-    for (HWND child : Children(parent, windowClass)) {
-        if (TextOf(child).find(part) != std::wstring::npos) return true;
+bool anyChildContains(HWND parent, const std::wstring& windowClass, const std::wstring& part) {
+    for (HWND child : children(parent, windowClass)) {
+        if (textOf(child).find(part) != std::wstring::npos) return true;
     }
     return false;
 }
 
 /// What a message loop would do before the user's next action.
-void TakeMessages() {
+void takeMessages() {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&message);
@@ -70,7 +70,7 @@ void TakeMessages() {
     }
 }
 
-ToolbarControlRef Control(InMemoryHost& host, const std::u16string& caption) {
+ToolbarControlRef control(InMemoryHost& host, const std::u16string& caption) {
     auto toolbars = host.application()->toolbars();
     EXPECT_TRUE(toolbars.ok());
     auto bar = (*toolbars)->item(u"Tarnwick Find/Replace");
@@ -89,50 +89,50 @@ public:
 };
 
 TEST(HostWindow, ShowsEachVisibleControlOfABarAsAButtonThatClicksItInTheHost) {
-    InMemoryHost host = MakeHost();
+    InMemoryHost host = makeHost();
     CountingSink sink;
-    auto find = Control(host, u"Find")->asButton();
+    auto find = control(host, u"Find")->asButton();
     ASSERT_TRUE(find.ok());
     auto cookie = (*find)->subscribe(sink);
     ASSERT_TRUE(cookie.ok());
-    ASSERT_TRUE(Control(host, u"Menu")->setVisible(false).ok());
+    ASSERT_TRUE(control(host, u"Menu")->setVisible(false).ok());
     HostWindow window(host, u"test.json", /*interactive=*/false);
     ASSERT_NE(window.handle(), nullptr);
 
-    EXPECT_NE(TextOf(window.handle()).find(L"test.json"), std::wstring::npos);
-    EXPECT_NE(ChildWithText(window.handle(), L"Static", L"Tarnwick Find/Replace"), nullptr);
-    EXPECT_EQ(ChildWithText(window.handle(), L"Button", L"Menu"), nullptr);
-    HWND button = ChildWithText(window.handle(), L"Button", L"Find");
+    EXPECT_NE(textOf(window.handle()).find(L"test.json"), std::wstring::npos);
+    EXPECT_NE(childWithText(window.handle(), L"Static", L"Tarnwick Find/Replace"), nullptr);
+    EXPECT_EQ(childWithText(window.handle(), L"Button", L"Menu"), nullptr);
+    HWND button = childWithText(window.handle(), L"Button", L"Find");
     ASSERT_NE(button, nullptr);
     EXPECT_TRUE(IsWindowEnabled(button));
 
     SendMessageW(button, BM_CLICK, 0, 0);
-    TakeMessages();
+    takeMessages();
     EXPECT_EQ(sink.clicks, 1);
     EXPECT_TRUE((*find)->unsubscribe(*cookie).ok());
 }
 
 TEST(HostWindow, ShowsWhatTheAddinChangedOnTheBarsAtTheNextRefresh) {
-    InMemoryHost host = MakeHost();
+    InMemoryHost host = makeHost();
     HostWindow window(host, u"test.json", /*interactive=*/false);
-    ASSERT_TRUE(Control(host, u"Find")->setEnabled(false).ok());
-    ASSERT_TRUE(Control(host, u"Menu")->setCaption(u"Replace").ok());
+    ASSERT_TRUE(control(host, u"Find")->setEnabled(false).ok());
+    ASSERT_TRUE(control(host, u"Menu")->setCaption(u"Replace").ok());
 
     window.refresh();
-    HWND find = ChildWithText(window.handle(), L"Button", L"Find");
+    HWND find = childWithText(window.handle(), L"Button", L"Find");
     ASSERT_NE(find, nullptr);
     EXPECT_FALSE(IsWindowEnabled(find));
-    EXPECT_NE(ChildWithText(window.handle(), L"Button", L"Replace"), nullptr);
-    EXPECT_EQ(ChildWithText(window.handle(), L"Button", L"Menu"), nullptr);
+    EXPECT_NE(childWithText(window.handle(), L"Button", L"Replace"), nullptr);
+    EXPECT_EQ(childWithText(window.handle(), L"Button", L"Menu"), nullptr);
 }
 
 TEST(HostWindow, ShowsEachStoryWithItsPagesAndThePublicationsSelection) {
-    InMemoryHost host = MakeHost();
+    InMemoryHost host = makeHost();
     host.publication().editStory(1, u"The cat\r\nsat on the mat.");
     host.publication().select(SelectionModel{1, 5, 3});
     HostWindow window(host, u"test.json", /*interactive=*/false);
 
-    HWND story = ChildWithText(window.handle(), L"Edit", L"The cat\r\nsat on the mat.");
+    HWND story = childWithText(window.handle(), L"Edit", L"The cat\r\nsat on the mat.");
     ASSERT_NE(story, nullptr);
     DWORD start = 0;
     DWORD end = 0;
@@ -141,10 +141,10 @@ TEST(HostWindow, ShowsEachStoryWithItsPagesAndThePublicationsSelection) {
     EXPECT_EQ(end, 7u);
     // A scenario's user is the script: the window only shows.
     EXPECT_NE(GetWindowLongW(story, GWL_STYLE) & ES_READONLY, 0);
-    EXPECT_TRUE(AnyChildContains(window.handle(), L"Static", L"Story 2: page 2"));
-    EXPECT_TRUE(AnyChildContains(window.handle(), L"Static", L"Story 3: overflow"));
-    HWND pageOne = ChildWithText(window.handle(), L"Button", L"i");
-    HWND pageTwo = ChildWithText(window.handle(), L"Button", L"ii");
+    EXPECT_TRUE(anyChildContains(window.handle(), L"Static", L"Story 2: page 2"));
+    EXPECT_TRUE(anyChildContains(window.handle(), L"Static", L"Story 3: overflow"));
+    HWND pageOne = childWithText(window.handle(), L"Button", L"i");
+    HWND pageTwo = childWithText(window.handle(), L"Button", L"ii");
     ASSERT_NE(pageOne, nullptr);
     ASSERT_NE(pageTwo, nullptr);
     EXPECT_EQ(SendMessageW(pageOne, BM_GETCHECK, 0, 0), BST_CHECKED);
@@ -152,7 +152,7 @@ TEST(HostWindow, ShowsEachStoryWithItsPagesAndThePublicationsSelection) {
 }
 
 TEST(HostWindow, TheHostsEventsBringTheWindowUpToDateOnceItsMessagesAreTaken) {
-    InMemoryHost host = MakeHost();
+    InMemoryHost host = makeHost();
     HostWindow window(host, u"test.json", /*interactive=*/false);
     host.listen(window);
     auto publication = host.application()->publication();
@@ -165,13 +165,13 @@ TEST(HostWindow, TheHostsEventsBringTheWindowUpToDateOnceItsMessagesAreTaken) {
     ASSERT_TRUE(text.ok());
     ASSERT_TRUE((*text)->setText(u"A dog on page two.").ok());
 
-    TakeMessages();
-    EXPECT_NE(ChildWithText(window.handle(), L"Edit", L"A dog on page two."), nullptr);
+    takeMessages();
+    EXPECT_NE(childWithText(window.handle(), L"Edit", L"A dog on page two."), nullptr);
     host.listen(simhost::HostContext::silence);
 }
 
 TEST(HostWindow, WhileUpdatingIsOffTheWindowDrawsNothingAndThenShowsEverythingAtOnce) {
-    InMemoryHost host = MakeHost();
+    InMemoryHost host = makeHost();
     HostWindow window(host, u"test.json", /*interactive=*/false);
     host.listen(window);
     auto application = host.application();
@@ -185,20 +185,20 @@ TEST(HostWindow, WhileUpdatingIsOffTheWindowDrawsNothingAndThenShowsEverythingAt
     ASSERT_TRUE(text.ok());
     ASSERT_TRUE((*text)->setText(u"A dog on page two.").ok());
 
-    TakeMessages();
+    takeMessages();
     window.refresh();
-    EXPECT_EQ(ChildWithText(window.handle(), L"Edit", L"A dog on page two."), nullptr);
+    EXPECT_EQ(childWithText(window.handle(), L"Edit", L"A dog on page two."), nullptr);
 
     ASSERT_TRUE(application->setScreenUpdating(true).ok());
     EXPECT_NE(GetWindowLongW(window.handle(), GWL_STYLE) & WS_VISIBLE, 0);
-    EXPECT_NE(ChildWithText(window.handle(), L"Edit", L"A dog on page two."), nullptr);
+    EXPECT_NE(childWithText(window.handle(), L"Edit", L"A dog on page two."), nullptr);
     host.listen(simhost::HostContext::silence);
 }
 
 TEST(HostWindow, AUsersTypingAndSelectingGoToThePublication) {
-    InMemoryHost host = MakeHost();
+    InMemoryHost host = makeHost();
     HostWindow window(host, u"test.json", /*interactive=*/true);
-    HWND story = ChildWithText(window.handle(), L"Edit", L"The cat sat on the mat.");
+    HWND story = childWithText(window.handle(), L"Edit", L"The cat sat on the mat.");
     ASSERT_NE(story, nullptr);
 
     SetFocus(story);
@@ -214,16 +214,16 @@ TEST(HostWindow, AUsersTypingAndSelectingGoToThePublication) {
 }
 
 TEST(HostWindow, TurningAPageInteractivelyDisplaysItInTheHost) {
-    InMemoryHost host = MakeHost();
+    InMemoryHost host = makeHost();
     HostWindow window(host, u"test.json", /*interactive=*/true);
-    HWND pageTwo = ChildWithText(window.handle(), L"Button", L"ii");
+    HWND pageTwo = childWithText(window.handle(), L"Button", L"ii");
     ASSERT_NE(pageTwo, nullptr);
 
     SendMessageW(pageTwo, BM_CLICK, 0, 0);
-    TakeMessages();
+    takeMessages();
     EXPECT_EQ(host.publication().model().displayedPage, 2);
     EXPECT_EQ(SendMessageW(pageTwo, BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_TRUE(AnyChildContains(window.handle(), L"Static", L"Story 2: page 2   \u2014 on the displayed page"));
+    EXPECT_TRUE(anyChildContains(window.handle(), L"Static", L"Story 2: page 2   \u2014 on the displayed page"));
 }
 
 }  // namespace

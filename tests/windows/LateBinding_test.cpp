@@ -103,7 +103,7 @@ private:
     ULONG refs_ = 1;
 };
 
-FakeObject::Answer Returns(Variant value) {
+FakeObject::Answer returns(Variant value) {
     auto shared = std::make_shared<Variant>(std::move(value));
     return [shared](VARIANT* result, EXCEPINFO*) {
         EXPECT_NE(nullptr, result);
@@ -113,7 +113,7 @@ FakeObject::Answer Returns(Variant value) {
 }
 
 /// A Long answered as a short, as some hosts do.
-Variant Short(SHORT number) {
+Variant shortNumber(SHORT number) {
     Variant value;
     VARIANT* raw = value.out();
     V_VT(raw) = VT_I2;
@@ -121,12 +121,12 @@ Variant Short(SHORT number) {
     return value;
 }
 
-FakeObject::Answer Fails(HRESULT hr) {
+FakeObject::Answer fails(HRESULT hr) {
     return [hr](VARIANT*, EXCEPINFO*) { return hr; };
 }
 
 /// The host's error as an EXCEPINFO filled at once.
-FakeObject::Answer Raises(HRESULT scode, WORD wCode, const wchar_t* description) {
+FakeObject::Answer raises(HRESULT scode, WORD wCode, const wchar_t* description) {
     return [=](VARIANT*, EXCEPINFO* exception) {
         exception->scode = scode;
         exception->wCode = wCode;
@@ -144,7 +144,7 @@ HRESULT STDAPICALLTYPE FillInLater(EXCEPINFO* exception) {
 
 TEST(LateBinding, ArgumentsGoLastFirstAndAPutPassesItsValueAsTheNamedPutArgument) {
     FakeObject span({{L"Characters", 17}, {L"Text", 3}});
-    span.answers.push_back(Returns(Variant::object(&span)));
+    span.answers.push_back(returns(Variant::object(&span)));
     ASSERT_TRUE(com::invoke(&span, L"Characters", Call::MethodOrGet, {Variant::number(5), Variant::number(3)}));
     ASSERT_TRUE(com::invoke(&span, L"Text", Call::Put, {Variant::text(u"dog")}));
 
@@ -186,10 +186,10 @@ TEST(LateBinding, AMissingMemberIsTheCallsFailureAndNothingIsInvoked) {
 
 TEST(LateBinding, ResultsAreCoercedToWhatTheAddinReads) {
     FakeObject pages({{L"Count", 1}, {L"PageNumber", 2}});
-    pages.answers.push_back(Returns(Short(7)));
-    pages.answers.push_back(Returns(Variant::text(u"12")));
-    pages.answers.push_back(Returns(Variant::number(3)));
-    pages.answers.push_back(Returns(Variant::text(u"twelve")));
+    pages.answers.push_back(returns(shortNumber(7)));
+    pages.answers.push_back(returns(Variant::text(u"12")));
+    pages.answers.push_back(returns(Variant::number(3)));
+    pages.answers.push_back(returns(Variant::text(u"twelve")));
 
     EXPECT_EQ(7, *com::asNumber(com::invoke(&pages, L"Count", Call::Get)));
     EXPECT_EQ(12, *com::asNumber(com::invoke(&pages, L"Count", Call::Get)));
@@ -203,10 +203,10 @@ TEST(LateBinding, AnObjectResultIsAskedForItsRoleAndAnEmptyOneIsError91) {
     FakeObject page({}, &com::roles::kPage.iid);
     FakeObject stranger({});
     FakeObject view({{L"ActivePage", 9}});
-    view.answers.push_back(Returns(Variant::object(&page)));
-    view.answers.push_back(Returns(Variant::object(nullptr)));
-    view.answers.push_back(Returns(Variant()));
-    view.answers.push_back(Returns(Variant::object(&stranger)));
+    view.answers.push_back(returns(Variant::object(&page)));
+    view.answers.push_back(returns(Variant::object(nullptr)));
+    view.answers.push_back(returns(Variant()));
+    view.answers.push_back(returns(Variant::object(&stranger)));
 
     auto found = com::asObject(com::invoke(&view, L"ActivePage", Call::Get), com::roles::kPage);
     ASSERT_TRUE(found);
@@ -223,9 +223,9 @@ TEST(LateBinding, AnObjectResultIsAskedForItsRoleAndAnEmptyOneIsError91) {
 
 TEST(LateBinding, TheHostsExceptionIsTheFailureWithItsNumberAndDescription) {
     FakeObject span({{L"Select", 4}});
-    span.answers.push_back(Raises(static_cast<HRESULT>(0x8004001F), 0, L"Not on this page."));
-    span.answers.push_back(Raises(S_OK, 1004, L"Application-defined error."));
-    span.answers.push_back(Raises(E_FAIL, 0, nullptr));
+    span.answers.push_back(raises(static_cast<HRESULT>(0x8004001F), 0, L"Not on this page."));
+    span.answers.push_back(raises(S_OK, 1004, L"Application-defined error."));
+    span.answers.push_back(raises(E_FAIL, 0, nullptr));
     span.answers.push_back([](VARIANT*, EXCEPINFO* exception) {
         exception->pfnDeferredFillIn = &FillInLater;
         return DISP_E_EXCEPTION;
@@ -251,7 +251,7 @@ TEST(LateBinding, TheHostsExceptionIsTheFailureWithItsNumberAndDescription) {
 }
 
 /// Sets the thread's error info, as a failing object does.
-void SetThreadError(const wchar_t* description) {
+void setThreadError(const wchar_t* description) {
     ComPtr<ICreateErrorInfo> create;
     ASSERT_EQ(S_OK, CreateErrorInfo(create.out()));
     create->SetDescription(const_cast<LPOLESTR>(description));
@@ -262,17 +262,17 @@ void SetThreadError(const wchar_t* description) {
 TEST(LateBinding, AnyOtherFailureIsItsHresultWithTheErrorInfoThatTheCallSet) {
     FakeObject stories({{L"Count", 1}});
     stories.answers.push_back([](VARIANT*, EXCEPINFO*) {
-        SetThreadError(L"The stories are gone.");
+        setThreadError(L"The stories are gone.");
         return E_FAIL;
     });
-    stories.answers.push_back(Fails(E_FAIL));
+    stories.answers.push_back(fails(E_FAIL));
 
     auto described = com::invoke(&stories, L"Count", Call::Get);
     ASSERT_FALSE(described);
     EXPECT_EQ((RaisedError{static_cast<int32_t>(E_FAIL), u"The stories are gone."}), described.error());
 
     // Error info that an earlier call left is not this call's.
-    SetThreadError(L"Something long ago.");
+    setThreadError(L"Something long ago.");
     auto plain = com::invoke(&stories, L"Count", Call::Get);
     ASSERT_FALSE(plain);
     EXPECT_EQ(static_cast<int32_t>(E_FAIL), plain.error().number);
@@ -282,7 +282,7 @@ TEST(LateBinding, AnyOtherFailureIsItsHresultWithTheErrorInfoThatTheCallSet) {
 TEST(LateBinding, AnObjectPropertyIsSetByValueAndByReferenceOnlyWhenThereIsNoPut) {
     FakeObject page({});
     FakeObject byReference({{L"ActivePage", 2}});
-    byReference.answers.push_back(Fails(DISP_E_MEMBERNOTFOUND));
+    byReference.answers.push_back(fails(DISP_E_MEMBERNOTFOUND));
     ASSERT_TRUE(com::assign(&byReference, L"ActivePage", Variant::object(&page)));
     ASSERT_EQ(2u, byReference.calls.size());
     EXPECT_EQ(DISPATCH_PROPERTYPUT, byReference.calls[0].flags);
@@ -295,8 +295,8 @@ TEST(LateBinding, AnObjectPropertyIsSetByValueAndByReferenceOnlyWhenThereIsNoPut
     EXPECT_EQ(1u, byValue.calls.size());
 
     FakeObject refusing({{L"ActivePage", 2}});
-    refusing.answers.push_back(Fails(DISP_E_MEMBERNOTFOUND));
-    refusing.answers.push_back(Fails(DISP_E_MEMBERNOTFOUND));
+    refusing.answers.push_back(fails(DISP_E_MEMBERNOTFOUND));
+    refusing.answers.push_back(fails(DISP_E_MEMBERNOTFOUND));
     auto neither = com::assign(&refusing, L"ActivePage", Variant::object(&page));
     ASSERT_FALSE(neither);
     EXPECT_EQ(kMemberNotFound, neither.error().number);

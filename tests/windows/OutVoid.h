@@ -7,7 +7,7 @@ namespace quillet::test {
 /// The slot of `pointer` for a COM call that returns an interface as void**
 /// (QueryInterface, CreateInstance, DllGetClassObject).
 template <typename Interface>
-void** OutVoid(quillet::win32::ComPtr<Interface>& pointer) {
+void** outVoid(quillet::win32::ComPtr<Interface>& pointer) {
     return reinterpret_cast<void**>(pointer.out());
 }
 

@@ -25,10 +25,10 @@ struct QuilletDll {
 
 /// The loaded DLL. Fails the running test (and every later one) when the DLL
 /// or one of its exports is missing; the pointers are then null.
-const QuilletDll& TheDll();
+const QuilletDll& theDll();
 
-/// Whether TheDll() found the DLL and its exports; for ASSERT_TRUE at the top
+/// Whether theDll() found the DLL and its exports; for ASSERT_TRUE at the top
 /// of a test.
-bool DllLoaded();
+bool dllLoaded();
 
 }  // namespace quillet::test

@@ -33,9 +33,9 @@ const std::wstring kDescription =
 // from its type library, with no proxy DLL of the component's own.
 const std::wstring kTypeLibraryMarshaller = L"{00020424-0000-0000-C000-000000000046}";
 
-std::wstring ClassKey() { return L"CLSID\\" + GuidText(CLSID_Connect); }
-std::wstring InterfaceKey() { return L"Interface\\" + GuidText(IID__Connect); }
-std::wstring TypeLibKey() { return L"TypeLib\\" + GuidText(LIBID_TarnwickFindReplace); }
+std::wstring classKeyPath() { return L"CLSID\\" + guidText(CLSID_Connect); }
+std::wstring interfaceKeyPath() { return L"Interface\\" + guidText(IID__Connect); }
+std::wstring typeLibKeyPath() { return L"TypeLib\\" + guidText(LIBID_TarnwickFindReplace); }
 
 /// Where classes are registered: for the machine (as HKEY_CLASSES_ROOT shows
 /// them) or for the current user alone.
@@ -49,61 +49,61 @@ const Classes kUserClasses{HKEY_CURRENT_USER, L"Software\\Classes\\"};
 class Registration : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(DllLoaded());
-        ASSERT_EQ(S_OK, TheDll().unregisterServer()) << "could not start from an unregistered component";
+        ASSERT_TRUE(dllLoaded());
+        ASSERT_EQ(S_OK, theDll().unregisterServer()) << "could not start from an unregistered component";
         ASSERT_EQ(S_OK, InstallForUser(FALSE)) << "could not start from an unregistered component";
     }
     void TearDown() override {
-        if (!DllLoaded()) return;
-        EXPECT_EQ(S_OK, TheDll().unregisterServer());
+        if (!dllLoaded()) return;
+        EXPECT_EQ(S_OK, theDll().unregisterServer());
         EXPECT_EQ(S_OK, InstallForUser(FALSE));
     }
 
-    static HRESULT Register() { return TheDll().registerServer(); }
-    static HRESULT Unregister() { return TheDll().unregisterServer(); }
+    static HRESULT Register() { return theDll().registerServer(); }
+    static HRESULT Unregister() { return theDll().unregisterServer(); }
     /// regsvr32 /n /i:user, and with /u.
-    static HRESULT InstallForUser(BOOL install) { return TheDll().install(install, L"user"); }
+    static HRESULT InstallForUser(BOOL install) { return theDll().install(install, L"user"); }
 
     /// The whole of the class's key and of the ProgID's key, value by value,
     /// among `classes`: the machine's (HKEY_CLASSES_ROOT) or the user's.
     static void ExpectClassAndProgId(const Classes& classes = kMachineClasses) {
         const HKEY root = classes.hive;
-        const std::wstring classKey = classes.path + ClassKey();
-        EXPECT_EQ(Names({L""}), ValueNames(root, classKey));
-        EXPECT_EQ(kProgId, ReadText(root, classKey));
-        EXPECT_EQ(Names({L"InprocServer32", L"ProgID", L"TypeLib", L"Version"}), SubkeyNames(root, classKey));
+        const std::wstring classKey = classes.path + classKeyPath();
+        EXPECT_EQ(Names({L""}), valueNames(root, classKey));
+        EXPECT_EQ(kProgId, readText(root, classKey));
+        EXPECT_EQ(Names({L"InprocServer32", L"ProgID", L"TypeLib", L"Version"}), subkeyNames(root, classKey));
 
         const std::wstring server = classKey + L"\\InprocServer32";
-        EXPECT_EQ(Names({L"", L"ThreadingModel"}), ValueNames(root, server));
-        const auto path = ReadText(root, server);
+        EXPECT_EQ(Names({L"", L"ThreadingModel"}), valueNames(root, server));
+        const auto path = readText(root, server);
         ASSERT_TRUE(path.has_value());
-        EXPECT_TRUE(SameText(TheDll().path, *path)) << "InprocServer32 names " << *path;
-        EXPECT_EQ(L"Apartment", ReadText(root, server, L"ThreadingModel"));
-        EXPECT_EQ(kProgId, ReadText(root, classKey + L"\\ProgID"));
-        EXPECT_EQ(GuidText(LIBID_TarnwickFindReplace), ReadText(root, classKey + L"\\TypeLib"));
-        EXPECT_EQ(L"1.0", ReadText(root, classKey + L"\\Version"));
+        EXPECT_TRUE(sameText(theDll().path, *path)) << "InprocServer32 names " << *path;
+        EXPECT_EQ(L"Apartment", readText(root, server, L"ThreadingModel"));
+        EXPECT_EQ(kProgId, readText(root, classKey + L"\\ProgID"));
+        EXPECT_EQ(guidText(LIBID_TarnwickFindReplace), readText(root, classKey + L"\\TypeLib"));
+        EXPECT_EQ(L"1.0", readText(root, classKey + L"\\Version"));
         for (const wchar_t* subkey : {L"\\ProgID", L"\\TypeLib", L"\\Version"})
-            EXPECT_EQ(Names({L""}), ValueNames(root, classKey + subkey)) << subkey;
+            EXPECT_EQ(Names({L""}), valueNames(root, classKey + subkey)) << subkey;
 
-        EXPECT_EQ(Names({L"CLSID"}), SubkeyNames(root, classes.path + kProgId));
-        EXPECT_EQ(GuidText(CLSID_Connect), ReadText(root, classes.path + kProgId + L"\\CLSID"));
+        EXPECT_EQ(Names({L"CLSID"}), subkeyNames(root, classes.path + kProgId));
+        EXPECT_EQ(guidText(CLSID_Connect), readText(root, classes.path + kProgId + L"\\CLSID"));
     }
 
     /// Whether anything of the component's own is left among `classes`.
     static bool AnyClassesLeft(const Classes& classes) {
-        for (const std::wstring& key : {ClassKey(), kProgId, InterfaceKey(), TypeLibKey()})
-            if (KeyExists(classes.hive, classes.path + key)) return true;
+        for (const std::wstring& key : {classKeyPath(), kProgId, interfaceKeyPath(), typeLibKeyPath()})
+            if (keyExists(classes.hive, classes.path + key)) return true;
         return false;
     }
 
     static void ExpectAddInEntry() {
         EXPECT_EQ(Names({L"CommandLineSafe", L"Description", L"FriendlyName", L"LoadBehavior"}),
-                  ValueNames(HKEY_CURRENT_USER, kAddInKey));
-        EXPECT_EQ(Names{}, SubkeyNames(HKEY_CURRENT_USER, kAddInKey));
-        EXPECT_EQ(L"Tarnwick Find/Replace Add-in", ReadText(HKEY_CURRENT_USER, kAddInKey, L"FriendlyName"));
-        EXPECT_EQ(kDescription, ReadText(HKEY_CURRENT_USER, kAddInKey, L"Description"));
-        EXPECT_EQ(3u, ReadNumber(HKEY_CURRENT_USER, kAddInKey, L"LoadBehavior"));
-        EXPECT_EQ(0u, ReadNumber(HKEY_CURRENT_USER, kAddInKey, L"CommandLineSafe"));
+                  valueNames(HKEY_CURRENT_USER, kAddInKey));
+        EXPECT_EQ(Names{}, subkeyNames(HKEY_CURRENT_USER, kAddInKey));
+        EXPECT_EQ(L"Tarnwick Find/Replace Add-in", readText(HKEY_CURRENT_USER, kAddInKey, L"FriendlyName"));
+        EXPECT_EQ(kDescription, readText(HKEY_CURRENT_USER, kAddInKey, L"Description"));
+        EXPECT_EQ(3u, readNumber(HKEY_CURRENT_USER, kAddInKey, L"LoadBehavior"));
+        EXPECT_EQ(0u, readNumber(HKEY_CURRENT_USER, kAddInKey, L"CommandLineSafe"));
     }
 };
 
@@ -123,7 +123,7 @@ TEST_F(Registration, WritesTheClassAndItsProgIdBothWays) {
 TEST_F(Registration, WritesTheAddInEntryInTheCurrentUsersHiveOnly) {
     ASSERT_EQ(S_OK, Register());
     ExpectAddInEntry();
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAddInKey));
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kAddInKey));
 }
 
 TEST_F(Registration, RegistersTheEmbeddedTypeLibraryUnderTheDllsPath) {
@@ -131,16 +131,16 @@ TEST_F(Registration, RegistersTheEmbeddedTypeLibraryUnderTheDllsPath) {
 
     BSTR path = nullptr;
     ASSERT_EQ(S_OK, QueryPathOfRegTypeLib(LIBID_TarnwickFindReplace, 1, 0, 0, &path));
-    EXPECT_TRUE(SameText(TheDll().path, path)) << "the type library is registered at " << path;
+    EXPECT_TRUE(sameText(theDll().path, path)) << "the type library is registered at " << path;
     SysFreeString(path);
 
-    const std::wstring version = TypeLibKey() + L"\\1.0";
-    EXPECT_EQ(L"Find and Replace across multiple text boxes", ReadText(HKEY_CLASSES_ROOT, version));
+    const std::wstring version = typeLibKeyPath() + L"\\1.0";
+    EXPECT_EQ(L"Find and Replace across multiple text boxes", readText(HKEY_CLASSES_ROOT, version));
     // Each build registers the file of its own pointer size.
-    const auto file = ReadText(HKEY_CLASSES_ROOT, version + (sizeof(void*) == 8 ? L"\\0\\win64" : L"\\0\\win32"));
+    const auto file = readText(HKEY_CLASSES_ROOT, version + (sizeof(void*) == 8 ? L"\\0\\win64" : L"\\0\\win32"));
     ASSERT_TRUE(file.has_value());
-    EXPECT_TRUE(SameText(TheDll().path, *file));
-    EXPECT_EQ(L"0", ReadText(HKEY_CLASSES_ROOT, version + L"\\FLAGS"));
+    EXPECT_TRUE(sameText(theDll().path, *file));
+    EXPECT_EQ(L"0", readText(HKEY_CLASSES_ROOT, version + L"\\FLAGS"));
 
     quillet::win32::ComPtr<ITypeLib> library;
     EXPECT_EQ(S_OK, LoadRegTypeLib(LIBID_TarnwickFindReplace, 1, 0, 0, library.out()));
@@ -149,11 +149,11 @@ TEST_F(Registration, RegistersTheEmbeddedTypeLibraryUnderTheDllsPath) {
 TEST_F(Registration, RegistersConnectInterfaceAsDualMarshalledFromTheTypeLibrary) {
     ASSERT_EQ(S_OK, Register());
 
-    const std::wstring key = InterfaceKey();
-    EXPECT_EQ(L"_Connect", ReadText(HKEY_CLASSES_ROOT, key));
-    EXPECT_EQ(kTypeLibraryMarshaller, ReadText(HKEY_CLASSES_ROOT, key + L"\\ProxyStubClsid32"));
-    EXPECT_EQ(GuidText(LIBID_TarnwickFindReplace), ReadText(HKEY_CLASSES_ROOT, key + L"\\TypeLib"));
-    EXPECT_EQ(L"1.0", ReadText(HKEY_CLASSES_ROOT, key + L"\\TypeLib", L"Version"));
+    const std::wstring key = interfaceKeyPath();
+    EXPECT_EQ(L"_Connect", readText(HKEY_CLASSES_ROOT, key));
+    EXPECT_EQ(kTypeLibraryMarshaller, readText(HKEY_CLASSES_ROOT, key + L"\\ProxyStubClsid32"));
+    EXPECT_EQ(guidText(LIBID_TarnwickFindReplace), readText(HKEY_CLASSES_ROOT, key + L"\\TypeLib"));
+    EXPECT_EQ(L"1.0", readText(HKEY_CLASSES_ROOT, key + L"\\TypeLib", L"Version"));
 }
 
 TEST_F(Registration, RegisteringTwiceLeavesOneEntryWithTheSameValues) {
@@ -169,9 +169,9 @@ TEST_F(Registration, RegisteringTwiceLeavesOneEntryWithTheSameValues) {
     ASSERT_EQ(S_OK, Register());
     ExpectClassAndProgId();
     ExpectAddInEntry();
-    const Names addIns = SubkeyNames(HKEY_CURRENT_USER, kAddInsKey);
+    const Names addIns = subkeyNames(HKEY_CURRENT_USER, kAddInsKey);
     EXPECT_EQ(1, std::count_if(addIns.begin(), addIns.end(),
-                               [](const std::wstring& name) { return SameText(name, kProgId); }));
+                               [](const std::wstring& name) { return sameText(name, kProgId); }));
 }
 
 TEST_F(Registration, TheHostCreatesConnectThroughTheProgId) {
@@ -180,20 +180,20 @@ TEST_F(Registration, TheHostCreatesConnectThroughTheProgId) {
     CLSID clsid{};
     ASSERT_EQ(S_OK, CLSIDFromProgID(kProgId.c_str(), &clsid));
     quillet::win32::ComPtr<IUnknown> connect;
-    ASSERT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, OutVoid(connect)));
+    ASSERT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, outVoid(connect)));
     quillet::win32::ComPtr<IDispatch> dispatch;
-    EXPECT_EQ(S_OK, connect->QueryInterface(IID__Connect, OutVoid(dispatch)));
+    EXPECT_EQ(S_OK, connect->QueryInterface(IID__Connect, outVoid(dispatch)));
 }
 
 TEST_F(Registration, UnregisterRemovesEverythingRegisterWrote) {
     ASSERT_EQ(S_OK, Register());
     ASSERT_EQ(S_OK, Unregister());
 
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ClassKey()));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kProgId));
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kAddInKey));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, InterfaceKey()));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, TypeLibKey()));
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, classKeyPath()));
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kProgId));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kAddInKey));
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, interfaceKeyPath()));
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, typeLibKeyPath()));
     BSTR path = nullptr;
     EXPECT_TRUE(FAILED(QueryPathOfRegTypeLib(LIBID_TarnwickFindReplace, 1, 0, 0, &path)));
     CLSID clsid{};
@@ -217,7 +217,7 @@ TEST_F(Registration, UnregisterLeavesTheHostsOtherAddInsAlone) {
 
     ASSERT_EQ(S_OK, Register());
     ASSERT_EQ(S_OK, Unregister());
-    EXPECT_EQ(3u, ReadNumber(HKEY_CURRENT_USER, other, L"LoadBehavior"));
+    EXPECT_EQ(3u, readNumber(HKEY_CURRENT_USER, other, L"LoadBehavior"));
     RegDeleteKeyW(HKEY_CURRENT_USER, other.c_str());
 }
 
@@ -225,13 +225,13 @@ TEST_F(Registration, ForTheUserAloneEverythingGoesUnderTheUsersClasses) {
     ASSERT_EQ(S_OK, InstallForUser(TRUE));
     ExpectClassAndProgId(kUserClasses);
     ExpectAddInEntry();
-    const std::wstring interfaceKey = kUserClasses.path + InterfaceKey();
-    EXPECT_EQ(L"_Connect", ReadText(HKEY_CURRENT_USER, interfaceKey));
-    EXPECT_EQ(kTypeLibraryMarshaller, ReadText(HKEY_CURRENT_USER, interfaceKey + L"\\ProxyStubClsid32"));
-    const auto file = ReadText(HKEY_CURRENT_USER, kUserClasses.path + TypeLibKey() + L"\\1.0\\0\\" +
+    const std::wstring interfaceKey = kUserClasses.path + interfaceKeyPath();
+    EXPECT_EQ(L"_Connect", readText(HKEY_CURRENT_USER, interfaceKey));
+    EXPECT_EQ(kTypeLibraryMarshaller, readText(HKEY_CURRENT_USER, interfaceKey + L"\\ProxyStubClsid32"));
+    const auto file = readText(HKEY_CURRENT_USER, kUserClasses.path + typeLibKeyPath() + L"\\1.0\\0\\" +
                                                       (sizeof(void*) == 8 ? L"win64" : L"win32"));
     ASSERT_TRUE(file.has_value());
-    EXPECT_TRUE(SameText(TheDll().path, *file));
+    EXPECT_TRUE(sameText(theDll().path, *file));
     // Nothing needs an administrator: the machine's classes stay as they were.
     EXPECT_FALSE(AnyClassesLeft(kMachineClasses));
 
@@ -240,7 +240,7 @@ TEST_F(Registration, ForTheUserAloneEverythingGoesUnderTheUsersClasses) {
 
     ASSERT_EQ(S_OK, InstallForUser(FALSE));
     EXPECT_FALSE(AnyClassesLeft(kUserClasses));
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kAddInKey));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kAddInKey));
     EXPECT_EQ(S_OK, InstallForUser(FALSE));
 }
 
@@ -261,20 +261,20 @@ TEST_F(Registration, EachKindOfRegistrationOutlivesTheRemovalOfTheOther) {
 
     // The add-in entry goes with the last registration of either kind.
     ASSERT_EQ(S_OK, InstallForUser(FALSE));
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kAddInKey));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kAddInKey));
 }
 
 TEST_F(Registration, InstallKnowsTheUserAndOtherwiseRegistersForTheMachine) {
-    EXPECT_EQ(E_INVALIDARG, TheDll().install(TRUE, L"everyone"));
+    EXPECT_EQ(E_INVALIDARG, theDll().install(TRUE, L"everyone"));
     EXPECT_FALSE(AnyClassesLeft(kMachineClasses));
     EXPECT_FALSE(AnyClassesLeft(kUserClasses));
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kAddInKey));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kAddInKey));
 
     // regsvr32 /i without /n calls DllRegisterServer, then DllInstall with no command line.
-    ASSERT_EQ(S_OK, TheDll().install(TRUE, L""));
+    ASSERT_EQ(S_OK, theDll().install(TRUE, L""));
     ExpectClassAndProgId();
     EXPECT_FALSE(AnyClassesLeft(kUserClasses));
-    ASSERT_EQ(S_OK, TheDll().install(FALSE, nullptr));
+    ASSERT_EQ(S_OK, theDll().install(FALSE, nullptr));
     EXPECT_FALSE(AnyClassesLeft(kMachineClasses));
 }
 

@@ -25,9 +25,9 @@ private:
 
 }  // namespace
 
-bool KeyExists(HKEY root, const std::wstring& key) { return OpenKey(root, key).get() != nullptr; }
+bool keyExists(HKEY root, const std::wstring& key) { return OpenKey(root, key).get() != nullptr; }
 
-std::optional<std::wstring> ReadText(HKEY root, const std::wstring& key, const std::wstring& name) {
+std::optional<std::wstring> readText(HKEY root, const std::wstring& key, const std::wstring& name) {
     OpenKey open(root, key);
     if (!open.get()) return std::nullopt;
     DWORD type = 0;
@@ -42,7 +42,7 @@ std::optional<std::wstring> ReadText(HKEY root, const std::wstring& key, const s
     return text;
 }
 
-std::optional<DWORD> ReadNumber(HKEY root, const std::wstring& key, const std::wstring& name) {
+std::optional<DWORD> readNumber(HKEY root, const std::wstring& key, const std::wstring& name) {
     OpenKey open(root, key);
     if (!open.get()) return std::nullopt;
     DWORD type = 0;
@@ -55,7 +55,7 @@ std::optional<DWORD> ReadNumber(HKEY root, const std::wstring& key, const std::w
     return number;
 }
 
-std::vector<std::wstring> ValueNames(HKEY root, const std::wstring& key) {
+std::vector<std::wstring> valueNames(HKEY root, const std::wstring& key) {
     std::vector<std::wstring> names;
     OpenKey open(root, key);
     if (!open.get()) return names;
@@ -69,7 +69,7 @@ std::vector<std::wstring> ValueNames(HKEY root, const std::wstring& key) {
     return names;
 }
 
-std::vector<std::wstring> SubkeyNames(HKEY root, const std::wstring& key) {
+std::vector<std::wstring> subkeyNames(HKEY root, const std::wstring& key) {
     std::vector<std::wstring> names;
     OpenKey open(root, key);
     if (!open.get()) return names;
@@ -83,13 +83,13 @@ std::vector<std::wstring> SubkeyNames(HKEY root, const std::wstring& key) {
     return names;
 }
 
-std::wstring GuidText(REFGUID guid) {
+std::wstring guidText(REFGUID guid) {
     wchar_t text[39];
     StringFromGUID2(guid, text, ARRAYSIZE(text));
     return text;
 }
 
-bool SameText(const std::wstring& a, const std::wstring& b) {
+bool sameText(const std::wstring& a, const std::wstring& b) {
     return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
                                 /*bIgnoreCase=*/TRUE) == CSTR_EQUAL;
 }

@@ -18,13 +18,13 @@ BOOL CALLBACK CollectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR
 
 }  // namespace
 
-std::vector<ULONG_PTR> ResourceIds(HMODULE module, LPCWSTR type) {
+std::vector<ULONG_PTR> resourceIds(HMODULE module, LPCWSTR type) {
     std::vector<ULONG_PTR> ids;
     EnumResourceNamesW(module, type, CollectId, reinterpret_cast<LONG_PTR>(&ids));
     return ids;
 }
 
-std::vector<WORD> ResourceLanguages(HMODULE module, LPCWSTR type, LPCWSTR name) {
+std::vector<WORD> resourceLanguages(HMODULE module, LPCWSTR type, LPCWSTR name) {
     std::vector<WORD> languages;
     EnumResourceLanguagesW(module, type, name, CollectLanguage, reinterpret_cast<LONG_PTR>(&languages));
     return languages;

@@ -63,20 +63,20 @@ private:
     FUNCDESC* desc_ = nullptr;
 };
 
-std::wstring TakeText(BSTR text) {
+std::wstring takeText(BSTR text) {
     std::wstring result = text ? std::wstring(text, SysStringLen(text)) : std::wstring();
     SysFreeString(text);
     return result;
 }
 
-std::wstring MemberName(ITypeInfo* info, MEMBERID id) {
+std::wstring memberName(ITypeInfo* info, MEMBERID id) {
     BSTR name = nullptr;
     if (FAILED(info->GetDocumentation(id, &name, nullptr, nullptr, nullptr))) return {};
-    return TakeText(name);
+    return takeText(name);
 }
 
 /// The interface half of the dual _Connect: its vtable members in slot order.
-ComPtr<ITypeInfo> ConnectInterface(ITypeInfo* dispatch) {
+ComPtr<ITypeInfo> connectInterface(ITypeInfo* dispatch) {
     ComPtr<ITypeInfo> result;
     HREFTYPE interfaceHalf = 0;
     if (FAILED(dispatch->GetRefTypeOfImplType(static_cast<UINT>(-1), &interfaceHalf))) return result;
@@ -86,7 +86,7 @@ ComPtr<ITypeInfo> ConnectInterface(ITypeInfo* dispatch) {
 
 /// The interface that a member's user-defined type names, through the
 /// reference that the type library holds for it.
-GUID ReferencedInterface(ITypeInfo* info, const TYPEDESC& type) {
+GUID referencedInterface(ITypeInfo* info, const TYPEDESC& type) {
     const TYPEDESC* named = &type;
     while (named->vt == VT_PTR) named = named->lptdesc;
     if (named->vt != VT_USERDEFINED) return GUID_NULL;
@@ -96,7 +96,7 @@ GUID ReferencedInterface(ITypeInfo* info, const TYPEDESC& type) {
     return attr ? attr->guid : GUID_NULL;
 }
 
-int PointerDepth(const TYPEDESC& type) {
+int pointerDepth(const TYPEDESC& type) {
     int depth = 0;
     for (const TYPEDESC* t = &type; t->vt == VT_PTR; t = t->lptdesc) ++depth;
     return depth;
@@ -115,7 +115,7 @@ struct StoredLibrary {
     std::vector<DWORD> typeFlags;  // by type index
 };
 
-bool ReadStoredLibrary(const BYTE* data, size_t size, StoredLibrary& stored) {
+bool readStoredLibrary(const BYTE* data, size_t size, StoredLibrary& stored) {
     constexpr size_t kHeaderSize = 0x54;
     constexpr DWORD kHasHelpDll = 0x100;
     constexpr size_t kTypeInfoSize = 0x64;
@@ -152,8 +152,8 @@ bool ReadStoredLibrary(const BYTE* data, size_t size, StoredLibrary& stored) {
 class TypeLibrary : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(DllLoaded());
-        ASSERT_EQ(S_OK, LoadTypeLibEx(TheDll().path.c_str(), REGKIND_NONE, library_.out()));
+        ASSERT_TRUE(dllLoaded());
+        ASSERT_EQ(S_OK, LoadTypeLibEx(theDll().path.c_str(), REGKIND_NONE, library_.out()));
         ASSERT_EQ(S_OK, library_->GetTypeInfoOfGuid(IID__Connect, connect_.out()));
         ASSERT_EQ(S_OK, library_->GetTypeInfoOfGuid(CLSID_Connect, coclass_.out()));
     }
@@ -164,21 +164,21 @@ protected:
 };
 
 TEST_F(TypeLibrary, IsEmbeddedAsTypelibResourceOneInTheNeutralLanguageOnly) {
-    EXPECT_NE(nullptr, FindResourceExW(TheDll().module, L"TYPELIB", MAKEINTRESOURCEW(1),
+    EXPECT_NE(nullptr, FindResourceExW(theDll().module, L"TYPELIB", MAKEINTRESOURCEW(1),
                                        MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL)));
-    EXPECT_EQ(std::vector<ULONG_PTR>{1}, ResourceIds(TheDll().module, L"TYPELIB"));
+    EXPECT_EQ(std::vector<ULONG_PTR>{1}, resourceIds(theDll().module, L"TYPELIB"));
     EXPECT_EQ(std::vector<WORD>{MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL)},
-              ResourceLanguages(TheDll().module, L"TYPELIB", MAKEINTRESOURCEW(1)));
+              resourceLanguages(theDll().module, L"TYPELIB", MAKEINTRESOURCEW(1)));
 }
 
 TEST_F(TypeLibrary, StoredInTheResourceNeutralForItsWindowsWithoutFlags) {
-    HRSRC found = FindResourceExW(TheDll().module, L"TYPELIB", MAKEINTRESOURCEW(1),
+    HRSRC found = FindResourceExW(theDll().module, L"TYPELIB", MAKEINTRESOURCEW(1),
                                   MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
     ASSERT_NE(nullptr, found);
-    const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(TheDll().module, found)));
+    const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(theDll().module, found)));
     ASSERT_NE(nullptr, data);
     StoredLibrary stored;
-    ASSERT_TRUE(ReadStoredLibrary(data, SizeofResource(TheDll().module, found), stored));
+    ASSERT_TRUE(readStoredLibrary(data, SizeofResource(theDll().module, found), stored));
 
     EXPECT_EQ(0u, stored.lcid);
     EXPECT_EQ(static_cast<DWORD>(kSysKind), stored.syskind);
@@ -204,10 +204,10 @@ TEST_F(TypeLibrary, LibraryAttributesNameAndHelpString) {
     DWORD helpContext = 1;
     BSTR helpFile = nullptr;
     ASSERT_EQ(S_OK, library_->GetDocumentation(-1, &name, &help, &helpContext, &helpFile));
-    EXPECT_EQ(L"TarnwickFindReplace", TakeText(name));
-    EXPECT_EQ(L"Find and Replace across multiple text boxes", TakeText(help));
+    EXPECT_EQ(L"TarnwickFindReplace", takeText(name));
+    EXPECT_EQ(L"Find and Replace across multiple text boxes", takeText(help));
     EXPECT_EQ(0u, helpContext);
-    EXPECT_EQ(L"", TakeText(helpFile));
+    EXPECT_EQ(L"", takeText(helpFile));
 }
 
 TEST_F(TypeLibrary, DescribesConnectInterfaceThenTheClass) {
@@ -220,9 +220,9 @@ TEST_F(TypeLibrary, DescribesConnectInterfaceThenTheClass) {
 
     BSTR name = nullptr;
     ASSERT_EQ(S_OK, library_->GetDocumentation(0, &name, nullptr, nullptr, nullptr));
-    EXPECT_EQ(L"_Connect", TakeText(name));
+    EXPECT_EQ(L"_Connect", takeText(name));
     ASSERT_EQ(S_OK, library_->GetDocumentation(1, &name, nullptr, nullptr, nullptr));
-    EXPECT_EQ(L"Connect", TakeText(name));
+    EXPECT_EQ(L"Connect", takeText(name));
 }
 
 TEST_F(TypeLibrary, ConnectInterfaceIsAHiddenDualInterfaceOnIDispatch) {
@@ -236,7 +236,7 @@ TEST_F(TypeLibrary, ConnectInterfaceIsAHiddenDualInterfaceOnIDispatch) {
     EXPECT_EQ(1, dispatch->wMajorVerNum);
     EXPECT_EQ(0, dispatch->wMinorVerNum);
 
-    ComPtr<ITypeInfo> vtable = ConnectInterface(connect_.get());
+    ComPtr<ITypeInfo> vtable = connectInterface(connect_.get());
     ASSERT_TRUE(vtable);
     TypeAttr attr(vtable.get());
     ASSERT_TRUE(attr);
@@ -275,14 +275,14 @@ constexpr Member kMembers[] = {
 };
 
 TEST_F(TypeLibrary, ConnectMembersInSlotOrderWithKindsIdsAndHresultReturns) {
-    ComPtr<ITypeInfo> vtable = ConnectInterface(connect_.get());
+    ComPtr<ITypeInfo> vtable = connectInterface(connect_.get());
     ASSERT_TRUE(vtable);
     for (UINT slot = 0; slot < std::size(kMembers); ++slot) {
         const Member& expected = kMembers[slot];
         SCOPED_TRACE(testing::Message() << "slot " << slot);
         FuncDesc func(vtable.get(), slot);
         ASSERT_TRUE(func);
-        EXPECT_EQ(expected.name, MemberName(vtable.get(), func->memid));
+        EXPECT_EQ(expected.name, memberName(vtable.get(), func->memid));
         EXPECT_EQ(expected.kind, func->invkind);
         EXPECT_EQ(expected.id, func->memid);
         EXPECT_EQ(CC_STDCALL, func->callconv);
@@ -294,12 +294,12 @@ TEST_F(TypeLibrary, ConnectMembersInSlotOrderWithKindsIdsAndHresultReturns) {
             // The value comes back through an out parameter marked as the return value.
             ASSERT_EQ(1, func->cParams);
             EXPECT_EQ(PARAMFLAG_FOUT | PARAMFLAG_FRETVAL, func->lprgelemdescParam[0].paramdesc.wParamFlags);
-            EXPECT_EQ(2, PointerDepth(func->lprgelemdescParam[0].tdesc));
+            EXPECT_EQ(2, pointerDepth(func->lprgelemdescParam[0].tdesc));
             break;
         case INVOKE_PROPERTYPUTREF:
             ASSERT_EQ(1, func->cParams);
             EXPECT_EQ(PARAMFLAG_FIN, func->lprgelemdescParam[0].paramdesc.wParamFlags);
-            EXPECT_EQ(1, PointerDepth(func->lprgelemdescParam[0].tdesc));
+            EXPECT_EQ(1, pointerDepth(func->lprgelemdescParam[0].tdesc));
             break;
         default:
             EXPECT_EQ(0, func->cParams);
@@ -337,7 +337,7 @@ protected:
 };
 
 TEST_F(TypeLibraryWithHostLibraries, PropertiesTakeTheHostsApplicationAndOfficeButtons) {
-    ComPtr<ITypeInfo> vtable = ConnectInterface(connect_.get());
+    ComPtr<ITypeInfo> vtable = connectInterface(connect_.get());
     ASSERT_TRUE(vtable);
     for (UINT slot = 0; slot < 6; ++slot) {
         SCOPED_TRACE(testing::Message() << "slot " << slot);
@@ -345,7 +345,7 @@ TEST_F(TypeLibraryWithHostLibraries, PropertiesTakeTheHostsApplicationAndOfficeB
         ASSERT_TRUE(func);
         ASSERT_EQ(1, func->cParams);
         const GUID& expected = slot < 2 ? com::roles::kApplication.iid : com::roles::kToolbarButton.iid;
-        EXPECT_TRUE(IsEqualIID(expected, ReferencedInterface(vtable.get(), func->lprgelemdescParam[0].tdesc)));
+        EXPECT_TRUE(IsEqualIID(expected, referencedInterface(vtable.get(), func->lprgelemdescParam[0].tdesc)));
     }
 }
 

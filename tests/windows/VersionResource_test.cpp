@@ -28,11 +28,11 @@ struct VersionNode {
     std::vector<VersionNode> children;
 };
 
-size_t AlignToFour(size_t offset) { return (offset + 3) & ~size_t{3}; }
+size_t alignToFour(size_t offset) { return (offset + 3) & ~size_t{3}; }
 
 /// Reads the node at `offset` in `block`, `size` bytes at most. Every part of a
 /// node starts on a 32-bit boundary relative to the start of the block.
-bool ReadNode(const BYTE* block, size_t offset, size_t size, VersionNode& node) {
+bool readNode(const BYTE* block, size_t offset, size_t size, VersionNode& node) {
     WORD header[3];
     if (size < sizeof(header)) return false;
     std::memcpy(header, block + offset, sizeof(header));
@@ -45,7 +45,7 @@ bool ReadNode(const BYTE* block, size_t offset, size_t size, VersionNode& node) 
     size_t at = offset + sizeof(header);
     const auto* key = reinterpret_cast<const wchar_t*>(block + at);
     node.key.assign(key, wcsnlen(key, (end - at) / sizeof(wchar_t)));
-    at = AlignToFour(at + (node.key.size() + 1) * sizeof(wchar_t));
+    at = alignToFour(at + (node.key.size() + 1) * sizeof(wchar_t));
 
     // A text value's length counts characters, and windres counts its null.
     const size_t valueBytes = node.isText ? valueLength * sizeof(wchar_t) : valueLength;
@@ -56,14 +56,14 @@ bool ReadNode(const BYTE* block, size_t offset, size_t size, VersionNode& node) 
     } else {
         node.bytes.assign(block + at, block + at + valueBytes);
     }
-    at = AlignToFour(at + valueBytes);
+    at = alignToFour(at + valueBytes);
 
     while (at < end) {
         VersionNode child;
-        if (!ReadNode(block, at, end - at, child)) return false;
+        if (!readNode(block, at, end - at, child)) return false;
         const size_t childLength = *reinterpret_cast<const WORD*>(block + at);
         node.children.push_back(std::move(child));
-        at = AlignToFour(at + childLength);
+        at = alignToFour(at + childLength);
     }
     return true;
 }
@@ -77,11 +77,11 @@ const VersionNode* Child(const VersionNode& node, const std::wstring& key) {
 class VersionResource : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(DllLoaded());
-        const DWORD size = GetFileVersionInfoSizeW(TheDll().path.c_str(), nullptr);
+        ASSERT_TRUE(dllLoaded());
+        const DWORD size = GetFileVersionInfoSizeW(theDll().path.c_str(), nullptr);
         ASSERT_NE(0u, size);
         info_.resize(size);
-        ASSERT_TRUE(GetFileVersionInfoW(TheDll().path.c_str(), 0, size, info_.data()));
+        ASSERT_TRUE(GetFileVersionInfoW(theDll().path.c_str(), 0, size, info_.data()));
     }
 
     std::wstring QueryText(const std::wstring& path) {
@@ -96,11 +96,11 @@ protected:
 };
 
 TEST_F(VersionResource, IsResourceOneInUsEnglishOnly) {
-    EXPECT_NE(nullptr, FindResourceExW(TheDll().module, kVersionResourceType, MAKEINTRESOURCEW(1),
+    EXPECT_NE(nullptr, FindResourceExW(theDll().module, kVersionResourceType, MAKEINTRESOURCEW(1),
                                        MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)));
     EXPECT_EQ(std::vector<WORD>{0x0409},
-              ResourceLanguages(TheDll().module, kVersionResourceType, MAKEINTRESOURCEW(1)));
-    EXPECT_EQ(std::vector<ULONG_PTR>{1}, ResourceIds(TheDll().module, kVersionResourceType));
+              resourceLanguages(theDll().module, kVersionResourceType, MAKEINTRESOURCEW(1)));
+    EXPECT_EQ(std::vector<ULONG_PTR>{1}, resourceIds(theDll().module, kVersionResourceType));
 }
 
 TEST_F(VersionResource, FixedPartNamesVersionOneZeroZeroOneOfAWin32Dll) {
@@ -144,13 +144,13 @@ TEST_F(VersionResource, TranslationIsUsEnglishInUtf16) {
 }
 
 TEST_F(VersionResource, RawBlockHoldsOneStringTableWithItsKeysInOrder) {
-    HRSRC found = FindResourceExW(TheDll().module, kVersionResourceType, MAKEINTRESOURCEW(1),
+    HRSRC found = FindResourceExW(theDll().module, kVersionResourceType, MAKEINTRESOURCEW(1),
                                   MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
     ASSERT_NE(nullptr, found);
-    const auto* block = static_cast<const BYTE*>(LockResource(LoadResource(TheDll().module, found)));
+    const auto* block = static_cast<const BYTE*>(LockResource(LoadResource(theDll().module, found)));
     ASSERT_NE(nullptr, block);
     VersionNode root;
-    ASSERT_TRUE(ReadNode(block, 0, SizeofResource(TheDll().module, found), root));
+    ASSERT_TRUE(readNode(block, 0, SizeofResource(theDll().module, found), root));
     EXPECT_EQ(L"VS_VERSION_INFO", root.key);
     EXPECT_EQ(sizeof(VS_FIXEDFILEINFO), root.bytes.size());
 

@@ -1,4 +1,4 @@
-#include "host/com/ComFailure.h"
+#include "platform/win32/ComFailure.h"
 
 #include <oleauto.h>
 
@@ -7,7 +7,7 @@
 #include "platform/win32/Bstr.h"
 #include "platform/win32/ComPtr.h"
 
-namespace quillet::com {
+namespace quillet::win32 {
 
 namespace {
 
@@ -53,4 +53,4 @@ RaisedError failureOf(EXCEPINFO& exception) {
     return {static_cast<int32_t>(number), description.text()};
 }
 
-}  // namespace quillet::com
+}  // namespace quillet::win32

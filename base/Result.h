@@ -4,7 +4,7 @@
 #include <utility>
 #include <variant>
 
-#include "host/RaisedError.h"
+#include "base/RaisedError.h"
 
 namespace quillet {
 

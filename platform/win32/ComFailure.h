@@ -3,9 +3,9 @@
 #include <windows.h>
 #include <oaidl.h>
 
-#include "host/RaisedError.h"
+#include "base/RaisedError.h"
 
-namespace quillet::com {
+namespace quillet::win32 {
 
 /// The failure that a failing HRESULT stands for, described by the system's
 /// message for it ("Automation error" when the system has none).
@@ -22,4 +22,4 @@ RaisedError failureOf(HRESULT hr);
 /// `bstrDescription` as the description. Frees the exception's strings.
 RaisedError failureOf(EXCEPINFO& exception);
 
-}  // namespace quillet::com
+}  // namespace quillet::win32
