@@ -38,6 +38,14 @@ windows_fonts() {
         /v 'MS Shell Dlg' /d 'MS Sans Serif' /f > /dev/null
 }
 
+# unmanaged_windows PREFIX ARCH: Wine places the top-level windows itself.
+# No window manager runs under Xvfb, and Wine would wait up to 2 s for one
+# each time it shows or hides a window that a manager handles: most of the
+# time of a scenario with message boxes.
+unmanaged_windows() {
+    WINEPREFIX="$1" "$(wine_for "$2")" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f > /dev/null
+}
+
 # in_prefix PREFIX ARCH COMMAND...: runs COMMAND (a loader and its program)
 # in PREFIX, made for ARCH on first use, under Xvfb. The prefix's processes
 # are waited for while the display is still there, so that none of them
@@ -47,12 +55,13 @@ in_prefix() {
     make_prefix "$1" "$2"
     # Also into a prefix that an earlier build made without them.
     [ -f "$1/drive_c/windows/Fonts/marlett.ttf" ] || windows_fonts "$1" "$2"
+    grep -q '^"Managed"="N"' "$1/user.reg" || unmanaged_windows "$1" "$2"
     run_in_prefix "$@"
 }
 
 # in_plain_prefix PREFIX ARCH COMMAND...: as in_prefix, in a prefix that has
-# only what Wine itself gives: its own font mapping, and none of the fonts
-# that Windows has.
+# only what Wine itself gives: its own font mapping, none of the fonts that
+# Windows has, and windows that wait for a window manager.
 in_plain_prefix() {
     make_prefix "$1" "$2"
     run_in_prefix "$@"
