@@ -55,7 +55,7 @@ in_prefix() {
     make_prefix "$1" "$2"
     # Also into a prefix that an earlier build made without them.
     [ -f "$1/drive_c/windows/Fonts/marlett.ttf" ] || windows_fonts "$1" "$2"
-    grep -q '^"Managed"="N"' "$1/user.reg" || unmanaged_windows "$1" "$2"
+    grep -qs '^"Managed"="N"' "$1/user.reg" || unmanaged_windows "$1" "$2"
     run_in_prefix "$@"
 }
 
