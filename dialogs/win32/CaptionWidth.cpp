@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/win32/WindowText.h"
+
 namespace quillet::win32 {
 
 namespace {
@@ -16,8 +18,7 @@ struct TextMeasure {
 };
 
 TextMeasure measure(HWND control, HFONT font) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    const std::wstring text = windowText(control);
     HDC dc = GetDC(control);
     const HGDIOBJ previous = font ? SelectObject(dc, font) : nullptr;
     SIZE extent{};

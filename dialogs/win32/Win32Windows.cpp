@@ -11,6 +11,7 @@
 #include "dialogs/win32/Dpi.h"
 #include "platform/win32/ComFailure.h"
 #include "platform/win32/ComPtr.h"
+#include "platform/win32/WindowText.h"
 
 namespace quillet::win32 {
 
@@ -98,8 +99,7 @@ public:
     std::u16string text(std::string_view control) const override {
         HWND child = controlWindow(control);
         if (!child) return {};
-        std::wstring text(static_cast<size_t>(GetWindowTextLengthW(child)) + 1, L'\0');
-        text.resize(static_cast<size_t>(GetWindowTextW(child, text.data(), static_cast<int>(text.size()))));
+        const std::wstring text = windowText(child);
         return std::u16string(text.begin(), text.end());
     }
     int checkValue(std::string_view control) const override {

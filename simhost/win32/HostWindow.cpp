@@ -2,9 +2,13 @@
 
 #include <algorithm>
 
+#include "platform/win32/WindowText.h"
+
 namespace quillet::simhost {
 
 namespace {
+
+using win32::windowText;
 
 constexpr wchar_t kMainClass[] = L"QuilletStandInHost";
 constexpr wchar_t kPanelClass[] = L"QuilletStandInStories";
@@ -25,12 +29,6 @@ constexpr COLORREF kOffPage = RGB(226, 226, 226);
 
 std::wstring wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 std::wstring number(int64_t value) { return std::to_wstring(value); }
-
-std::wstring windowText(HWND window) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 
 /// Sets a control's text only when it differs: setting it anew would move an
 /// edit's caret and scroll it back to the top.

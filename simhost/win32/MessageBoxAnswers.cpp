@@ -3,6 +3,8 @@
 #include <set>
 #include <string>
 
+#include "platform/win32/WindowText.h"
+
 namespace quillet::simhost {
 
 namespace {
@@ -14,8 +16,7 @@ std::set<HWND> answered;
 constexpr int kPromptId = 0xFFFF;
 
 std::u16string textOf(HWND window) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    const std::wstring text = win32::windowText(window);
     return std::u16string(text.begin(), text.end());
 }
 

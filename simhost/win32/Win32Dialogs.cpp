@@ -3,10 +3,13 @@
 #include "dialogs/frmFind.h"
 #include "dialogs/frmReplace.h"
 #include "dialogs/win32/Win32Windows.h"
+#include "platform/win32/WindowText.h"
 
 namespace quillet::simhost {
 
 namespace {
+
+using win32::windowText;
 
 // The one instance that the hook reports to: hooks carry no context.
 Win32Dialogs* watching = nullptr;
@@ -17,12 +20,6 @@ const FormLayout* layoutOfCaption(const std::wstring& caption) {
         if (caption == std::wstring(layout->caption.begin(), layout->caption.end())) return layout;
     }
     return nullptr;
-}
-
-std::wstring windowText(HWND window) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
 }
 
 /// The form of a dialog window of the add-in, or null for any other window.

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/win32/WindowText.h"
 #include "simhost/win32/HostWindow.h"
 #include "tests/windows/ComHostTesting.h"
 
@@ -16,12 +17,7 @@ namespace {
 using simhost::HostWindow;
 using simhost::InMemoryHost;
 using simhost::SelectionModel;
-
-std::wstring textOf(HWND window) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
+using win32::windowText;
 
 std::wstring classOf(HWND window) {
     wchar_t name[64] = {};
@@ -49,14 +45,14 @@ std::vector<HWND> children(HWND parent, const std::wstring& windowClass) {
 
 HWND childWithText(HWND parent, const std::wstring& windowClass, const std::wstring& text) {
     for (HWND child : children(parent, windowClass)) {
-        if (textOf(child) == text) return child;
+        if (windowText(child) == text) return child;
     }
     return nullptr;
 }
 
 bool anyChildContains(HWND parent, const std::wstring& windowClass, const std::wstring& part) {
     for (HWND child : children(parent, windowClass)) {
-        if (textOf(child).find(part) != std::wstring::npos) return true;
+        if (windowText(child).find(part) != std::wstring::npos) return true;
     }
     return false;
 }
@@ -99,7 +95,7 @@ TEST(HostWindow, ShowsEachVisibleControlOfABarAsAButtonThatClicksItInTheHost) {
     HostWindow window(host, u"test.json", /*interactive=*/false);
     ASSERT_NE(window.handle(), nullptr);
 
-    EXPECT_NE(textOf(window.handle()).find(L"test.json"), std::wstring::npos);
+    EXPECT_NE(windowText(window.handle()).find(L"test.json"), std::wstring::npos);
     EXPECT_NE(childWithText(window.handle(), L"Static", L"Tarnwick Find/Replace"), nullptr);
     EXPECT_EQ(childWithText(window.handle(), L"Button", L"Menu"), nullptr);
     HWND button = childWithText(window.handle(), L"Button", L"Find");
