@@ -37,6 +37,14 @@ struct HostContext {
         return {};
     }
 
+    /// The first step of an operation of a member that only some hosts have
+    /// (`offered` among the capabilities). A member that the host lacks is
+    /// never reached: it is no call of an operation, and no failure is planned for it.
+    Status gate(std::string_view operation, bool HostCapabilities::*offered) {
+        if (!(capabilities.*offered)) return unknownMember();
+        return gate(operation);
+    }
+
     static inline HostEvents silence;
 };
 

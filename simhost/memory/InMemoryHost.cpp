@@ -17,12 +17,12 @@ public:
     }
 
     Result<bool> screenUpdating() override {
-        if (auto offered = screenUpdatingGate(); !offered) return offered.error();
+        if (auto offered = offersScreenUpdating(); !offered) return offered.error();
         return host_.context_->screenUpdating;
     }
 
     Status setScreenUpdating(bool updating) override {
-        if (auto offered = screenUpdatingGate(); !offered) return offered;
+        if (auto offered = offersScreenUpdating(); !offered) return offered;
         HostContext& context = *host_.context_;
         // Turned back on, the window shows at once all that changed meanwhile.
         const bool backOn = updating && !context.screenUpdating;
@@ -33,10 +33,8 @@ public:
     }
 
 private:
-    /// A member that the host lacks is never reached, so no failure is planned for it.
-    Status screenUpdatingGate() {
-        if (!host_.context_->capabilities.screenUpdating) return unknownMember();
-        return host_.context_->gate("Application.screenUpdating");
+    Status offersScreenUpdating() {
+        return host_.context_->gate("Application.screenUpdating", &HostCapabilities::screenUpdating);
     }
 
     // The host outlives every reference that it hands to the add-in it runs.

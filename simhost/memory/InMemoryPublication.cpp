@@ -30,9 +30,7 @@ public:
     }
 
     Result<int32_t> index() override {
-        // A member that the host lacks is never reached, so it cannot be made to fail either.
-        if (!pub_->context_->capabilities.pageIndex) return unknownMember();
-        if (auto gate = pub_->context_->gate("Page.index"); !gate) return gate.error();
+        if (auto gate = pub_->context_->gate("Page.index", &HostCapabilities::pageIndex); !gate) return gate.error();
         if (!pub_->hasPage(index_)) return invalidArgument();
         return index_;
     }
@@ -240,26 +238,22 @@ public:
     }
 
     Status beginUndoGroup(const std::u16string& name) override {
-        if (auto gate = undoGate("Publication.beginUndo"); !gate) return gate;
+        if (auto gate = pub_->context_->gate("Publication.beginUndo", &HostCapabilities::undoGroups); !gate)
+            return gate;
         pub_->history_.beginGroup();
         pub_->context_->events->undoGroupBegun(name);
         return {};
     }
 
     Status endUndoGroup() override {
-        if (auto gate = undoGate("Publication.endUndo"); !gate) return gate;
+        if (auto gate = pub_->context_->gate("Publication.endUndo", &HostCapabilities::undoGroups); !gate)
+            return gate;
         if (!pub_->history_.endGroup()) return noUndoGroup();
         pub_->context_->events->undoGroupEnded();
         return {};
     }
 
 private:
-    /// A member that the host lacks is never reached, so no failure is planned for it.
-    Status undoGate(std::string_view operation) {
-        if (!pub_->context_->capabilities.undoGroups) return unknownMember();
-        return pub_->context_->gate(operation);
-    }
-
     PublicationState pub_;
 };
 
