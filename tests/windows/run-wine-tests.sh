@@ -40,7 +40,6 @@ dialogs_at() {
 for dpi in 120 144 192; do
     dialogs_at "$build/wineprefix" $dpi in_prefix
 done
-set_dpi "$build/wineprefix" "$arch" 96
 for dpi in 96 120 144 192; do
     dialogs_at "$build/wineprefix-plain" $dpi in_plain_prefix
 done

@@ -46,6 +46,12 @@ unmanaged_windows() {
     WINEPREFIX="$1" "$(wine_for "$2")" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f > /dev/null
 }
 
+# managed_windows PREFIX ARCH: a window manager places the top-level windows,
+# as on a user's display.
+managed_windows() {
+    WINEPREFIX="$1" "$(wine_for "$2")" reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f > /dev/null 2>&1 || true
+}
+
 # in_prefix PREFIX ARCH COMMAND...: runs COMMAND (a loader and its program)
 # in PREFIX, made for ARCH on first use, under Xvfb. The prefix's processes
 # are waited for while the display is still there, so that none of them
@@ -72,14 +78,13 @@ make_prefix() {
     [ -f "$1/system.reg" ] || WINEPREFIX="$1" WINEARCH="$2" wineboot -i
 }
 
+# run_in_prefix PREFIX ARCH COMMAND...: no variable of the caller's is set,
+# since this file is sourced.
 run_in_prefix() {
-    prefix=$1
-    arch=$2
-    shift 2
     # The prefix is only complete once its wineserver has written it out.
-    WINEPREFIX="$prefix" wineserver -w
-    WINEPREFIX="$prefix" WINEARCH="$arch" \
-        xvfb-run -a sh -c 'status=0; "$@" || status=$?; wineserver -w; exit $status' sh "$@"
+    WINEPREFIX="$1" wineserver -w
+    WINEPREFIX="$1" WINEARCH="$2" \
+        xvfb-run -a sh -c 'shift 2; status=0; "$@" || status=$?; wineserver -w; exit $status' sh "$@"
 }
 
 # set_dpi PREFIX ARCH DPI: the DPI of the display that programs in PREFIX see
