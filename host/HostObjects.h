@@ -84,6 +84,10 @@ public:
     /// Where the span begins in its story, 0-based. A host may not have this
     /// member (isMissingMember).
     virtual Result<int32_t> start() = 0;
+    /// Current hosts only: the story that holds the span. No story number is
+    /// published, and a host may hand out a new object at every call: which
+    /// story it is shows only by its text.
+    virtual Result<StoryRef> story() = 0;
 };
 
 class Story {

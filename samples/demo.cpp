@@ -64,6 +64,15 @@ struct Narrator {
     std::string operator()(const steps::Edit& step) const {
         return "The user rewrites story " + std::to_string(step.story) + ".";
     }
+    std::string operator()(const steps::Type& step) const {
+        return "The user types into story " + std::to_string(step.story) + ".";
+    }
+    std::string operator()(const steps::DeleteStory& step) const {
+        return "The user deletes the text box of story " + std::to_string(step.story) + ".";
+    }
+    std::string operator()(const steps::InsertStory& step) const {
+        return "The user adds a text box whose story comes at " + std::to_string(step.story) + ".";
+    }
     std::string operator()(const steps::Open&) const { return "The user opens another publication."; }
     std::string operator()(const steps::Page& step) const {
         return "The user turns to page " + std::to_string(step.page) + ".";

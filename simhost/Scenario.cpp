@@ -168,6 +168,20 @@ const Verb kVerbs[] = {
      [](const StepReader& step) -> Step {
          return steps::Edit{static_cast<int32_t>(step.integer(1, 1, INT32_MAX)), step.text(2)};
      }},
+    {"type", 4, 4,
+     [](const StepReader& step) -> Step {
+         return steps::Type{static_cast<int32_t>(step.integer(1, 1, INT32_MAX)),
+                            static_cast<int32_t>(step.integer(2, 1, INT32_MAX)),
+                            static_cast<int32_t>(step.integer(3, 0, INT32_MAX)), step.text(4)};
+     }},
+    {"deletestory", 1, 1,
+     [](const StepReader& step) -> Step {
+         return steps::DeleteStory{static_cast<int32_t>(step.integer(1, 1, INT32_MAX))};
+     }},
+    {"insertstory", 2, 2,
+     [](const StepReader& step) -> Step {
+         return steps::InsertStory{static_cast<int32_t>(step.integer(1, 1, INT32_MAX)), step.text(2)};
+     }},
     {"open", 1, 1,
      [](const StepReader& step) -> Step {
          return steps::Open{step.guarded([&] { return readPublication(step.at(1)); })};
@@ -221,6 +235,7 @@ HostCapabilities readHostCapabilities(const json& host) {
         {"screenUpdating", &HostCapabilities::screenUpdating},
         {"undoGroups", &HostCapabilities::undoGroups},
         {"pageIndex", &HostCapabilities::pageIndex},
+        {"spanStory", &HostCapabilities::spanStory},
     };
     for (const auto& [name, member] : members) {
         const json offered = host.value(name, json(true));

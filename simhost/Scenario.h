@@ -34,6 +34,14 @@ struct CloseBox { std::string form; };
 struct Answer { std::vector<int> answers; };
 struct Select { std::optional<SelectionModel> selection; };
 struct Edit { int32_t story = 0; std::u16string text; };
+/// The user types `text` over `length` code units of `story` from the 1-based
+/// `start` (both kept within the story): one edit, after which the caret
+/// stands just after what was typed.
+struct Type { int32_t story = 0; int32_t start = 1; int32_t length = 0; std::u16string text; };
+/// The user deletes the text box of a story: the stories after it move up by one.
+struct DeleteStory { int32_t story = 0; };
+/// The user adds a text box whose story comes at `story` (1-based; one past the last appends it).
+struct InsertStory { int32_t story = 0; std::u16string text; };
 struct Open { PublicationModel publication; };
 struct Page { int32_t page = 0; };
 struct Undo {};
@@ -47,7 +55,7 @@ struct Screenshot { std::string path; };
 
 using Step = std::variant<steps::Connect, steps::Disconnect, steps::CallAddToolbar, steps::Click, steps::SetText,
                           steps::SetCheck, steps::Press, steps::Key, steps::CloseBox, steps::Answer, steps::Select,
-                          steps::Edit, steps::Open, steps::Page, steps::Undo, steps::Fail, steps::Heal, steps::Dump,
+                          steps::Edit, steps::Type, steps::DeleteStory, steps::InsertStory, steps::Open, steps::Page, steps::Undo, steps::Fail, steps::Heal, steps::Dump,
                           steps::Screenshot>;
 
 struct Scenario {

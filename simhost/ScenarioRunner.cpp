@@ -106,6 +106,15 @@ struct ScenarioRunner::StepVisitor {
         publication.editStory(step.story, step.text);
         return true;
     }
+    bool operator()(const steps::Type& step) const {
+        return runner.host_.publication().typeInto(step.story, step.start, step.length, step.text);
+    }
+    bool operator()(const steps::DeleteStory& step) const {
+        return runner.host_.publication().deleteStory(step.story);
+    }
+    bool operator()(const steps::InsertStory& step) const {
+        return runner.host_.publication().insertStory(step.story, step.text);
+    }
     bool operator()(const steps::Open& step) const {
         runner.host_.open(step.publication);
         return true;

@@ -110,6 +110,7 @@ public:
     }
     Status select() override { return call(L"Select"); }
     Result<int32_t> start() override { return asNumber(get(L"Start")); }
+    Result<StoryRef> story() override;
 };
 
 /// What gives its text as a span: a story, or the selection.
@@ -122,6 +123,8 @@ public:
 
 using BridgedPages = BridgedCollection<PageCollection, roles::kPageCollection, BridgedPage>;
 using BridgedStory = BridgedSpanHolder<Story, roles::kStory>;
+
+Result<StoryRef> BridgedSpan::story() { return objectOf<BridgedStory>(get(L"Story")); }
 using BridgedStories = BridgedCollection<StoryCollection, roles::kStoryCollection, BridgedStory>;
 using BridgedSelection = BridgedSpanHolder<PublicationSelection, roles::kPublicationSelection>;
 

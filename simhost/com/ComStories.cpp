@@ -15,6 +15,7 @@ std::span<const Member<SpanObject>> SpanObject::members() {
         {L"Characters", kMethod, 2, 2, &answeredBy<&TextSpan::span>},
         {L"Select", kMethod, 0, 0, &answeredBy<&TextSpan::select>},
         {L"Start", kGet, 0, 0, &answeredBy<&TextSpan::start>},
+        {L"Story", kGet, 0, 0, &answeredBy<&TextSpan::story>, false, &HostCapabilities::spanStory},
     };
     return kMembers;
 }

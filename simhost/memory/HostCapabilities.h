@@ -14,6 +14,8 @@ struct HostCapabilities {
     bool undoGroups = true;
     /// Each page's PageIndex, its 1-based place in the page collection.
     bool pageIndex = true;
+    /// A text span's Story, the story that holds it (the selection's span too).
+    bool spanStory = true;
 
     friend bool operator==(const HostCapabilities&, const HostCapabilities&) = default;
 };

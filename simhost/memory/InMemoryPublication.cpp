@@ -133,6 +133,8 @@ public:
         return static_cast<int32_t>(clamped().first);
     }
 
+    Result<StoryRef> story() override;
+
     Status select() override {
         if (auto gate = pub_->context_->gate("TextSpan.select"); !gate) return gate;
         if (!pub_->hasStory(story_)) return invalidArgument();
@@ -181,6 +183,12 @@ private:
     PublicationState pub_;
     int32_t index_;
 };
+
+Result<StoryRef> MemTextSpan::story() {
+    if (auto gate = pub_->context_->gate("TextSpan.story", &HostCapabilities::spanStory); !gate) return gate.error();
+    if (!pub_->hasStory(story_)) return invalidArgument();
+    return std::make_shared<MemStory>(pub_, story_);
+}
 
 class MemStoryCollection : public StoryCollection {
 public:
@@ -273,6 +281,33 @@ void InMemoryPublication::editStory(int32_t story, std::u16string text) {
     if (!hasStory(story)) return;
     model_.stories[story - 1].text = std::move(text);
     clampSelection();
+}
+
+bool InMemoryPublication::typeInto(int32_t story, int32_t start, int32_t length, const std::u16string& text) {
+    if (!hasStory(story)) return false;
+    std::u16string& target = model_.stories[story - 1].text;
+    const size_t offset = std::min(static_cast<size_t>(start - 1), target.size());
+    target.replace(offset, std::min(static_cast<size_t>(length), target.size() - offset), text);
+    model_.selection = SelectionModel{story, static_cast<int32_t>(offset + text.size() + 1), 0};
+    return true;
+}
+
+bool InMemoryPublication::deleteStory(int32_t story) {
+    if (!hasStory(story)) return false;
+    model_.stories.erase(model_.stories.begin() + (story - 1));
+    history_.storyDeleted(story);
+    auto& selection = model_.selection;
+    if (selection && selection->story == story) selection.reset();
+    if (selection && selection->story > story) --selection->story;
+    return true;
+}
+
+bool InMemoryPublication::insertStory(int32_t story, std::u16string text) {
+    if (story < 1 || story > static_cast<int32_t>(model_.stories.size()) + 1) return false;
+    model_.stories.insert(model_.stories.begin() + (story - 1), StoryModel{std::move(text), {Frame{}}});
+    history_.storyInserted(story);
+    if (model_.selection && model_.selection->story >= story) ++model_.selection->story;
+    return true;
 }
 
 void InMemoryPublication::keepSelectionAfterWrite(const SelectionModel& replaced, int32_t written,

@@ -56,6 +56,15 @@ public:
     // What the user does, outside the add-in.
     void select(std::optional<SelectionModel> selection);
     void editStory(int32_t story, std::u16string text);
+    /// Types `text` over `length` units of `story` from the 1-based `start`,
+    /// both kept within the story; the selection becomes the caret after
+    /// it. False when there is no such story.
+    bool typeInto(int32_t story, int32_t start, int32_t length, const std::u16string& text);
+    /// Deletes the text box of `story`; false when there is no such story.
+    bool deleteStory(int32_t story);
+    /// Adds a text box on page 1 whose story comes at `story`, one past the
+    /// last appending it; false beyond that.
+    bool insertStory(int32_t story, std::u16string text);
     void displayPage(int32_t page);
     /// Takes back the last undo step (UndoHistory); false when there is none
     /// or a group is open.

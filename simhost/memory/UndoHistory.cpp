@@ -24,6 +24,25 @@ void UndoHistory::recordWrite(int32_t story, size_t offset, std::u16string oldTe
     done_.push_back(Step{std::move(write)});
 }
 
+void UndoHistory::storyDeleted(int32_t story) {
+    renumber([story](int32_t k) { return k == story ? 0 : k > story ? k - 1 : k; });
+}
+
+void UndoHistory::storyInserted(int32_t story) {
+    renumber([story](int32_t k) { return k >= story ? k + 1 : k; });
+}
+
+void UndoHistory::renumber(const std::function<int32_t(int32_t)>& map) {
+    auto renumbered = [&](Step& step) {
+        for (Write& write : step) write.story = map(write.story);
+        std::erase_if(step, [](const Write& write) { return write.story == 0; });
+    };
+    for (Step& step : done_) renumbered(step);
+    renumbered(open_);
+    // A step whose every write went with its story has nothing left to take back.
+    std::erase_if(done_, [](const Step& step) { return step.empty(); });
+}
+
 bool UndoHistory::undo(const StoryTexts& stories) {
     if (depth_ > 0 || done_.empty()) return false;
     const Step step = std::move(done_.back());

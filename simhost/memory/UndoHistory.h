@@ -24,6 +24,12 @@ public:
     /// with `newLength` code units.
     void recordWrite(int32_t story, size_t offset, std::u16string oldText, size_t newLength);
 
+    /// The user deleted `story`: its writes can no longer be taken back, and
+    /// the stories after it moved up by one.
+    void storyDeleted(int32_t story);
+    /// The user added a story at `story`: the stories from there on moved down by one.
+    void storyInserted(int32_t story);
+
     /// The text of story `story` (1-based); null when there is no such story.
     using StoryTexts = std::function<std::u16string*(int32_t story)>;
 
@@ -38,6 +44,10 @@ public:
     size_t steps() const { return done_.size() + (open_.empty() ? 0 : 1); }
 
 private:
+    /// Applies `renumber` to the story of every write kept; a write whose
+    /// story it maps to 0 is dropped.
+    void renumber(const std::function<int32_t(int32_t)>& map);
+
     struct Write {
         int32_t story;
         size_t offset;
