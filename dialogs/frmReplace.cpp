@@ -45,7 +45,8 @@ void frmReplace::Form_Load() {
 void frmReplace::txtFindWhat_Change() { enableReplacing(false); }
 
 Status frmReplace::cmdFind_Click() {
-    auto finished = context_.engine.FindNext(findRequest(), /*noWrapPrompt=*/false);
+    const std::u16string replaceText = window_->text("txtReplaceWith");
+    auto finished = context_.engine.FindNext(findRequest(), /*noWrapPrompt=*/false, &replaceText);
     if (!finished) return finished.error();
     if (!*finished) enableReplacing(true);
     return {};
@@ -58,7 +59,7 @@ void frmReplace::cmdReplace_Click() {
 }
 
 void frmReplace::cmdReplaceAll_Click() {
-    context_.engine.ReplaceAll(findRequest(), window_->text("txtReplaceWith"));
+    (void)context_.engine.ReplaceAll(findRequest(), window_->text("txtReplaceWith"));
     // What is selected now is text that Replace All wrote, or nothing of the
     // search at all: a Replace would write over it.
     enableReplacing(false);

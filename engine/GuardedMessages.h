@@ -2,40 +2,32 @@
 
 #include <optional>
 #include <string>
-#include <utility>
 
+#include "engine/HostChain.h"
+#include "engine/HostRestorer.h"
 #include "platform/MessageBox.h"
 
 namespace quillet {
 
-/// The engine's message boxes. Before each box, a guard may put the host
-/// right: no box may find it in a state that the user must not be left in,
-/// such as drawing nothing while a Replace All runs.
+/// The engine's message boxes. No box may find the host in a state that the
+/// user must not be left in, such as drawing nothing, so before each one the
+/// host is put back (HostRestorer); and while it is up the user may change
+/// the publication, so the host's objects are read afresh after it.
 class GuardedMessages : public MessageBoxPort {
 public:
-    /// Told just before each box shows.
-    class Guard {
-    public:
-        virtual void beforeBox() = 0;
-
-    protected:
-        ~Guard() = default;
-    };
-
-    explicit GuardedMessages(MessageBoxPort& boxes) : boxes_(boxes) {}
+    GuardedMessages(MessageBoxPort& boxes, HostChain& host, HostRestorer& restorer)
+        : boxes_(boxes), host_(host), restorer_(restorer) {}
 
     int show(const std::u16string& prompt, int buttons, const std::optional<std::u16string>& title) override {
-        if (guard_) guard_->beforeBox();
+        restorer_.restore();
+        host_.forget();
         return boxes_.show(prompt, buttons, title);
     }
 
-    /// Makes `guard` (not owned; null: none) the one told before each box;
-    /// returns the one that was told until now.
-    Guard* guardWith(Guard* guard) { return std::exchange(guard_, guard); }
-
 private:
     MessageBoxPort& boxes_;
-    Guard* guard_ = nullptr;
+    HostChain& host_;
+    HostRestorer& restorer_;
 };
 
 }  // namespace quillet

@@ -1,13 +1,28 @@
 #include "engine/HostChain.h"
 
-#include <utility>
-
-#include "engine/PlaceOfPage.h"
+#include <limits>
 
 namespace quillet {
 
-HostChain::WriteWatcher* HostChain::watchWrites(WriteWatcher* watcher) {
-    return std::exchange(writeWatcher_, watcher);
+namespace {
+
+/// `span` as the host counts: a 1-based start and a length, both 32-bit.
+Result<std::pair<int32_t, int32_t>> hostPositions(Span span) {
+    constexpr Position kMost = std::numeric_limits<int32_t>::max();
+    if (span.start < 0 || span.start + 1 > kMost || span.length < 0 || span.length > kMost) return errors::overflow();
+    return std::pair{static_cast<int32_t>(span.start + 1), static_cast<int32_t>(span.length)};
+}
+
+}  // namespace
+
+void HostChain::forget() {
+    publication_.reset();
+    stories_.reset();
+    pages_.reset();
+    view_.reset();
+    story_.clear();
+    wholeStory_.clear();
+    selection_.reset();
 }
 
 Result<ApplicationRef> HostChain::application() {
@@ -21,88 +36,117 @@ Result<ApplicationRef> HostChain::application() {
 }
 
 Result<PublicationRef> HostChain::publication() {
-    return application().and_then([](const ApplicationRef& app) { return app->publication(); });
+    if (publication_) return publication_;
+    auto found = application().and_then([](const ApplicationRef& app) { return app->publication(); });
+    if (found) publication_ = *found;
+    return found;
 }
 
-Status HostChain::displayPage(int32_t index) {
-    auto view = publication().and_then([](const PublicationRef& pub) { return pub->view(); });
-    if (!view) return view.error();
-    auto page = publication()
-                    .and_then([](const PublicationRef& pub) { return pub->pages(); })
-                    .and_then([index](const PageCollectionRef& pages) { return pages->item(index); });
-    if (!page) return page.error();
-    return (*view)->setPage(*page);
+Result<StoryCollectionRef> HostChain::stories() {
+    if (stories_) return stories_;
+    auto found = publication().and_then([](const PublicationRef& pub) { return pub->stories(); });
+    if (found) stories_ = *found;
+    return found;
+}
+
+Result<PageCollectionRef> HostChain::pages() {
+    if (pages_) return pages_;
+    auto found = publication().and_then([](const PublicationRef& pub) { return pub->pages(); });
+    if (found) pages_ = *found;
+    return found;
+}
+
+Result<PublicationViewRef> HostChain::view() {
+    if (view_) return view_;
+    auto found = publication().and_then([](const PublicationRef& pub) { return pub->view(); });
+    if (found) view_ = *found;
+    return found;
+}
+
+Result<StoryRef> HostChain::story(int32_t index) {
+    if (auto held = story_.find(index); held != story_.end()) return held->second;
+    auto found = stories().and_then([index](const StoryCollectionRef& all) { return all->item(index); });
+    if (found) story_[index] = *found;
+    return found;
+}
+
+Result<TextSpanRef> HostChain::wholeStory(int32_t index) {
+    if (auto held = wholeStory_.find(index); held != wholeStory_.end()) return held->second;
+    auto found = story(index).and_then([](const StoryRef& held) { return held->textSpan(); });
+    if (found) wholeStory_[index] = *found;
+    return found;
 }
 
 Result<int32_t> HostChain::storyCount() {
-    return publication()
-        .and_then([](const PublicationRef& pub) { return pub->stories(); })
-        .and_then([](const StoryCollectionRef& stories) { return stories->count(); });
+    return stories().and_then([](const StoryCollectionRef& all) { return all->count(); });
 }
-
-namespace {
-
-Result<TextSpanRef> storySpan(const PublicationRef& pub, int32_t story) {
-    return pub->stories()
-        .and_then([story](const StoryCollectionRef& stories) { return stories->item(story); })
-        .and_then([](const StoryRef& found) { return found->textSpan(); });
-}
-
-}  // namespace
 
 Result<std::u16string> HostChain::storyText(int32_t story) {
-    return publication()
-        .and_then([story](const PublicationRef& pub) { return storySpan(pub, story); })
-        .and_then([](const TextSpanRef& span) { return span->text(); });
+    return wholeStory(story).and_then([](const TextSpanRef& span) { return span->text(); });
 }
 
-Result<TextSpanRef> HostChain::storySubSpan(int32_t story, int32_t start, int32_t length) {
-    return publication()
-        .and_then([story](const PublicationRef& pub) { return storySpan(pub, story); })
-        .and_then([start, length](const TextSpanRef& whole) { return whole->span(start, length); });
+Result<TextSpanRef> HostChain::spanOf(int32_t story, Span span) {
+    auto positions = hostPositions(span);
+    if (!positions) return positions.error();
+    return wholeStory(story).and_then(
+        [&](const TextSpanRef& whole) { return whole->span(positions->first, positions->second); });
 }
 
-Status HostChain::selectInStory(int32_t story, int32_t start, int32_t length) {
-    return storySubSpan(story, start, length).and_then([](const TextSpanRef& span) { return span->select(); });
-}
-
-Status HostChain::writeInStory(int32_t story, int32_t start, int32_t length, const std::u16string& text) {
-    return storySubSpan(story, start, length).and_then([&](const TextSpanRef& span) { return write(span, text); });
-}
-
-Result<int32_t> HostChain::displayedPageIndex(int32_t lastShown) {
-    auto page = publication()
-                    .and_then([](const PublicationRef& pub) { return pub->view(); })
-                    .and_then([](const PublicationViewRef& view) { return view->page(); });
-    if (!page) return page.error();
-    auto index = (*page)->index();
-    if (index || !isMissingMember(index.error())) return index;
-    return publication()
-        .and_then([](const PublicationRef& pub) { return pub->pages(); })
-        .and_then([&](const PageCollectionRef& pages) { return placeOfPage(*pages, **page, lastShown); });
+Status HostChain::write(int32_t story, Span span, const std::u16string& text) {
+    auto target = spanOf(story, span);
+    // A span held across a write may not reach text that the write moved.
+    wholeStory_.erase(story);
+    if (!target) return target.error();
+    return (*target)->setText(text);
 }
 
 Result<int32_t> HostChain::pageCount() {
-    return publication()
-        .and_then([](const PublicationRef& pub) { return pub->pages(); })
-        .and_then([](const PageCollectionRef& pages) { return pages->count(); });
+    return pages().and_then([](const PageCollectionRef& all) { return all->count(); });
 }
 
-Result<HostChain::SelectedText> HostChain::selection() {
+Result<PageRef> HostChain::page(int32_t place) {
+    return pages().and_then([place](const PageCollectionRef& all) { return all->item(place); });
+}
+
+Status HostChain::displayPage(int32_t place) {
+    auto shown = view();
+    if (!shown) return shown.error();
+    auto wanted = page(place);
+    if (!wanted) return wanted.error();
+    return (*shown)->setPage(*wanted);
+}
+
+Result<PageRef> HostChain::displayedPage() {
+    return view().and_then([](const PublicationViewRef& shown) { return shown->page(); });
+}
+
+Result<HostChain::Selection> HostChain::selection() {
+    selection_.reset();
     auto span = publication()
                     .and_then([](const PublicationRef& pub) { return pub->selection(); })
-                    .and_then([](const PublicationSelectionRef& selection) { return selection->textSpan(); });
+                    .and_then([](const PublicationSelectionRef& selected) { return selected->textSpan(); });
     if (!span) return span.error();
     auto text = (*span)->text();
     if (!text) return text.error();
+    Selection selected{std::move(*text), std::nullopt, std::nullopt};
     auto start = (*span)->start();
+    if (start) selected.start = *start;
     if (!start && !isMissingMember(start.error())) return start.error();
-    return SelectedText{std::move(*text), start ? std::optional<int32_t>(*start) : std::nullopt};
+    auto story = (*span)->story();
+    if (!story && !isMissingMember(story.error())) return story.error();
+    if (story) {
+        auto storyText = (*story)->textSpan().and_then([](const TextSpanRef& whole) { return whole->text(); });
+        if (!storyText) return storyText.error();
+        selected.story = std::move(*storyText);
+    }
+    selection_ = std::move(*span);
+    return selected;
 }
 
-Status HostChain::write(const TextSpanRef& span, const std::u16string& text) {
-    if (writeWatcher_) writeWatcher_->beforeWrite();
-    return span->setText(text);
+Status HostChain::writeSelection(const std::u16string& text) {
+    if (!selection_) return errors::objectNotSet();
+    wholeStory_.clear();
+    return selection_->setText(text);
 }
 
 Result<bool> HostChain::screenUpdating() {

@@ -1,58 +1,60 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 
-#include "host/HostObjects.h"
+#include "engine/Position.h"
 #include "host/HostApplicationClass.h"
+#include "host/HostObjects.h"
 
 namespace quillet {
 
-/// The host operations of the engine. Each walks its whole chain from the
-/// engine's application reference again and holds no host object afterwards,
-/// so that every step sees the publication as it is now. The reference itself
-/// is created on first need and kept.
+/// The host operations of the engine. Within one press, the host's objects
+/// that a call reaches are held for the next calls; forget() lets go of them,
+/// so that the next call walks its chain from the engine's application
+/// reference again and sees the publication as it is then. The reference
+/// itself is created on first need and kept.
+///
+/// Stories are the host's 1-based indexes and pages the host's 1-based
+/// places in the page collection; text is placed in 0-based Spans, which
+/// become the host's 1-based positions only here.
 class HostChain {
 public:
-    /// Told just before each write of the publication's text.
-    class WriteWatcher {
-    public:
-        virtual void beforeWrite() = 0;
-
-    protected:
-        ~WriteWatcher() = default;
-    };
-
     explicit HostChain(HostApplicationClass& applicationClass) : applicationClass_(applicationClass) {}
 
-    /// Tells `watcher` (not owned; null: no one) of every write from now on;
-    /// returns the one that was told until now.
-    WriteWatcher* watchWrites(WriteWatcher* watcher);
+    /// Lets go of every host object held. Before each box, since the user may
+    /// change the publication while it is up, and at the end of each press.
+    void forget();
 
-    /// Makes the view display the page at 1-based `index`.
-    Status displayPage(int32_t index);
     Result<int32_t> storyCount();
     Result<std::u16string> storyText(int32_t story);
-    /// Selects `length` characters of `story` from the 1-based `start`.
-    Status selectInStory(int32_t story, int32_t start, int32_t length);
-    /// The 1-based place in the page collection of the page that the view
-    /// displays: its PageIndex, or on a host without one, the place that
-    /// placeOfPage finds, with `lastShown`, the page that the engine last made
-    /// the view display.
-    Result<int32_t> displayedPageIndex(int32_t lastShown);
+    /// The span of `span` in `story`, for selecting it again and again.
+    Result<TextSpanRef> spanOf(int32_t story, Span span);
+    /// Replaces `span` of `story` with `text` without selecting it: text
+    /// that no page shows can be written this way.
+    Status write(int32_t story, Span span, const std::u16string& text);
+
     Result<int32_t> pageCount();
-    /// The publication's selection: its text, and where it begins in its
-    /// story (0-based) when the host has the member that says so.
-    struct SelectedText {
+    Result<PageRef> page(int32_t place);
+    /// Makes the view display the page at `place`.
+    Status displayPage(int32_t place);
+    /// The page that the view displays.
+    Result<PageRef> displayedPage();
+    Result<PageCollectionRef> pages();
+
+    /// The publication's selection: its text, where it begins in its story
+    /// when the host has the member that says so, and the text of the story
+    /// that holds it when the host has the member for that story.
+    struct Selection {
         std::u16string text;
-        std::optional<int32_t> start;
+        std::optional<Position> start;
+        std::optional<std::u16string> story;
     };
-    Result<SelectedText> selection();
-    /// Replaces `length` characters of `story` from the 1-based `start` with
-    /// `text`, without selecting them: text that no page shows can be written
-    /// this way.
-    Status writeInStory(int32_t story, int32_t start, int32_t length, const std::u16string& text);
+    Result<Selection> selection();
+    /// Replaces the selected text with `text` (the selection read last in this press).
+    Status writeSelection(const std::u16string& text);
 
     /// The application's ScreenUpdating (current hosts only).
     Result<bool> screenUpdating();
@@ -65,13 +67,23 @@ public:
 private:
     Result<ApplicationRef> application();
     Result<PublicationRef> publication();
-    Status write(const TextSpanRef& span, const std::u16string& text);
-    /// The span of `length` characters of `story` from the 1-based `start`.
-    Result<TextSpanRef> storySubSpan(int32_t story, int32_t start, int32_t length);
+    Result<StoryCollectionRef> stories();
+    Result<PublicationViewRef> view();
+    Result<StoryRef> story(int32_t index);
+    /// The span of the whole of `story`, held until it is written.
+    Result<TextSpanRef> wholeStory(int32_t index);
 
     HostApplicationClass& applicationClass_;
     ApplicationRef application_;
-    WriteWatcher* writeWatcher_ = nullptr;
+
+    // Held within a press.
+    PublicationRef publication_;
+    StoryCollectionRef stories_;
+    PageCollectionRef pages_;
+    PublicationViewRef view_;
+    std::map<int32_t, StoryRef> story_;
+    std::map<int32_t, TextSpanRef> wholeStory_;
+    TextSpanRef selection_;
 };
 
 }  // namespace quillet

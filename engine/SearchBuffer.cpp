@@ -10,18 +10,18 @@ void SearchBuffer::load(std::u16string text) {
     fences_.clear();
     selStart_ = 0;
     selLength_ = 0;
-    forgetFinds();
+    memoNoMatchBefore_ = 0;
 }
 
-std::u16string SearchBuffer::content() const { return shown(0, static_cast<int64_t>(text_.size())); }
+std::u16string SearchBuffer::content() const { return shown(0, static_cast<Position>(text_.size())); }
 
 std::u16string SearchBuffer::selectedText() const { return shown(selStart_, selLength_); }
 
-std::u16string SearchBuffer::shown(int64_t start, int64_t length) const {
-    std::u16string text = text_.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(length));
-    const int64_t end = start + length;
+std::u16string SearchBuffer::shown(Position start, Position length) const {
+    std::u16string text = text_.substr(static_cast<size_t>(start), static_cast<size_t>(length));
+    const Position end = start + length;
     auto fence = std::upper_bound(fences_.begin(), fences_.end(), start,
-                                  [](int64_t at, const Fence& f) { return at < f.end; });
+                                  [](Position at, const Fence& f) { return at < f.end; });
     for (; fence != fences_.end() && fence->start < end; ++fence) {
         std::fill(text.begin() + (std::max(fence->start, start) - start),
                   text.begin() + (std::min(fence->end, end) - start), kMaskChar);
@@ -30,54 +30,73 @@ std::u16string SearchBuffer::shown(int64_t start, int64_t length) const {
 }
 
 void SearchBuffer::select(int32_t start, int32_t length) {
-    const int64_t size = static_cast<int64_t>(text_.size());
-    const int64_t s = std::clamp<int64_t>(start, 0, size);
-    const int64_t l = std::clamp<int64_t>(length, 0, size - s);
+    const auto size = static_cast<Position>(text_.size());
+    const Position s = std::clamp<Position>(start, 0, size);
+    const Position l = std::clamp<Position>(length, 0, size - s);
     selStart_ = static_cast<int32_t>(s);
     selLength_ = static_cast<int32_t>(l);
 }
 
 void SearchBuffer::maskSelection(std::u16string_view standsFor) {
-    const auto start = static_cast<std::size_t>(selStart_);
-    const auto replaced = static_cast<std::size_t>(selLength_);
-    text_.replace(start, replaced, standsFor.data(), standsFor.size());
-    const auto written = static_cast<int64_t>(standsFor.size());
-    replaceFences(selStart_, selLength_, Fence{selStart_, selStart_ + written});
-    selStart_ = static_cast<int32_t>(selStart_ + written);
+    maskSelectionWith(standsFor, Fence{});
+}
+
+void SearchBuffer::maskWritten(std::u16string_view written, WordEdges replaced) {
+    maskSelectionWith(written, Fence{0, 0, replaced.first, replaced.last});
+}
+
+void SearchBuffer::maskSelectionWith(std::u16string_view standsFor, Fence fence) {
+    const Position start = selStart_;
+    text_.replace(static_cast<size_t>(start), static_cast<size_t>(selLength_), standsFor.data(), standsFor.size());
+    const auto written = static_cast<Position>(standsFor.size());
+    fence.start = start;
+    fence.end = start + written;
+    replaceFences(start, selLength_, fence);
+    selStart_ = static_cast<int32_t>(start + written);
     selLength_ = 0;
 
     // Whether an occurrence of n units begins at q depends on the units from
     // q - 2 to q + n + 1 at most: the window itself, the units either side
     // that decide the surrogate-pair rule and the code points before and
     // after it for whole words (each up to two units), and whether those
-    // positions exist at all. Below start nothing moved or changed, and a
-    // new fence only takes occurrences away, so for q + n + 1 < start, that
-    // is q < start - n - 1, the earlier finding still holds; one unit more of
-    // margin costs nothing.
+    // positions exist at all; and on a fence that it touches or that ends or
+    // begins at its edges. Below start nothing moved or changed, and a new
+    // fence only takes occurrences away or changes what is seen at its
+    // edges, so for q + n + 1 < start, that is q < start - n - 1, the earlier
+    // finding still holds; one unit more of margin costs nothing.
     if (memoOptions_) {
-        const int64_t n = static_cast<int64_t>(memoText_.size());
-        const int64_t stillProven = std::max<int64_t>(0, static_cast<int64_t>(start) - n - 2);
-        memoNoMatchBefore_ = std::min(memoNoMatchBefore_, stillProven);
+        const auto n = static_cast<Position>(memoText_.size());
+        memoNoMatchBefore_ = std::min(memoNoMatchBefore_, std::max<Position>(0, start - n - 2));
     }
 }
 
-void SearchBuffer::replaceFences(int64_t start, int64_t replacedLength, Fence fence) {
-    const int64_t end = start + replacedLength;
-    const int64_t shift = (fence.end - fence.start) - replacedLength;
+void SearchBuffer::replaceFences(Position start, Position replacedLength, Fence fence) {
+    const Position end = start + replacedLength;
+    const Position shift = (fence.end - fence.start) - replacedLength;
     // Fences that end before the replaced span keep their place; one that
     // runs into it keeps its part before it, and one that runs out of it its
-    // part after it. A seam at either edge of the span is dropped: the new
-    // fence stands there.
-    auto first = std::lower_bound(fences_.begin(), fences_.end(), start, [](const Fence& f, int64_t at) {
+    // part after it. A seam at either edge of the span joins the new fence,
+    // and what it made the edges look like stays so.
+    auto first = std::lower_bound(fences_.begin(), fences_.end(), start, [](const Fence& f, Position at) {
         return f.end < at || (f.end == at && f.start < at);  // wholly before the span
     });
-    auto last = std::upper_bound(first, fences_.end(), end, [](int64_t at, const Fence& f) {
+    auto last = std::upper_bound(first, fences_.end(), end, [](Position at, const Fence& f) {
         return f.start > at || (f.start == at && f.end > at);  // wholly after the span
     });
     std::vector<Fence> middle;
-    if (first != last && first->start < start) middle.push_back({first->start, start});
-    middle.push_back(fence);
-    if (first != last && std::prev(last)->end > end) middle.push_back({end + shift, std::prev(last)->end + shift});
+    if (first != last) {
+        const Fence& front = *first;
+        const Fence& back = *std::prev(last);
+        if (front.start < start) middle.push_back({front.start, start, front.seenAfterStart, kNoCodePoint});
+        if (front.start == start && front.end == start && front.seenAfterStart != kNoCodePoint)
+            fence.seenAfterStart = front.seenAfterStart;
+        if (back.start == end && back.end == end && back.seenBeforeEnd != kNoCodePoint)
+            fence.seenBeforeEnd = back.seenBeforeEnd;
+        middle.push_back(fence);
+        if (back.end > end) middle.push_back({end + shift, back.end + shift, kNoCodePoint, back.seenBeforeEnd});
+    } else {
+        middle.push_back(fence);
+    }
     for (auto after = last; after != fences_.end(); ++after) {
         after->start += shift;
         after->end += shift;
@@ -86,44 +105,78 @@ void SearchBuffer::replaceFences(int64_t start, int64_t replacedLength, Fence fe
     fences_.insert(at, middle.begin(), middle.end());
 }
 
-const SearchBuffer::Fence* SearchBuffer::fenceAcross(int64_t at, int64_t length) const {
+const SearchBuffer::Fence* SearchBuffer::fenceAcross(Position at, Position length) const {
     // The first fence that ends after `at`; no later one starts before it ends.
     auto fence = std::upper_bound(fences_.begin(), fences_.end(), at,
-                                  [](int64_t q, const Fence& f) { return q < f.end; });
+                                  [](Position q, const Fence& f) { return q < f.end; });
     if (fence == fences_.end() || fence->start >= at + length) return nullptr;
     return &*fence;
 }
 
+bool SearchBuffer::isWholeWordAt(Position at, Position length) const {
+    char32_t before = codePointBefore(text_, at);
+    // The last fence that ends at `at` is the nearest: a seam there comes after a fence that ends there too.
+    auto ending = std::upper_bound(fences_.begin(), fences_.end(), at,
+                                   [](Position q, const Fence& f) { return q < f.end; });
+    if (ending != fences_.begin() && std::prev(ending)->end == at &&
+        std::prev(ending)->seenBeforeEnd != kNoCodePoint)
+        before = std::prev(ending)->seenBeforeEnd;
+
+    const Position end = at + length;
+    char32_t after = codePointAt(text_, end);
+    auto starting = std::lower_bound(fences_.begin(), fences_.end(), end,
+                                     [](const Fence& f, Position q) { return f.start < q; });
+    if (starting != fences_.end() && starting->start == end && starting->seenAfterStart != kNoCodePoint)
+        after = starting->seenAfterStart;
+    return isWholeWord(before, after);
+}
+
+void SearchBuffer::prepare(std::u16string_view text, FindOptions options) {
+    if (options == memoOptions_ && text == std::u16string_view(memoText_)) return;
+    memoText_.assign(text.data(), text.size());
+    memoOptions_ = options;
+    memoNoMatchBefore_ = 0;
+    matcher_.prepare(text, options.matchCase);
+}
+
+std::optional<Span> SearchBuffer::scanFrom(Position from) const {
+    const auto length = static_cast<Position>(memoText_.size());
+    Position found = matcher_.findFrom(text_, from);
+    while (found >= 0) {
+        // Every occurrence that starts before a fence's end and touches it is
+        // fenced off, so the next candidate lies at that end or later.
+        if (const Fence* fence = fenceAcross(found, length)) {
+            found = matcher_.findFrom(text_, std::max(found + 1, fence->end));
+            continue;
+        }
+        if (memoOptions_->wholeWord && !isWholeWordAt(found, length)) {
+            found = matcher_.findFrom(text_, found + 1);
+            continue;
+        }
+        return Span{found, length};
+    }
+    return std::nullopt;
+}
+
 int32_t SearchBuffer::find(std::u16string_view text, FindOptions options) {
     if (text.empty()) return -1;
-    int64_t from = 0;
-    if (options == memoOptions_ && text == std::u16string_view(memoText_)) {
-        from = memoNoMatchBefore_;
-    } else {
-        memoText_.assign(text.data(), text.size());
-        memoOptions_ = options;
-        memoNoMatchBefore_ = 0;
-        matcher_.prepare(text, options);
-    }
-    const auto length = static_cast<int64_t>(text.size());
-    int64_t found = matcher_.findFrom(text_, from);
-    // Every occurrence that starts before a fence's end and touches it is
-    // fenced off, so the next candidate lies at that end or later.
-    for (const Fence* fence; found >= 0 && (fence = fenceAcross(found, length)) != nullptr;)
-        found = matcher_.findFrom(text_, std::max(found + 1, fence->end));
-    if (found < 0) {
-        // Nothing from `from` on, nothing before it: nothing anywhere.
-        memoNoMatchBefore_ = static_cast<int64_t>(text_.size()) + 1;
+    prepare(text, options);
+    const auto found = scanFrom(memoNoMatchBefore_);
+    if (!found) {
+        // Nothing from the bound on, nothing before it: nothing anywhere.
+        memoNoMatchBefore_ = static_cast<Position>(text_.size()) + 1;
         return -1;
     }
-    memoNoMatchBefore_ = found;
-    selStart_ = static_cast<int32_t>(found);
-    selLength_ = static_cast<int32_t>(text.size());
+    memoNoMatchBefore_ = found->start;
+    selStart_ = static_cast<int32_t>(found->start);
+    selLength_ = static_cast<int32_t>(found->length);
     return selStart_;
 }
 
-// The prepared text and options stay: they say nothing about the content,
-// and the engine looks for the same text in story after story.
-void SearchBuffer::forgetFinds() { memoNoMatchBefore_ = 0; }
+std::optional<Span> SearchBuffer::findFrom(std::u16string_view text, FindOptions options, Position from) {
+    if (text.empty()) return std::nullopt;
+    prepare(text, options);
+    return scanFrom(std::max(from, memoNoMatchBefore_));
+}
 
 }  // namespace quillet

@@ -6,8 +6,11 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/FindRequest.h"
+#include "engine/Position.h"
 #include "engine/SameText.h"
 #include "engine/TextMatcher.h"
+#include "engine/WholeWord.h"
 
 namespace quillet {
 
@@ -20,9 +23,10 @@ inline constexpr char16_t kMaskChar = u'\u00A9';
 ///
 /// The engine marks what it has visited or written with masks. A mask is the
 /// buffer's own mark, never text: it shows as kMaskChar, no occurrence ever
-/// covers one, and it remembers the story's character that it stands for, on
-/// which whole words are judged. A kMaskChar loaded from a story is an
-/// ordinary character.
+/// covers one, and it remembers the story's characters that it stands for. A
+/// kMaskChar loaded from a story is an ordinary character. Whole words are
+/// judged on what a visited mask stands for, and at the edges of a written
+/// mask on the text that the writing replaced.
 class SearchBuffer {
 public:
     /// The content becomes `text`, without masks; the selection becomes empty at 0.
@@ -31,6 +35,8 @@ public:
     std::u16string content() const;
     /// The content's length.
     int32_t length() const { return static_cast<int32_t>(text_.size()); }
+    /// The story's characters that the buffer holds, masked or not.
+    std::u16string_view story() const { return text_; }
     /// Whether the buffer holds `story`: its characters where they show, and
     /// what the masks stand for where they mask it.
     bool mirrors(std::u16string_view story) const { return sameText(text_, story); }
@@ -44,40 +50,59 @@ public:
 
     /// Replaces the selected characters with masks, one for each unit of
     /// `standsFor`, that stand for `standsFor`: what the story holds there
-    /// now. The selection becomes empty just after them. An empty `standsFor`
-    /// removes the selection and leaves a seam: no occurrence spans the place.
+    /// now. The selection becomes empty just after them.
     void maskSelection(std::u16string_view standsFor);
+    /// As maskSelection, for text that the engine wrote over the selection:
+    /// `written` is what the story holds there now, and whole words see
+    /// `replaced`'s edges at its edges. An empty `written` leaves a seam: no
+    /// occurrence spans the place.
+    void maskWritten(std::u16string_view written, WordEdges replaced);
 
-    /// Selects the first occurrence of `text` under `options`
-    /// that covers no mask and spans no seam, and returns its position; leaves
-    /// the selection unchanged and returns -1 when there is none or `text` is
+    /// Selects the first occurrence of `text` under `options` that covers no
+    /// mask and spans no seam, and returns its position; leaves the
+    /// selection unchanged and returns -1 when there is none or `text` is
     /// empty.
     ///
     /// Without matchCase, code points compare under Unicode simple case
     /// folding. With wholeWord, the code points just before and after the
     /// occurrence must not be word characters (letters, marks, digits,
-    /// connector punctuation); a mask counts as what it stands for. An
-    /// occurrence never begins or ends inside a surrogate pair.
+    /// connector punctuation). An occurrence never begins or ends inside a
+    /// surrogate pair.
     int32_t find(std::u16string_view text, FindOptions options);
+    /// The first occurrence, as find judges it, that begins at or after
+    /// `from`; the selection stays as it is.
+    std::optional<Span> findFrom(std::u16string_view text, FindOptions options, Position from);
 
 private:
     /// Masked characters [start, end), or a seam where start == end. Fences are
     /// sorted and do not overlap, so their ends rise with their starts.
     struct Fence {
-        int64_t start = 0;
-        int64_t end = 0;
+        Position start = 0;
+        Position end = 0;
+        /// What an occurrence that ends at `start` sees just after it, and
+        /// one that begins at `end` just before it; kNoCodePoint: the
+        /// content's own code point there.
+        char32_t seenAfterStart = kNoCodePoint;
+        char32_t seenBeforeEnd = kNoCodePoint;
     };
 
     /// `length` units of the content from `start`, masks shown as kMaskChar.
-    std::u16string shown(int64_t start, int64_t length) const;
+    std::u16string shown(Position start, Position length) const;
+    /// Puts `fence` in the place of the selection after its characters
+    /// became `standsFor`.
+    void maskSelectionWith(std::u16string_view standsFor, Fence fence);
     /// The first fence that an occurrence of `length` units at `at` would
     /// touch, or null when it touches none.
-    const Fence* fenceAcross(int64_t at, int64_t length) const;
-    /// Puts `fence` in the place of the selection, `replacedLength` long
-    /// before the change, and moves the fences after it by the change.
-    void replaceFences(int64_t start, int64_t replacedLength, Fence fence);
-    /// Forgets what earlier finds proved about the content.
-    void forgetFinds();
+    const Fence* fenceAcross(Position at, Position length) const;
+    /// Whether the occurrence of `length` units at `at` is a whole word.
+    bool isWholeWordAt(Position at, Position length) const;
+    /// Puts `fence` in the place of `replacedLength` units from `start` and
+    /// moves the fences after it by the change of length.
+    void replaceFences(Position start, Position replacedLength, Fence fence);
+    /// Prepares the matcher for `text` under `options`, unless it is ready.
+    void prepare(std::u16string_view text, FindOptions options);
+    /// The first occurrence at or after `from` of the prepared text.
+    std::optional<Span> scanFrom(Position from) const;
 
     /// The story's characters: what the content shows, and what each mask
     /// stands for where it shows a mask.
@@ -86,16 +111,16 @@ private:
     int32_t selStart_ = 0;
     int32_t selLength_ = 0;
 
-    // What the last find proved: no occurrence of memoText_ under memoOptions_
-    // begins before memoNoMatchBefore_. Edits only lower that bound, by the
-    // reach of an occurrence's window and its boundary code points, so a find
-    // that resumes there gives the same answer as a scan from position 0.
+    // The prepared text: memoText_ under memoOptions_, kept so that a
+    // repeated find neither folds nor allocates again.
     std::u16string memoText_;
     std::optional<FindOptions> memoOptions_;
-    int64_t memoNoMatchBefore_ = 0;
-    // memoText_ prepared for scanning, kept so a repeated find neither folds
-    // nor allocates again.
     TextMatcher matcher_;
+    // What the last find proved: no occurrence of the prepared text begins
+    // before memoNoMatchBefore_. Edits only lower that bound, by the reach of
+    // an occurrence's window and its boundary code points, so a find that
+    // resumes there gives the same answer as a scan from position 0.
+    Position memoNoMatchBefore_ = 0;
 };
 
 }  // namespace quillet

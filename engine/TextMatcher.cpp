@@ -57,22 +57,6 @@ inline bool equalFolded(const char16_t* w, const char16_t* folded, std::int64_t 
     return true;
 }
 
-inline char32_t codePointBefore(const char16_t* h, std::int64_t pos) {
-    const char16_t u = h[pos - 1];
-    if (isLowSurrogate(u) && pos >= 2 && isHighSurrogate(h[pos - 2])) {
-        return unicode::combineSurrogates(h[pos - 2], u);
-    }
-    return u;
-}
-
-inline char32_t codePointAt(const char16_t* h, std::int64_t size, std::int64_t pos) {
-    const char16_t u = h[pos];
-    if (isHighSurrogate(u) && pos + 1 < size && isLowSurrogate(h[pos + 1])) {
-        return unicode::combineSurrogates(u, h[pos + 1]);
-    }
-    return u;
-}
-
 inline bool inClass(char16_t u, const TextMatcher::Anchor& a) {
     u = char16_t(u | a.orMask);
     for (int k = 0; k < a.count; ++k) {
@@ -189,10 +173,10 @@ std::int64_t scanSse2Any(const TextMatcher& m, const char16_t* h, std::int64_t s
 
 }  // namespace
 
-void TextMatcher::prepare(std::u16string_view needle, FindOptions options) {
-    options_ = options;
+void TextMatcher::prepare(std::u16string_view needle, bool matchCase) {
+    matchCase_ = matchCase;
     needle_.assign(needle.data(), needle.size());
-    if (!options_.matchCase) {
+    if (!matchCase_) {
         const std::size_t n = needle_.size();
         for (std::size_t i = 0; i < n; ++i) {
             const char16_t u = needle_[i];
@@ -224,10 +208,10 @@ void TextMatcher::chooseAnchors() {
         int bestCost = 0;
         for (std::int64_t i = from; i < to; ++i) {
             const char16_t u = needle_[i];
-            if (!options_.matchCase && isLowSurrogate(u) && i > 0 && isHighSurrogate(needle_[i - 1])) continue;
+            if (!matchCase_ && isLowSurrogate(u) && i > 0 && isHighSurrogate(needle_[i - 1])) continue;
             Anchor a;
             a.offset = i;
-            if (options_.matchCase) {
+            if (matchCase_) {
                 a.count = 1;
                 a.units[0] = u;
             } else {
@@ -267,7 +251,7 @@ bool TextMatcher::matchesAt(const char16_t* h, std::int64_t size, std::int64_t q
     const std::int64_t n = static_cast<std::int64_t>(needle_.size());
     const char16_t* w = h + q;
     const char16_t* f = needle_.data();
-    if (options_.matchCase) {
+    if (matchCase_) {
         for (std::int64_t i = 0; i < n; ++i) {
             if (w[i] != f[i]) return false;
         }
@@ -276,10 +260,6 @@ bool TextMatcher::matchesAt(const char16_t* h, std::int64_t size, std::int64_t q
     }
     if (q > 0 && isLowSurrogate(w[0]) && isHighSurrogate(w[-1])) return false;
     if (q + n < size && isHighSurrogate(w[n - 1]) && isLowSurrogate(w[n])) return false;
-    if (options_.wholeWord) {
-        if (q > 0 && unicode::isWordCodePoint(codePointBefore(h, q))) return false;
-        if (q + n < size && unicode::isWordCodePoint(codePointAt(h, size, q + n))) return false;
-    }
     return true;
 }
 

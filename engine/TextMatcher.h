@@ -5,13 +5,13 @@
 #include <string>
 #include <string_view>
 
-#include "engine/FindRequest.h"
 
 namespace quillet {
 
 /// One needle prepared for SearchBuffer::find: folded once when the find
 /// ignores case, with the two code units the scan prefilters on. Preparing a
-/// new needle reuses the storage of the previous one.
+/// new needle reuses the storage of the previous one. Whole words are the
+/// buffer's to judge: a mask may stand for other text at an occurrence's edge.
 class TextMatcher {
 public:
     /// A needle position the scan checks before verifying a candidate: a
@@ -26,7 +26,7 @@ public:
     };
 
     /// `needle` must not be empty.
-    void prepare(std::u16string_view needle, FindOptions options);
+    void prepare(std::u16string_view needle, bool matchCase);
 
     /// Position of the first occurrence that begins at or after `from`, or -1.
     std::int64_t findFrom(std::u16string_view haystack, std::int64_t from) const;
@@ -40,8 +40,8 @@ public:
 private:
     void chooseAnchors();
 
-    std::u16string needle_;  // folded unless options_.matchCase
-    FindOptions options_{/*matchCase=*/true, /*wholeWord=*/false};
+    std::u16string needle_;  // folded unless matchCase_
+    bool matchCase_ = true;
     Anchor first_;
     Anchor second_;
 };

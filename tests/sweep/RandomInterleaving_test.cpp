@@ -1,9 +1,11 @@
 // Random users of the modeless dialogs: between the presses of Find Next,
-// Replace and Replace All they select text, edit stories, tick options,
-// change the texts, close the Find window and answer the wrap question as
-// they like. Whatever they do, every run must keep what RunInvariants
-// checks; above all, every write covers an occurrence under the options of
-// its press and never the search's own output, and "Replace complete!"
+// Replace and Replace All they select text, type into stories or rewrite
+// them, undo, delete and add text boxes, look other texts up in the Find
+// dialog, tick options, change the texts, close the Find window and answer
+// the wrap question as they like. Whatever they do, every run must keep
+// what RunInvariants checks; above all, every write covers an occurrence
+// under the options of its press, never the job's own output and, for one
+// Replace, nothing but what the user selected; and "Replace complete!"
 // leaves no occurrence behind.
 //
 // QUILLET_DIFF_CASES=N runs N users instead of the default.
@@ -35,7 +37,7 @@ public:
 
     json scenario() {
         json stories = json::array();
-        const int count = 1 + below(3);
+        int count = 1 + below(3);
         for (int i = 0; i < count; ++i) stories.push_back(story());
         json steps = json::array({json::array({"click", "Replace"})});
         // Episodes of a search: the texts and options set, Find Next, some
@@ -58,10 +60,10 @@ private:
 
     // Pieces that make occurrences touch, overlap, differ in case and sit
     // next to copyright signs and non-word characters.
-    std::string text() {
+    std::string text(int most = 8) {
         static const char* const kPieces[] = {"cat", "Cat", "CAT", "at", "a", "A", "-", " ", "\u00A9", "x", ".", "s"};
         std::string out;
-        for (int n = below(9); n > 0; --n) out += pick(kPieces);
+        for (int n = below(most + 1); n > 0; --n) out += pick(kPieces);
         return out;
     }
 
@@ -78,6 +80,7 @@ private:
     /// or sign changed, which keeps its length as long as no replacement
     /// changed that.
     std::string edited(int story) {
+        if (static_cast<size_t>(story) > stories_.size()) return this->text();
         std::string text = stories_[static_cast<size_t>(story - 1)];
         std::vector<size_t> ascii;
         for (size_t i = 0; i < text.size(); ++i) {
@@ -87,6 +90,8 @@ private:
         text[ascii[static_cast<size_t>(below(static_cast<int>(ascii.size())))]] = "tcao"[below(4)];
         return text;
     }
+
+    static constexpr const char* kLookUps[] = {"cats", "dog", "a", "s"};
 
     json setting() {
         static const char* const kFindTexts[] = {"cat", "Cat", "at", "a", "-a", "a-", " a", "\u00A9", "\u00A9a", "s"};
@@ -100,8 +105,8 @@ private:
         }
     }
 
-    json doing(int stories) {
-        switch (below(8)) {
+    json doing(int& stories) {
+        switch (below(13)) {
             case 0: return {"click", "Find"};
             case 1: return {"closebox", "frmFind"};
             case 2:
@@ -111,6 +116,14 @@ private:
                 return {"edit", story, edited(story)};
             }
             case 5: return {"page", 1 + below(2)};
+            case 7:
+            case 8: return {"type", 1 + below(stories), 1 + below(10), below(3), text(2)};
+            case 9: return {"undo"};
+            case 10:
+                if (stories == 1) return {"undo"};
+                return {"deletestory", 1 + below(stories--)};
+            case 11: return {"insertstory", 1 + below(++stories), text()};
+            case 12: return {"set", "frmFind.txtFindWhat", pick(kLookUps)};
             case 6:
                 // A few Yes to the wrap question; unanswered, it is No. Answers
                 // wait for the next box, so many of them would make one step

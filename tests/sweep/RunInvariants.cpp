@@ -33,28 +33,47 @@ RunInvariants::RunInvariants(simhost::InMemoryHost& host)
     : host_(host), firstScreenUpdating_(host.screenUpdating()), stories_(storiesOf(host.publication().model())) {}
 
 void RunInvariants::beforeStep(size_t number, const simhost::Step& step) {
-    if (storiesFromTheHost_) {
-        // What an undo gave back is no change of the search's either.
-        const std::vector<std::u16string> undone = storiesOf(host_.publication().model());
-        search_.storiesChanged(stories_, undone);
-        stories_ = undone;
-    }
+    // What an undo gave back the search tracker has followed already.
+    if (storiesFromTheHost_) stories_ = storiesOf(host_.publication().model());
     storiesFromTheHost_ = std::holds_alternative<simhost::steps::Undo>(step);
     checkStoriesMatchTheHost();
     checkHostPutRight("between steps");
     step_ = number;
     stepIsReplaceAll_ = isReplaceAll(step);
     selections_ = writes_ = boxes_ = boxesBesidesTheWrapQuestion_ = 0;
+    refusalsBeforeStep_ = refusals();
+    refusalToldInStep_ = false;
 
     // What the user changes is no change of the add-in's: the copy follows it
     // as the runner will carry it out.
+    search_.beforeStep(step, host_.publication().model().selection);
     const std::vector<std::u16string> before = stories_;
-    if (const auto* open = std::get_if<simhost::steps::Open>(&step)) stories_ = storiesOf(open->publication);
+    if (const auto* open = std::get_if<simhost::steps::Open>(&step)) {
+        stories_ = storiesOf(open->publication);
+        search_.publicationOpened();
+    }
     if (const auto* edit = std::get_if<simhost::steps::Edit>(&step)) {
         if (edit->story <= static_cast<int32_t>(stories_.size())) stories_[edit->story - 1] = edit->text;
+        search_.storiesChanged(before, stories_);
     }
-    search_.storiesChanged(before, stories_);
-    search_.beforeStep(step, host_.publication().model().selection);
+    if (const auto* typed = std::get_if<simhost::steps::Type>(&step);
+        typed && typed->story <= static_cast<int32_t>(stories_.size())) {
+        std::u16string& story = stories_[typed->story - 1];
+        const size_t offset = std::min(static_cast<size_t>(typed->start - 1), story.size());
+        story.replace(offset, std::min(static_cast<size_t>(typed->length), story.size() - offset), typed->text);
+        search_.storiesChanged(before, stories_);
+    }
+    if (const auto* deleted = std::get_if<simhost::steps::DeleteStory>(&step);
+        deleted && deleted->story <= static_cast<int32_t>(stories_.size())) {
+        stories_.erase(stories_.begin() + (deleted->story - 1));
+        search_.storyDeleted(deleted->story);
+    }
+    if (const auto* inserted = std::get_if<simhost::steps::InsertStory>(&step);
+        inserted && inserted->story <= static_cast<int32_t>(stories_.size()) + 1) {
+        stories_.insert(stories_.begin() + (inserted->story - 1), inserted->text);
+        search_.storyInserted(inserted->story);
+    }
+    if (storiesFromTheHost_) search_.undone();
 }
 
 void RunInvariants::event(const ordered_json& event) {
@@ -66,6 +85,7 @@ void RunInvariants::event(const ordered_json& event) {
         checkHostPutRight("at a box");
     }
     if (kind == "screen" || kind == "undo") followScreenAndUndo(event);
+    if (kind == "undo") search_.undoGroup(event["op"] == "begin");
     if (kind == "ignored") search_.stepIgnored();
     if (kind == "end") ended_ = true;
 }
@@ -92,6 +112,10 @@ void RunInvariants::followScreenAndUndo(const ordered_json& event) {
     } else {
         endRefusalsWhenOpened_.reset();
     }
+}
+
+int RunInvariants::refusals() const {
+    return host_.faults().failuresGiven(kScreenUpdating) + host_.faults().failuresGiven(kEndUndo);
 }
 
 void RunInvariants::checkHostPutRight(const std::string& when) {
@@ -140,7 +164,7 @@ void RunInvariants::applyWrite(const ordered_json& event) {
     if (!span) return;
     if (span->text() != textOf(event["old"])) breach("a write event's old text is not what the story held there");
     const std::u16string written = textOf(event["new"]);
-    if (auto wrong = search_.write(event["story"], span->story, span->offset, span->length, written.size()))
+    if (auto wrong = search_.write(event["story"], span->story, span->offset, span->length, written))
         breach(*wrong);
     span->story.replace(span->offset, span->length, written);
 }
@@ -148,6 +172,13 @@ void RunInvariants::applyWrite(const ordered_json& event) {
 void RunInvariants::countBox(const ordered_json& event) {
     count(boxes_, kMaxBoxesPerStep, "boxes");
     if (!stepIsReplaceAll_ || event["buttons"] == msgbox::kYesNoQuestion) return;
+    // The host refused to be put back, and the user is told so once: not
+    // the Replace All's own box.
+    if (!refusalToldInStep_ && refusals() > refusalsBeforeStep_ &&
+        textOf(event["prompt"]).starts_with(u"Run-time error type ")) {
+        refusalToldInStep_ = true;
+        return;
+    }
     if (textOf(event["prompt"]) == texts::kReplaceComplete) {
         if (boxesBesidesTheWrapQuestion_ > 0) breach("\"Replace complete!\" after another box of the same Replace All");
         if (auto wrong = search_.complete(stories_)) breach(*wrong);

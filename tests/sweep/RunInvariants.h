@@ -18,7 +18,8 @@ namespace quillet::testing {
 /// - the run ends, with its "end" event;
 /// - no step makes more than a bounded number of selections, writes or boxes;
 /// - a Replace All shows at most one box besides the wrap question, and never
-///   "Replace complete!" after another box;
+///   "Replace complete!" after another box, apart from the one that tells
+///   that the host refused to be put back;
 /// - every change of a story's text is shown by a write event whose old text
 ///   is what was there;
 /// - every selection event shows the text that is there;
@@ -77,6 +78,8 @@ private:
     /// Whether the host now draws nothing, or holds an undo group open, and
     /// nobody was refused putting it right; `when` says where, for the breach.
     void checkHostPutRight(const std::string& when);
+    /// How often the host has refused ScreenUpdating or the end of an undo group.
+    int refusals() const;
     /// Counts one more of what a step `made`; a breach once it is more than `most`.
     void count(int& made, int most, const std::string& what);
     /// Makes every host operation fail from now on, so that a step that has
@@ -105,6 +108,8 @@ private:
     int writes_ = 0;
     int boxes_ = 0;
     int boxesBesidesTheWrapQuestion_ = 0;
+    int refusalsBeforeStep_ = 0;
+    bool refusalToldInStep_ = false;
 };
 
 }  // namespace quillet::testing

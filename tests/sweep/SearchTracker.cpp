@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <variant>
 
-#include "engine/TextMatcher.h"
+#include "engine/unicode/Unicode.h"
 
 namespace quillet::testing {
 
@@ -14,6 +14,39 @@ struct Overloaded : Ts... {
     using Ts::operator()...;
 };
 
+constexpr char32_t kNone = 0xFFFFFFFF;
+
+char32_t codePointBefore(const std::u16string& text, size_t at) {
+    if (at == 0) return kNone;
+    const char16_t unit = text[at - 1];
+    if (unicode::isLowSurrogate(unit) && at >= 2 && unicode::isHighSurrogate(text[at - 2]))
+        return unicode::combineSurrogates(text[at - 2], unit);
+    return unit;
+}
+
+char32_t codePointAt(const std::u16string& text, size_t at) {
+    if (at >= text.size()) return kNone;
+    const char16_t unit = text[at];
+    if (unicode::isHighSurrogate(unit) && at + 1 < text.size() && unicode::isLowSurrogate(text[at + 1]))
+        return unicode::combineSurrogates(unit, text[at + 1]);
+    return unit;
+}
+
+bool isWord(char32_t cp) { return cp != kNone && unicode::isWordCodePoint(cp); }
+
+/// Whether `a` and `b` are the same text, code point by code point, folded unless `matchCase`.
+bool sameText(const std::u16string& a, const std::u16string& b, bool matchCase) {
+    if (a.size() != b.size()) return false;
+    if (matchCase) return a == b;
+    for (size_t i = 0; i < a.size();) {
+        const char32_t x = codePointAt(a, i);
+        const char32_t y = codePointAt(b, i);
+        if (unicode::foldCodePoint(x) != unicode::foldCodePoint(y)) return false;
+        i += x > 0xFFFF ? 2 : 1;
+    }
+    return true;
+}
+
 }  // namespace
 
 SearchTracker::Dialog* SearchTracker::dialog(const std::string& form) {
@@ -22,10 +55,12 @@ SearchTracker::Dialog* SearchTracker::dialog(const std::string& form) {
     return nullptr;
 }
 
-void SearchTracker::searchFor(const std::u16string& findText) {
-    if (state_.search == findText) return;
-    state_.search = findText;
-    state_.written.clear();
+const std::vector<SearchTracker::Written>& SearchTracker::writtenBy(const JobKey& job, int32_t story) const {
+    static const std::vector<Written> kNothing;
+    const auto byJob = state_.written.find(job);
+    if (byJob == state_.written.end()) return kNothing;
+    const auto spans = byJob->second.find(story);
+    return spans == byJob->second.end() ? kNothing : spans->second;
 }
 
 void SearchTracker::beforeStep(const simhost::Step& step, const std::optional<simhost::SelectionModel>& selection) {
@@ -35,17 +70,21 @@ void SearchTracker::beforeStep(const simhost::Step& step, const std::optional<si
     auto press = [&](const std::string& form, const std::string& control) {
         Dialog* pressed = dialog(form);
         if (pressed == nullptr || control == "cmdClose") return;
-        searchFor(pressed->findText);
+        state_.search = pressed->findText;
         state_.searching = *pressed;
-        if (form != "frmReplace" || control == "cmdFind") return;
+        state_.searchingForAJob = form == "frmReplace";
+        if (form != "frmReplace") return;
+        state_.lastJob = JobKey{pressed->findText, pressed->replaceText};
+        if (control == "cmdFind") return;
         state_.press = *pressed;
         state_.replacesAll = control == "cmdReplaceAll";
         state_.pressedOver = selection;
     };
     std::visit(Overloaded{
                    [&](const simhost::steps::SetText& set) {
-                       if (Dialog* d = dialog(set.target.form); d && set.target.control == "txtFindWhat")
-                           d->findText = set.text;
+                       Dialog* d = dialog(set.target.form);
+                       if (d && set.target.control == "txtFindWhat") d->findText = set.text;
+                       if (d && set.target.control == "txtReplaceWith") d->replaceText = set.text;
                    },
                    [&](const simhost::steps::SetCheck& set) {
                        Dialog* d = dialog(set.target.form);
@@ -64,16 +103,152 @@ void SearchTracker::beforeStep(const simhost::Step& step, const std::optional<si
                step);
 }
 
+void SearchTracker::change(int32_t story, size_t start, size_t oldLength, size_t newLength) {
+    for (auto& [job, stories] : state_.written) {
+        auto found = stories.find(story);
+        if (found == stories.end()) continue;
+        std::vector<Written> kept;
+        for (Written span : found->second) {
+            if (span.start >= start + oldLength) {
+                span.start = span.start + newLength - oldLength;
+            } else if (span.start + span.length > start || (span.length == 0 && span.start > start)) {
+                continue;  // the change reached into it
+            }
+            kept.push_back(std::move(span));
+        }
+        found->second = std::move(kept);
+    }
+}
+
+bool SearchTracker::takeBack(int32_t story, const std::u16string& before, const std::u16string& after) {
+    // Every job's spans in the story, in order: each may have been taken back.
+    std::vector<std::pair<JobKey, size_t>> spans;
+    for (const auto& [job, stories] : state_.written) {
+        const auto found = stories.find(story);
+        if (found == stories.end()) continue;
+        for (size_t i = 0; i < found->second.size(); ++i) spans.emplace_back(job, i);
+    }
+    auto spanOf = [&](size_t k) -> const Written& { return state_.written[spans[k].first][story][spans[k].second]; };
+    std::sort(spans.begin(), spans.end(), [&](const auto& a, const auto& b) {
+        const Written& x = state_.written[a.first][story][a.second];
+        const Written& y = state_.written[b.first][story][b.second];
+        return x.start < y.start || (x.start == y.start && x.length < y.length);
+    });
+    // Tries each span both ways, the text between them unchanged.
+    std::vector<bool> takenBack(spans.size());
+    auto fits = [&](auto&& self, size_t k, size_t from, size_t at) -> bool {
+        const size_t to = k < spans.size() ? spanOf(k).start : before.size();
+        const size_t gap = to - from;
+        if (at + gap > after.size() || after.compare(at, gap, before, from, gap) != 0) return false;
+        at += gap;
+        if (k == spans.size()) return at == after.size();
+        const Written& span = spanOf(k);
+        for (const bool back : {false, true}) {
+            const std::u16string text = back ? span.replaced : before.substr(span.start, span.length);
+            if (after.compare(at, text.size(), text) != 0) continue;
+            takenBack[k] = back;
+            if (self(self, k + 1, span.start + span.length, at + text.size())) return true;
+        }
+        return false;
+    };
+    if (spans.empty() || !fits(fits, 0, 0, 0)) return false;
+    // Last first, so that the places of the earlier ones stay as they were.
+    for (size_t k = spans.size(); k-- > 0;) {
+        if (!takenBack[k]) continue;
+        const Written span = spanOf(k);
+        auto& own = state_.written[spans[k].first][story];
+        own.erase(own.begin() + static_cast<std::ptrdiff_t>(spans[k].second));
+        for (size_t other = 0; other < spans.size(); ++other) {
+            if (spans[other].first == spans[k].first && spans[other].second > spans[k].second) --spans[other].second;
+        }
+        change(story, span.start, span.length, span.replaced.size());
+    }
+    return true;
+}
+
 void SearchTracker::storiesChanged(const std::vector<std::u16string>& before,
                                    const std::vector<std::u16string>& after) {
-    std::erase_if(state_.written, [&](const auto& entry) {
-        const auto index = static_cast<size_t>(entry.first - 1);
-        return index >= before.size() || index >= after.size() || before[index] != after[index];
-    });
+    for (size_t index = 0; index < before.size() && index < after.size(); ++index) {
+        const std::u16string& a = before[index];
+        const std::u16string& b = after[index];
+        if (a == b) continue;
+        // Text that reads as if writing had been taken back: it was.
+        if (takeBack(static_cast<int32_t>(index + 1), a, b)) continue;
+        size_t prefix = 0;
+        while (prefix < a.size() && prefix < b.size() && a[prefix] == b[prefix]) ++prefix;
+        size_t suffix = 0;
+        while (suffix < a.size() - prefix && suffix < b.size() - prefix &&
+               a[a.size() - 1 - suffix] == b[b.size() - 1 - suffix])
+            ++suffix;
+        change(static_cast<int32_t>(index + 1), prefix, a.size() - prefix - suffix, b.size() - prefix - suffix);
+    }
+}
+
+void SearchTracker::storyDeleted(int32_t story) {
+    auto renumbered = [story](int32_t k) { return k > story ? k - 1 : k; };
+    for (auto& [job, stories] : state_.written) {
+        std::map<int32_t, std::vector<Written>> moved;
+        for (auto& [k, spans] : stories) {
+            if (k != story) moved[renumbered(k)] = std::move(spans);
+        }
+        stories = std::move(moved);
+    }
+    std::set<int32_t> unknowable;
+    for (const int32_t k : state_.unknowable) {
+        if (k != story) unknowable.insert(renumbered(k));
+    }
+    state_.unknowable = std::move(unknowable);
+    for (auto& undoStep : state_.undoSteps) {
+        std::erase_if(undoStep, [story](const UndoneWrite& w) { return w.story == story; });
+        for (UndoneWrite& w : undoStep) w.story = renumbered(w.story);
+    }
+    std::erase_if(state_.undoSteps, [](const auto& undoStep) { return undoStep.empty(); });
+}
+
+void SearchTracker::storyInserted(int32_t story) {
+    auto renumbered = [story](int32_t k) { return k >= story ? k + 1 : k; };
+    for (auto& [job, stories] : state_.written) {
+        std::map<int32_t, std::vector<Written>> moved;
+        for (auto& [k, spans] : stories) moved[renumbered(k)] = std::move(spans);
+        stories = std::move(moved);
+    }
+    std::set<int32_t> unknowable;
+    for (const int32_t k : state_.unknowable) unknowable.insert(renumbered(k));
+    state_.unknowable = std::move(unknowable);
+    for (auto& undoStep : state_.undoSteps) {
+        for (UndoneWrite& w : undoStep) w.story = renumbered(w.story);
+    }
+}
+
+void SearchTracker::publicationOpened() {
+    state_.written.clear();
+    state_.undoSteps.clear();
+    state_.groupDepth = 0;
+    for (int32_t story = 1; story <= 1000; ++story) state_.unknowable.insert(story);
+}
+
+void SearchTracker::undone() {
+    if (state_.undoSteps.empty() || state_.groupDepth > 0) return;
+    const std::vector<UndoneWrite> undoStep = std::move(state_.undoSteps.back());
+    state_.undoSteps.pop_back();
+    for (auto w = undoStep.rbegin(); w != undoStep.rend(); ++w) {
+        for (auto& [job, stories] : state_.written) {
+            auto found = stories.find(w->story);
+            if (found == stories.end()) continue;
+            std::erase_if(found->second, [&](const Written& span) { return span.write == w->write; });
+        }
+        change(w->story, w->start, w->newLength, w->oldText.size());
+    }
+}
+
+void SearchTracker::undoGroup(bool begins) {
+    if (begins && state_.groupDepth++ == 0) state_.undoSteps.emplace_back();
+    if (!begins && state_.groupDepth > 0 && --state_.groupDepth == 0 && state_.undoSteps.back().empty())
+        state_.undoSteps.pop_back();
 }
 
 std::optional<std::string> SearchTracker::write(int32_t story, const std::u16string& before, size_t start,
-                                                size_t length, size_t written) {
+                                                size_t length, const std::u16string& written) {
     if (!state_.press) return "a write that no Replace or Replace All asked for";
     std::optional<std::string> wrong;
     // One Replace writes only over what the user has selected, and only once.
@@ -82,56 +257,77 @@ std::optional<std::string> SearchTracker::write(int32_t story, const std::u16str
         if (state_.pressedOver != span) wrong = "a Replace that writes where the user had not selected";
         state_.pressedOver.reset();
     }
-    if (length != state_.press->findText.size() || !occursAt(before, start, *state_.press))
-        wrong = "a write over text that is no occurrence under the options of its press";
-    auto& spans = state_.written[story];
-    if (touchesWritten(spans, start, length)) wrong = "a write over text that the search wrote itself";
-    // The spans after this one move with the text.
-    for (Written& span : spans) {
-        if (span.start >= start + length) span.start = span.start + written - length;
-    }
-    spans.push_back({start, written});
-    std::sort(spans.begin(), spans.end(), [](const Written& a, const Written& b) { return a.start < b.start; });
+    const JobKey job{state_.press->findText, state_.press->replaceText};
+    if (length != state_.press->findText.size() || !occursAt(before, start, *state_.press, writtenBy(job, story)))
+        wrong = "a write over text that is no occurrence under the options of its press, or over the job's own output";
+
+    // Where the new span goes among the job's, before the change moves them.
+    const auto& own = writtenBy(job, story);
+    const auto place = std::count_if(own.begin(), own.end(), [&](const Written& span) {
+        return span.start + span.length <= start && !(span.length == 0 && span.start == start + length && length > 0);
+    });
+    change(story, start, length, written.size());
+    auto& spans = state_.written[job][story];
+    spans.insert(spans.begin() + std::min<std::ptrdiff_t>(place, static_cast<std::ptrdiff_t>(spans.size())),
+                 Written{start, written.size(), before.substr(start, length), ++state_.writes});
+
+    const UndoneWrite undo{story, start, before.substr(start, length), written.size(), state_.writes};
+    if (state_.groupDepth > 0) state_.undoSteps.back().push_back(undo);
+    else state_.undoSteps.push_back({undo});
     return wrong;
 }
 
 std::optional<std::string> SearchTracker::select(int32_t story, const std::u16string& text, size_t start,
                                                  size_t length) const {
     if (!state_.searching) return "a selection that no search made";
-    const auto found = state_.written.find(story);
-    if (length != state_.searching->findText.size() || !occursAt(text, start, *state_.searching) ||
-        (found != state_.written.end() && touchesWritten(found->second, start, length)))
-        return "a selection of text that is no occurrence under the options of its press";
+    // A search for the last job's find text passes over that job's output.
+    static const std::vector<Written> kNothing;
+    const bool forTheJob =
+        state_.lastJob && (state_.searchingForAJob || state_.lastJob->first == state_.searching->findText);
+    const auto& spans = forTheJob ? writtenBy(*state_.lastJob, story) : kNothing;
+    if (length != state_.searching->findText.size() || !occursAt(text, start, *state_.searching, spans))
+        return "a selection of text that is no occurrence under the options of its press, or the job's own output";
     return std::nullopt;
 }
 
 std::optional<std::string> SearchTracker::complete(const std::vector<std::u16string>& stories) const {
     if (!state_.press) return std::nullopt;
+    const JobKey job{state_.press->findText, state_.press->replaceText};
     for (size_t index = 0; index < stories.size(); ++index) {
-        const auto found = state_.written.find(static_cast<int32_t>(index + 1));
-        const std::vector<Written> none;
-        const auto& spans = found != state_.written.end() ? found->second : none;
+        const auto story = static_cast<int32_t>(index + 1);
+        if (state_.unknowable.contains(story)) continue;
         for (size_t at = 0; at < stories[index].size(); ++at) {
-            if (occursAt(stories[index], at, *state_.press) &&
-                !touchesWritten(spans, at, state_.press->findText.size()))
-                return "\"Replace complete!\" with an occurrence left in story " + std::to_string(index + 1);
+            if (occursAt(stories[index], at, *state_.press, writtenBy(job, story)))
+                return "\"Replace complete!\" with an occurrence left in story " + std::to_string(story);
         }
     }
     return std::nullopt;
 }
 
-bool SearchTracker::occursAt(const std::u16string& story, size_t at, const Dialog& press) {
-    if (press.findText.empty() || at + press.findText.size() > story.size()) return false;
-    TextMatcher matcher;
-    matcher.prepare(press.findText, FindOptions{press.matchCase, press.wholeWord});
-    return matcher.matchesAt(story.data(), static_cast<int64_t>(story.size()), static_cast<int64_t>(at));
-}
-
-bool SearchTracker::touchesWritten(const std::vector<Written>& spans, size_t start, size_t length) {
-    // An empty replacement's place may not lie inside an occurrence either.
-    return std::any_of(spans.begin(), spans.end(), [&](const Written& span) {
-        return span.start < start + length && start < span.start + span.length;
-    });
+bool SearchTracker::occursAt(const std::u16string& story, size_t at, const Dialog& dialog,
+                             const std::vector<Written>& spans) {
+    const size_t n = dialog.findText.size();
+    if (n == 0 || at + n > story.size()) return false;
+    if (at > 0 && unicode::isLowSurrogate(story[at]) && unicode::isHighSurrogate(story[at - 1])) return false;
+    if (at + n < story.size() && unicode::isHighSurrogate(story[at + n - 1]) && unicode::isLowSurrogate(story[at + n]))
+        return false;
+    char32_t before = codePointBefore(story, at);
+    char32_t after = codePointAt(story, at + n);
+    bool afterSeen = false;
+    for (const Written& span : spans) {
+        const bool inside = span.length == 0 ? at < span.start && span.start < at + n
+                                             : span.start < at + n && at < span.start + span.length;
+        if (inside) return false;
+        // Next to written text, whole words see what it replaced: the last
+        // span that ends here, the first that begins there.
+        if (span.start + span.length == at) before = codePointBefore(span.replaced, span.replaced.size());
+        if (span.start == at + n && !afterSeen) {
+            after = codePointAt(span.replaced, 0);
+            afterSeen = true;
+        }
+    }
+    if (!sameText(story.substr(at, n), dialog.findText, dialog.matchCase)) return false;
+    return !dialog.wholeWord || (!isWord(before) && !isWord(after));
 }
 
 }  // namespace quillet::testing

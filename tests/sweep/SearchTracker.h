@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -11,27 +12,44 @@
 
 namespace quillet::testing {
 
-/// What a careful observer of the user's steps knows of the running search:
-/// the dialogs' texts and options, the options of the press being carried
-/// out, and what the search has written where. With it, every write can be
-/// checked to cover an occurrence under the options of its press and never
-/// the search's own output, and every "Replace complete!" to leave no
+/// What a careful observer of the user's steps knows of the replacing: the
+/// dialogs' texts and options, the options of the press being carried out,
+/// and what each job (find and replacement text) wrote where, followed
+/// through the user's edits, undos and added or deleted text boxes. With it,
+/// every write can be checked to cover an occurrence under the options of
+/// its press, never the job's own output and, for one Replace, exactly what
+/// the user had selected; and every "Replace complete!" to leave no
 /// occurrence behind.
+///
+/// Whole words are judged as if what the job wrote were the text it
+/// replaced. An edit that reads as taking back some of the writing takes it
+/// back, as an undo does; any other is one change between the longest
+/// beginning and end that the texts share. After another publication is opened, what the
+/// engine may still take for the job's output cannot be known: those
+/// stories are not held to "Replace complete!".
 class SearchTracker {
 public:
     /// Before a step is carried out; `selection` is the publication's selection then.
     void beforeStep(const simhost::Step& step, const std::optional<simhost::SelectionModel>& selection);
     /// The step was ignored: nothing that it would have done happened.
     void stepIgnored() { state_ = beforeStep_; }
-    /// The user changed the stories, or opened another publication: what the
-    /// search wrote into a story that reads otherwise now is ordinary text.
+    /// The user edited or undid: `before` became `after`, story by story.
     void storiesChanged(const std::vector<std::u16string>& before, const std::vector<std::u16string>& after);
+    /// The user deleted story `story`, or added one there.
+    void storyDeleted(int32_t story);
+    void storyInserted(int32_t story);
+    /// The user opened another publication.
+    void publicationOpened();
+    /// The user undid the host's last undo step (the stories have not changed yet).
+    void undone();
 
-    /// A write of `written` characters over `length` characters of the
-    /// 1-based `story` from the 0-based `start`; `before` is the story's text
-    /// just before it. Returns what is wrong with the write, if anything.
+    /// An undo group began or ended: the writes in between are one undo step.
+    void undoGroup(bool begins);
+    /// A write of `written` over `length` characters of the 1-based `story`
+    /// from the 0-based `start`; `before` is the story's text just before it.
+    /// Returns what is wrong with the write, if anything.
     std::optional<std::string> write(int32_t story, const std::u16string& before, size_t start, size_t length,
-                                     size_t written);
+                                     const std::u16string& written);
     /// A selection of `length` characters of the 1-based `story` from the
     /// 0-based `start`, whose text is `story` now. Returns what is wrong with
     /// it, if anything: a search selects only occurrences.
@@ -42,35 +60,61 @@ public:
 private:
     struct Dialog {
         std::u16string findText;
+        std::u16string replaceText;
         bool matchCase = false;
         bool wholeWord = false;
     };
-    /// A span that the search wrote: 0-based start and length.
+    /// Text that a job wrote: 0-based start and length, and what it replaced.
     struct Written {
         size_t start = 0;
         size_t length = 0;
+        std::u16string replaced;
+        /// The write that made it, to tell what an undo takes back.
+        int64_t write = 0;
+    };
+    using JobKey = std::pair<std::u16string, std::u16string>;
+    /// A write as the host will take it back.
+    struct UndoneWrite {
+        int32_t story = 0;
+        size_t start = 0;
+        std::u16string oldText;
+        size_t newLength = 0;
+        int64_t write = 0;
     };
     struct State {
         Dialog findDialog;
         Dialog replaceDialog;
-        /// The find text of the running search, once a press has started one.
+        /// The find text of the running search, and the job of the last Replace dialog press.
         std::optional<std::u16string> search;
-        /// The dialog as it was at the press being carried out.
+        std::optional<JobKey> lastJob;
+        /// The dialog as it was at the press being carried out, and whether it is the Replace dialog.
         std::optional<Dialog> searching;
-        /// The Replace dialog as it was at the press being carried out, when
-        /// that press may write.
+        bool searchingForAJob = false;
+        /// The Replace dialog as it was at the press being carried out, when that press may write.
         std::optional<Dialog> press;
         /// For one Replace: the selection that it may write over, if any.
         std::optional<simhost::SelectionModel> pressedOver;
         bool replacesAll = false;
-        std::map<int32_t, std::vector<Written>> written;
+        std::map<JobKey, std::map<int32_t, std::vector<Written>>> written;
+        std::set<int32_t> unknowable;
+        std::vector<std::vector<UndoneWrite>> undoSteps;
+        int groupDepth = 0;
+        int64_t writes = 0;
     };
 
     Dialog* dialog(const std::string& form);
-    /// A press that searches for `findText`: another text starts a new search.
-    void searchFor(const std::u16string& findText);
-    static bool occursAt(const std::u16string& story, size_t at, const Dialog& press);
-    static bool touchesWritten(const std::vector<Written>& spans, size_t start, size_t length);
+    const std::vector<Written>& writtenBy(const JobKey& job, int32_t story) const;
+    /// Whether an occurrence of the dialog's find text stands at `at` of
+    /// `story`, apart from `spans`, whole words judged on what they replaced.
+    static bool occursAt(const std::u16string& story, size_t at, const Dialog& dialog,
+                         const std::vector<Written>& spans);
+    /// When `story`'s `before` became `after` by taking back some of the
+    /// writing there and nothing else, that writing is gone; false, and
+    /// nothing changes, when it reads otherwise.
+    bool takeBack(int32_t story, const std::u16string& before, const std::u16string& after);
+    /// Moves every job's spans of `story` through one change: `oldLength`
+    /// units from `start` became `newLength`; those it touches are gone.
+    void change(int32_t story, size_t start, size_t oldLength, size_t newLength);
 
     State state_;
     State beforeStep_;

@@ -1,5 +1,6 @@
 // Replace All in a current host: one undo step, nothing drawn while it runs,
-// and the host put right before every box and on every way out.
+// and the host put right before every box and on every way out; what the
+// host refuses to put right is asked again, and the user is told once.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,12 +8,12 @@
 #include <vector>
 
 #include "addin/Component.h"
-#include "engine/QuietSweep.h"
 #include "simhost/Utf8.h"
 #include "simhost/headless/HeadlessWindows.h"
 #include "simhost/memory/InMemoryHost.h"
 #include "tests/unit/EngineHarness.h"
 #include "tests/unit/HostResults.h"
+#include "engine/ReplaceAllProgress.h"
 
 namespace quillet::testing {
 namespace {
@@ -107,7 +108,7 @@ simhost::PublicationModel catsOnEveryPage() {
     return model;
 }
 
-TEST(QuietSweep, ReplaceAllIsOneUndoStepDrawnOnceAtItsEndAndSaysCompleteAfterward) {
+TEST(QuietReplaceAll, ReplaceAllIsOneUndoStepDrawnOnceAtItsEndAndSaysCompleteAfterward) {
     Sweep s(catsOnEveryPage());
     const auto before = s.stories();
     (void)s.engine.FindNext({u"cat", {}}, /*noWrapPrompt=*/false);
@@ -130,7 +131,7 @@ TEST(QuietSweep, ReplaceAllIsOneUndoStepDrawnOnceAtItsEndAndSaysCompleteAfterwar
     EXPECT_EQ(s.undoSteps(), 0u);
 }
 
-TEST(QuietSweep, InAnOlderHostTheSweepMakesTheSameSelectionsWritesAndBoxesEachWriteAStep) {
+TEST(QuietReplaceAll, InAnOlderHostItMakesTheSameWritesAndBoxesEachWriteAStep) {
     Sweep current(catsOnEveryPage());
     Sweep older(catsOnEveryPage(), kOlderHost);
     const Events quiet = current.findThenReplaceAll(u"cat", u"dog");
@@ -142,44 +143,43 @@ TEST(QuietSweep, InAnOlderHostTheSweepMakesTheSameSelectionsWritesAndBoxesEachWr
     EXPECT_TRUE(older.host.screenUpdating());
 }
 
-TEST(QuietSweep, EveryWayOutPutsTheHostRightBeforeItsBox) {
-    struct Case {
-        const char* name;
-        const char* operation;
-        int after;
+TEST(QuietReplaceAll, EveryWayOutPutsTheHostRightBeforeItsBox) {
+    // A write that fails after one went through; the user stopping it.
+    struct StopAfterOne : ReplaceAllProgress {
+        bool proceed(int64_t, int64_t) override { return false; }
     };
-    // A write that fails after one went through; a failure of the find step
-    // told in the error box; one passed on from the search and told without a title.
-    for (const Case& c : {Case{"write", "TextSpan.setText", 1}, Case{"select", "TextSpan.select", 2},
-                          Case{"search", "StoryCollection.count", 1}}) {
-        SCOPED_TRACE(c.name);
+    for (const bool stop : {false, true}) {
+        SCOPED_TRACE(stop ? "stopped" : "failed");
         Sweep current(catsOnEveryPage());
         Sweep older(catsOnEveryPage(), kOlderHost);
         for (Sweep* s : {&current, &older}) {
             (void)s->engine.FindNext({u"cat", {}}, /*noWrapPrompt=*/false);
             s->timeline.take();
-            s->host.faults().fail(c.operation, kInjected, /*count=*/0, c.after);
-            s->engine.ReplaceAll({u"cat", {}}, u"dog");
+            StopAfterOne stopAfterOne;
+            if (!stop) s->host.faults().fail("TextSpan.setText", kInjected, /*count=*/0, /*after=*/1);
+            s->engine.ReplaceAll({u"cat", {}}, u"dog", stop ? &stopAfterOne : nullptr);
         }
         const Events events = current.timeline.take();
         ASSERT_GE(events.size(), 3u);
         EXPECT_EQ(Events(events.end() - 3, events.end() - 1), (Events{"undo end", "screen on"}));
-        EXPECT_TRUE(events.back().starts_with("box Run-time error type -2147418113")) << events.back();
+        EXPECT_TRUE(events.back().starts_with(stop ? "box Replace All stopped: 1 of 4 replaced."
+                                                   : "box Run-time error type -2147418113"))
+            << events.back();
         EXPECT_EQ(withoutTheNewMembers(events), older.timeline.take());
         EXPECT_EQ(current.undoSteps(), 1u);
     }
 }
 
-TEST(QuietSweep, ASweepThatWritesNothingLeavesTheHostUntouched) {
+TEST(QuietReplaceAll, ASweepThatWritesNothingLeavesTheHostUntouched) {
     // Nothing is selected and no match is current: the first write finds no
     // selection, and no occurrence is left to replace.
     Sweep s(publicationOf({u"no match here"}));
     s.engine.ReplaceAll({u"cat", {}}, u"dog");
-    EXPECT_EQ(s.timeline.take(), (Events{"view 1", "box Replace complete!"}));
+    EXPECT_EQ(s.timeline.take(), (Events{"box Replace complete!"}));
     EXPECT_EQ(s.undoSteps(), 0u);
 }
 
-TEST(QuietSweep, AFailingMemberIsPassedOverSilentlyAndTheSweepRunsToItsEnd) {
+TEST(QuietReplaceAll, AFailingMemberIsPassedOverSilentlyAndTheSweepRunsToItsEnd) {
     struct Case {
         const char* operation;
         int after;
@@ -191,9 +191,11 @@ TEST(QuietSweep, AFailingMemberIsPassedOverSilentlyAndTheSweepRunsToItsEnd) {
     const Case cases[] = {
         {"Application.screenUpdating", 0, {"undo begin Replace All"}, {"undo end"}, 1, true},  // the read
         {"Application.screenUpdating", 1, {"undo begin Replace All"}, {"undo end"}, 1, true},  // turning it off
-        {"Application.screenUpdating", 2, {"screen off", "undo begin Replace All"}, {"undo end"}, 1, false},
+        // Refused once, turning it back on is asked again at once.
+        {"Application.screenUpdating", 2, {"screen off", "undo begin Replace All"}, {"undo end", "screen on"}, 1, true},
         {"Publication.beginUndo", 0, {"screen off"}, {"screen on"}, 3, true},
-        {"Publication.endUndo", 0, {"screen off", "undo begin Replace All"}, {"screen on"}, 1, true},
+        // Refused once, ending the group is asked again at once.
+        {"Publication.endUndo", 0, {"screen off", "undo begin Replace All"}, {"undo end", "screen on"}, 1, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.operation) + " after " + std::to_string(c.after));
@@ -216,7 +218,7 @@ TEST(QuietSweep, AFailingMemberIsPassedOverSilentlyAndTheSweepRunsToItsEnd) {
     }
 }
 
-TEST(QuietSweep, UpdatingThatWasOffAlreadyIsLeftOffAndTheWritesAreStillOneStep) {
+TEST(QuietReplaceAll, UpdatingThatWasOffAlreadyIsLeftOffAndTheWritesAreStillOneStep) {
     Sweep s(publicationOf({u"cat cat"}));
     (void)s.engine.FindNext({u"cat", {}}, /*noWrapPrompt=*/false);
     succeed(s.host.application()->setScreenUpdating(false));
@@ -229,7 +231,7 @@ TEST(QuietSweep, UpdatingThatWasOffAlreadyIsLeftOffAndTheWritesAreStillOneStep) 
     EXPECT_EQ(s.undoSteps(), 1u);
 }
 
-TEST(QuietSweep, TwoReplaceAllsAreTwoUndoStepsAndFindNextAndReplaceTouchNeitherMember) {
+TEST(QuietReplaceAll, TwoReplaceAllsAreTwoUndoStepsAndFindNextAndReplaceTouchNeitherMember) {
     Sweep s(publicationOf({u"cat cat", u"cat"}));
     s.findThenReplaceAll(u"cat", u"dog");
     s.findThenReplaceAll(u"dog", u"cow");
@@ -246,30 +248,63 @@ TEST(QuietSweep, TwoReplaceAllsAreTwoUndoStepsAndFindNextAndReplaceTouchNeitherM
     EXPECT_EQ(s.stories(), (std::vector<std::u16string>{u"dog dog", u"dog"}));
 }
 
-TEST(QuietSweep, LeavingByAnyWayPutsTheHostRightAndABoxMidwayStartsAnotherStep) {
-    simhost::InMemoryHost host(publicationOf({u"a b c d"}), {});
-    Timeline timeline(host);
-    host.listen(timeline);
-    HostChain chain(host);
-    GuardedMessages messages(timeline);
-    try {
-        const QuietSweep quiet(chain, messages);
-        succeed(chain.writeInStory(1, 1, 1, u"A"));
-        succeed(chain.writeInStory(1, 3, 1, u"B"));
-        messages.show(u"midway", msgbox::kOkOnly, std::nullopt);
-        succeed(chain.writeInStory(1, 5, 1, u"C"));
-        throw std::bad_alloc();
-    } catch (const std::bad_alloc&) {
-    }
-    EXPECT_EQ(timeline.take(),
-              (Events{"screen off", "undo begin Replace All", "write 1 1 a>A", "write 1 3 b>B", "undo end", "screen on",
-                      "box midway", "screen off", "undo begin Replace All", "write 1 5 c>C", "undo end", "screen on"}));
-    EXPECT_EQ(host.publication().undoSteps(), 2u);
+TEST(HostRestorer, WhatTheHostRefusesToPutBackIsAskedAgainAtEveryPressAndTheUserIsToldOnce) {
+    struct Case {
+        const char* operation;
+        int after;
+        const char* putBack;
+    };
+    // Refused twice running: ending the group, or turning drawing back on
+    // (its read and its turning off went through first).
+    for (const Case& c : {Case{"Publication.endUndo", 0, "undo end"}, Case{"Application.screenUpdating", 2, "screen on"}}) {
+        SCOPED_TRACE(c.operation);
+        Sweep s(publicationOf({u"cat cat"}));
+        (void)s.engine.FindNext({u"cat", {}}, /*noWrapPrompt=*/false);
+        s.timeline.take();
+        s.host.faults().fail(c.operation, kInjected, /*count=*/4, c.after);
+        s.engine.ReplaceAll({u"cat", {}}, u"dog");
+        Events events = s.timeline.take();
+        // Told once, before the box that the Replace All shows; both boxes
+        // find the host as it refuses to be.
+        EXPECT_EQ(std::count_if(events.begin(), events.end(),
+                                [](const std::string& e) {
+                                    return e.starts_with(
+                                        "box Run-time error type -2147418113 occurred.\r\nCatastrophic failure [");
+                                }),
+                  1);
+        EXPECT_TRUE(events.back().starts_with("box Replace complete!")) << events.back();
+        EXPECT_EQ(std::count(events.begin(), events.end(), c.putBack), 0);
 
-    // Once it is gone, writes and boxes are plain again.
-    succeed(chain.writeInStory(1, 7, 1, u"D"));
-    messages.show(u"after", msgbox::kOkOnly, std::nullopt);
-    EXPECT_EQ(timeline.take(), (Events{"write 1 7 d>D", "box after"}));
+        // The next press asks again, first of all, and once more: now the
+        // host agrees, and nobody is told anything.
+        (void)s.engine.FindNext({u"dog", {}}, /*noWrapPrompt=*/false);
+        events = s.timeline.take();
+        ASSERT_FALSE(events.empty());
+        EXPECT_EQ(events.front(), c.putBack);
+        EXPECT_TRUE(std::none_of(events.begin(), events.end(),
+                                 [](const std::string& e) { return e.starts_with("box Run-time"); }));
+        EXPECT_TRUE(s.host.screenUpdating());
+        EXPECT_FALSE(s.host.publication().undoGroupOpen());
+        EXPECT_TRUE(s.host.publication().undo());
+        EXPECT_EQ(s.stories(), (std::vector<std::u16string>{u"cat cat"}));
+    }
+}
+
+TEST(HostRestorer, AWalkAcrossPagesDrawsNothingUntilTheSearchEndsOrABoxComes) {
+    auto model = publicationOf({u"cat", u"cat"}, 3);
+    model.stories[0].frames = {Frame{3, 0}};
+    model.stories[1].frames = {Frame{2, 0}};
+    Sweep s(model);
+    (void)s.engine.FindNext({u"cat", {}}, /*noWrapPrompt=*/false);
+    EXPECT_EQ(s.timeline.take(), (Events{"screen off", "view 2", "view 3", "select 1 1", "screen on"}));
+    (void)s.engine.FindNext({u"cat", {}}, /*noWrapPrompt=*/false);
+    (void)s.engine.FindNext({u"cat", {}}, /*noWrapPrompt=*/false);
+    const Events events = s.timeline.take();
+    EXPECT_EQ(events.back(),
+              "box You have reached the end of your publication with no more matches.  Would you like to continue "
+              "searching from the beginning?  (Choose Yes if you have added text or text frames since you began "
+              "searching)");
+    EXPECT_TRUE(s.host.screenUpdating());
 }
 
 }  // namespace

@@ -18,30 +18,50 @@ namespace {
 bool isWordChar(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_'; }
 char16_t lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
 
+/// Text that Replace All wrote: where, and the text it replaced.
+struct Written {
+    size_t start;
+    size_t length;
+    std::u16string replaced;
+};
+
 /// A story as Replace All leaves it: its text, and the spans it wrote there.
 struct Story {
     std::u16string text;
-    std::vector<std::pair<size_t, size_t>> written;  // start, length
+    std::vector<Written> written;
 };
 
-/// Whether `find` occurs in the story at `at`, whole words judged on the
-/// story's text as it is now, and outside what was written there. The
-/// place of an empty replacement lies inside no occurrence either.
+/// Whether `find` occurs in the story at `at`, outside what was written
+/// there, whole words judged as if what was written were still the text it
+/// replaced. The place of an empty replacement lies inside no occurrence either.
 bool occursAt(const Story& story, size_t at, const std::u16string& find, bool matchCase, bool wholeWord) {
     const std::u16string& text = story.text;
     if (at + find.size() > text.size()) return false;
-    for (const auto& [start, length] : story.written) {
-        if (start < at + find.size() && at < start + length) return false;
+    char16_t before = at > 0 ? text[at - 1] : u' ';
+    char16_t after = at + find.size() < text.size() ? text[at + find.size()] : u' ';
+    // A seam is nearer to a neighbour than written text that ends or begins there.
+    bool seamBefore = false;
+    bool seamAfter = false;
+    for (const Written& span : story.written) {
+        const bool seam = span.length == 0;
+        if (seam ? at < span.start && span.start < at + find.size()
+                 : span.start < at + find.size() && at < span.start + span.length)
+            return false;
+        if (span.start + span.length == at && !seamBefore) {
+            before = span.replaced.back();
+            seamBefore = seam;
+        }
+        if (span.start == at + find.size() && !seamAfter) {
+            after = span.replaced.front();
+            seamAfter = seam;
+        }
     }
     for (size_t i = 0; i < find.size(); ++i) {
         const char16_t a = text[at + i];
         const char16_t b = find[i];
         if (matchCase ? a != b : lower(a) != lower(b)) return false;
     }
-    if (!wholeWord) return true;
-    const bool wordBefore = at > 0 && isWordChar(text[at - 1]);
-    const bool wordAfter = at + find.size() < text.size() && isWordChar(text[at + find.size()]);
-    return !wordBefore && !wordAfter;
+    return !wholeWord || (!isWordChar(before) && !isWordChar(after));
 }
 
 std::optional<size_t> firstOccurrence(const Story& story, const std::u16string& find, bool matchCase,
@@ -55,8 +75,7 @@ std::optional<size_t> firstOccurrence(const Story& story, const std::u16string& 
 /// Replace All from the first occurrence of the publication: each time the
 /// first occurrence in the story of the last one, or else in the stories
 /// after it, or else from the first story on, is replaced, until there is
-/// none anywhere. What was replaced is never searched again, and whole words
-/// are judged on the text as the replacements have left it.
+/// none anywhere. What was replaced is never searched again.
 std::vector<std::u16string> referenceReplaceAll(const std::vector<std::u16string>& texts, const std::u16string& find,
                                                 const std::u16string& with, bool matchCase, bool wholeWord) {
     std::vector<Story> stories;
@@ -74,9 +93,9 @@ std::vector<std::u16string> referenceReplaceAll(const std::vector<std::u16string
         auto& [story, at] = *next;
         Story& target = stories[story];
         for (auto& span : target.written) {
-            if (span.first >= at + find.size()) span.first = span.first + with.size() - find.size();
+            if (span.start >= at + find.size()) span.start = span.start + with.size() - find.size();
         }
-        target.written.push_back({at, with.size()});
+        target.written.push_back({at, with.size(), target.text.substr(at, find.size())});
         target.text.replace(at, find.size(), with);
         last = story;
     }

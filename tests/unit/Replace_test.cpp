@@ -90,8 +90,8 @@ TEST(ReplaceAndFindNext, AFailingWriteIsPassedOverAndTheSearchStillMovesOn) {
 }
 
 TEST(ReplaceAndFindNext, AFailingWriteOfAnotherLengthStillMovesOnToTheNextMatch) {
-    for (const char* operation : {"Publication.selection", "PublicationSelection.text", "TextSpan.start", "Story.text",
-                                  "TextSpan.span", "TextSpan.setText"}) {
+    for (const char* operation : {"Publication.selection", "PublicationSelection.text", "TextSpan.start",
+                                  "TextSpan.story", "Story.text", "TextSpan.setText"}) {
         EngineHarness h(publicationOf({u"cat cat"}));
         h.findNext(u"cat");
         h.host.faults().fail(operation, {-2147467259, u"Unspecified error"}, 1, 0);
@@ -102,26 +102,59 @@ TEST(ReplaceAndFindNext, AFailingWriteOfAnotherLengthStillMovesOnToTheNextMatch)
     }
 }
 
-TEST(ReplaceAndFindNext, WritesOnlyWhenTheSelectionIsStillTheMatchAtItsPlace) {
-    // The same text elsewhere in the story: not the match.
-    EngineHarness h(publicationOf({u"cat and cat"}));
+TEST(ReplaceAndFindNext, WritesOverTheUsersSelectionWhereverItIsAndGoesOnAfterIt) {
+    // Another occurrence in the same story, and one in another story.
+    EngineHarness h(publicationOf({u"cat and cat", u"cat two"}));
     h.findNext(u"cat");
     h.host.publication().select(SelectionModel{1, 9, 3});
     EXPECT_FALSE(replace(h, u"cat", u"dog"));
-    EXPECT_TRUE(h.events.writes.empty());
-    // The search went on from the match, to the one the user had selected.
-    EXPECT_EQ(h.selection(), (SelectionModel{1, 9, 3}));
-    EXPECT_FALSE(replace(h, u"cat", u"dog"));
     EXPECT_EQ(h.stories()[0], u"cat and dog");
+    EXPECT_EQ(h.selection(), (SelectionModel{2, 1, 3}));
+    h.host.publication().select(SelectionModel{1, 1, 3});
+    EXPECT_FALSE(replace(h, u"cat", u"dog"));
+    EXPECT_EQ(h.stories(), (std::vector<std::u16string>{u"dog and dog", u"cat two"}));
+    EXPECT_EQ(h.selection(), (SelectionModel{2, 1, 3}));
 }
 
-TEST(ReplaceAndFindNext, AHostThatCannotSayWhereTheSelectionBeginsIsJudgedOnTheTextAlone) {
-    // A host without the member: the selected text decides.
-    EngineHarness older(publicationOf({u"cat and cat"}));
-    older.findNext(u"cat");
-    older.host.faults().fail("TextSpan.start", {hresults::kUnknownName, u"Unknown name."}, 0, 0);
-    EXPECT_FALSE(replace(older, u"cat", u"dog"));
-    EXPECT_EQ(older.stories()[0], u"dog and cat");
+TEST(ReplaceAndFindNext, WritesNothingWhereTheSelectionIsNoOccurrenceOrTheJobsOwnText) {
+    const SelectionModel selections[] = {{1, 1, 2}, {1, 3, 3}, {1, 9, 4}};
+    for (const SelectionModel& selected : selections) {
+        EngineHarness h(publicationOf({u"cat concat cat"}));
+        h.findNext(u"cat", /*matchCase=*/false, /*wholeWord=*/true);
+        h.host.publication().select(selected);
+        EXPECT_FALSE(h.engine.ReplaceAndFindNext({u"cat", {false, true}}, u"dog", false));
+        EXPECT_EQ(h.stories()[0], u"cat concat cat");
+        // It goes on as Find Next does.
+        EXPECT_EQ(h.selection(), (SelectionModel{1, 12, 3}));
+    }
+    EngineHarness h(publicationOf({u"cat"}));
+    h.findNext(u"cat");
+    EXPECT_TRUE(replace(h, u"cat", u"cats"));
+    h.host.publication().select(SelectionModel{1, 1, 3});
+    EXPECT_TRUE(replace(h, u"cat", u"cats"));
+    EXPECT_EQ(h.stories()[0], u"cats");
+}
+
+TEST(ReplaceAndFindNext, WithoutTheSelectionsStartTheSelectedTextIsWrittenWhereTheStoryTellsItWent) {
+    EngineHarness h(publicationOf({u"cat and cat"}));
+    h.findNext(u"cat");
+    h.host.faults().fail("TextSpan.start", {hresults::kUnknownName, u"Unknown name."}, 0, 0);
+    h.host.publication().select(SelectionModel{1, 9, 3});
+    EXPECT_FALSE(replace(h, u"cat", u"cats"));
+    EXPECT_EQ(h.stories()[0], u"cat and cats");
+    // The job's own text is known where it went, and the search went on
+    // after it. Now the selected "cat" may as well be the one inside it:
+    // nothing is written.
+    EXPECT_EQ(h.selection(), (SelectionModel{1, 1, 3}));
+    replace(h, u"cat", u"cats");
+    EXPECT_EQ(h.stories()[0], u"cat and cats");
+    // Where the write could not tell which of two places it went to, it is not made.
+    EngineHarness twice(publicationOf({u"aaa"}));
+    twice.findNext(u"a");
+    twice.host.faults().fail("TextSpan.start", {hresults::kUnknownName, u"Unknown name."}, 0, 0);
+    twice.host.publication().select(SelectionModel{1, 2, 1});
+    replace(twice, u"a", u"aa");
+    EXPECT_EQ(twice.stories()[0], u"aaa");
     // Any other failure to say where it begins: nothing is written.
     EngineHarness failing(publicationOf({u"cat and cat"}));
     failing.findNext(u"cat");
@@ -130,7 +163,29 @@ TEST(ReplaceAndFindNext, AHostThatCannotSayWhereTheSelectionBeginsIsJudgedOnTheT
     EXPECT_EQ(failing.stories()[0], u"cat and cat");
 }
 
-TEST(ReplaceAndFindNext, NeverWritesOverTextThatTheSearchWroteEvenAfterTheFindWindowWentAway) {
+TEST(ReplaceAndFindNext, WithoutTheSelectionsStoryOnlyAStoryThatTheTextPlacesForCertainIsWritten) {
+    // Two stories that read alike at the selection: the write goes through
+    // the selection, and the story that changed tells which one it was.
+    for (const std::u16string with : {u"dog", u"cats"}) {
+        simhost::InMemoryHost host(publicationOf({u"cat one", u"cat two"}), {}, {.spanStory = false});
+        ScriptedMessages messages;
+        simhost::HeadlessWindowSystem windows(host.faults());
+        Component component({messages, host, windows, windows});
+        Module1& engine = component.engine();
+        ASSERT_TRUE(engine.FindNext({u"cat", {}}, /*noWrapPrompt=*/false).ok());
+        host.publication().select(SelectionModel{2, 1, 3});
+        EXPECT_FALSE(engine.ReplaceAndFindNext({u"cat", {}}, with, /*quiet=*/false));
+        EXPECT_EQ(host.publication().model().stories[1].text, with + u" two");
+        EXPECT_EQ(host.publication().model().stories[0].text, u"cat one");
+        EXPECT_EQ(host.publication().model().selection, (SelectionModel{1, 1, 3}));
+        // The selected "cat" of story 1 may now be the one that "cats" begins
+        // with in story 2, which is the job's own: then nothing is written.
+        engine.ReplaceAndFindNext({u"cat", {}}, with, /*quiet=*/false);
+        EXPECT_EQ(host.publication().model().stories[0].text, with == u"dog" ? u"dog one" : u"cat one");
+    }
+}
+
+TEST(ReplaceAndFindNext, NeverWritesOverTextThatTheJobWroteWhateverTheUserDoesMeanwhile) {
     EngineHarness h(publicationOf({u"cat cat"}));
     h.findNext(u"cat");
     EXPECT_FALSE(replace(h, u"cat", u"cats"));
@@ -139,11 +194,19 @@ TEST(ReplaceAndFindNext, NeverWritesOverTextThatTheSearchWroteEvenAfterTheFindWi
     EXPECT_EQ(h.stories()[0], u"cats cats");
     ASSERT_EQ(h.messages.shown.size(), 1u);
     EXPECT_EQ(h.messages.shown[0].prompt, u"All instances of \"cat\" have been replaced with \"cats\".");
-    // Until the user changes the story: then its text is ordinary text again.
-    h.host.publication().editStory(1, u"cats cats!");
-    h.messages.answers = {msgbox::kAnswerYes};
-    EXPECT_FALSE(h.findNext(u"cat"));
-    EXPECT_EQ(h.selection(), (SelectionModel{1, 1, 3}));
+    // The user types elsewhere in the story: what the job wrote stays its own.
+    for (const std::u16string typed : {u"A cats cats", u"A cats cats!"}) {
+        h.host.publication().editStory(1, typed);
+        h.host.publication().select(SelectionModel{1, 3, 3});
+        h.messages.shown.clear();
+        EXPECT_TRUE(replace(h, u"cat", u"cats"));
+        EXPECT_EQ(h.stories()[0], typed);
+        h.engine.ReplaceAll({u"cat", {}}, u"cats");
+        EXPECT_EQ(h.stories()[0], typed);
+    }
+    // Another job may write over it.
+    h.engine.ReplaceAll({u"cat", {}}, u"dog");
+    EXPECT_EQ(h.stories()[0], u"A dogs dogs!");
 }
 
 simhost::PublicationModel threeCatsTheMiddleOneOnNoPage() {
@@ -163,16 +226,20 @@ TEST(ReplaceAndFindNext, AMatchThatNoPageShowsIsPassedOverAsFindNextDoes) {
     EXPECT_EQ(h.events.writes.size(), 2u);
 }
 
-TEST(ReplaceAndFindNext, AReplacementOf32767CharactersIsWrittenThenOverflowsInABoxWithoutSearching) {
+TEST(ReplaceAndFindNext, AReplacementOfAnyLengthIsWrittenWholeAndTheSearchGoesOn) {
     EngineHarness h(publicationOf({u"cat cat"}));
     h.findNext(u"cat");
-    const auto viewsBefore = h.events.views.size();
-    EXPECT_FALSE(replace(h, u"cat", std::u16string(32767, u'x')));
-    EXPECT_EQ(h.stories()[0].size(), 32767u + 4u);
+    const std::u16string longest(40000, u'x');
+    EXPECT_FALSE(replace(h, u"cat", longest));
+    EXPECT_EQ(h.stories()[0], longest + u" cat");
+    EXPECT_EQ(h.selection(), (SelectionModel{1, 40002, 3}));
+    EXPECT_TRUE(h.messages.shown.empty());
+    // A find text that cannot be masked fails before anything is written.
+    h.host.publication().select(SelectionModel{1, 1, 40000});
+    EXPECT_FALSE(replace(h, longest, u"y"));
+    EXPECT_EQ(h.stories()[0], longest + u" cat");
     ASSERT_EQ(h.messages.shown.size(), 1u);
     EXPECT_EQ(h.messages.shown[0].prompt, u"Run-time error type 6 occurred.\r\nOverflow");
-    EXPECT_EQ(h.messages.shown[0].title, std::nullopt);
-    EXPECT_EQ(h.events.views.size(), viewsBefore);  // FindNext never ran
 }
 
 void replaceAll(EngineHarness& h, const std::u16string& find, const std::u16string& with, bool matchCase = false,
@@ -217,14 +284,62 @@ TEST(ReplaceAll, WithoutACurrentMatchItLeavesTheSelectionAloneAndReplacesEveryOc
     EXPECT_EQ(h.messages.shown.size(), 1u);
 }
 
-TEST(ReplaceAll, StopsAtTheFirstPassThatEndsInAnErrorBox) {
-    EngineHarness h(publicationOf({u"cat cat cat"}));
+TEST(ReplaceAll, AStoryThatCannotBeReadStopsItBeforeAnythingIsWritten) {
+    EngineHarness h(publicationOf({u"cat", u"cat", u"cat"}));
     h.findNext(u"cat");
-    h.host.faults().fail("TextSpan.select", {-2147467259, u"Unspecified error"}, 0, 1);
+    h.host.faults().fail("TextSpan.text", {-2147467259, u"Unspecified error"}, 1, 2);
     replaceAll(h, u"cat", u"dog");
     ASSERT_EQ(h.messages.shown.size(), 1u);
-    EXPECT_EQ(h.messages.shown[0].title, u"Error");
-    EXPECT_EQ(h.stories()[0], u"dog dog cat");
+    EXPECT_EQ(h.messages.shown[0].prompt, u"Run-time error type -2147467259 occurred.\r\nUnspecified error");
+    EXPECT_EQ(h.stories(), (std::vector<std::u16string>{u"cat", u"cat", u"cat"}));
+}
+
+TEST(ReplaceAll, SelectsNothingAndLeavesThePageOnShow) {
+    auto model = publicationOf({u"a cat", u"cat on page 3"}, 3);
+    model.stories[1].frames = {Frame{3, 0}};
+    EngineHarness h(model);
+    h.findNext(u"cat");
+    h.host.publication().displayPage(2);
+    const auto report = h.engine.ReplaceAll({u"cat", {}}, u"dog");
+    EXPECT_EQ(h.stories(), (std::vector<std::u16string>{u"a dog", u"dog on page 3"}));
+    EXPECT_EQ(h.events.selections.size(), 1u);
+    EXPECT_TRUE(h.events.views.empty());
+    EXPECT_EQ(h.host.publication().model().displayedPage, 2);
+    EXPECT_EQ(report.replaced, 2);
+    EXPECT_EQ(report.stories, 2);
+    EXPECT_FALSE(report.stopped);
+}
+
+TEST(ReplaceAll, WholeWordsAreJudgedAsIfEachReplacementWereStillTheTextItReplaced) {
+    // Writing "-" over "-a" makes the next "-a" look like a whole word; it is
+    // not one, as Find Next shows.
+    EngineHarness h(publicationOf({u"x -a-a-a"}));
+    EXPECT_FALSE(h.findNext(u"-a", false, true));
+    EXPECT_TRUE(h.findNext(u"-a", false, true));
+    replaceAll(h, u"-a", u"-", /*matchCase=*/false, /*wholeWord=*/true);
+    EXPECT_EQ(h.stories()[0], u"x --a-a");
+}
+
+TEST(ReplaceAll, TheDialogMayStopItAfterAnyWriteAndWhatIsDoneIsOneUndoStep) {
+    struct StopAfter : ReplaceAllProgress {
+        explicit StopAfter(int64_t writes) : writes(writes) {}
+        bool proceed(int64_t done, int64_t total) override {
+            told.emplace_back(done, total);
+            return done < writes;
+        }
+        int64_t writes;
+        std::vector<std::pair<int64_t, int64_t>> told;
+    } stop(2);
+    EngineHarness h(publicationOf({u"cat cat", u"cat"}));
+    h.findNext(u"cat");
+    const auto report = h.engine.ReplaceAll({u"cat", {}}, u"dog", &stop);
+    EXPECT_EQ(h.stories(), (std::vector<std::u16string>{u"dog dog", u"cat"}));
+    EXPECT_EQ(stop.told, (std::vector<std::pair<int64_t, int64_t>>{{1, 3}, {2, 3}}));
+    EXPECT_TRUE(report.stopped);
+    EXPECT_EQ(report.replaced, 2);
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_EQ(h.messages.shown[0].prompt, u"Replace All stopped: 2 of 3 replaced.");
+    EXPECT_EQ(h.host.publication().undoSteps(), 1u);
 }
 
 TEST(ReplaceAll, WritesAnOccurrenceThatNoPageShowsWithoutSelectingItAndGoesOn) {
@@ -235,9 +350,8 @@ TEST(ReplaceAll, WritesAnOccurrenceThatNoPageShowsWithoutSelectingItAndGoesOn) {
     replaceAll(h, u"cat", u"cats");
     EXPECT_EQ(h.stories(), (std::vector<std::u16string>{u"a cats", u"cats in overflow, cats", u"cats"}));
     EXPECT_EQ(h.events.writes.size(), 4u);
-    // Only the shown occurrences were ever selected, each once, and never
-    // text that the sweep wrote itself.
-    EXPECT_EQ(h.events.selections, (std::vector<SelectionModel>{{1, 3, 3}, {2, 1, 3}, {3, 1, 3}}));
+    // Only Find Next selected anything.
+    EXPECT_EQ(h.events.selections, (std::vector<SelectionModel>{{1, 3, 3}}));
     ASSERT_EQ(h.messages.shown.size(), 1u);
     EXPECT_EQ(h.messages.shown[0].prompt, u"Replace complete!");
 }
@@ -324,20 +438,22 @@ TEST(ReplaceAll, AFailingWriteIntoAnUnshownOccurrenceEndsTheSweepToo) {
     EXPECT_EQ(h.messages.shown[0].prompt, u"Run-time error type -2147418113 occurred.\r\nCatastrophic failure");
 }
 
-TEST(ReplaceAll, WithoutACurrentMatchAFailingWriteIntoTheSelectionIsPassedOver) {
+TEST(ReplaceAll, WithNothingSelectedItReplacesEveryOccurrence) {
     EngineHarness h(publicationOf({u"cat", u"cat"}));
-    replaceAll(h, u"cat", u"dog");  // nothing is selected: the first write fails
+    replaceAll(h, u"cat", u"dog");
     EXPECT_EQ(h.stories(), (std::vector<std::u16string>{u"dog", u"dog"}));
     ASSERT_EQ(h.messages.shown.size(), 1u);
     EXPECT_EQ(h.messages.shown[0].prompt, u"Replace complete!");
 }
 
-TEST(ReplaceAll, AnOverflowingReplacementShowsOneBox) {
+TEST(ReplaceAll, AReplacementOfAnyLengthIsWrittenWhole) {
     EngineHarness h(publicationOf({u"cat cat"}));
     h.findNext(u"cat");
-    replaceAll(h, u"cat", std::u16string(40000, u'x'));
+    const std::u16string longest(40000, u'x');
+    replaceAll(h, u"cat", longest);
+    EXPECT_EQ(h.stories()[0], longest + u" " + longest);
     ASSERT_EQ(h.messages.shown.size(), 1u);
-    EXPECT_EQ(h.messages.shown[0].prompt, u"Run-time error type 6 occurred.\r\nOverflow");
+    EXPECT_EQ(h.messages.shown[0].prompt, u"Replace complete!");
 }
 
 TEST(ReplaceAll, APublicationWithoutStoriesSaysSoOnceAndEnds) {

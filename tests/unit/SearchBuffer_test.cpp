@@ -216,6 +216,43 @@ TEST(SearchBufferMasks, WholeWordsAreJudgedOnWhatAMaskStandsFor) {
     EXPECT_EQ(buffer.find(u" a", kWord), 1);
 }
 
+TEST(SearchBufferMasks, WrittenTextCountsAsTheTextItReplacedForWholeWords) {
+    SearchBuffer buffer;
+    // "-" written for "-a": the next "-a" still follows the letter it replaced.
+    buffer.load(u"x -a-a");
+    ASSERT_EQ(buffer.find(u"-a", kWord), 2);
+    buffer.maskWritten(u"-", WordEdges::of(u"-a"));
+    EXPECT_TRUE(buffer.mirrors(u"x --a"));
+    EXPECT_EQ(buffer.find(u"-a", kWord), -1);
+    // A letter written for a full stop joins nothing to a word.
+    buffer.load(u". a.");
+    buffer.select(0, 1);
+    buffer.maskWritten(u"b", WordEdges::of(u"."));
+    EXPECT_EQ(buffer.find(u" a", kWord), 1);
+    // Nor does an empty replacement, on either side of its seam.
+    buffer.load(u"x.a");
+    buffer.select(1, 1);
+    buffer.maskWritten(u"", WordEdges::of(u"."));
+    EXPECT_EQ(buffer.find(u"a", kWord), 1);
+    EXPECT_EQ(buffer.find(u"x", kWord), 0);
+}
+
+TEST(SearchBufferFind, FindFromLooksOnlyAtOrAfterItsPlaceAndSelectsNothing) {
+    SearchBuffer buffer;
+    buffer.load(u"cat cat cat");
+    buffer.select(2, 1);
+    EXPECT_EQ(buffer.findFrom(u"cat", kAnyCase, 1), (Span{4, 3}));
+    EXPECT_EQ(buffer.findFrom(u"cat", kAnyCase, 8), (Span{8, 3}));
+    EXPECT_EQ(buffer.findFrom(u"cat", kAnyCase, 9), std::nullopt);
+    EXPECT_EQ(buffer.findFrom(u"", kAnyCase, 0), std::nullopt);
+    EXPECT_EQ(buffer.selStart(), 2);
+    EXPECT_EQ(buffer.selLength(), 1);
+    // What a find proved before still counts.
+    ASSERT_EQ(buffer.find(u"cat", kAnyCase), 0);
+    buffer.maskSelection(buffer.selectedText());
+    EXPECT_EQ(buffer.findFrom(u"cat", kAnyCase, 0), (Span{4, 3}));
+}
+
 TEST(SearchBufferMasks, AnEmptyReplacementLeavesASeamThatNoOccurrenceSpans) {
     SearchBuffer buffer;
     buffer.load(u"aabb ab");

@@ -1,0 +1,230 @@
+#include "engine/ReplaceAllPass.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "engine/Counts.h"
+#include "engine/EngineTexts.h"
+#include "engine/RuntimeErrorPrompt.h"
+#include "engine/SixteenBit.h"
+
+namespace quillet {
+
+namespace {
+
+/// Sums over a changing list (a Fenwick tree): what the writes before a
+/// place changed the length of the text by, in a story that is written in
+/// another order than its places'.
+class ShiftsBefore {
+public:
+    explicit ShiftsBefore(size_t size) : tree_(size + 1, 0) {}
+    void add(size_t rank, Position shift) {
+        for (size_t i = rank + 1; i < tree_.size(); i += i & (~i + 1)) tree_[i] += shift;
+    }
+    /// The shifts added at ranks below `rank`.
+    Position below(size_t rank) const {
+        Position sum = 0;
+        for (size_t i = rank; i > 0; i -= i & (~i + 1)) sum += tree_[i];
+        return sum;
+    }
+
+private:
+    std::vector<Position> tree_;
+};
+
+/// `before` with each of `spans` (in order, apart) replaced by `replacement`.
+std::u16string replacedIn(const std::u16string& before, const std::vector<Span>& spans,
+                          const std::u16string& replacement) {
+    std::u16string after;
+    after.reserve(before.size() + spans.size() * replacement.size());
+    Position copied = 0;
+    for (const Span& span : spans) {
+        after.append(before, static_cast<size_t>(copied), static_cast<size_t>(span.start - copied));
+        after.append(replacement);
+        copied = span.end();
+    }
+    after.append(before, static_cast<size_t>(copied));
+    return after;
+}
+
+}  // namespace
+
+ReplaceAllReport ReplaceAllPass::run(const Job& job, FindOptions options, ReplaceAllProgress* progress) {
+    plans_.clear();
+    planOfStory_.clear();
+    writes_.clear();
+    auto failed = [&](const RaisedError& error) { messages_.show(runtimeErrorPrompt(error), msgbox::kOkOnly, std::nullopt); };
+    if (auto fits = maskFits(job.find.size()); !fits) {
+        failed(fits.error());
+        return {};
+    }
+    auto begun = step_.begin(job.find);
+    if (!begun) {
+        failed(begun.error());
+        return {};
+    }
+    // No stories: a new search has said so, and a running one has nothing to do.
+    if (!*begun || state_.StoryCount == 0) return {};
+    if (Status planned = plan(job, options, /*newSearch=*/!(*begun)->empty()); !planned) {
+        failed(planned.error());
+        return {};
+    }
+    std::optional<RaisedError> failure;
+    const ReplaceAllReport report = write(job, progress, failure);
+    remember(job, static_cast<size_t>(report.replaced));
+    if (failure) {
+        failed(*failure);
+        return report;
+    }
+    if (report.stopped) {
+        messages_.show(u"Replace All stopped: " + withThousands(report.replaced) + u" of " +
+                           withThousands(static_cast<int64_t>(writes_.size())) + u" replaced.",
+                       msgbox::kOkOnly, texts::kTitle);
+        return report;
+    }
+    // The search stands where a search that found nothing more would: at
+    // the end of the publication.
+    const StoryPlan& last = plans_[planOfStory_.at(state_.StoryCount)];
+    if (Status stood = step_.standAt(last.story, last.after, job); !stood) {
+        failed(stood.error());
+        return report;
+    }
+    messages_.show(texts::kReplaceComplete, msgbox::kOkOnly, texts::kTitle);
+    return report;
+}
+
+Result<size_t> ReplaceAllPass::planOf(int32_t story) {
+    if (auto known = planOfStory_.find(story); known != planOfStory_.end()) return known->second;
+    auto text = host_.storyText(story);
+    if (!text) return text.error();
+    memory_.seen(story, *text);
+    plans_.push_back({story, *text, {}, *text});
+    planOfStory_[story] = plans_.size() - 1;
+    return plans_.size() - 1;
+}
+
+Status ReplaceAllPass::plan(const Job& job, FindOptions options, bool newSearch) {
+    const int32_t count = state_.StoryCount;
+    const int32_t start = state_.StoryIndex >= 1 && state_.StoryIndex <= count ? state_.StoryIndex : 0;
+    auto fresh = [&](size_t index) {
+        SearchBuffer buffer;
+        step_.loadMasked(buffer, plans_[index].story, plans_[index].before, &job);
+        return buffer;
+    };
+
+    // The current match first, whether or not it is still selected.
+    if (const auto current = memory_.currentMatch(); !newSearch && current && current->story <= count) {
+        auto index = planOf(current->story);
+        if (!index) return index.error();
+        SearchBuffer buffer = fresh(*index);
+        if (buffer.findFrom(job.find, options, current->span.start) == current->span) {
+            plans_[*index].occurrences.push_back(current->span);
+            writes_.push_back({*index, 0});
+        }
+    }
+    // Then on from where the search stands: in its buffer, which passes over
+    // what the search has visited, as the next step would.
+    if (start != 0) {
+        auto index = planOf(start);
+        if (!index) return index.error();
+        std::optional<SearchBuffer> running;
+        if (!newSearch) running = step_.runningBuffer(start, plans_[*index].before, job);
+        SearchBuffer buffer = running ? std::move(*running) : fresh(*index);
+        findAll(*index, buffer, job, options);
+    }
+    // The stories after it, then from the first story back to it, and the
+    // part of its story that the search had passed.
+    std::vector<int32_t> order;
+    for (int32_t story = start + 1; story <= count; ++story) order.push_back(story);
+    for (int32_t story = 1; story <= start; ++story) order.push_back(story);
+    for (const int32_t story : order) {
+        auto index = planOf(story);
+        if (!index) return index.error();
+        SearchBuffer buffer = fresh(*index);
+        findAll(*index, buffer, job, options);
+    }
+    return {};
+}
+
+void ReplaceAllPass::findAll(size_t index, SearchBuffer& buffer, const Job& job, FindOptions options) {
+    StoryPlan& plan = plans_[index];
+    // What this pass will write already is masked like what it wrote before.
+    for (const Span& planned : plan.occurrences) {
+        buffer.select(static_cast<int32_t>(planned.start), static_cast<int32_t>(planned.length));
+        buffer.maskSelection(std::u16string_view(plan.before)
+                                 .substr(static_cast<size_t>(planned.start), static_cast<size_t>(planned.length)));
+    }
+    // The replacements count as the text they replace, so each occurrence
+    // is found in the story as it is before the pass, one after another.
+    for (Position from = 0;;) {
+        const auto found = buffer.findFrom(job.find, options, from);
+        if (!found) break;
+        plan.occurrences.push_back(*found);
+        writes_.push_back({index, plan.occurrences.size() - 1});
+        from = found->end();
+    }
+}
+
+ReplaceAllReport ReplaceAllPass::write(const Job& job, ReplaceAllProgress* progress,
+                                       std::optional<RaisedError>& failure) {
+    ReplaceAllReport report;
+    if (writes_.empty()) return report;
+    restorer_.quietScreen();
+    restorer_.beginUndoGroup(texts::kReplaceAllUndo);
+
+    // Each occurrence's rank among its story's by place, and what the
+    // writes made so far changed before it.
+    std::vector<std::vector<size_t>> ranks(plans_.size());
+    std::vector<ShiftsBefore> shifts;
+    shifts.reserve(plans_.size());
+    for (size_t p = 0; p < plans_.size(); ++p) {
+        const auto& occurrences = plans_[p].occurrences;
+        std::vector<size_t> byPlace(occurrences.size());
+        std::iota(byPlace.begin(), byPlace.end(), 0);
+        std::sort(byPlace.begin(), byPlace.end(),
+                  [&](size_t a, size_t b) { return occurrences[a].start < occurrences[b].start; });
+        ranks[p].resize(occurrences.size());
+        for (size_t rank = 0; rank < byPlace.size(); ++rank) ranks[p][byPlace[rank]] = rank;
+        shifts.emplace_back(occurrences.size());
+    }
+
+    std::vector<bool> touched(plans_.size(), false);
+    const auto total = static_cast<int64_t>(writes_.size());
+    for (const Write& write : writes_) {
+        const StoryPlan& plan = plans_[write.plan];
+        const Span& occurrence = plan.occurrences[write.occurrence];
+        const size_t rank = ranks[write.plan][write.occurrence];
+        const Span now{occurrence.start + shifts[write.plan].below(rank), occurrence.length};
+        if (Status written = host_.write(plan.story, now, job.replacement); !written) {
+            failure = written.error();
+            break;
+        }
+        shifts[write.plan].add(rank, static_cast<Position>(job.replacement.size()) - occurrence.length);
+        touched[write.plan] = true;
+        ++report.replaced;
+        if (progress && !progress->proceed(report.replaced, total)) {
+            report.stopped = report.replaced < total;
+            break;
+        }
+    }
+    report.stories = static_cast<int32_t>(std::count(touched.begin(), touched.end(), true));
+    return report;
+}
+
+void ReplaceAllPass::remember(const Job& job, size_t made) {
+    std::vector<std::vector<Span>> written(plans_.size());
+    for (size_t w = 0; w < made; ++w) {
+        const Write& write = writes_[w];
+        written[write.plan].push_back(plans_[write.plan].occurrences[write.occurrence]);
+    }
+    for (size_t p = 0; p < plans_.size(); ++p) {
+        std::vector<Span>& spans = written[p];
+        if (spans.empty()) continue;
+        std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.start < b.start; });
+        StoryPlan& plan = plans_[p];
+        plan.after = replacedIn(plan.before, spans, job.replacement);
+        memory_.wroteAll(job, plan.story, plan.before, spans, job.replacement, plan.after);
+    }
+}
+
+}  // namespace quillet

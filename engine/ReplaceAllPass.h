@@ -1,0 +1,95 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/FindRequest.h"
+#include "engine/HostChain.h"
+#include "engine/HostRestorer.h"
+#include "engine/ReplaceAllProgress.h"
+#include "engine/SearchState.h"
+#include "engine/SearchStep.h"
+#include "engine/StoryMemory.h"
+#include "platform/MessageBox.h"
+
+namespace quillet {
+
+/// What a Replace All did.
+struct ReplaceAllReport {
+    /// Replacements written.
+    int64_t replaced = 0;
+    /// Stories that they were written into.
+    int32_t stories = 0;
+    /// The user stopped it before the end.
+    bool stopped = false;
+};
+
+/// Replace All in one pass over the stories. It writes, in this order, the
+/// running search's current match (when it is still an occurrence under the
+/// options of the press), every occurrence after it to the end of the
+/// publication, and then from the first story back to where it began: the
+/// order in which Replace would reach them one after another. What the job
+/// wrote (now or before) is never written over, and whole words are judged
+/// as if each replacement were still the text it replaced, so the writing
+/// never makes or breaks an occurrence.
+///
+/// Each story is read once, and its occurrences are found in a copy of it
+/// before anything is written; then each is written through its own span,
+/// where no page need show it. Nothing is selected and no page is
+/// displayed. The host draws nothing meanwhile and gathers the writing into
+/// one undo step (HostRestorer).
+class ReplaceAllPass {
+public:
+    ReplaceAllPass(SearchState& state, StoryMemory& memory, HostChain& host, HostRestorer& restorer,
+                   MessageBoxPort& messages, SearchStep& step)
+        : state_(state), memory_(memory), host_(host), restorer_(restorer), messages_(messages), step_(step) {}
+
+    /// Replaces every occurrence of `job`'s find text under `options` and
+    /// says "Replace complete!", or says why it stopped: the user stopped it
+    /// (`progress`), a write failed, or a story could not be read.
+    ReplaceAllReport run(const Job& job, FindOptions options, ReplaceAllProgress* progress);
+
+private:
+    /// One story's part: its text before the pass, its occurrences there,
+    /// and its text after what was written of them.
+    struct StoryPlan {
+        int32_t story = 0;
+        std::u16string before;
+        std::vector<Span> occurrences;  // in the order they are written
+        std::u16string after;
+    };
+    /// One replacement: the occurrence `occurrence` of plan `plan`.
+    struct Write {
+        size_t plan = 0;
+        size_t occurrence = 0;
+    };
+
+    /// Finds what to write, in the order of writing. A story that cannot be
+    /// read fails it.
+    Status plan(const Job& job, FindOptions options, bool newSearch);
+    /// Adds every occurrence in `buffer`, which holds the story of plan
+    /// `index` with what must not be written masked, from its start on.
+    void findAll(size_t index, SearchBuffer& buffer, const Job& job, FindOptions options);
+    /// The plan of `story`, reading the story when it has none yet.
+    Result<size_t> planOf(int32_t story);
+    /// Writes the plan; the writes made, and the failure that stopped it, if any.
+    ReplaceAllReport write(const Job& job, ReplaceAllProgress* progress, std::optional<RaisedError>& failure);
+    /// Tells StoryMemory what the first `made` writes wrote, and each
+    /// story's plan what it reads now.
+    void remember(const Job& job, size_t made);
+
+    SearchState& state_;
+    StoryMemory& memory_;
+    HostChain& host_;
+    HostRestorer& restorer_;
+    MessageBoxPort& messages_;
+    SearchStep& step_;
+    // For one run.
+    std::vector<StoryPlan> plans_;
+    std::map<int32_t, size_t> planOfStory_;
+    std::vector<Write> writes_;
+};
+
+}  // namespace quillet

@@ -1,0 +1,231 @@
+#include "engine/SearchStep.h"
+
+#include <string_view>
+
+#include "engine/EngineTexts.h"
+#include "engine/RuntimeErrorPrompt.h"
+#include "engine/SixteenBit.h"
+
+namespace quillet {
+
+namespace {
+
+bool sameJob(const std::optional<Job>& held, const Job* job) {
+    return job == nullptr ? !held.has_value() : held && *held == *job;
+}
+
+}  // namespace
+
+quillet::Result<SearchStep::Result> SearchStep::run(const FindRequest& find, const Job* job, bool noWrapPrompt) {
+    auto begun = begin(find.text);
+    if (!begun) return begun.error();
+    if (!*begun) return Result{Outcome::NoText};
+    std::u16string newSearchMask = std::move(**begun);
+    Result result;
+    for (bool wrappedOnce = false;;) {
+        auto outcome = searchToTheEnd(find, job, newSearchMask, result.passedOver);
+        if (!outcome) return outcome.error();
+        if (*outcome) {
+            result.outcome = **outcome;
+            return result;
+        }
+        if (!goOnFromTheStart(noWrapPrompt, wrappedOnce)) return result;
+        if (auto moved = moveTo(1); !moved) return moved.error();
+    }
+}
+
+Status SearchStep::recount() {
+    auto count = host_.storyCount();
+    if (!count) return count.error();
+    const Status followed =
+        memory_.storyCountIs(*count, [this](int32_t story) { return host_.storyText(story); });
+    if (!followed) return followed;
+    // Text boxes before the search's story came or went: the search goes on in its story.
+    if (auto story = memory_.searchStory(); story && *story != state_.StoryIndex) {
+        auto index = toInt16(*story);
+        if (!index) return index.error();
+        state_.StoryIndex = *index;
+    }
+    state_.StoryCount = *count;
+    return {};
+}
+
+quillet::Result<std::optional<std::u16string>> SearchStep::begin(const std::u16string& findText) {
+    if (Status counted = recount(); !counted) return counted.error();
+    if (findText == state_.LastFindText.value_or(std::u16string())) return std::optional(std::u16string());
+
+    if (state_.StoryCount == 0) {
+        messages_.show(texts::kNoTextToSearch, msgbox::kOkOnly, std::nullopt);
+        return std::optional<std::u16string>();
+    }
+    state_.LastFindText = findText;
+    state_.StoryIndex = 1;
+    memory_.clearCurrentMatch();
+    return maskOf(findText.size()).transform([](const std::u16string& mask) { return std::optional(mask); });
+}
+
+quillet::Result<std::optional<SearchStep::Outcome>> SearchStep::searchToTheEnd(const FindRequest& find,
+                                                                               const Job* job,
+                                                                               std::u16string& newSearchMask,
+                                                                               int& passedOver) {
+    // An index outside the collection (the very first search, or stories
+    // removed since) counts as having passed the last story.
+    while (state_.StoryIndex >= 1 && state_.StoryIndex <= state_.StoryCount) {
+        auto match = searchStory(find, job, newSearchMask);
+        if (!match) return match.error();
+        if (!*match) {
+            if (state_.StoryIndex == state_.StoryCount) break;
+            if (auto moved = moveTo(int64_t{state_.StoryIndex} + 1); !moved) return moved.error();
+            continue;
+        }
+        auto selection = walk_.select(state_.StoryIndex, **match);
+        if (!selection) return selection.error();
+        if (selection->outcome == PageWalk::Outcome::Refused) {
+            messages_.show(runtimeErrorPrompt(selection->refusal), msgbox::kOkOnly, texts::kErrorTitle);
+            return std::optional(Outcome::ErrorShown);
+        }
+        // A match that no page shows is masked all the same: left unmasked,
+        // it would be found again by every later search and hide what
+        // follows it.
+        if (Status masked = maskVisited(find.text, **match); !masked) {
+            messages_.show(runtimeErrorPrompt(masked.error()), msgbox::kOkOnly, texts::kErrorTitle);
+            return std::optional(Outcome::ErrorShown);
+        }
+        if (selection->outcome == PageWalk::Outcome::Selected) {
+            memory_.setCurrentMatch(state_.StoryIndex, state_.StoryText, **match);
+            return std::optional(Outcome::Selected);
+        }
+        // The next one is looked for as if this one had never been there.
+        // The buffer holds this search's masks from here on, so the
+        // new-search test must not load the story over them.
+        ++passedOver;
+        newSearchMask.clear();
+    }
+    return std::optional<Outcome>();
+}
+
+Status SearchStep::maskVisited(const std::u16string& findText, Span occurrence) {
+    if (auto fits = maskFits(findText.size()); !fits) return fits;
+    auto buffer = buffers_.searchBuffer();
+    if (!buffer) return buffer.error();
+    (*buffer)->maskSelection(std::u16string_view(state_.StoryText)
+                                 .substr(static_cast<size_t>(occurrence.start), static_cast<size_t>(occurrence.length)));
+    return {};
+}
+
+bool SearchStep::goOnFromTheStart(bool noWrapPrompt, bool& wrappedOnce) {
+    if (!noWrapPrompt)
+        return messages_.show(texts::kWrapQuestion, msgbox::kYesNoQuestion, texts::kTitle) == msgbox::kAnswerYes;
+    if (wrappedOnce) return false;
+    wrappedOnce = true;
+    return true;
+}
+
+Status SearchStep::moveTo(int64_t story) {
+    auto buffer = buffers_.searchBuffer();
+    if (!buffer) return buffer.error();
+    (*buffer)->load(u"");
+    auto index = toInt16(story);
+    if (!index) return index.error();
+    state_.StoryIndex = *index;
+    return {};
+}
+
+quillet::Result<std::optional<Span>> SearchStep::searchStory(const FindRequest& find, const Job* job,
+                                                             const std::u16string& newSearchMask) {
+    auto text = host_.storyText(state_.StoryIndex);
+    if (!text) return text.error();
+    state_.StoryText = std::move(*text);
+    memory_.seen(state_.StoryIndex, state_.StoryText);
+    memory_.searchIn(state_.StoryIndex, state_.StoryText);
+
+    // The buffer is fetched anew at every visit: a box shown since may have let
+    // the user close the Find dialog, and its buffer with it.
+    auto found = buffers_.searchBuffer();
+    if (!found) return found.error();
+    SearchBuffer& buffer = **found;
+    // A new search drops the masks of the last one, and a search for another
+    // job that wrote here masks other writing; a changed story, an emptied
+    // buffer or a match left selected by a failure makes the buffer reload too.
+    auto wroteHere = [&](const Job* writer) {
+        return writer != nullptr && !memory_.writtenBy(*writer, state_.StoryIndex).empty();
+    };
+    const bool otherWriting =
+        !sameJob(maskedFor_, job) && (wroteHere(maskedFor_ ? &*maskedFor_ : nullptr) || wroteHere(job));
+    if (buffer.selectedText() != newSearchMask || otherWriting || !buffer.mirrors(state_.StoryText))
+        loadMasked(buffer, state_.StoryIndex, state_.StoryText, job);
+    maskedFor_ = job ? std::optional(*job) : std::nullopt;
+
+    buffer.find(find.text, find.options);
+    auto length = toInt16(buffer.selLength());
+    if (!length) return length.error();
+    if (*length == 0) return std::optional<Span>();
+    return std::optional(Span{buffer.selStart(), *length});
+}
+
+void SearchStep::loadMasked(SearchBuffer& buffer, int32_t story, std::u16string text, const Job* job) const {
+    const std::vector<WrittenSpan> written = job ? memory_.writtenBy(*job, story) : std::vector<WrittenSpan>();
+    buffer.load(std::move(text));
+    for (const WrittenSpan& span : written) {
+        buffer.select(static_cast<int32_t>(span.span.start), static_cast<int32_t>(span.span.length));
+        buffer.maskWritten(buffer.selectedText(), span.edges());
+    }
+    buffer.select(0, 0);
+}
+
+std::optional<SearchBuffer> SearchStep::runningBuffer(int32_t story, const std::u16string& text, const Job& job) {
+    auto buffer = buffers_.searchBuffer();
+    if (!buffer || state_.StoryIndex != story || !sameJob(maskedFor_, &job) || !(*buffer)->mirrors(text))
+        return std::nullopt;
+    return **buffer;
+}
+
+Status SearchStep::standAt(int32_t story, const std::u16string& text, const Job& job) {
+    auto buffer = buffers_.searchBuffer();
+    if (!buffer) return buffer.error();
+    auto index = toInt16(story);
+    if (!index) return index.error();
+    state_.StoryIndex = *index;
+    state_.StoryText = text;
+    loadMasked(**buffer, story, text, &job);
+    maskedFor_ = job;
+    memory_.clearCurrentMatch();
+    memory_.searchIn(story, text);
+    return {};
+}
+
+Status SearchStep::goOnAfterWrite(const Job& job, int32_t story, const std::u16string& before,
+                                  const std::u16string& after, Span occurrence, bool wasCurrentMatch) {
+    auto found = buffers_.searchBuffer();
+    if (!found) return found.error();
+    SearchBuffer& buffer = **found;
+    const auto written = static_cast<int32_t>(job.replacement.size());
+    if (wasCurrentMatch && state_.StoryIndex == story && sameJob(maskedFor_, &job) && buffer.mirrors(before)) {
+        // The usual case: the current match was written. The buffer goes on
+        // holding the story, the replacement masked in the match's place.
+        buffer.select(static_cast<int32_t>(occurrence.start), static_cast<int32_t>(occurrence.length));
+        buffer.maskWritten(job.replacement,
+                           WordEdges::of(std::u16string_view(before).substr(static_cast<size_t>(occurrence.start),
+                                                                           static_cast<size_t>(occurrence.length))));
+    } else {
+        // Text that the user selected elsewhere: the search moves there and
+        // passes over everything before it until it wraps.
+        auto index = toInt16(story);
+        if (!index) return index.error();
+        state_.LastFindText = job.find;
+        state_.StoryIndex = *index;
+        loadMasked(buffer, story, after, &job);
+        maskedFor_ = job;
+        if (occurrence.start > 0) {
+            buffer.select(0, static_cast<int32_t>(occurrence.start));
+            buffer.maskSelection(std::u16string_view(after).substr(0, static_cast<size_t>(occurrence.start)));
+        }
+        buffer.select(static_cast<int32_t>(occurrence.start + written), 0);
+    }
+    memory_.clearCurrentMatch();
+    state_.StoryText = after;
+    memory_.searchIn(story, after);
+    return {};
+}
+
+}  // namespace quillet

@@ -1,0 +1,143 @@
+#include "engine/SelectionReplacer.h"
+
+#include <algorithm>
+#include <set>
+
+namespace quillet {
+
+namespace {
+
+/// `text` with `length` units from `start` replaced by `replacement`.
+std::u16string writtenInto(std::u16string text, Position start, Position length, const std::u16string& replacement) {
+    return text.replace(static_cast<size_t>(start), static_cast<size_t>(length), replacement);
+}
+
+}  // namespace
+
+Result<std::u16string> SelectionReplacer::textOf(int32_t story) {
+    if (auto held = read_.find(story); held != read_.end()) return held->second;
+    auto text = host_.storyText(story);
+    if (!text) return text.error();
+    memory_.seen(story, *text);
+    read_[story] = *text;
+    return text;
+}
+
+void SelectionReplacer::addCandidates(int32_t story, const std::u16string& text, const HostChain::Selection& selection) {
+    if (selection.story && text != *selection.story) return;
+    const std::u16string_view view = text;
+    const size_t length = selection.text.size();
+    if (selection.start) {
+        const auto start = static_cast<size_t>(*selection.start);
+        if (start <= view.size() && view.substr(start, length) == selection.text)
+            candidates_.push_back({story, text, *selection.start});
+        return;
+    }
+    for (size_t at = view.find(selection.text); at != std::u16string_view::npos; at = view.find(selection.text, at + 1))
+        candidates_.push_back({story, text, static_cast<Position>(at)});
+}
+
+bool SelectionReplacer::mayWrite(const Candidate& candidate, const Job& job, FindOptions options,
+                                 Position length) const {
+    SearchBuffer buffer;
+    step_.loadMasked(buffer, candidate.story, candidate.text, &job);
+    const auto found = buffer.findFrom(job.find, options, candidate.start);
+    return found && found->start == candidate.start && found->length == length;
+}
+
+bool SelectionReplacer::tellApart(const std::u16string& replacement, Position length) const {
+    std::set<std::pair<int32_t, std::u16string>> after;
+    for (const Candidate& candidate : candidates_) {
+        if (!after.emplace(candidate.story, writtenInto(candidate.text, candidate.start, length, replacement)).second)
+            return false;
+    }
+    return true;
+}
+
+std::optional<SelectionReplacer::Candidate> SelectionReplacer::landed(const std::u16string& replacement,
+                                                                      Position length, bool everyStoryRead) {
+    if (candidates_.size() == 1) return candidates_.front();
+    std::set<int32_t> stories;
+    for (const Candidate& candidate : candidates_) stories.insert(candidate.story);
+    auto wentTo = [&](int32_t story, const std::u16string& now) -> std::optional<Candidate> {
+        for (const Candidate& candidate : candidates_) {
+            if (writtenInto(candidate.text, candidate.start, length, replacement) == now)
+                return Candidate{story, candidate.text, candidate.start};
+        }
+        return std::nullopt;
+    };
+    for (const int32_t story : stories) {
+        auto now = host_.storyText(story);
+        if (!now) return std::nullopt;
+        if (*now != read_[story]) return wentTo(story, *now);
+    }
+    if (everyStoryRead) return std::nullopt;
+    // Not in a story that was read: in another one with the same text,
+    // which shows only by the text that the write left there.
+    std::optional<Candidate> found;
+    for (int32_t story = 1; story <= state_.StoryCount; ++story) {
+        if (stories.contains(story)) continue;
+        auto now = host_.storyText(story);
+        if (!now) return std::nullopt;
+        auto candidate = wentTo(story, *now);
+        if (candidate && found) return std::nullopt;
+        if (candidate) found = candidate;
+    }
+    return found;
+}
+
+bool SelectionReplacer::replace(const Job& job, FindOptions options) {
+    read_.clear();
+    candidates_.clear();
+    auto selection = host_.selection();
+    if (!selection || selection->text.empty()) return false;
+    if (!step_.recount()) return false;
+    const auto length = static_cast<Position>(selection->text.size());
+
+    // Where the search stands is where the selection most likely is; only
+    // elsewhere must every story be read. The job's own writing is looked
+    // for wherever it is remembered.
+    const auto current = memory_.currentMatch();
+    const bool sameSearch = state_.LastFindText && *state_.LastFindText == job.find;
+    std::optional<int32_t> presumed;
+    if (selection->story) {
+        for (const int32_t story : {sameSearch && current ? current->story : 0, int32_t{state_.StoryIndex}}) {
+            if (story < 1 || story > state_.StoryCount) continue;
+            auto text = textOf(story);
+            if (!text) return false;
+            if (*text == *selection->story) {
+                presumed = story;
+                break;
+            }
+        }
+    }
+    std::vector<int32_t> stories;
+    if (presumed) {
+        stories = memory_.storiesWrittenBy(job);
+        stories.insert(stories.begin(), *presumed);
+    } else {
+        for (int32_t story = 1; story <= state_.StoryCount; ++story) stories.push_back(story);
+    }
+    for (const int32_t story : std::set<int32_t>(stories.begin(), stories.end())) {
+        if (story < 1 || story > state_.StoryCount) continue;
+        auto text = textOf(story);
+        if (!text) return false;
+        addCandidates(story, *text, *selection);
+    }
+    if (candidates_.empty() || !tellApart(job.replacement, length)) return false;
+    for (const Candidate& candidate : candidates_) {
+        if (!mayWrite(candidate, job, options, length)) return false;
+    }
+
+    if (!host_.writeSelection(job.replacement)) return false;
+    const auto target = landed(job.replacement, length, /*everyStoryRead=*/!presumed);
+    if (!target) return true;
+    const Span occurrence{target->start, length};
+    const bool wasCurrentMatch = sameSearch && current && current->story == target->story && current->span == occurrence;
+    const std::u16string after = writtenInto(target->text, target->start, length, job.replacement);
+    memory_.wrote(job, target->story, target->text, occurrence, job.replacement);
+    (void)step_.goOnAfterWrite(job, target->story, target->text, after, occurrence, wasCurrentMatch);
+    return true;
+}
+
+}  // namespace quillet

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/FindRequest.h"
+#include "engine/HostChain.h"
+#include "engine/SearchState.h"
+#include "engine/SearchStep.h"
+#include "engine/StoryMemory.h"
+
+namespace quillet {
+
+/// What one Replace writes: the publication's selection, wherever it is, as
+/// a word processor's Replace does, when it is an occurrence of the job's
+/// find text under the options of the press and not the job's own writing.
+/// It writes through the selection itself, so it never writes anywhere
+/// else; then the search goes on just after it.
+///
+/// Which story holds the selection shows by the text of the selection's
+/// story (a current host's member); without it, or without the selection's
+/// start, every story and place where the selected text stands is a
+/// candidate. The write is made only when every candidate may be written
+/// and the story's text afterwards tells which one it was.
+class SelectionReplacer {
+public:
+    SelectionReplacer(SearchState& state, StoryMemory& memory, HostChain& host, SearchStep& step)
+        : state_(state), memory_(memory), host_(host), step_(step) {}
+
+    /// Writes `job`'s replacement over the selection when it may, and moves
+    /// the search on after it. Nothing is written, and nothing is told, when
+    /// it may not or a host call fails; a failure after the write leaves the
+    /// search where it was. True when it wrote.
+    bool replace(const Job& job, FindOptions options);
+
+private:
+    /// A place where the selection may stand: `start` in `story`, which reads `text`.
+    struct Candidate {
+        int32_t story = 0;
+        std::u16string text;
+        Position start = 0;
+    };
+
+    /// The text of `story`, read once a press.
+    Result<std::u16string> textOf(int32_t story);
+    /// Where in `story`, reading `text`, the selection may stand.
+    void addCandidates(int32_t story, const std::u16string& text, const HostChain::Selection& selection);
+    /// Whether the candidate is an occurrence that `job` may write over.
+    bool mayWrite(const Candidate& candidate, const Job& job, FindOptions options, Position length) const;
+    /// Whether the texts after writing would tell every two candidates apart.
+    bool tellApart(const std::u16string& replacement, Position length) const;
+    /// The candidate that the write went to, read back from the stories.
+    std::optional<Candidate> landed(const std::u16string& replacement, Position length, bool everyStoryRead);
+
+    SearchState& state_;
+    StoryMemory& memory_;
+    HostChain& host_;
+    SearchStep& step_;
+    // For one press.
+    std::map<int32_t, std::u16string> read_;
+    std::vector<Candidate> candidates_;
+};
+
+}  // namespace quillet

@@ -1,0 +1,134 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/Result.h"
+#include "engine/Position.h"
+#include "engine/TextChange.h"
+#include "engine/WholeWord.h"
+
+namespace quillet {
+
+/// A replacement job: the text to find and the text to write in its place.
+/// What a job wrote is its own; another job may write over it.
+struct Job {
+    std::u16string find;
+    std::u16string replacement;
+
+    friend bool operator==(const Job&, const Job&) = default;
+};
+
+/// Text that a job wrote, and the text that it replaced there.
+struct WrittenSpan {
+    Span span;
+    std::u16string replaced;
+
+    /// What whole words see at the written text's edges.
+    WordEdges edges() const { return WordEdges::of(replaced); }
+};
+
+/// What the engine remembers of the stories between presses: what each of
+/// the last few jobs wrote where, the running search's current match, and
+/// the story the search stands in, each with the story's text as the engine
+/// last saw it.
+///
+/// The dialogs are modeless, so between two presses the user may edit,
+/// undo, delete or add text boxes, or open another publication. A story read
+/// again is compared with what was seen: when it reads as if some of the
+/// writing there had been taken back (an undo), exactly that is gone;
+/// otherwise the change is one edit (changesBetween). What a change left
+/// alone moves with the text, and only what it touched is forgotten. When
+/// the story count changes, a story that reads as it did is the same story
+/// at its new place; one that changed too is looked for between its
+/// neighbours.
+class StoryMemory {
+public:
+    /// Reads a story's text: 1-based index.
+    using StoryReader = std::function<Result<std::u16string>(int32_t story)>;
+
+    /// The story count read now. When it differs from the last one and
+    /// something is remembered, every story is read to find where each one
+    /// went; a failing read fails it, and nothing is remembered afterwards.
+    Status storyCountIs(int32_t count, const StoryReader& read);
+    /// A story read `text` now: what is remembered there follows the change
+    /// since it was last seen.
+    void seen(int32_t story, std::u16string_view text);
+
+    /// What `job` wrote into `story`, in order, as of the text last seen there.
+    std::vector<WrittenSpan> writtenBy(const Job& job, int32_t story) const;
+    /// Whether `job` has written anything that is remembered, anywhere.
+    bool hasWritten(const Job& job) const;
+    /// The stories where `job`'s writing is remembered.
+    std::vector<int32_t> storiesWrittenBy(const Job& job) const;
+    /// `job` replaced `replaced.length` units of `story`, which read `before`,
+    /// from `replaced.start` with `replacement`: a change like any other for
+    /// what else is remembered there, and the job's own from now on.
+    void wrote(const Job& job, int32_t story, std::u16string_view before, Span replaced,
+               std::u16string_view replacement);
+    /// As `wrote` for many replacements into one story at once, each
+    /// replaced span in `before`'s coordinates, in order, none overlapping;
+    /// `after` is the story's text with all of them made.
+    void wroteAll(const Job& job, int32_t story, std::u16string_view before, const std::vector<Span>& replaced,
+                  std::u16string_view replacement, std::u16string_view after);
+
+    /// The running search's current match: its story and span.
+    struct Match {
+        int32_t story = 0;
+        Span span;
+    };
+    std::optional<Match> currentMatch() const;
+    /// The running search selected `span` of `story`, which reads `text`.
+    void setCurrentMatch(int32_t story, std::u16string_view text, Span span);
+    void clearCurrentMatch();
+
+    /// The story that the running search stands in, which read `text`: kept
+    /// so that the search follows it when text boxes before it come or go.
+    void searchIn(int32_t story, std::u16string_view text);
+    /// Where the running search's story is now, when it is still there.
+    std::optional<int32_t> searchStory() const;
+
+private:
+    struct Story {
+        std::u16string text;
+        std::map<int, std::vector<WrittenSpan>> written;  // by job
+        std::optional<Span> current;
+        bool searched = false;
+
+        bool holdsNothing() const { return written.empty() && !current && !searched; }
+    };
+
+    /// The id of `job`, remembering it as the latest; forgetting what the
+    /// least recent job wrote when there are too many.
+    int idOf(const Job& job);
+    std::optional<int> knownId(const Job& job) const;
+    /// The story at `index`, started from `text` when nothing is remembered there.
+    Story& track(int32_t index, std::u16string_view text);
+    /// Carries what is remembered in `story` through `changes`.
+    static void carry(Story& story, const std::vector<ChangedStretch>& changes);
+    /// Carries what is remembered in `story` over to its text `now`.
+    static void follow(Story& story, std::u16string_view now);
+    /// Whether `story` reads `now` as it did, or as if some of the writing
+    /// there had been undone.
+    static bool readsAsItDid(const Story& story, std::u16string_view now);
+    /// Every job's writing in `story`, in order.
+    static std::vector<const WrittenSpan*> allWritten(const Story& story);
+    /// Forgets a story that holds nothing any more.
+    void release(std::map<int32_t, Story>::iterator story);
+    /// Where each remembered story went, among `texts`.
+    std::map<int32_t, int32_t> newPlaces(const std::vector<std::u16string>& texts) const;
+
+    /// The jobs whose writing is remembered, the latest last.
+    std::vector<std::pair<int, Job>> jobs_;
+    int nextJobId_ = 0;
+    std::map<int32_t, Story> stories_;
+    /// The story count last read; none before the first.
+    std::optional<int32_t> count_;
+};
+
+}  // namespace quillet

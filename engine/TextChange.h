@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "engine/Position.h"
+
+namespace quillet {
+
+/// A stretch of a text that an edit changed: `oldLength` units from `start`
+/// became `newLength` units.
+struct ChangedStretch {
+    Position start = 0;
+    Position oldLength = 0;
+    Position newLength = 0;
+};
+
+/// How `before` became `after`, as one edit: the stretch between the longest
+/// beginning and then the longest end that the two texts share; nothing when
+/// they are the same. Where an edit could have been made in several places
+/// (a letter typed into a run of the same letter), it lies as far to the end
+/// as it can.
+std::vector<ChangedStretch> changesBetween(std::u16string_view before, std::u16string_view after);
+
+/// Where a stretch that edits left alone lies afterwards, or nothing when
+/// they changed it. `changes` are in order and apart, in the coordinates of
+/// the text before them. A stretch touches a change when they overlap; an
+/// empty stretch (a place) also when the change lies on both sides of it. An
+/// insertion exactly at a place puts the place after the inserted text.
+std::optional<Span> carried(Span span, const std::vector<ChangedStretch>& changes);
+
+}  // namespace quillet

@@ -1,0 +1,150 @@
+// What the engine remembers of the stories between presses, followed through
+// what the user does meanwhile: edits, undos, text boxes that come and go.
+#include <gtest/gtest.h>
+
+#include "engine/StoryMemory.h"
+
+namespace quillet {
+namespace {
+
+const Job kCats{u"cat", u"cats"};
+const Job kDogs{u"cat", u"dog"};
+
+std::vector<Span> spansOf(const StoryMemory& memory, const Job& job, int32_t story) {
+    std::vector<Span> spans;
+    for (const WrittenSpan& written : memory.writtenBy(job, story)) spans.push_back(written.span);
+    return spans;
+}
+
+/// "cat cat cat" with the first two written by kCats: "cats cats cat".
+StoryMemory twoOfThreeWritten() {
+    StoryMemory memory;
+    memory.wrote(kCats, 1, u"cat cat cat", {0, 3}, u"cats");
+    memory.wrote(kCats, 1, u"cats cat cat", {5, 3}, u"cats");
+    return memory;
+}
+
+TEST(TextChange, AnEditIsTheStretchBetweenWhatTheTextsShareAtEitherEnd) {
+    EXPECT_TRUE(changesBetween(u"same", u"same").empty());
+    const auto typed = changesBetween(u"cats cat", u"cats cat.");
+    ASSERT_EQ(typed.size(), 1u);
+    EXPECT_EQ((std::tuple{typed[0].start, typed[0].oldLength, typed[0].newLength}), (std::tuple{8, 0, 1}));
+    // A letter typed into a run of the same letter lies as far on as it can.
+    const auto run = changesBetween(u"aa b", u"aaa b");
+    EXPECT_EQ((std::tuple{run[0].start, run[0].oldLength, run[0].newLength}), (std::tuple{2, 0, 1}));
+    // Changes at both ends are one edit.
+    const auto both = changesBetween(u"cats cats", u"A cats cats!");
+    EXPECT_EQ((std::tuple{both[0].start, both[0].oldLength, both[0].newLength}), (std::tuple{0, 9, 12}));
+}
+
+TEST(TextChange, WhatAnEditLeftAloneMovesWithTheTextAndWhatItTouchedIsGone) {
+    const std::vector<ChangedStretch> insertAt4{{4, 0, 2}};
+    EXPECT_EQ(carried({0, 4}, insertAt4), (Span{0, 4}));  // ends where the insertion is
+    EXPECT_EQ(carried({4, 3}, insertAt4), (Span{6, 3}));  // begins there
+    EXPECT_EQ(carried({2, 4}, insertAt4), std::nullopt);  // the insertion falls inside it
+    EXPECT_EQ(carried({4, 0}, insertAt4), (Span{6, 0}));  // a place: the insertion goes before it
+    const std::vector<ChangedStretch> replace4to6{{4, 2, 5}};
+    EXPECT_EQ(carried({4, 0}, replace4to6), (Span{4, 0}));  // a place at the change's beginning stays
+    EXPECT_EQ(carried({6, 0}, replace4to6), (Span{9, 0}));  // one at its end moves
+    EXPECT_EQ(carried({5, 0}, replace4to6), std::nullopt);  // one inside it is gone
+    EXPECT_EQ(carried({3, 2}, replace4to6), std::nullopt);
+}
+
+TEST(StoryMemory, WhatAJobWroteStaysItsOwnThroughEditsThatLeaveItAlone) {
+    StoryMemory memory = twoOfThreeWritten();
+    EXPECT_EQ(spansOf(memory, kCats, 1), (std::vector<Span>{{0, 4}, {5, 4}}));
+    memory.seen(1, u"cats cats cat.");
+    EXPECT_EQ(spansOf(memory, kCats, 1), (std::vector<Span>{{0, 4}, {5, 4}}));
+    memory.seen(1, u">cats cats cat.");
+    EXPECT_EQ(spansOf(memory, kCats, 1), (std::vector<Span>{{1, 4}, {6, 4}}));
+    // Typing into the second one makes it the user's text.
+    memory.seen(1, u">cats caxts cat.");
+    EXPECT_EQ(spansOf(memory, kCats, 1), (std::vector<Span>{{1, 4}}));
+    EXPECT_EQ(memory.writtenBy(kCats, 1).front().replaced, u"cat");
+    // Another job's writing is not this job's.
+    EXPECT_TRUE(spansOf(memory, kDogs, 1).empty());
+}
+
+TEST(StoryMemory, AnUndoTakesBackExactlyTheWritingThatItUndid) {
+    // The second of two replacements undone.
+    StoryMemory one = twoOfThreeWritten();
+    one.seen(1, u"cats cat cat");
+    EXPECT_EQ(spansOf(one, kCats, 1), (std::vector<Span>{{0, 4}}));
+    // A Replace All around an earlier Replace undone in one step: the
+    // earlier one in the middle stays, though the two ends changed.
+    StoryMemory around;
+    around.wrote(kCats, 1, u"cat cat cat", {4, 3}, u"cats");
+    around.wroteAll(kCats, 1, u"cat cats cat", {{0, 3}, {9, 3}}, u"cats", u"cats cats cats");
+    EXPECT_EQ(spansOf(around, kCats, 1), (std::vector<Span>{{0, 4}, {5, 4}, {10, 4}}));
+    around.seen(1, u"cat cats cat");
+    EXPECT_EQ(spansOf(around, kCats, 1), (std::vector<Span>{{4, 4}}));
+    // A replacement that begins with what it replaced reads both ways; what
+    // follows it decides.
+    StoryMemory prefix;
+    prefix.wrote(kCats, 1, u"cats x", {0, 3}, u"cats");
+    EXPECT_EQ(spansOf(prefix, kCats, 1), (std::vector<Span>{{0, 4}}));
+    prefix.seen(1, u"cats x");
+    EXPECT_TRUE(spansOf(prefix, kCats, 1).empty());
+}
+
+TEST(StoryMemory, ManyReplacementsAtOnceAreRememberedAsOneAfterAnother) {
+    StoryMemory batch;
+    batch.wrote(kCats, 1, u"a cat b cat c cat", {8, 3}, u"cats");
+    batch.wroteAll(kCats, 1, u"a cat b cats c cat", {{2, 3}, {15, 3}}, u"cats", u"a cats b cats c cats");
+    StoryMemory single;
+    single.wrote(kCats, 1, u"a cat b cat c cat", {8, 3}, u"cats");
+    single.wrote(kCats, 1, u"a cat b cats c cat", {2, 3}, u"cats");
+    single.wrote(kCats, 1, u"a cats b cats c cat", {16, 3}, u"cats");
+    EXPECT_EQ(spansOf(batch, kCats, 1), spansOf(single, kCats, 1));
+    // An empty replacement next to text written before stays apart from it.
+    StoryMemory seams;
+    seams.wrote(kDogs, 1, u"catcat", {0, 3}, u"");
+    seams.wrote(kDogs, 1, u"cat", {0, 3}, u"");
+    EXPECT_EQ(spansOf(seams, kDogs, 1), (std::vector<Span>{{0, 0}, {0, 0}}));
+}
+
+TEST(StoryMemory, TheCurrentMatchIsCarriedAndGoneOnlyWhenItsOwnTextChanged) {
+    StoryMemory memory;
+    memory.setCurrentMatch(1, u"a cat", {2, 3});
+    memory.seen(1, u"and a cat");
+    ASSERT_TRUE(memory.currentMatch());
+    EXPECT_EQ(memory.currentMatch()->span, (Span{6, 3}));
+    memory.seen(1, u"and a cot");
+    EXPECT_FALSE(memory.currentMatch());
+}
+
+TEST(StoryMemory, WhenTextBoxesComeOrGoAStoryIsFoundAtItsNewPlace) {
+    const StoryMemory::StoryReader none;
+    auto readerOf = [](std::vector<std::u16string> texts) {
+        return [texts](int32_t story) -> Result<std::u16string> { return texts[static_cast<size_t>(story - 1)]; };
+    };
+    StoryMemory memory;
+    ASSERT_TRUE(memory.storyCountIs(3, none));
+    memory.wrote(kCats, 3, u"cat cat", {0, 3}, u"cats");
+    memory.searchIn(3, u"cats cat");
+    // The first text box deleted.
+    ASSERT_TRUE(memory.storyCountIs(2, readerOf({u"b", u"cats cat"})));
+    EXPECT_EQ(spansOf(memory, kCats, 2), (std::vector<Span>{{0, 4}}));
+    EXPECT_EQ(memory.searchStory(), 2);
+    // One added before it, and the story edited at once: found between its neighbours.
+    memory.wrote(kCats, 1, u"cat b", {0, 3}, u"cats");
+    ASSERT_TRUE(memory.storyCountIs(3, readerOf({u"cats b", u"new", u"cats cat!"})));
+    EXPECT_EQ(spansOf(memory, kCats, 1), (std::vector<Span>{{0, 4}}));
+    EXPECT_EQ(spansOf(memory, kCats, 3), (std::vector<Span>{{0, 4}}));
+    EXPECT_TRUE(spansOf(memory, kCats, 2).empty());
+    // A story that cannot be read leaves everything as it was, to be tried again.
+    auto failing = [](int32_t) -> Result<std::u16string> { return RaisedError{1, u"no"}; };
+    EXPECT_FALSE(memory.storyCountIs(2, failing));
+    EXPECT_EQ(spansOf(memory, kCats, 3), (std::vector<Span>{{0, 4}}));
+}
+
+TEST(StoryMemory, OnlyTheLastFewJobsAreRemembered) {
+    StoryMemory memory;
+    for (int job = 0; job < 9; ++job)
+        memory.wrote({u"cat", std::u16string(static_cast<size_t>(job + 1), u'x')}, job + 1, u"cat", {0, 3}, u"x");
+    EXPECT_FALSE(memory.hasWritten({u"cat", u"x"}));
+    EXPECT_TRUE(memory.hasWritten({u"cat", u"xx"}));
+}
+
+}  // namespace
+}  // namespace quillet
