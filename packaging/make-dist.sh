@@ -50,8 +50,6 @@ mkdir -p "$dist"
 rm -rf "$dist/signed" "$dist/x86" "$dist/x64" "$dist"/*.msi "$dist/SHA256SUMS"
 for build in "$@"; do
     . "$build/identity.sh"
-    arch=${msi##*-}
-    arch=${arch%.msi}
     mkdir -p "$dist/$arch"
     cp "$dll" "$debug" "$dist/$arch/"
     cp "$msi" "$dist/"
