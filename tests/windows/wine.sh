@@ -7,9 +7,9 @@ export WINEDEBUG=-all
 # No Mono or Gecko: the prefix would otherwise offer to download them.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
-# wine_arch BUILD: the prefix that the programs of a Windows build run in,
-# win32 or win64, as the build's identity.sh has it.
-wine_arch() {
+# prefix_arch BUILD: the kind of prefix that the programs of a Windows build
+# run in, win32 or win64: the wine_arch of the build's identity.sh.
+prefix_arch() {
     (. "$1/identity.sh" && echo "$wine_arch")
 }
 
