@@ -150,7 +150,7 @@ def main():
     for use in wrong:
         print(use)
     if wrong:
-        sys.exit(f"{len(wrong)} uses of a floor above the user's (the floors are in tests/floors/check_floors.py)")
+        sys.exit(f"includes and links that go up a floor: {len(wrong)} (the floors: tests/floors/check_floors.py)")
     print(f"{len(included)} includes and {len(linked)} links between the sources' own files and targets: "
           "each goes to its user's floor or below")
 
