@@ -9,12 +9,12 @@ set(QUILLET_IDL_DIR ${CMAKE_BINARY_DIR}/idl)
 file(MAKE_DIRECTORY ${QUILLET_IDL_DIR})
 find_path(QUILLET_WINE_IDL oaidl.idl PATHS /usr/include/wine/wine/windows NO_CMAKE_FIND_ROOT_PATH REQUIRED)
 # Type libraries describe the pointer size of the Windows they are for
-# (SYS_WIN32 or SYS_WIN64); stdole2.tlb comes from Wine of the same size.
-if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-  set(QUILLET_WIDL_TARGET --win64)
+# (SYS_WIN32 or SYS_WIN64, cmake/WindowsTarget.cmake); stdole2.tlb comes from
+# Wine of the same size.
+set(QUILLET_WIDL_TARGET --${QUILLET_WINDOWS})
+if(QUILLET_BITS EQUAL 64)
   set(QUILLET_WINE_LIBS /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
 else()
-  set(QUILLET_WIDL_TARGET --win32)
   set(QUILLET_WINE_LIBS /usr/lib/i386-linux-gnu/wine/i386-windows)
 endif()
 find_path(QUILLET_STDOLE2 stdole2.tlb PATHS ${QUILLET_WINE_LIBS} NO_CMAKE_FIND_ROOT_PATH NO_CACHE REQUIRED)

@@ -10,28 +10,37 @@
 # QUILLET_SIGN_PASSWORD alone, never from a command line; --timestamp has a
 # time-stamp server (RFC 3161) countersign each signature, so that it stays
 # valid after the certificate expires. The build's own files are not touched.
+# With --check, it only checks the options, the certificate and the password,
+# as ./quillet package does before it builds anything.
 #   packaging/make-dist.sh [--sign CERT.pfx [--timestamp URL]] DIST WINDOWS_BUILD...
+#   packaging/make-dist.sh --check [--sign CERT.pfx [--timestamp URL]]
 set -eu
 
 usage() {
     echo "usage: $0 [--sign CERT.pfx [--timestamp URL]] DIST WINDOWS_BUILD..." >&2
+    echo "       $0 --check [--sign CERT.pfx [--timestamp URL]]" >&2
     exit 2
 }
-certificate= timestamp=
+check= certificate= timestamp=
 while [ $# -gt 0 ]; do
     case "$1" in
+        --check) check=yes; shift ;;
         --sign) [ $# -ge 2 ] || usage; certificate=$2; shift 2 ;;
         --timestamp) [ $# -ge 2 ] || usage; timestamp=$2; shift 2 ;;
         -*) usage ;;
         *) break ;;
     esac
 done
-[ $# -ge 2 ] || usage
 [ -z "$timestamp" ] || [ -n "$certificate" ] || usage
 if [ -n "$certificate" ]; then
     [ -f "$certificate" ] || { echo "$0: no certificate $certificate" >&2; exit 2; }
     [ -n "${QUILLET_SIGN_PASSWORD+set}" ] || { echo "$0: set QUILLET_SIGN_PASSWORD to the certificate's password" >&2; exit 2; }
 fi
+if [ -n "$check" ]; then
+    [ $# -eq 0 ] || usage
+    exit 0
+fi
+[ $# -ge 2 ] || usage
 dist=$1
 shift
 
@@ -50,8 +59,6 @@ mkdir -p "$dist"
 rm -rf "$dist/signed" "$dist/x86" "$dist/x64" "$dist"/*.msi "$dist/SHA256SUMS"
 for build in "$@"; do
     . "$build/identity.sh"
-    arch=${msi##*-}
-    arch=${arch%.msi}
     mkdir -p "$dist/$arch"
     cp "$dll" "$debug" "$dist/$arch/"
     cp "$msi" "$dist/"

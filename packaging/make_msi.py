@@ -18,7 +18,7 @@ import sys
 import tempfile
 import uuid
 
-from compound_file import CompoundFile
+import olefile
 
 SUMMARY_INFORMATION = "\x05SummaryInformation"
 # Property identifiers and types of the summary information.
@@ -59,21 +59,29 @@ def derived_code(namespace, content):
     return "{" + str(uuid.uuid5(uuid.UUID(namespace), hashlib.sha256(content).hexdigest())).upper() + "}"
 
 
+def rewrite_summary(msi, change):
+    """Rewrites the summary information of the package `msi` in place, after
+    `change` changed its bytes (as many as there were): the package's layout
+    and every other byte stay as wixl wrote them."""
+    with olefile.OleFileIO(msi, write_mode=True) as package:
+        stream = bytearray(package.openstream(SUMMARY_INFORMATION).read())
+        change(stream, property_offsets(stream))
+        package.write_stream(SUMMARY_INFORMATION, bytes(stream))
+
+
 def stamp(msi, time, product_code):
-    with open(msi, "rb") as f:
-        package = CompoundFile(bytearray(f.read()))
-    stream = bytearray(package.read(SUMMARY_INFORMATION))
-    offsets = property_offsets(stream)
     filetime = (time + FILETIME_TO_UNIX) * 10_000_000
-    set_value(stream, offsets, CREATED, VT_FILETIME, filetime)
-    set_value(stream, offsets, LAST_SAVED, VT_FILETIME, filetime)
-    # The code is derived from everything else, itself as zeros.
-    set_value(stream, offsets, REVISION_NUMBER, VT_LPSTR, "{" + str(uuid.UUID(int=0)) + "}")
-    package.write(SUMMARY_INFORMATION, stream)
-    set_value(stream, offsets, REVISION_NUMBER, VT_LPSTR, derived_code(product_code, package.data))
-    package.write(SUMMARY_INFORMATION, stream)
-    with open(msi, "wb") as f:
-        f.write(package.data)
+
+    def times_and_no_package_code(stream, offsets):
+        set_value(stream, offsets, CREATED, VT_FILETIME, filetime)
+        set_value(stream, offsets, LAST_SAVED, VT_FILETIME, filetime)
+        set_value(stream, offsets, REVISION_NUMBER, VT_LPSTR, "{" + str(uuid.UUID(int=0)) + "}")
+
+    rewrite_summary(msi, times_and_no_package_code)
+    # The package code is derived from everything else, itself as zeros.
+    with open(msi, "rb") as f:
+        package_code = derived_code(product_code, f.read())
+    rewrite_summary(msi, lambda stream, offsets: set_value(stream, offsets, REVISION_NUMBER, VT_LPSTR, package_code))
 
 
 def main():

@@ -10,6 +10,7 @@
 #include "platform/win32/ComObject.h"
 #include "platform/win32/DispatchMembers.h"
 #include "platform/win32/Variant.h"
+#include "platform/win32/VariantConversion.h"
 
 namespace quillet::com {
 
@@ -157,33 +158,21 @@ public:
 private:
     /// Click(Ctrl, CancelDefault).
     HRESULT click(win32::Invocation& call) {
+        // CancelDefault is the host's to change, so it comes by reference: a
+        // Boolean, or a Variant that holds one.
+        if (!(V_VT(call.passed(1)) & VT_BYREF)) return call.mismatch(1);
         bool cancelDefault = false;
-        if (!readBoolean(*call.passed(1), cancelDefault)) return call.mismatch(1);
+        if (HRESULT hr = call.boolean(1, &cancelDefault); FAILED(hr)) return hr;
         // The handlers do not look at the button; a Ctrl that is no button is passed as none.
         ComPtr<IDispatch> ctrl;
         ToolbarButtonRef button;
-        if (SUCCEEDED(win32::objectArgument(*call.passed(0), ctrl)) && ctrl) {
+        if (SUCCEEDED(win32::objectOf(*call.passed(0), &ctrl)) && ctrl) {
             if (auto inButtonRole = inRole(ctrl.get(), roles::kToolbarButton))
                 button = bridgeButton(std::move(*inButtonRole));
         }
         // CancelDefault is the host's: the handlers leave it as it came.
         sink_.Click(button, cancelDefault);
         return S_OK;
-    }
-
-    /// CancelDefault: a Boolean by reference, or a Variant by reference holding one.
-    static bool readBoolean(const VARIANT& argument, bool& value) {
-        if (V_VT(&argument) == (VT_BYREF | VT_BOOL) && V_BOOLREF(&argument)) {
-            value = *V_BOOLREF(&argument) != VARIANT_FALSE;
-            return true;
-        }
-        if (V_VT(&argument) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(&argument)) {
-            Variant boolean;
-            if (FAILED(VariantChangeType(boolean.out(), V_VARIANTREF(&argument), 0, VT_BOOL))) return false;
-            value = V_BOOL(&boolean.get()) != VARIANT_FALSE;
-            return true;
-        }
-        return false;
     }
 
     ButtonClickSink& sink_;

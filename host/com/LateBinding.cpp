@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/win32/ComFailure.h"
+#include "platform/win32/VariantConversion.h"
 
 namespace quillet::com {
 
@@ -30,12 +31,12 @@ private:
     EXCEPINFO info_;
 };
 
-/// `result` converted to `type`, or the failure of that conversion.
-Result<Variant> converted(const Result<Variant>& result, VARTYPE type) {
+/// `result` read by `reader` (VariantConversion.h), or the failure of that reading.
+template <typename Value>
+Result<Value> readAs(const Result<Variant>& result, HRESULT (*reader)(const VARIANT&, Value*)) {
     if (!result) return result.error();
-    Variant value;
-    if (HRESULT hr = VariantChangeType(value.out(), const_cast<VARIANT*>(&result->get()), 0, type); FAILED(hr))
-        return systemFailure(hr);
+    Value value{};
+    if (HRESULT hr = reader(result->get(), &value); FAILED(hr)) return systemFailure(hr);
     return value;
 }
 
@@ -82,33 +83,16 @@ Status assign(IDispatch* object, const wchar_t* name, const Variant& value) {
     return byValue(Call::PutRef);
 }
 
-Result<std::u16string> asText(const Result<Variant>& result) {
-    auto text = converted(result, VT_BSTR);
-    if (!text) return text.error();
-    return win32::Bstr::text(V_BSTR(&text->get()));
-}
+Result<std::u16string> asText(const Result<Variant>& result) { return readAs(result, win32::textOf); }
 
-Result<int32_t> asNumber(const Result<Variant>& result) {
-    auto number = converted(result, VT_I4);
-    if (!number) return number.error();
-    return static_cast<int32_t>(V_I4(&number->get()));
-}
+Result<int32_t> asNumber(const Result<Variant>& result) { return readAs(result, win32::numberOf); }
 
-Result<bool> asBoolean(const Result<Variant>& result) {
-    auto boolean = converted(result, VT_BOOL);
-    if (!boolean) return boolean.error();
-    return V_BOOL(&boolean->get()) != VARIANT_FALSE;
-}
+Result<bool> asBoolean(const Result<Variant>& result) { return readAs(result, win32::booleanOf); }
 
 Result<ComPtr<IDispatch>> asObject(const Result<Variant>& result, const Role& role) {
-    if (!result) return result.error();
-    const VARTYPE type = V_VT(&result->get());
-    if (type == VT_EMPTY || type == VT_NULL) return errors::objectNotSet();
-    auto object = converted(result, VT_DISPATCH);
+    auto object = readAs(result, win32::objectOf);
     if (!object) return object.error();
-    IDispatch* dispatch = V_DISPATCH(&object->get());
-    if (!dispatch) return errors::objectNotSet();
-    return inRole(dispatch, role);
+    return inRole(object->get(), role);
 }
 
 Result<ComPtr<IDispatch>> inRole(IUnknown* object, const Role& role) {

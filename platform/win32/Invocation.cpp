@@ -1,6 +1,6 @@
 #include "platform/win32/Invocation.h"
 
-#include "platform/win32/Bstr.h"
+#include "platform/win32/VariantConversion.h"
 
 namespace quillet::win32 {
 
@@ -12,8 +12,7 @@ const VARIANT* Invocation::passed(UINT position) const {
 
 const VARIANT* Invocation::argument(UINT position) const {
     const VARIANT* value = passed(position);
-    while (value && V_VT(value) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(value)) value = V_VARIANTREF(value);
-    return value;
+    return value ? &seenThrough(*value) : nullptr;
 }
 
 bool Invocation::given(UINT position) const {
@@ -26,38 +25,20 @@ HRESULT Invocation::mismatch(UINT position) {
     return DISP_E_TYPEMISMATCH;
 }
 
-HRESULT Invocation::converted(UINT position, VARTYPE type, Variant* value) {
+template <typename Value>
+HRESULT Invocation::read(UINT position, HRESULT (*reader)(const VARIANT&, Value*), Value* value) {
     const VARIANT* given = argument(position);
-    if (given && SUCCEEDED(VariantChangeType(value->out(), const_cast<VARIANT*>(given), 0, type))) return S_OK;
+    if (given && SUCCEEDED(reader(*given, value))) return S_OK;
     return mismatch(position);
 }
 
-HRESULT Invocation::text(UINT position, std::u16string* value) {
-    Variant text;
-    if (HRESULT hr = converted(position, VT_BSTR, &text); FAILED(hr)) return hr;
-    *value = Bstr::text(V_BSTR(&text.get()));
-    return S_OK;
-}
+HRESULT Invocation::text(UINT position, std::u16string* value) { return read(position, textOf, value); }
 
-HRESULT Invocation::number(UINT position, int32_t* value) {
-    Variant number;
-    if (HRESULT hr = converted(position, VT_I4, &number); FAILED(hr)) return hr;
-    *value = V_I4(&number.get());
-    return S_OK;
-}
+HRESULT Invocation::number(UINT position, int32_t* value) { return read(position, numberOf, value); }
 
-HRESULT Invocation::boolean(UINT position, bool* value) {
-    Variant boolean;
-    if (HRESULT hr = converted(position, VT_BOOL, &boolean); FAILED(hr)) return hr;
-    *value = V_BOOL(&boolean.get()) != VARIANT_FALSE;
-    return S_OK;
-}
+HRESULT Invocation::boolean(UINT position, bool* value) { return read(position, booleanOf, value); }
 
-HRESULT Invocation::object(UINT position, ComPtr<IDispatch>* value) {
-    const VARIANT* given = argument(position);
-    if (given && SUCCEEDED(objectArgument(*given, *value))) return S_OK;
-    return mismatch(position);
-}
+HRESULT Invocation::object(UINT position, ComPtr<IDispatch>* value) { return read(position, objectOf, value); }
 
 HRESULT Invocation::answer(Variant value) {
     if (result_) *result_ = value.detach();

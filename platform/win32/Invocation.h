@@ -28,7 +28,8 @@ public:
     const VARIANT* passed(UINT position) const;
 
     /// The argument at `position` as a text, a number, a Boolean or an object
-    /// (null for Nothing); DISP_E_TYPEMISMATCH when it cannot be one.
+    /// (null for Nothing), read as VariantConversion.h says;
+    /// DISP_E_TYPEMISMATCH when it cannot be one.
     HRESULT text(UINT position, std::u16string* value);
     HRESULT number(UINT position, int32_t* value);
     HRESULT boolean(UINT position, bool* value);
@@ -43,7 +44,9 @@ public:
 private:
     /// The argument, a reference to a variant seen through; null when not passed.
     const VARIANT* argument(UINT position) const;
-    HRESULT converted(UINT position, VARTYPE type, Variant* value);
+    /// The argument at `position` read by `reader`, or a mismatch.
+    template <typename Value>
+    HRESULT read(UINT position, HRESULT (*reader)(const VARIANT&, Value*), Value* value);
 
     const DISPPARAMS& params_;
     VARIANT* result_;

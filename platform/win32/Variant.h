@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "platform/win32/Bstr.h"
-#include "platform/win32/ComPtr.h"
 
 namespace quillet::win32 {
 
@@ -89,21 +88,5 @@ public:
 private:
     VARIANT value_;
 };
-
-/// An object passed as an argument of Invoke, a reference to a variant seen
-/// through: null for Nothing (empty, null or a null object). Fails with the
-/// conversion's HRESULT when the argument is no object.
-inline HRESULT objectArgument(const VARIANT& argument, ComPtr<IDispatch>& object) {
-    const VARIANT& value = V_VT(&argument) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(&argument)
-                               ? *V_VARIANTREF(&argument)
-                               : argument;
-    object = {};
-    if (V_VT(&value) == VT_EMPTY || V_VT(&value) == VT_NULL) return S_OK;
-    Variant converted;
-    if (HRESULT hr = VariantChangeType(converted.out(), const_cast<VARIANT*>(&value), 0, VT_DISPATCH); FAILED(hr))
-        return hr;
-    object = ComPtr<IDispatch>::share(V_DISPATCH(&converted.get()));
-    return S_OK;
-}
 
 }  // namespace quillet::win32

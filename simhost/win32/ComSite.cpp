@@ -127,8 +127,7 @@ public:
     bool screenshot(const std::string& path) override {
         window_.refresh();
         paintThreadWindows();
-        const std::optional<RgbImage> screen = captureScreen();
-        return screen && writePng(std::filesystem::path(std::u8string(path.begin(), path.end())), *screen);
+        return saveScreen(std::filesystem::path(std::u8string(path.begin(), path.end())));
     }
 
     void interact() override { window_.runUntilClosed(); }

@@ -1,8 +1,15 @@
 #include "simhost/win32/ScreenCapture.h"
 
 #include <windows.h>
+#include <wincodec.h>
+
+#include <system_error>
+
+#include "platform/win32/ComPtr.h"
 
 namespace quillet::simhost {
+
+using win32::ComPtr;
 
 namespace {
 
@@ -30,6 +37,41 @@ private:
     Release release_;
 };
 
+/// Rows of pixels in blue, green, red, as a 24-bit DIB holds them: the top
+/// row first, each `stride` bytes after the one above.
+struct BgrRows {
+    UINT width;
+    UINT height;
+    UINT stride;
+    BYTE* pixels;
+};
+
+/// Encodes `rows` as a PNG file at `path` with the Windows Imaging Component.
+HRESULT encodePng(const std::filesystem::path& path, const BgrRows& rows) {
+    ComPtr<IWICImagingFactory> factory;
+    HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                  reinterpret_cast<void**>(factory.out()));
+    if (FAILED(hr)) return hr;
+    ComPtr<IWICStream> stream;
+    if (FAILED(hr = factory->CreateStream(stream.out()))) return hr;
+    if (FAILED(hr = stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE))) return hr;
+    ComPtr<IWICBitmapEncoder> encoder;
+    if (FAILED(hr = factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.out()))) return hr;
+    if (FAILED(hr = encoder->Initialize(stream.get(), WICBitmapEncoderNoCache))) return hr;
+    ComPtr<IWICBitmapFrameEncode> frame;
+    if (FAILED(hr = encoder->CreateNewFrame(frame.out(), nullptr))) return hr;
+    if (FAILED(hr = frame->Initialize(nullptr))) return hr;
+    if (FAILED(hr = frame->SetSize(rows.width, rows.height))) return hr;
+    // The encoder answers with the format that it will write instead when it
+    // has no such one; the rows would have to be converted first.
+    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+    if (FAILED(hr = frame->SetPixelFormat(&format))) return hr;
+    if (!IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) return WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT;
+    if (FAILED(hr = frame->WritePixels(rows.height, rows.stride, rows.stride * rows.height, rows.pixels))) return hr;
+    if (FAILED(hr = frame->Commit())) return hr;
+    return encoder->Commit();
+}
+
 }  // namespace
 
 void paintThreadWindows() {
@@ -46,17 +88,17 @@ void paintThreadWindows() {
     GdiFlush();
 }
 
-std::optional<RgbImage> captureScreen() {
+bool saveScreen(const std::filesystem::path& path) {
     const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
     const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
     const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
     const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    if (width <= 0 || height <= 0) return std::nullopt;
+    if (width <= 0 || height <= 0) return false;
 
     Owned screen(GetDC(nullptr), [](HDC dc) { ReleaseDC(nullptr, dc); });
-    if (!screen) return std::nullopt;
+    if (!screen) return false;
     Owned memory(CreateCompatibleDC(screen.get()), DeleteDC);
-    if (!memory) return std::nullopt;
+    if (!memory) return false;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;
@@ -66,28 +108,20 @@ std::optional<RgbImage> captureScreen() {
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     Owned bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0), DeleteObject);
-    if (!bitmap || bits == nullptr) return std::nullopt;
+    if (!bitmap || bits == nullptr) return false;
     HGDIOBJ previous = SelectObject(memory.get(), bitmap.get());
     const bool copied = BitBlt(memory.get(), 0, 0, width, height, screen.get(), left, top, SRCCOPY | CAPTUREBLT);
     GdiFlush();
     SelectObject(memory.get(), previous);
-    if (!copied) return std::nullopt;
+    if (!copied) return false;
 
-    RgbImage image{static_cast<uint32_t>(width), static_cast<uint32_t>(height), {}};
-    image.pixels.resize(size_t{image.width} * image.height * 3);
-    // DIB rows are padded to 4 bytes and hold blue, green, red.
-    const size_t stride = (size_t{image.width} * 3 + 3) & ~size_t{3};
-    const auto* source = static_cast<const uint8_t*>(bits);
-    uint8_t* target = image.pixels.data();
-    for (uint32_t row = 0; row < image.height; ++row) {
-        const uint8_t* pixel = source + row * stride;
-        for (uint32_t column = 0; column < image.width; ++column, pixel += 3, target += 3) {
-            target[0] = pixel[2];
-            target[1] = pixel[1];
-            target[2] = pixel[0];
-        }
-    }
-    return image;
+    // DIB rows are padded to 4 bytes.
+    const BgrRows rows{static_cast<UINT>(width), static_cast<UINT>(height), (static_cast<UINT>(width) * 3 + 3) & ~3u,
+                       static_cast<BYTE*>(bits)};
+    if (SUCCEEDED(encodePng(path, rows))) return true;
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+    return false;
 }
 
 }  // namespace quillet::simhost

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <optional>
-
-#include "simhost/win32/PngFile.h"
+#include <filesystem>
 
 namespace quillet::simhost {
 
@@ -11,8 +9,11 @@ namespace quillet::simhost {
 /// scenario's steps, so nothing else would.
 void paintThreadWindows();
 
-/// The whole screen (all monitors) as the display shows it now, read with a
-/// GDI BitBlt of the desktop into a 24-bit DIB; nullopt when it cannot be read.
-std::optional<RgbImage> captureScreen();
+/// Saves the whole screen (all monitors) as the display shows it now to
+/// `path` as a PNG file, replacing it: read with a GDI BitBlt of the desktop
+/// into a 24-bit DIB, encoded by the Windows Imaging Component. False, and no
+/// file, when the screen could not be read or the file not written. The
+/// thread must have initialised COM.
+bool saveScreen(const std::filesystem::path& path);
 
 }  // namespace quillet::simhost

@@ -19,8 +19,7 @@ native=$(cd "$1" && pwd)/simhost/simhost
 windows=$(cd "$2" && pwd)
 . "$windows/identity.sh"
 host="$windows/simhost/simhost.exe"
-arch=$(pe_arch "$host")
-loader=$(wine_for "$arch")
+loader=$(wine_for "$wine_arch")
 work="$windows/install"
 prefix="$work/prefix"
 rm -rf "$work"
@@ -34,7 +33,7 @@ say() { echo "$(basename "$msi"): $*"; }
 
 # works WHAT: the host loads the add-in and the smoke scenario gives the native transcript.
 works() {
-    if runs_like "$prefix" "$arch" "$host" "$scenario" "$work/smoke.native" "$work/out"; then
+    if runs_like "$prefix" "$wine_arch" "$host" "$scenario" "$work/smoke.native" "$work/out"; then
         say "the host works with the add-in $1"
     else
         say "FAILED: the host with the add-in $1"
@@ -55,17 +54,17 @@ gone() {
     fi
 }
 
-msiexec() { in_prefix "$prefix" "$arch" "$loader" msiexec "$@"; }
+msiexec() { in_prefix "$prefix" "$wine_arch" "$loader" msiexec "$@"; }
 
 # The README's "Install on Windows" names the packages by their files.
-if grep -q "$(basename "$msi" | sed 's/-x[0-9]*\.msi$//')" "$here/../../README.md"; then
+if grep -q "$(basename "$msi" "-$arch.msi")" "$here/../../README.md"; then
     say "the README names this version's packages"
 else
     say "FAILED: the README does not name this version's packages"
     failed=$((failed + 1))
 fi
 
-in_prefix "$prefix" "$arch" true
+in_prefix "$prefix" "$wine_arch" true
 cp "$prefix/system.reg" "$prefix/user.reg" "$work/before/"
 (cd "$prefix/drive_c" && find . -type f | sort) > "$work/files.before"
 
@@ -85,7 +84,7 @@ if [ -n "$installed" ]; then
     cp "$windows/packaging/release/Quillet.dll" "$installed"
     # As the package's own path: C:\users\...
     dll="C:$(printf '%s' "${installed#"$prefix/drive_c"}" | tr / '\\')"
-    in_prefix "$prefix" "$arch" "$loader" regsvr32 /s /n /i:user "$dll"
+    in_prefix "$prefix" "$wine_arch" "$loader" regsvr32 /s /n /i:user "$dll"
     python3 "$here/prefix_registry.py" keys "$prefix" $names > "$work/user.keys"
     if diff "$work/package.keys" "$work/user.keys"; then
         say "regsvr32 /n /i:user writes the rows that the package writes"
@@ -94,7 +93,7 @@ if [ -n "$installed" ]; then
         failed=$((failed + 1))
     fi
     works "registered by regsvr32 /n /i:user"
-    in_prefix "$prefix" "$arch" "$loader" regsvr32 /s /u /n /i:user "$dll"
+    in_prefix "$prefix" "$wine_arch" "$loader" regsvr32 /s /u /n /i:user "$dll"
     # The copy and its folders were the test's, not the registration's.
     rm -rf "$(dirname "$(dirname "$installed")")"
     gone "after regsvr32 /u /n /i:user"

@@ -20,7 +20,7 @@ corpus=$(cd "$here/../scenarios" && pwd)
 native=$(cd "$1" && pwd)/simhost/simhost
 windows=$(cd "$2" && pwd)
 host="$windows/simhost/simhost.exe"
-arch=$(pe_arch "$host")
+arch=$(prefix_arch "$windows")
 work="$windows/parity"
 rm -rf "$work"
 mkdir -p "$work"

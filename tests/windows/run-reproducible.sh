@@ -23,8 +23,6 @@ mkdir -p "$work/sources"
 
 # The sources as they are, uncommitted edits too, without git and the builds.
 tar -C "$root" --exclude=./build --exclude=./.git -cf - . | tar -C "$work/sources" -xf -
-processor=i686
-[ "$(pe_arch "$first_dll")" = win64 ] && processor=x86_64
 build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$windows/CMakeCache.txt")
 (
     umask 077

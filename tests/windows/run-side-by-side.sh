@@ -25,8 +25,7 @@ scenario="$here/../scenarios/smoke.json"
 
 # regsvr32 BUILD [/u]: the DLL of BUILD registered (or removed) by the regsvr32 of its size.
 regsvr32() {
-    arch=$(pe_arch "$1/packaging/Quillet.dll")
-    (cd "$1/packaging" && in_prefix "$prefix" win64 "$(wine_for "$arch")" regsvr32 /s ${2:-} Quillet.dll)
+    (cd "$1/packaging" && in_prefix "$prefix" win64 "$(wine_for "$(prefix_arch "$1")")" regsvr32 /s ${2:-} Quillet.dll)
 }
 
 failed=0

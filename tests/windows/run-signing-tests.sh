@@ -84,8 +84,6 @@ for build in "$@"; do
     build=$(cd "$build" && pwd)
     . "$build/identity.sh"
     name=$(basename "$msi")
-    arch=${name##*-}
-    arch=${arch%.msi}
     signed_dll="$dist/signed/$arch/Quillet.dll"
     signed_msi="$dist/signed/$name"
     verifies "$signed_dll" "signed/$arch/Quillet.dll"
@@ -109,9 +107,8 @@ for build in "$@"; do
     # unsigned one of the same build, which it replaces: the DLL in the
     # user's programs is the signed one, and verifies.
     prefix="$work/prefix-$arch"
-    arch_of_prefix=$(pe_arch "$dll")
     for package in "$msi" "$signed_msi"; do
-        in_prefix "$prefix" "$arch_of_prefix" "$(wine_for "$arch_of_prefix")" msiexec /i "$(windows_path "$package")" /qn
+        in_prefix "$prefix" "$wine_arch" "$(wine_for "$wine_arch")" msiexec /i "$(windows_path "$package")" /qn
     done
     installed=$(find "$prefix/drive_c/users" -path '*/AppData/Local/Programs/Quillet/Quillet.dll')
     if [ -z "$installed" ]; then

@@ -24,7 +24,7 @@ if [ ! -f "$tests" ]; then
     echo "$tests is missing: build the target quillet_wine_tests first" >&2
     exit 2
 fi
-arch=$(pe_arch "$tests")
+arch=$(prefix_arch "$build")
 
 # The tests check that the display is at the DPI asked for.
 export QUILLET_TEST_DPI=96

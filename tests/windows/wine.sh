@@ -7,10 +7,10 @@ export WINEDEBUG=-all
 # No Mono or Gecko: the prefix would otherwise offer to download them.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
-# pe_arch FILE: win64 for an x86-64 program or DLL, win32 for any other.
-pe_arch() {
-    pe_header=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
-    [ "$(od -An -tx2 -j$((pe_header + 4)) -N2 "$1" | tr -d ' ')" = 8664 ] && echo win64 || echo win32
+# prefix_arch BUILD: the kind of prefix that the programs of a Windows build
+# run in, win32 or win64: the wine_arch of the build's identity.sh.
+prefix_arch() {
+    (. "$1/identity.sh" && echo "$wine_arch")
 }
 
 # wine_for ARCH: the loader that starts a system program (regsvr32, msiexec)

@@ -1,0 +1,159 @@
+#!/usr/bin/env python3
+"""Checks that each folder of the sources uses only its own floor and those
+below it: no #include of a project file, and no CMake target linked, from a
+floor above.
+
+    check_floors.py SOURCES
+
+Prints every upward use as FILE:LINE: ... and exits with 1 when there is one."""
+import os
+import re
+import sys
+from pathlib import PurePosixPath
+
+# Each folder's floor, lowest first, and whether it is Windows-only code. A
+# folder may use its own floor and the floors below; Windows-only code sits
+# beside the portable code of its floor and may use Windows-only code too,
+# which portable code never does. A subfolder stands on its folder's floor.
+FLOORS = {
+    "base": (0, False),
+    "platform": (1, False),
+    "platform/win32": (1, True),
+    "host": (2, False),
+    "host/com": (2, True),
+    "engine": (3, False),
+    "dialogs": (4, False),
+    "dialogs/win32": (4, True),
+    "addin": (5, False),
+    "addin/win32": (5, True),
+    "packaging": (6, True),
+    # On top, free to use anything.
+    "simhost": (7, True),
+    "samples": (7, True),
+    "bench": (7, True),
+    "tests": (7, True),
+}
+
+# Files that the build makes, by the name that they are included by, and the
+# folder whose CMakeLists.txt makes them.
+GENERATED = {
+    "AddInDesigner.h": "host/com",  # widl, from AddInDesigner.idl
+    "Quillet.h": "addin/win32",  # widl, from Quillet.idl.in
+    "Identity.h": "packaging",  # from Identity.h.in
+    "RegistryRows.inc": "packaging",  # make_registry.py, from Registry.rows.in
+}
+
+SOURCE_SUFFIXES = (".h", ".cpp", ".c", ".idl", ".rc", ".in")
+INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
+TARGET_COMMAND = re.compile(r"\b(add_library|add_executable|target_link_libraries)\s*\(")
+LINK_KEYWORDS = {"PUBLIC", "PRIVATE", "INTERFACE", "LINK_PUBLIC", "LINK_PRIVATE", "debug", "optimized", "general"}
+
+
+def folder_of(path):
+    """The folder of FLOORS that `path` (relative to the sources) lies in, or None."""
+    parts = PurePosixPath(path).parts
+    for length in range(len(parts), 0, -1):
+        folder = "/".join(parts[:length])
+        if folder in FLOORS:
+            return folder
+    return None
+
+
+def source_files(root):
+    """Every file of the floors' folders, relative to `root`, in order."""
+    for top in sorted({folder.split("/")[0] for folder in FLOORS}):
+        for directory, subdirectories, files in os.walk(os.path.join(root, top)):
+            subdirectories.sort()
+            for name in sorted(files):
+                yield os.path.relpath(os.path.join(directory, name), root).replace(os.sep, "/")
+
+
+def included_file(root, includer, name):
+    """Where `#include "name"` in `includer` lies, relative to `root`: beside
+    the includer, from the root, or made by the build; None when nowhere."""
+    for candidate in (os.path.join(os.path.dirname(includer), name), name):
+        candidate = os.path.normpath(candidate).replace(os.sep, "/")
+        if not candidate.startswith("../") and os.path.isfile(os.path.join(root, candidate)):
+            return candidate
+    if name in GENERATED:
+        return GENERATED[name] + "/" + name
+    return None
+
+
+def includes(root, files):
+    """(where, user, included, used) of every #include of the sources: `used`
+    is the folder of FLOORS that the included file lies in, or None."""
+    for path in files:
+        if not path.endswith(SOURCE_SUFFIXES):
+            continue
+        with open(os.path.join(root, path), encoding="utf-8", errors="replace") as source:
+            for number, line in enumerate(source, start=1):
+                match = INCLUDE.match(line)
+                if match:
+                    included = included_file(root, path, match.group(1)) or match.group(1)
+                    yield f"{path}:{number}", folder_of(path), included, folder_of(included)
+
+
+def cmake_commands(text):
+    """(name, line, arguments) of every target command in a CMake file."""
+    text = re.sub(r"#[^\n]*", "", text)
+    for match in TARGET_COMMAND.finditer(text):
+        depth, end = 1, match.end()
+        while depth and end < len(text):
+            depth += {"(": 1, ")": -1}.get(text[end], 0)
+            end += 1
+        yield match.group(1), text.count("\n", 0, match.start()) + 1, text[match.end() : end - 1].split()
+
+
+def links(root, files):
+    """(where, user, target linked, used) of every link between two targets of
+    the sources, each in the folder that defines it."""
+    defined = {}
+    commands = []
+    for path in files:
+        if os.path.basename(path) != "CMakeLists.txt":
+            continue
+        with open(os.path.join(root, path), encoding="utf-8") as cmake:
+            for command, number, arguments in cmake_commands(cmake.read()):
+                if not arguments:
+                    continue
+                if command == "target_link_libraries":
+                    commands.append((f"{path}:{number}", arguments[0], arguments[1:]))
+                else:
+                    defined[arguments[0]] = folder_of(path)
+    for where, target, dependencies in commands:
+        for dependency in dependencies:
+            if target in defined and dependency in defined and dependency not in LINK_KEYWORDS:
+                yield where, defined[target], dependency, defined[dependency]
+
+
+def upward(uses, verb):
+    """What of `uses` goes to a floor above its user's, to Windows-only code
+    from portable code, or to no floor."""
+    for where, user, used_file, used in uses:
+        if used is None:
+            yield f"{where}: {user} {verb} {used_file}, which lies in no floor's folder"
+        elif FLOORS[used][0] > FLOORS[user][0]:
+            yield f"{where}: {user} {verb} {used_file}, of {used}, a floor above"
+        elif FLOORS[used][1] and not FLOORS[user][1]:
+            yield f"{where}: {user}, portable, {verb} {used_file}, of {used}, Windows-only"
+
+
+def main():
+    if len(sys.argv) != 2:
+        sys.exit("usage: check_floors.py SOURCES")
+    root = sys.argv[1]
+    files = list(source_files(root))
+    included = list(includes(root, files))
+    linked = list(links(root, files))
+    wrong = list(upward(included, "includes")) + list(upward(linked, "links"))
+    for use in wrong:
+        print(use)
+    if wrong:
+        sys.exit(f"includes and links that go up a floor: {len(wrong)} (the floors: tests/floors/check_floors.py)")
+    print(f"{len(included)} includes and {len(linked)} links between the sources' own files and targets: "
+          "each goes to its user's floor or below")
+
+
+if __name__ == "__main__":
+    main()
