@@ -1,0 +1,135 @@
+#include "engine/PatternElement.h"
+
+#include <iterator>
+#include <string>
+#include <utility>
+
+#include "engine/CaretCodes.h"
+#include "engine/unicode/CodePointClass.h"
+#include "engine/unicode/Unicode.h"
+
+namespace quillet {
+
+using Kind = PatternElement::Kind;
+using unicode::CodePointClass;
+
+namespace {
+
+// The codes that only a find text knows, and the elements each reads as, in
+// the same order.
+constexpr std::u16string_view kFindCodeLetters = u"pn?#$w";
+constexpr Kind kFindCodeKinds[] = {Kind::ParagraphEnd, Kind::LineBreak, Kind::AnyCharacter,
+                                   Kind::Digit,        Kind::Letter,    Kind::WhiteSpace};
+static_assert(std::size(kFindCodeKinds) == kFindCodeLetters.size());
+
+PatternElement codeElement(Kind kind) {
+    PatternElement element;
+    element.kind = kind;
+    if (kind == Kind::ParagraphEnd) element.leadingText.prepare(u"\r", {/*matchCase=*/true, /*wholeWord=*/false});
+    return element;
+}
+
+PatternElement literalElement(std::u16string_view run, FindOptions options) {
+    PatternElement element;
+    element.leadingText.prepare(run, {options.matchCase, /*wholeWord=*/false});
+    return element;
+}
+
+// The code point at `pos`, and how many units it takes.
+std::pair<char32_t, std::int64_t> codePointAt(std::u16string_view text, std::int64_t pos) {
+    const char16_t u = text[pos];
+    if (unicode::isHighSurrogate(u) && pos + 1 < static_cast<std::int64_t>(text.size()) &&
+        unicode::isLowSurrogate(text[pos + 1])) {
+        return {unicode::combineSurrogates(u, text[pos + 1]), 2};
+    }
+    return {u, 1};
+}
+
+// Space separators are all in the BMP: here a unit is a character.
+bool isWhiteSpace(char16_t u) { return u == u'\t' || unicode::classOf(u) == CodePointClass::SpaceSeparator; }
+
+ElementExits onlyTo(std::int64_t pos) { return {1, {{/*again=*/false, pos}}}; }
+
+ElementExits exitsOfClass(CodePointClass wanted, std::u16string_view text, std::int64_t pos) {
+    const auto [cp, units] = codePointAt(text, pos);
+    if (unicode::classOf(cp) != wanted) return {};
+    return onlyTo(pos + units);
+}
+
+}  // namespace
+
+std::vector<PatternElement> readFindPattern(std::u16string_view findText, FindOptions options) {
+    std::vector<PatternElement> elements;
+    std::u16string run;
+    auto endRun = [&] {
+        if (run.empty()) return;
+        elements.push_back(literalElement(run, options));
+        run.clear();
+    };
+    for (const CaretToken& token : readCaretCodes(findText, kFindCodeLetters)) {
+        if (!token.isCode) {
+            run.push_back(token.unit);
+            continue;
+        }
+        endRun();
+        const Kind kind = kFindCodeKinds[kFindCodeLetters.find(token.unit)];
+        elements.push_back(codeElement(kind));
+        if (kind == Kind::WhiteSpace) elements.push_back(codeElement(Kind::MoreWhiteSpace));
+    }
+    endRun();
+    return elements;
+}
+
+ElementExits exitsOf(const PatternElement& element, std::u16string_view text, std::int64_t pos) {
+    const auto size = static_cast<std::int64_t>(text.size());
+    // Only more white space can end where it begins, at the end of the text too.
+    if (pos >= size) return element.kind == Kind::MoreWhiteSpace ? onlyTo(pos) : ElementExits{};
+    const char16_t u = text[pos];
+    switch (element.kind) {
+    case Kind::Literal: {
+        const auto length = static_cast<std::int64_t>(element.leadingText.length());
+        if (pos + length > size || !element.leadingText.matchesAt(text.data(), size, pos)) return {};
+        return onlyTo(pos + length);
+    }
+    case Kind::ParagraphEnd:
+        if (u != u'\r') return {};
+        if (pos + 1 < size && text[pos + 1] == u'\n')
+            return {2, {{/*again=*/false, pos + 2}, {/*again=*/false, pos + 1}}};
+        return onlyTo(pos + 1);
+    case Kind::LineBreak:
+        if (u == u'\v' || (u == u'\n' && (pos == 0 || text[pos - 1] != u'\r'))) return onlyTo(pos + 1);
+        return {};
+    case Kind::AnyCharacter:
+        return onlyTo(pos + codePointAt(text, pos).second);
+    case Kind::Digit:
+        return exitsOfClass(CodePointClass::DecimalDigit, text, pos);
+    case Kind::Letter:
+        return exitsOfClass(CodePointClass::Letter, text, pos);
+    case Kind::WhiteSpace:
+        if (!isWhiteSpace(u)) return {};
+        return onlyTo(pos + 1);
+    case Kind::MoreWhiteSpace:
+        if (!isWhiteSpace(u)) return onlyTo(pos);
+        return {2, {{/*again=*/true, pos + 1}, {/*again=*/false, pos}}};
+    }
+    return {};
+}
+
+LengthBounds lengthBoundsOf(const PatternElement& element) {
+    switch (element.kind) {
+    case Kind::Literal: {
+        const auto length = static_cast<std::int64_t>(element.leadingText.length());
+        return {length, length};
+    }
+    case Kind::LineBreak:
+    case Kind::WhiteSpace: return {1, 1};
+    case Kind::ParagraphEnd:
+    case Kind::AnyCharacter:
+    case Kind::Digit:
+    case Kind::Letter: return {1, 2};
+    case Kind::MoreWhiteSpace: return {0, kUnboundedLength};
+    }
+    return {0, kUnboundedLength};
+}
+
+}  // namespace quillet

@@ -1,0 +1,47 @@
+#include "engine/ReplacementText.h"
+
+#include <optional>
+
+#include "engine/CaretCodes.h"
+
+namespace quillet {
+
+namespace {
+
+constexpr std::u16string_view kReplacementCodeLetters = u"pn";
+
+std::u16string_view paragraphEndOf(std::u16string_view story) {
+    return story.find(u"\r\n") != std::u16string_view::npos ? u"\r\n" : u"\r";
+}
+
+char16_t lineBreakOf(std::u16string_view story) {
+    if (story.find(u'\v') != std::u16string_view::npos) return u'\v';
+    for (std::size_t i = story.find(u'\n'); i != std::u16string_view::npos; i = story.find(u'\n', i + 1)) {
+        if (i == 0 || story[i - 1] != u'\r') return u'\n';
+    }
+    return u'\v';
+}
+
+}  // namespace
+
+std::u16string expandReplacement(std::u16string_view replaceText, std::u16string_view story) {
+    std::u16string expanded;
+    expanded.reserve(replaceText.size());
+    // The story is looked at only for the codes that need it, and once.
+    std::optional<std::u16string_view> paragraphEnd;
+    std::optional<char16_t> lineBreak;
+    for (const CaretToken& token : readCaretCodes(replaceText, kReplacementCodeLetters)) {
+        if (!token.isCode) {
+            expanded.push_back(token.unit);
+        } else if (token.unit == u'p') {
+            if (!paragraphEnd) paragraphEnd = paragraphEndOf(story);
+            expanded += *paragraphEnd;
+        } else {
+            if (!lineBreak) lineBreak = lineBreakOf(story);
+            expanded.push_back(*lineBreak);
+        }
+    }
+    return expanded;
+}
+
+}  // namespace quillet
