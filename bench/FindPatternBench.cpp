@@ -41,7 +41,7 @@ void countBytes(benchmark::State& state) {
 void BM_Find1MiBTextMatcher(benchmark::State& state) {
     const std::u16string& text = megabyteText();
     TextMatcher matcher;
-    matcher.prepare(u"lanterns", optionsOf(state));
+    matcher.prepare(u"lanterns", optionsOf(state).matchCase);
     if (!isInTail(matcher.findFrom(text, 0))) {
         state.SkipWithError("the find text occurs before the tail");
         return;

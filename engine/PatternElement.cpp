@@ -25,13 +25,13 @@ static_assert(std::size(kFindCodeKinds) == kFindCodeLetters.size());
 PatternElement codeElement(Kind kind) {
     PatternElement element;
     element.kind = kind;
-    if (kind == Kind::ParagraphEnd) element.leadingText.prepare(u"\r", {/*matchCase=*/true, /*wholeWord=*/false});
+    if (kind == Kind::ParagraphEnd) element.leadingText.prepare(u"\r", /*matchCase=*/true);
     return element;
 }
 
 PatternElement literalElement(std::u16string_view run, FindOptions options) {
     PatternElement element;
-    element.leadingText.prepare(run, {options.matchCase, /*wholeWord=*/false});
+    element.leadingText.prepare(run, options.matchCase);
     return element;
 }
 
