@@ -6,6 +6,74 @@
 
 namespace quillet {
 
+namespace {
+
+/// The most single-unit edits that the middle of two texts is aligned with:
+/// enough for a few words typed here and there between two presses, and few
+/// enough that comparing a long story with one that is wholly new stays cheap.
+constexpr int kMostEdits = 64;
+
+/// The shortest alignment of `a` with `b` (Myers' O(ND) diff), as the
+/// changed stretches between the units they share, placed at `offset`;
+/// nothing when it takes more than kMostEdits single-unit edits.
+std::optional<std::vector<ChangedStretch>> aligned(std::u16string_view a, std::u16string_view b, Position offset) {
+    const auto n = static_cast<Position>(a.size());
+    const auto m = static_cast<Position>(b.size());
+    // reach[k]: how far along `a` the furthest path with d edits gets on
+    // diagonal k = x - y; one copy kept for each d, to walk back.
+    std::vector<Position> reach(2 * kMostEdits + 3, 0);
+    auto at = [](std::vector<Position>& row, Position k) -> Position& {
+        return row[static_cast<size_t>(k + kMostEdits + 1)];
+    };
+    std::vector<std::vector<Position>> furthest;
+    int edits = -1;
+    for (int d = 0; d <= kMostEdits && edits < 0; ++d) {
+        for (Position k = -d; k <= d; k += 2) {
+            const bool down = k == -d || (k != d && at(reach, k - 1) < at(reach, k + 1));
+            Position x = down ? at(reach, k + 1) : at(reach, k - 1) + 1;
+            Position y = x - k;
+            while (x < n && y < m && a[static_cast<size_t>(x)] == b[static_cast<size_t>(y)]) ++x, ++y;
+            at(reach, k) = x;
+            if (x >= n && y >= m) edits = d;
+        }
+        furthest.push_back(reach);
+    }
+    if (edits < 0) return std::nullopt;
+
+    // Back from the end, one edit at a time: a unit of `a` taken out (a
+    // step along it) or one of `b` put in (a step along `b`).
+    struct Edit {
+        Position x;
+        Position y;
+        bool takesOut;
+    };
+    std::vector<Edit> script;
+    for (Position x = n, y = m, d = edits; d > 0; --d) {
+        std::vector<Position>& before = furthest[static_cast<size_t>(d - 1)];
+        const Position k = x - y;
+        const bool down = k == -d || (k != d && at(before, k - 1) < at(before, k + 1));
+        const Position fromK = down ? k + 1 : k - 1;
+        x = at(before, fromK);
+        y = x - fromK;
+        script.push_back({x, y, !down});
+    }
+    std::reverse(script.begin(), script.end());
+
+    // Edits with no shared unit between them make one stretch.
+    std::vector<ChangedStretch> changes;
+    Position endX = -1;
+    Position endY = -1;
+    for (const Edit& edit : script) {
+        if (edit.x != endX || edit.y != endY) changes.push_back({offset + edit.x, 0, 0});
+        ++(edit.takesOut ? changes.back().oldLength : changes.back().newLength);
+        endX = edit.x + (edit.takesOut ? 1 : 0);
+        endY = edit.y + (edit.takesOut ? 0 : 1);
+    }
+    return changes;
+}
+
+}  // namespace
+
 std::vector<ChangedStretch> changesBetween(std::u16string_view before, std::u16string_view after) {
     if (sameText(before, after)) return {};
     const size_t shortest = std::min(before.size(), after.size());
@@ -14,8 +82,12 @@ std::vector<ChangedStretch> changesBetween(std::u16string_view before, std::u16s
     size_t suffix = 0;
     while (suffix < shortest - prefix && before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
         ++suffix;
-    return {ChangedStretch{static_cast<Position>(prefix), static_cast<Position>(before.size() - prefix - suffix),
-                           static_cast<Position>(after.size() - prefix - suffix)}};
+    const std::u16string_view oldMiddle = before.substr(prefix, before.size() - prefix - suffix);
+    const std::u16string_view newMiddle = after.substr(prefix, after.size() - prefix - suffix);
+    const ChangedStretch whole{static_cast<Position>(prefix), static_cast<Position>(oldMiddle.size()),
+                               static_cast<Position>(newMiddle.size())};
+    if (oldMiddle.empty() || newMiddle.empty()) return {whole};
+    return aligned(oldMiddle, newMiddle, static_cast<Position>(prefix)).value_or(std::vector{whole});
 }
 
 std::optional<Span> carried(Span span, const std::vector<ChangedStretch>& changes) {

@@ -70,6 +70,7 @@ void SearchTracker::beforeStep(const simhost::Step& step, const std::optional<si
     auto press = [&](const std::string& form, const std::string& control) {
         Dialog* pressed = dialog(form);
         if (pressed == nullptr || control == "cmdClose") return;
+        state_.changesSincePress.clear();
         state_.search = pressed->findText;
         state_.searching = *pressed;
         state_.searchingForAJob = form == "frmReplace";
@@ -166,12 +167,17 @@ bool SearchTracker::takeBack(int32_t story, const std::u16string& before, const 
     return true;
 }
 
+void SearchTracker::changedByTheUser(int32_t story) {
+    if (++state_.changesSincePress[story] > 1) state_.unknowable.insert(story);
+}
+
 void SearchTracker::storiesChanged(const std::vector<std::u16string>& before,
                                    const std::vector<std::u16string>& after) {
     for (size_t index = 0; index < before.size() && index < after.size(); ++index) {
         const std::u16string& a = before[index];
         const std::u16string& b = after[index];
         if (a == b) continue;
+        changedByTheUser(static_cast<int32_t>(index + 1));
         // Text that reads as if writing had been taken back: it was.
         if (takeBack(static_cast<int32_t>(index + 1), a, b)) continue;
         size_t prefix = 0;
@@ -198,6 +204,11 @@ void SearchTracker::storyDeleted(int32_t story) {
         if (k != story) unknowable.insert(renumbered(k));
     }
     state_.unknowable = std::move(unknowable);
+    std::map<int32_t, int> changes;
+    for (const auto& [k, count] : state_.changesSincePress) {
+        if (k != story) changes[renumbered(k)] = count;
+    }
+    state_.changesSincePress = std::move(changes);
     for (auto& undoStep : state_.undoSteps) {
         std::erase_if(undoStep, [story](const UndoneWrite& w) { return w.story == story; });
         for (UndoneWrite& w : undoStep) w.story = renumbered(w.story);
@@ -215,6 +226,9 @@ void SearchTracker::storyInserted(int32_t story) {
     std::set<int32_t> unknowable;
     for (const int32_t k : state_.unknowable) unknowable.insert(renumbered(k));
     state_.unknowable = std::move(unknowable);
+    std::map<int32_t, int> changes;
+    for (const auto& [k, count] : state_.changesSincePress) changes[renumbered(k)] = count;
+    state_.changesSincePress = std::move(changes);
     for (auto& undoStep : state_.undoSteps) {
         for (UndoneWrite& w : undoStep) w.story = renumbered(w.story);
     }
@@ -231,6 +245,7 @@ void SearchTracker::undone() {
     if (state_.undoSteps.empty() || state_.groupDepth > 0) return;
     const std::vector<UndoneWrite> undoStep = std::move(state_.undoSteps.back());
     state_.undoSteps.pop_back();
+    for (const UndoneWrite& w : undoStep) changedByTheUser(w.story);
     for (auto w = undoStep.rbegin(); w != undoStep.rend(); ++w) {
         for (auto& [job, stories] : state_.written) {
             auto found = stories.find(w->story);

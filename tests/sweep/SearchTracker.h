@@ -97,6 +97,8 @@ private:
         bool replacesAll = false;
         std::map<JobKey, std::map<int32_t, std::vector<Written>>> written;
         std::set<int32_t> unknowable;
+        /// How often each story changed since the last press.
+        std::map<int32_t, int> changesSincePress;
         std::vector<std::vector<UndoneWrite>> undoSteps;
         int groupDepth = 0;
         int64_t writes = 0;
@@ -112,6 +114,8 @@ private:
     /// writing there and nothing else, that writing is gone; false, and
     /// nothing changes, when it reads otherwise.
     bool takeBack(int32_t story, const std::u16string& before, const std::u16string& after);
+    /// Notes that the user changed `story` once more since the last press.
+    void changedByTheUser(int32_t story);
     /// Moves every job's spans of `story` through one change: `oldLength`
     /// units from `start` became `newLength`; those it touches are gone.
     void change(int32_t story, size_t start, size_t oldLength, size_t newLength);

@@ -32,9 +32,13 @@ TEST(TextChange, AnEditIsTheStretchBetweenWhatTheTextsShareAtEitherEnd) {
     // A letter typed into a run of the same letter lies as far on as it can.
     const auto run = changesBetween(u"aa b", u"aaa b");
     EXPECT_EQ((std::tuple{run[0].start, run[0].oldLength, run[0].newLength}), (std::tuple{2, 0, 1}));
-    // Changes at both ends are one edit.
+    // Edits apart from each other stay apart: what lies between them stays.
     const auto both = changesBetween(u"cats cats", u"A cats cats!");
-    EXPECT_EQ((std::tuple{both[0].start, both[0].oldLength, both[0].newLength}), (std::tuple{0, 9, 12}));
+    ASSERT_EQ(both.size(), 2u);
+    EXPECT_EQ((std::tuple{both[0].start, both[0].oldLength, both[0].newLength}), (std::tuple{0, 0, 2}));
+    EXPECT_EQ((std::tuple{both[1].start, both[1].oldLength, both[1].newLength}), (std::tuple{9, 0, 1}));
+    const auto twoEdits = changesBetween(u"xa atca ata at", u"xa ata acat-ta at");
+    EXPECT_EQ(carried({6, 3}, twoEdits), (Span{5, 3}));
 }
 
 TEST(TextChange, WhatAnEditLeftAloneMovesWithTheTextAndWhatItTouchedIsGone) {
@@ -60,6 +64,9 @@ TEST(StoryMemory, WhatAJobWroteStaysItsOwnThroughEditsThatLeaveItAlone) {
     // Typing into the second one makes it the user's text.
     memory.seen(1, u">cats caxts cat.");
     EXPECT_EQ(spansOf(memory, kCats, 1), (std::vector<Span>{{1, 4}}));
+    // Typing at both ends at once keeps what lies between.
+    memory.seen(1, u"<>cats caxts cat.!");
+    EXPECT_EQ(spansOf(memory, kCats, 1), (std::vector<Span>{{2, 4}}));
     EXPECT_EQ(memory.writtenBy(kCats, 1).front().replaced, u"cat");
     // Another job's writing is not this job's.
     EXPECT_TRUE(spansOf(memory, kDogs, 1).empty());
