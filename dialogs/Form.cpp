@@ -1,9 +1,36 @@
 #include "dialogs/Form.h"
 
+#include <vector>
+
 #include "dialogs/EventEntry.h"
 #include "dialogs/FormInstances.h"
+#include "dialogs/SpecialCharacters.h"
+#include "engine/Module1.h"
 
 namespace quillet {
+
+void Form::Show() {
+    if (auto selected = context_.engine.SelectionForFindBox()) {
+        if (*selected != window_->text("txtFindWhat")) window_->setText("txtFindWhat", *selected);
+        window_->selectAll("txtFindWhat");
+    }
+    window_->show();
+}
+
+void Form::cmdSpecial_Click() {
+    std::string box = window_->lastTextBox();
+    if (box.empty()) box = "txtFindWhat";
+    const bool findText = box == "txtFindWhat";
+    std::vector<const SpecialCharacter*> offered;
+    std::vector<std::u16string_view> names;
+    for (const SpecialCharacter& special : kSpecialCharacters) {
+        if (special.findOnly && !findText) continue;
+        offered.push_back(&special);
+        names.push_back(special.name);
+    }
+    if (auto chosen = window_->chooseFrom("cmdSpecial", names))
+        window_->insertAtCaret(box, std::u16string(offered[*chosen]->code));
+}
 
 Status Form::createWindow(const FormLayout& layout) {
     auto window = context_.windows.create(layout, *this);

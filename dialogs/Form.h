@@ -16,8 +16,10 @@ public:
     ~Form() override = default;
 
     Window& window() { return *window_; }
-    /// Shows the dialog modeless and without an owner.
-    void Show() { window_->show(); }
+    /// Shows the dialog modeless and without an owner. A selection in the
+    /// publication that would make a find text becomes the find box's text,
+    /// all selected, so that typing replaces it.
+    void Show();
 
 protected:
     explicit Form(FormContext& context) : context_(context), liveObject_(context.liveObjects) {}
@@ -41,6 +43,14 @@ protected:
         return {window_->text("txtFindWhat"),
                 FindOptions{window_->checkValue("chkCase") != 0, window_->checkValue("chkWholeWord") != 0}};
     }
+
+    /// The Special menu: the code that the user chooses goes to the caret of
+    /// the text box that last had the focus (the find box at first). The
+    /// codes that stand for classes of characters are offered for a find
+    /// text only.
+    void cmdSpecial_Click();
+    /// What the status line under the buttons says.
+    void showStatus(const std::u16string& text) { window_->setText("lblStatus", text); }
 
     FormContext& context_;
     std::unique_ptr<Window> window_;

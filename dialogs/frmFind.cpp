@@ -1,6 +1,7 @@
 #include "dialogs/frmFind.h"
 
 #include "dialogs/SetTopmost.h"
+#include "dialogs/StatusLine.h"
 #include "engine/Module1.h"
 
 namespace quillet {
@@ -9,17 +10,20 @@ namespace {
 
 constexpr ControlSpec kControls[] = {
     {"lblFindWhat", ControlKind::Label, u"Find What?", 120, 120, 975, 255, 0},
-    {"txtFindWhat", ControlKind::TextBox, u"", 1080, 120, 3495, 285, 1},
+    {"txtFindWhat", ControlKind::TextBox, u"", 1080, 120, 2775, 285, 1},
     {"chkWholeWord", ControlKind::CheckBox, u"Find Whole Word Only", 120, 480, 4455, 255, 2},
     {"chkCase", ControlKind::CheckBox, u"Match Case", 120, 720, 4455, 255, 3},
     {"cmdFind", ControlKind::Button, u"Find Next", 120, 1080, 2175, 375, 4, /*isDefault=*/true},
     {"cmdClose", ControlKind::Button, u"Close", 2400, 1080, 2175, 375, 5, false, /*isCancel=*/true},
     // Below the client area and never shown: the place of the search buffer.
-    {"rtbFinder", ControlKind::RichText, u"", 360, 2520, 2535, 2415, 6, false, false, /*visible=*/false},
+    {"rtbFinder", ControlKind::RichText, u"", 360, 2880, 2535, 2415, 6, false, false, /*visible=*/false},
+    {"cmdSpecial", ControlKind::Button, u"Special", 3960, 120, 615, 285, 7},
+    // Two lines, under the buttons.
+    {"lblStatus", ControlKind::Label, u"", 120, 1560, 4455, 480, 8},
 };
 
 constexpr FormLayout kLayout{"frmFind", u"Tarnwick Find", BorderStyle::FixedSingle, /*showInTaskbar=*/true,
-                             4680,      1545,            u"Tahoma",                8.25,
+                             4680,      2160,            u"Tahoma",                8.25,
                              kControls};
 
 }  // namespace
@@ -33,8 +37,10 @@ Result<std::unique_ptr<frmFind>> frmFind::create(FormContext& context) {
 void frmFind::Form_Load() { (void)SetTopmost(context_.windowService, window_->handle(), true); }
 
 Status frmFind::cmdFind_Click() {
+    showStatus(u"");
     auto found = context_.engine.FindNext(findRequest(), /*noWrapPrompt=*/false);
     if (!found) return found.error();
+    showStatus(moreOnNoPage(context_.engine.passedOverOnNoPage()));
     return {};
 }
 
@@ -42,6 +48,7 @@ void frmFind::cmdClose_Click() { window_->hide(); }
 
 Status frmFind::click(std::string_view control) {
     if (control == "cmdFind") return cmdFind_Click();
+    if (control == "cmdSpecial") cmdSpecial_Click();
     if (control == "cmdClose") cmdClose_Click();
     return {};
 }

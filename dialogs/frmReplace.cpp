@@ -1,6 +1,8 @@
 #include "dialogs/frmReplace.h"
 
+#include "dialogs/ReplaceAllRun.h"
 #include "dialogs/SetTopmost.h"
+#include "dialogs/StatusLine.h"
 #include "engine/Module1.h"
 
 namespace quillet {
@@ -8,20 +10,25 @@ namespace quillet {
 namespace {
 
 constexpr ControlSpec kControls[] = {
-    {"txtFindWhat", ControlKind::TextBox, u"", 1200, 120, 3375, 285, 0},
-    {"txtReplaceWith", ControlKind::TextBox, u"", 1200, 480, 3375, 285, 1},
+    {"txtFindWhat", ControlKind::TextBox, u"", 1200, 120, 2655, 285, 0},
+    {"txtReplaceWith", ControlKind::TextBox, u"", 1200, 480, 2655, 285, 1},
     {"chkWholeWord", ControlKind::CheckBox, u"Find Whole Word Only", 120, 840, 4455, 255, 2},
     {"chkCase", ControlKind::CheckBox, u"Match Case", 120, 1080, 4455, 255, 3},
-    {"cmdFind", ControlKind::Button, u"Find Next", 120, 1440, 2175, 375, 4, /*isDefault=*/true},
-    {"cmdReplace", ControlKind::Button, u"Replace", 2400, 1440, 2175, 375, 5},
-    {"cmdReplaceAll", ControlKind::Button, u"Replace All", 120, 1920, 2175, 375, 6},
+    {"cmdFind", ControlKind::Button, u"Find Next", 120, 1680, 2175, 375, 4, /*isDefault=*/true},
+    {"cmdReplace", ControlKind::Button, u"Replace", 2400, 1680, 2175, 375, 5},
+    {"cmdReplaceAll", ControlKind::Button, u"Replace All", 120, 2160, 2175, 375, 6},
     {"lblFindWhat", ControlKind::Label, u"Find What?", 120, 120, 975, 255, 7},
-    {"cmdClose", ControlKind::Button, u"Close", 2400, 1920, 2175, 375, 8, false, /*isCancel=*/true},
+    {"cmdClose", ControlKind::Button, u"Close", 2400, 2160, 2175, 375, 8, false, /*isCancel=*/true},
     {"lblReplaceWith", ControlKind::Label, u"Replace with:", 120, 480, 975, 255, 9},
+    {"chkKeepCase", ControlKind::CheckBox, u"Keep Case", 120, 1320, 4455, 255, 10},
+    // Beside the two text boxes, for whichever had the focus last.
+    {"cmdSpecial", ControlKind::Button, u"Special", 3960, 300, 615, 285, 11},
+    // Two lines, under the buttons.
+    {"lblStatus", ControlKind::Label, u"", 120, 2640, 4455, 480, 12},
 };
 
 constexpr FormLayout kLayout{"frmReplace", u"Tarnwick Replace", BorderStyle::FixedDialog, /*showInTaskbar=*/false,
-                             4680,         2355,               u"",                      0,
+                             4680,         3240,               u"",                      0,
                              kControls};
 
 }  // namespace
@@ -45,32 +52,53 @@ void frmReplace::Form_Load() {
 void frmReplace::txtFindWhat_Change() { enableReplacing(false); }
 
 Status frmReplace::cmdFind_Click() {
+    showStatus(u"");
     const std::u16string replaceText = window_->text("txtReplaceWith");
     auto finished = context_.engine.FindNext(findRequest(), /*noWrapPrompt=*/false, &replaceText);
     if (!finished) return finished.error();
     if (!*finished) enableReplacing(true);
+    showStatus(moreOnNoPage(context_.engine.passedOverOnNoPage()));
     return {};
 }
 
 void frmReplace::cmdReplace_Click() {
-    const bool finished =
-        context_.engine.ReplaceAndFindNext(findRequest(), window_->text("txtReplaceWith"), /*quiet=*/false);
+    showStatus(u"");
+    const bool finished = context_.engine.ReplaceAndFindNext(findRequest(), window_->text("txtReplaceWith"),
+                                                             /*quiet=*/false, replaceOptions());
     if (finished) enableReplacing(false);
+    showStatus(moreOnNoPage(context_.engine.passedOverOnNoPage()));
 }
 
 void frmReplace::cmdReplaceAll_Click() {
-    (void)context_.engine.ReplaceAll(findRequest(), window_->text("txtReplaceWith"));
+    showStatus(u"");
+    ReplaceAllRun run(*window_);
+    running_ = &run;
+    const ReplaceAllReport report =
+        context_.engine.ReplaceAll(findRequest(), window_->text("txtReplaceWith"), replaceOptions(), &run);
+    running_ = nullptr;
     // What is selected now is text that Replace All wrote, or nothing of the
     // search at all: a Replace would write over it.
     enableReplacing(false);
+    showStatus(replacedInStories(report.replaced, report.stories) +
+               moreOnNoPage(context_.engine.passedOverOnNoPage()));
 }
 
-void frmReplace::cmdClose_Click() { window_->hide(); }
+void frmReplace::cmdClose_Click() {
+    // While Replace All runs, Close is the one button the user can reach: it stops the run.
+    if (running_) {
+        running_->stop();
+        return;
+    }
+    window_->hide();
+}
+
+ReplaceOptions frmReplace::replaceOptions() const { return {window_->checkValue("chkKeepCase") != 0}; }
 
 Status frmReplace::click(std::string_view control) {
     if (control == "cmdFind") return cmdFind_Click();
     if (control == "cmdReplace") cmdReplace_Click();
     if (control == "cmdReplaceAll") cmdReplaceAll_Click();
+    if (control == "cmdSpecial") cmdSpecial_Click();
     if (control == "cmdClose") cmdClose_Click();
     return {};
 }

@@ -3,8 +3,11 @@
 #include <memory>
 
 #include "dialogs/Form.h"
+#include "engine/FindRequest.h"
 
 namespace quillet {
+
+class ReplaceAllRun;
 
 /// The Replace dialog. "Replace" and "Replace All" can be pressed only after
 /// this dialog's own "Find Next" returned false, and only until the find text
@@ -28,6 +31,11 @@ private:
     Status change(std::string_view control) override;
     /// Enables or disables "Replace" and "Replace All" together.
     void enableReplacing(bool enabled);
+    /// How the replacement is written, read at the press.
+    ReplaceOptions replaceOptions() const;
+
+    /// The Replace All running now, if any.
+    ReplaceAllRun* running_ = nullptr;
 };
 
 }  // namespace quillet

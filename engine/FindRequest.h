@@ -22,4 +22,11 @@ struct FindRequest {
     FindOptions options;
 };
 
+/// How a replacement is written.
+struct ReplaceOptions {
+    /// Each occurrence's case carries over to what replaces it: all capitals
+    /// give all capitals, a first capital a first capital.
+    bool keepCase = false;
+};
+
 }  // namespace quillet

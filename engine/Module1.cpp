@@ -29,12 +29,24 @@ const Job* Module1::jobOf(const std::u16string& findText, const std::u16string* 
 
 Result<bool> Module1::FindNext(const FindRequest& find, bool noWrapPrompt, const std::u16string* replaceText) {
     const Press press(*this);
-    return step_.run(find, jobOf(find.text, replaceText), noWrapPrompt).transform([](const SearchStep::Result& step) {
+    passedOverOnNoPage_ = 0;
+    return step_.run(find, jobOf(find.text, replaceText), noWrapPrompt).transform([&](const SearchStep::Result& step) {
+        passedOverOnNoPage_ = step.passedOver;
         return step.outcome == SearchStep::Outcome::Finished;
     });
 }
 
-bool Module1::ReplaceAndFindNext(const FindRequest& find, const std::u16string& replaceText, bool quiet) {
+std::optional<std::u16string> Module1::SelectionForFindBox() {
+    const Press press(*this);
+    auto selected = host_.selection();
+    if (!selected || selected->text.empty() || selected->text.size() > 255) return std::nullopt;
+    // Paragraph ends and line breaks, as a story holds them.
+    if (selected->text.find_first_of(u"\r\n\v\u2028\u2029") != std::u16string::npos) return std::nullopt;
+    return std::move(selected->text);
+}
+
+bool Module1::ReplaceAndFindNext(const FindRequest& find, const std::u16string& replaceText, bool quiet,
+                                 ReplaceOptions options) {
     const Press press(*this);
     const Job& job = *jobOf(find.text, &replaceText);
     // A find text that the search cannot mask would fail right after the
@@ -44,12 +56,14 @@ bool Module1::ReplaceAndFindNext(const FindRequest& find, const std::u16string& 
         return false;
     }
     // Nothing written, for whatever reason, is passed over: the search still moves on.
-    (void)replacer_.replace(job, find.options);
+    passedOverOnNoPage_ = 0;
+    (void)replacer_.replace(job, find.options, options);
     auto step = step_.run(find, &job, /*noWrapPrompt=*/true);
     if (!step) {
         failureBox(step.error());
         return false;
     }
+    passedOverOnNoPage_ = step->passedOver;
     const bool finished = step->outcome == SearchStep::Outcome::Finished;
     if (finished && !quiet) {
         messages_.show(u"All instances of \"" + find.text + u"\" have been replaced with \"" + replaceText + u"\".",
@@ -59,9 +73,10 @@ bool Module1::ReplaceAndFindNext(const FindRequest& find, const std::u16string& 
 }
 
 ReplaceAllReport Module1::ReplaceAll(const FindRequest& find, const std::u16string& replaceText,
-                                     ReplaceAllProgress* progress) {
+                                     ReplaceOptions options, ReplaceAllProgress* progress) {
     const Press press(*this);
-    return replaceAll_.run(*jobOf(find.text, &replaceText), find.options, progress);
+    passedOverOnNoPage_ = 0;
+    return replaceAll_.run(*jobOf(find.text, &replaceText), find.options, options, progress);
 }
 
 void Module1::failureBox(const RaisedError& error) {

@@ -65,13 +65,23 @@ public:
     /// it without asking to wrap. Returns true when the search is finished,
     /// and unless `quiet` says so in a box. A failure after the write is
     /// shown in a box and gives false.
-    bool ReplaceAndFindNext(const FindRequest& find, const std::u16string& replaceText, bool quiet);
+    bool ReplaceAndFindNext(const FindRequest& find, const std::u16string& replaceText, bool quiet,
+                            ReplaceOptions options = {});
 
     /// Replaces every occurrence under these options once, in one pass
     /// (ReplaceAllPass), then says "Replace complete!". `progress` (if any)
     /// is told after each write and may stop it.
     ReplaceAllReport ReplaceAll(const FindRequest& find, const std::u16string& replaceText,
-                                ReplaceAllProgress* progress = nullptr);
+                                ReplaceOptions options = {}, ReplaceAllProgress* progress = nullptr);
+
+    /// The publication's selected text, when it would make a find text: 1 to
+    /// 255 characters, no paragraph end or line break. Nothing otherwise, or
+    /// when the host cannot say.
+    std::optional<std::u16string> SelectionForFindBox();
+
+    /// Occurrences in text that no page shows that the last call passed over
+    /// (one Replace All writes them, and passes over none).
+    int passedOverOnNoPage() const { return passedOverOnNoPage_; }
 
     const SearchState& searchState() const { return state_; }
 
@@ -105,6 +115,7 @@ private:
     ReplaceAllPass replaceAll_;
     /// The job that the Replace dialog worked on last.
     std::optional<Job> job_;
+    int passedOverOnNoPage_ = 0;
 };
 
 }  // namespace quillet

@@ -50,11 +50,13 @@ bool isWhiteSpace(char16_t u) { return u == u'\t' || unicode::classOf(u) == Code
 
 ElementExits onlyTo(std::int64_t pos) { return {1, {{/*again=*/false, pos}}}; }
 
-ElementExits exitsOfClass(CodePointClass wanted, std::u16string_view text, std::int64_t pos) {
+ElementExits exitsOfClass(bool (*wanted)(CodePointClass), std::u16string_view text, std::int64_t pos) {
     const auto [cp, units] = codePointAt(text, pos);
-    if (unicode::classOf(cp) != wanted) return {};
+    if (!wanted(unicode::classOf(cp))) return {};
     return onlyTo(pos + units);
 }
+
+bool isDecimalDigit(CodePointClass cls) { return cls == CodePointClass::DecimalDigit; }
 
 }  // namespace
 
@@ -102,9 +104,9 @@ ElementExits exitsOf(const PatternElement& element, std::u16string_view text, st
     case Kind::AnyCharacter:
         return onlyTo(pos + codePointAt(text, pos).second);
     case Kind::Digit:
-        return exitsOfClass(CodePointClass::DecimalDigit, text, pos);
+        return exitsOfClass(isDecimalDigit, text, pos);
     case Kind::Letter:
-        return exitsOfClass(CodePointClass::Letter, text, pos);
+        return exitsOfClass(unicode::isLetter, text, pos);
     case Kind::WhiteSpace:
         if (!isWhiteSpace(u)) return {};
         return onlyTo(pos + 1);

@@ -5,6 +5,7 @@
 
 #include "engine/Counts.h"
 #include "engine/EngineTexts.h"
+#include "engine/ReplacementText.h"
 #include "engine/RuntimeErrorPrompt.h"
 #include "engine/SixteenBit.h"
 
@@ -32,16 +33,15 @@ private:
     std::vector<Position> tree_;
 };
 
-/// `before` with each of `spans` (in order, apart) replaced by `replacement`.
-std::u16string replacedIn(const std::u16string& before, const std::vector<Span>& spans,
-                          const std::u16string& replacement) {
+/// `before` with each of `rewrites` (in order, apart) made.
+std::u16string rewritten(const std::u16string& before, const std::vector<Rewrite>& rewrites) {
     std::u16string after;
-    after.reserve(before.size() + spans.size() * replacement.size());
+    after.reserve(before.size());
     Position copied = 0;
-    for (const Span& span : spans) {
-        after.append(before, static_cast<size_t>(copied), static_cast<size_t>(span.start - copied));
-        after.append(replacement);
-        copied = span.end();
+    for (const Rewrite& rewrite : rewrites) {
+        after.append(before, static_cast<size_t>(copied), static_cast<size_t>(rewrite.replaced.start - copied));
+        after.append(rewrite.written);
+        copied = rewrite.replaced.end();
     }
     after.append(before, static_cast<size_t>(copied));
     return after;
@@ -49,7 +49,8 @@ std::u16string replacedIn(const std::u16string& before, const std::vector<Span>&
 
 }  // namespace
 
-ReplaceAllReport ReplaceAllPass::run(const Job& job, FindOptions options, ReplaceAllProgress* progress) {
+ReplaceAllReport ReplaceAllPass::run(const Job& job, FindOptions options, ReplaceOptions replaceOptions,
+                                     ReplaceAllProgress* progress) {
     plans_.clear();
     planOfStory_.clear();
     writes_.clear();
@@ -65,12 +66,13 @@ ReplaceAllReport ReplaceAllPass::run(const Job& job, FindOptions options, Replac
     }
     // No stories: a new search has said so, and a running one has nothing to do.
     if (!*begun || state_.StoryCount == 0) return {};
-    if (Status planned = plan(job, options, /*newSearch=*/!(*begun)->empty()); !planned) {
+    if (Status planned = plan(job, options, replaceOptions, /*newSearch=*/!(*begun)->empty()); !planned) {
         failed(planned.error());
         return {};
     }
     std::optional<RaisedError> failure;
-    const ReplaceAllReport report = write(job, progress, failure);
+    const ReplaceAllReport report = write(progress, failure);
+    if (progress) progress->ended();
     remember(job, static_cast<size_t>(report.replaced));
     if (failure) {
         failed(*failure);
@@ -103,7 +105,16 @@ Result<size_t> ReplaceAllPass::planOf(int32_t story) {
     return plans_.size() - 1;
 }
 
-Status ReplaceAllPass::plan(const Job& job, FindOptions options, bool newSearch) {
+void ReplaceAllPass::add(size_t index, Span occurrence, const Job& job, ReplaceOptions replaceOptions) {
+    StoryPlan& plan = plans_[index];
+    const std::u16string_view text =
+        std::u16string_view(plan.before).substr(static_cast<size_t>(occurrence.start),
+                                                static_cast<size_t>(occurrence.length));
+    plan.rewrites.push_back({occurrence, replacementFor(job.replacement, text, plan.before, replaceOptions)});
+    writes_.push_back({index, plan.rewrites.size() - 1});
+}
+
+Status ReplaceAllPass::plan(const Job& job, FindOptions options, ReplaceOptions replaceOptions, bool newSearch) {
     const int32_t count = state_.StoryCount;
     const int32_t start = state_.StoryIndex >= 1 && state_.StoryIndex <= count ? state_.StoryIndex : 0;
     auto fresh = [&](size_t index) {
@@ -117,10 +128,8 @@ Status ReplaceAllPass::plan(const Job& job, FindOptions options, bool newSearch)
         auto index = planOf(current->story);
         if (!index) return index.error();
         SearchBuffer buffer = fresh(*index);
-        if (buffer.findFrom(job.find, options, current->span.start) == current->span) {
-            plans_[*index].occurrences.push_back(current->span);
-            writes_.push_back({*index, 0});
-        }
+        if (buffer.findFrom(job.find, options, current->span.start) == current->span)
+            add(*index, current->span, job, replaceOptions);
     }
     // Then on from where the search stands: in its buffer, which passes over
     // what the search has visited, as the next step would.
@@ -130,7 +139,7 @@ Status ReplaceAllPass::plan(const Job& job, FindOptions options, bool newSearch)
         std::optional<SearchBuffer> running;
         if (!newSearch) running = step_.runningBuffer(start, plans_[*index].before, job);
         SearchBuffer buffer = running ? std::move(*running) : fresh(*index);
-        findAll(*index, buffer, job, options);
+        findAll(*index, buffer, job, options, replaceOptions);
     }
     // The stories after it, then from the first story back to it, and the
     // part of its story that the search had passed.
@@ -141,32 +150,31 @@ Status ReplaceAllPass::plan(const Job& job, FindOptions options, bool newSearch)
         auto index = planOf(story);
         if (!index) return index.error();
         SearchBuffer buffer = fresh(*index);
-        findAll(*index, buffer, job, options);
+        findAll(*index, buffer, job, options, replaceOptions);
     }
     return {};
 }
 
-void ReplaceAllPass::findAll(size_t index, SearchBuffer& buffer, const Job& job, FindOptions options) {
-    StoryPlan& plan = plans_[index];
+void ReplaceAllPass::findAll(size_t index, SearchBuffer& buffer, const Job& job, FindOptions options,
+                             ReplaceOptions replaceOptions) {
     // What this pass will write already is masked like what it wrote before.
-    for (const Span& planned : plan.occurrences) {
-        buffer.select(static_cast<int32_t>(planned.start), static_cast<int32_t>(planned.length));
-        buffer.maskSelection(std::u16string_view(plan.before)
-                                 .substr(static_cast<size_t>(planned.start), static_cast<size_t>(planned.length)));
+    for (const Rewrite& planned : plans_[index].rewrites) {
+        const Span& span = planned.replaced;
+        buffer.select(static_cast<int32_t>(span.start), static_cast<int32_t>(span.length));
+        buffer.maskSelection(std::u16string_view(plans_[index].before)
+                                 .substr(static_cast<size_t>(span.start), static_cast<size_t>(span.length)));
     }
     // The replacements count as the text they replace, so each occurrence
     // is found in the story as it is before the pass, one after another.
     for (Position from = 0;;) {
         const auto found = buffer.findFrom(job.find, options, from);
         if (!found) break;
-        plan.occurrences.push_back(*found);
-        writes_.push_back({index, plan.occurrences.size() - 1});
+        add(index, *found, job, replaceOptions);
         from = found->end();
     }
 }
 
-ReplaceAllReport ReplaceAllPass::write(const Job& job, ReplaceAllProgress* progress,
-                                       std::optional<RaisedError>& failure) {
+ReplaceAllReport ReplaceAllPass::write(ReplaceAllProgress* progress, std::optional<RaisedError>& failure) {
     ReplaceAllReport report;
     if (writes_.empty()) return report;
     restorer_.quietScreen();
@@ -178,28 +186,28 @@ ReplaceAllReport ReplaceAllPass::write(const Job& job, ReplaceAllProgress* progr
     std::vector<ShiftsBefore> shifts;
     shifts.reserve(plans_.size());
     for (size_t p = 0; p < plans_.size(); ++p) {
-        const auto& occurrences = plans_[p].occurrences;
-        std::vector<size_t> byPlace(occurrences.size());
+        const auto& rewrites = plans_[p].rewrites;
+        std::vector<size_t> byPlace(rewrites.size());
         std::iota(byPlace.begin(), byPlace.end(), 0);
         std::sort(byPlace.begin(), byPlace.end(),
-                  [&](size_t a, size_t b) { return occurrences[a].start < occurrences[b].start; });
-        ranks[p].resize(occurrences.size());
+                  [&](size_t a, size_t b) { return rewrites[a].replaced.start < rewrites[b].replaced.start; });
+        ranks[p].resize(rewrites.size());
         for (size_t rank = 0; rank < byPlace.size(); ++rank) ranks[p][byPlace[rank]] = rank;
-        shifts.emplace_back(occurrences.size());
+        shifts.emplace_back(rewrites.size());
     }
 
     std::vector<bool> touched(plans_.size(), false);
     const auto total = static_cast<int64_t>(writes_.size());
     for (const Write& write : writes_) {
         const StoryPlan& plan = plans_[write.plan];
-        const Span& occurrence = plan.occurrences[write.occurrence];
-        const size_t rank = ranks[write.plan][write.occurrence];
-        const Span now{occurrence.start + shifts[write.plan].below(rank), occurrence.length};
-        if (Status written = host_.write(plan.story, now, job.replacement); !written) {
+        const Rewrite& rewrite = plan.rewrites[write.rewrite];
+        const size_t rank = ranks[write.plan][write.rewrite];
+        const Span now{rewrite.replaced.start + shifts[write.plan].below(rank), rewrite.replaced.length};
+        if (Status written = host_.write(plan.story, now, rewrite.written); !written) {
             failure = written.error();
             break;
         }
-        shifts[write.plan].add(rank, static_cast<Position>(job.replacement.size()) - occurrence.length);
+        shifts[write.plan].add(rank, static_cast<Position>(rewrite.written.size()) - rewrite.replaced.length);
         touched[write.plan] = true;
         ++report.replaced;
         if (progress && !progress->proceed(report.replaced, total)) {
@@ -212,18 +220,19 @@ ReplaceAllReport ReplaceAllPass::write(const Job& job, ReplaceAllProgress* progr
 }
 
 void ReplaceAllPass::remember(const Job& job, size_t made) {
-    std::vector<std::vector<Span>> written(plans_.size());
+    std::vector<std::vector<Rewrite>> written(plans_.size());
     for (size_t w = 0; w < made; ++w) {
         const Write& write = writes_[w];
-        written[write.plan].push_back(plans_[write.plan].occurrences[write.occurrence]);
+        written[write.plan].push_back(plans_[write.plan].rewrites[write.rewrite]);
     }
     for (size_t p = 0; p < plans_.size(); ++p) {
-        std::vector<Span>& spans = written[p];
-        if (spans.empty()) continue;
-        std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.start < b.start; });
+        std::vector<Rewrite>& rewrites = written[p];
+        if (rewrites.empty()) continue;
+        std::sort(rewrites.begin(), rewrites.end(),
+                  [](const Rewrite& a, const Rewrite& b) { return a.replaced.start < b.replaced.start; });
         StoryPlan& plan = plans_[p];
-        plan.after = replacedIn(plan.before, spans, job.replacement);
-        memory_.wroteAll(job, plan.story, plan.before, spans, job.replacement, plan.after);
+        plan.after = rewritten(plan.before, rewrites);
+        memory_.wroteAll(job, plan.story, plan.before, rewrites, plan.after);
     }
 }
 

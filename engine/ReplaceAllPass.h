@@ -49,7 +49,8 @@ public:
     /// Replaces every occurrence of `job`'s find text under `options` and
     /// says "Replace complete!", or says why it stopped: the user stopped it
     /// (`progress`), a write failed, or a story could not be read.
-    ReplaceAllReport run(const Job& job, FindOptions options, ReplaceAllProgress* progress);
+    ReplaceAllReport run(const Job& job, FindOptions options, ReplaceOptions replaceOptions,
+                         ReplaceAllProgress* progress);
 
 private:
     /// One story's part: its text before the pass, its occurrences there,
@@ -57,28 +58,32 @@ private:
     struct StoryPlan {
         int32_t story = 0;
         std::u16string before;
-        std::vector<Span> occurrences;  // in the order they are written
+        std::vector<Rewrite> rewrites;  // in the order they are written
         std::u16string after;
     };
-    /// One replacement: the occurrence `occurrence` of plan `plan`.
+    /// One replacement: rewrite `rewrite` of plan `plan`.
     struct Write {
         size_t plan = 0;
-        size_t occurrence = 0;
+        size_t rewrite = 0;
     };
 
     /// Finds what to write, in the order of writing. A story that cannot be
     /// read fails it.
-    Status plan(const Job& job, FindOptions options, bool newSearch);
+    Status plan(const Job& job, FindOptions options, ReplaceOptions replaceOptions, bool newSearch);
+    /// Adds `occurrence` of plan `index` to what is written.
+    void add(size_t index, Span occurrence, const Job& job, ReplaceOptions replaceOptions);
     /// Adds every occurrence in `buffer`, which holds the story of plan
     /// `index` with what must not be written masked, from its start on.
-    void findAll(size_t index, SearchBuffer& buffer, const Job& job, FindOptions options);
+    void findAll(size_t index, SearchBuffer& buffer, const Job& job, FindOptions options,
+                 ReplaceOptions replaceOptions);
     /// The plan of `story`, reading the story when it has none yet.
     Result<size_t> planOf(int32_t story);
     /// Writes the plan; the writes made, and the failure that stopped it, if any.
-    ReplaceAllReport write(const Job& job, ReplaceAllProgress* progress, std::optional<RaisedError>& failure);
+    ReplaceAllReport write(ReplaceAllProgress* progress, std::optional<RaisedError>& failure);
     /// Tells StoryMemory what the first `made` writes wrote, and each
     /// story's plan what it reads now.
     void remember(const Job& job, size_t made);
+
 
     SearchState& state_;
     StoryMemory& memory_;

@@ -11,6 +11,8 @@ public:
     /// `done` of `total` replacements are written. False stops the Replace
     /// All now; what it wrote stays.
     virtual bool proceed(int64_t done, int64_t total) = 0;
+    /// The writing is over, for whatever reason, and a box may follow.
+    virtual void ended() = 0;
 
 protected:
     ~ReplaceAllProgress() = default;

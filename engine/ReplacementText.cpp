@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "engine/CaretCodes.h"
+#include "engine/KeepCase.h"
 
 namespace quillet {
 
@@ -42,6 +43,12 @@ std::u16string expandReplacement(std::u16string_view replaceText, std::u16string
         }
     }
     return expanded;
+}
+
+std::u16string replacementFor(std::u16string_view replaceText, std::u16string_view occurrence,
+                              std::u16string_view story, ReplaceOptions options) {
+    std::u16string written = expandReplacement(replaceText, story);
+    return options.keepCase ? inCaseOf(occurrence, std::move(written)) : written;
 }
 
 }  // namespace quillet

@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/FindRequest.h"
+
 namespace quillet {
 
 /// The text that replaces a match in `story`, from the replacement text as
@@ -16,5 +18,10 @@ namespace quillet {
 /// anything else or at the end, stay as typed. Without a caret the result is
 /// `replaceText` itself.
 std::u16string expandReplacement(std::u16string_view replaceText, std::u16string_view story);
+
+/// What replaces `occurrence` in `story`: the replacement text as typed with
+/// its codes as the story writes them, in the occurrence's case with Keep Case.
+std::u16string replacementFor(std::u16string_view replaceText, std::u16string_view occurrence,
+                              std::u16string_view story, ReplaceOptions options);
 
 }  // namespace quillet

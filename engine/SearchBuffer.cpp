@@ -66,7 +66,7 @@ void SearchBuffer::maskSelectionWith(std::u16string_view standsFor, Fence fence)
     // finding still holds; one unit more of margin costs nothing.
     if (memoOptions_) {
         const auto n = static_cast<Position>(memoText_.size());
-        memoNoMatchBefore_ = std::min(memoNoMatchBefore_, std::max<Position>(0, start - n - 2));
+        memoNoMatchBefore_ = pattern_ ? 0 : std::min(memoNoMatchBefore_, std::max<Position>(0, start - n - 2));
     }
 }
 
@@ -136,24 +136,38 @@ void SearchBuffer::prepare(std::u16string_view text, FindOptions options) {
     memoText_.assign(text.data(), text.size());
     memoOptions_ = options;
     memoNoMatchBefore_ = 0;
-    matcher_.prepare(text, options.matchCase);
+    pattern_.reset();
+    if (FindPattern::hasCodes(text)) pattern_.emplace(text, options);
+    else matcher_.prepare(text, options.matchCase);
+}
+
+std::optional<Span> SearchBuffer::candidateFrom(Position from) const {
+    if (pattern_) {
+        const auto match = pattern_->findFrom(text_, from);
+        if (!match) return std::nullopt;
+        return Span{match->start, match->length};
+    }
+    const Position found = matcher_.findFrom(text_, from);
+    if (found < 0) return std::nullopt;
+    return Span{found, static_cast<Position>(memoText_.size())};
 }
 
 std::optional<Span> SearchBuffer::scanFrom(Position from) const {
-    const auto length = static_cast<Position>(memoText_.size());
-    Position found = matcher_.findFrom(text_, from);
-    while (found >= 0) {
-        // Every occurrence that starts before a fence's end and touches it is
-        // fenced off, so the next candidate lies at that end or later.
-        if (const Fence* fence = fenceAcross(found, length)) {
-            found = matcher_.findFrom(text_, std::max(found + 1, fence->end));
+    auto found = candidateFrom(from);
+    while (found) {
+        // An occurrence of the plain needle that starts before a fence's end
+        // and touches it is fenced off, so the next candidate lies at that
+        // end or later; a pattern's may be shorter further on.
+        if (const Fence* fence = fenceAcross(found->start, found->length)) {
+            const bool inside = found->start >= fence->start;
+            found = candidateFrom(pattern_ && !inside ? found->start + 1 : std::max(found->start + 1, fence->end));
             continue;
         }
-        if (memoOptions_->wholeWord && !isWholeWordAt(found, length)) {
-            found = matcher_.findFrom(text_, found + 1);
+        if (memoOptions_->wholeWord && !isWholeWordAt(found->start, found->length)) {
+            found = candidateFrom(found->start + 1);
             continue;
         }
-        return Span{found, length};
+        return found;
     }
     return std::nullopt;
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/FindPattern.h"
 #include "engine/FindRequest.h"
 #include "engine/Position.h"
 #include "engine/SameText.h"
@@ -63,11 +64,12 @@ public:
     /// selection unchanged and returns -1 when there is none or `text` is
     /// empty.
     ///
-    /// Without matchCase, code points compare under Unicode simple case
-    /// folding. With wholeWord, the code points just before and after the
-    /// occurrence must not be word characters (letters, marks, digits,
-    /// connector punctuation). An occurrence never begins or ends inside a
-    /// surrogate pair.
+    /// A text with a caret may hold codes (FindPattern); its occurrences
+    /// have lengths of their own. Without matchCase, code points compare
+    /// under Unicode simple case folding. With wholeWord, the code points
+    /// just before and after the occurrence must not be word characters
+    /// (letters, marks, digits, connector punctuation). An occurrence never
+    /// begins or ends inside a surrogate pair.
     int32_t find(std::u16string_view text, FindOptions options);
     /// The first occurrence, as find judges it, that begins at or after
     /// `from`; the selection stays as it is.
@@ -103,6 +105,9 @@ private:
     void prepare(std::u16string_view text, FindOptions options);
     /// The first occurrence at or after `from` of the prepared text.
     std::optional<Span> scanFrom(Position from) const;
+    /// The first match of the prepared text at or after `from`, fences and
+    /// whole words aside.
+    std::optional<Span> candidateFrom(Position from) const;
 
     /// The story's characters: what the content shows, and what each mask
     /// stands for where it shows a mask.
@@ -112,14 +117,18 @@ private:
     int32_t selLength_ = 0;
 
     // The prepared text: memoText_ under memoOptions_, kept so that a
-    // repeated find neither folds nor allocates again.
+    // repeated find neither folds nor allocates again; a text with codes as
+    // a pattern, any other as a plain needle.
     std::u16string memoText_;
     std::optional<FindOptions> memoOptions_;
     TextMatcher matcher_;
+    std::optional<FindPattern> pattern_;
     // What the last find proved: no occurrence of the prepared text begins
     // before memoNoMatchBefore_. Edits only lower that bound, by the reach of
     // an occurrence's window and its boundary code points, so a find that
-    // resumes there gives the same answer as a scan from position 0.
+    // resumes there gives the same answer as a scan from position 0. A
+    // pattern reaches as far as a run of white space goes: an edit sends it
+    // back to the start.
     Position memoNoMatchBefore_ = 0;
 };
 

@@ -21,15 +21,14 @@ quillet::Result<SearchStep::Result> SearchStep::run(const FindRequest& find, con
     if (!begun) return begun.error();
     if (!*begun) return Result{Outcome::NoText};
     std::u16string newSearchMask = std::move(**begun);
-    Result result;
+    // A wrap meets those on no page again: each counts once.
+    std::set<std::pair<int32_t, Position>> passedOver;
     for (bool wrappedOnce = false;;) {
-        auto outcome = searchToTheEnd(find, job, newSearchMask, result.passedOver);
+        auto outcome = searchToTheEnd(find, job, newSearchMask, passedOver);
         if (!outcome) return outcome.error();
-        if (*outcome) {
-            result.outcome = **outcome;
-            return result;
-        }
-        if (!goOnFromTheStart(noWrapPrompt, wrappedOnce)) return result;
+        if (*outcome) return Result{**outcome, static_cast<int>(passedOver.size())};
+        if (!goOnFromTheStart(noWrapPrompt, wrappedOnce))
+            return Result{Outcome::Finished, static_cast<int>(passedOver.size())};
         if (auto moved = moveTo(1); !moved) return moved.error();
     }
 }
@@ -67,7 +66,7 @@ quillet::Result<std::optional<std::u16string>> SearchStep::begin(const std::u16s
 quillet::Result<std::optional<SearchStep::Outcome>> SearchStep::searchToTheEnd(const FindRequest& find,
                                                                                const Job* job,
                                                                                std::u16string& newSearchMask,
-                                                                               int& passedOver) {
+                                                                               std::set<std::pair<int32_t, Position>>& passedOver) {
     // An index outside the collection (the very first search, or stories
     // removed since) counts as having passed the last story.
     while (state_.StoryIndex >= 1 && state_.StoryIndex <= state_.StoryCount) {
@@ -98,7 +97,7 @@ quillet::Result<std::optional<SearchStep::Outcome>> SearchStep::searchToTheEnd(c
         // The next one is looked for as if this one had never been there.
         // The buffer holds this search's masks from here on, so the
         // new-search test must not load the story over them.
-        ++passedOver;
+        passedOver.emplace(state_.StoryIndex, (*match)->start);
         newSearchMask.clear();
     }
     return std::optional<Outcome>();
@@ -195,16 +194,16 @@ Status SearchStep::standAt(int32_t story, const std::u16string& text, const Job&
 }
 
 Status SearchStep::goOnAfterWrite(const Job& job, int32_t story, const std::u16string& before,
-                                  const std::u16string& after, Span occurrence, bool wasCurrentMatch) {
+                                  const std::u16string& after, Span occurrence, const std::u16string& written,
+                                  bool wasCurrentMatch) {
     auto found = buffers_.searchBuffer();
     if (!found) return found.error();
     SearchBuffer& buffer = **found;
-    const auto written = static_cast<int32_t>(job.replacement.size());
     if (wasCurrentMatch && state_.StoryIndex == story && sameJob(maskedFor_, &job) && buffer.mirrors(before)) {
         // The usual case: the current match was written. The buffer goes on
         // holding the story, the replacement masked in the match's place.
         buffer.select(static_cast<int32_t>(occurrence.start), static_cast<int32_t>(occurrence.length));
-        buffer.maskWritten(job.replacement,
+        buffer.maskWritten(written,
                            WordEdges::of(std::u16string_view(before).substr(static_cast<size_t>(occurrence.start),
                                                                            static_cast<size_t>(occurrence.length))));
     } else {
@@ -220,7 +219,7 @@ Status SearchStep::goOnAfterWrite(const Job& job, int32_t story, const std::u16s
             buffer.select(0, static_cast<int32_t>(occurrence.start));
             buffer.maskSelection(std::u16string_view(after).substr(0, static_cast<size_t>(occurrence.start)));
         }
-        buffer.select(static_cast<int32_t>(occurrence.start + written), 0);
+        buffer.select(static_cast<int32_t>(occurrence.start + static_cast<Position>(written.size())), 0);
     }
     memory_.clearCurrentMatch();
     state_.StoryText = after;

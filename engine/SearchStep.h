@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "engine/FindRequest.h"
@@ -37,7 +38,7 @@ public:
     };
     struct Result {
         Outcome outcome = Outcome::Finished;
-        /// Occurrences that no page shows, passed over on the way.
+        /// Occurrences that no page shows, passed over on the way, each counted once.
         int passedOver = 0;
     };
 
@@ -67,12 +68,12 @@ public:
     /// found nothing more ends.
     Status standAt(int32_t story, const std::u16string& text, const Job& job);
 
-    /// `job` has just written over `occurrence` of `story`, which read
-    /// `before` and reads `after` now: the search goes on just after what it
-    /// wrote, in that story, as a search for `job`'s find text.
+    /// `job` has just written `written` over `occurrence` of `story`, which
+    /// read `before` and reads `after` now: the search goes on just after
+    /// what it wrote, in that story, as a search for `job`'s find text.
     /// `wasCurrentMatch`: the occurrence was the running search's current match.
     Status goOnAfterWrite(const Job& job, int32_t story, const std::u16string& before, const std::u16string& after,
-                          Span occurrence, bool wasCurrentMatch);
+                          Span occurrence, const std::u16string& written, bool wasCurrentMatch);
 
     /// Loads `text`, the text of `story`, into `buffer` with what `job` (if
     /// any) wrote there masked.
@@ -82,7 +83,8 @@ private:
     /// Searches the stories from StoryIndex to the last; nothing when the
     /// step passed the last story without selecting.
     quillet::Result<std::optional<Outcome>> searchToTheEnd(const FindRequest& find, const Job* job,
-                                                           std::u16string& newSearchMask, int& passedOver);
+                                                           std::u16string& newSearchMask,
+                                                           std::set<std::pair<int32_t, Position>>& passedOver);
     /// At the end of the publication: whether to go on from the first story.
     bool goOnFromTheStart(bool noWrapPrompt, bool& wrappedOnce);
     /// Makes the search go on in `story`, with an empty buffer.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <set>
 
+#include "engine/ReplacementText.h"
+
 namespace quillet {
 
 namespace {
@@ -45,23 +47,23 @@ bool SelectionReplacer::mayWrite(const Candidate& candidate, const Job& job, Fin
     return found && found->start == candidate.start && found->length == length;
 }
 
-bool SelectionReplacer::tellApart(const std::u16string& replacement, Position length) const {
+bool SelectionReplacer::tellApart(const std::u16string& written, Position length) const {
     std::set<std::pair<int32_t, std::u16string>> after;
     for (const Candidate& candidate : candidates_) {
-        if (!after.emplace(candidate.story, writtenInto(candidate.text, candidate.start, length, replacement)).second)
+        if (!after.emplace(candidate.story, writtenInto(candidate.text, candidate.start, length, written)).second)
             return false;
     }
     return true;
 }
 
-std::optional<SelectionReplacer::Candidate> SelectionReplacer::landed(const std::u16string& replacement,
+std::optional<SelectionReplacer::Candidate> SelectionReplacer::landed(const std::u16string& written,
                                                                       Position length, bool everyStoryRead) {
     if (candidates_.size() == 1) return candidates_.front();
     std::set<int32_t> stories;
     for (const Candidate& candidate : candidates_) stories.insert(candidate.story);
     auto wentTo = [&](int32_t story, const std::u16string& now) -> std::optional<Candidate> {
         for (const Candidate& candidate : candidates_) {
-            if (writtenInto(candidate.text, candidate.start, length, replacement) == now)
+            if (writtenInto(candidate.text, candidate.start, length, written) == now)
                 return Candidate{story, candidate.text, candidate.start};
         }
         return std::nullopt;
@@ -86,7 +88,7 @@ std::optional<SelectionReplacer::Candidate> SelectionReplacer::landed(const std:
     return found;
 }
 
-bool SelectionReplacer::replace(const Job& job, FindOptions options) {
+bool SelectionReplacer::replace(const Job& job, FindOptions options, ReplaceOptions replaceOptions) {
     read_.clear();
     candidates_.clear();
     auto selection = host_.selection();
@@ -124,19 +126,26 @@ bool SelectionReplacer::replace(const Job& job, FindOptions options) {
         if (!text) return false;
         addCandidates(story, *text, *selection);
     }
-    if (candidates_.empty() || !tellApart(job.replacement, length)) return false;
+    if (candidates_.empty()) return false;
+    // What is written depends on the story (its paragraph ends) and on the
+    // selected text's case: it must be the same wherever the selection is.
+    const std::u16string written = replacementFor(job.replacement, selection->text, candidates_.front().text,
+                                                  replaceOptions);
     for (const Candidate& candidate : candidates_) {
-        if (!mayWrite(candidate, job, options, length)) return false;
+        if (!mayWrite(candidate, job, options, length) ||
+            replacementFor(job.replacement, selection->text, candidate.text, replaceOptions) != written)
+            return false;
     }
+    if (!tellApart(written, length)) return false;
 
-    if (!host_.writeSelection(job.replacement)) return false;
-    const auto target = landed(job.replacement, length, /*everyStoryRead=*/!presumed);
+    if (!host_.writeSelection(written)) return false;
+    const auto target = landed(written, length, /*everyStoryRead=*/!presumed);
     if (!target) return true;
     const Span occurrence{target->start, length};
     const bool wasCurrentMatch = sameSearch && current && current->story == target->story && current->span == occurrence;
-    const std::u16string after = writtenInto(target->text, target->start, length, job.replacement);
-    memory_.wrote(job, target->story, target->text, occurrence, job.replacement);
-    (void)step_.goOnAfterWrite(job, target->story, target->text, after, occurrence, wasCurrentMatch);
+    const std::u16string after = writtenInto(target->text, target->start, length, written);
+    memory_.wrote(job, target->story, target->text, occurrence, written);
+    (void)step_.goOnAfterWrite(job, target->story, target->text, after, occurrence, written, wasCurrentMatch);
     return true;
 }
 

@@ -30,11 +30,12 @@ public:
     SelectionReplacer(SearchState& state, StoryMemory& memory, HostChain& host, SearchStep& step)
         : state_(state), memory_(memory), host_(host), step_(step) {}
 
-    /// Writes `job`'s replacement over the selection when it may, and moves
-    /// the search on after it. Nothing is written, and nothing is told, when
-    /// it may not or a host call fails; a failure after the write leaves the
+    /// Writes `job`'s replacement (its codes and, with Keep Case, its case
+    /// as the selection asks) over the selection when it may, and moves the
+    /// search on after it. Nothing is written, and nothing is told, when it
+    /// may not or a host call fails; a failure after the write leaves the
     /// search where it was. True when it wrote.
-    bool replace(const Job& job, FindOptions options);
+    bool replace(const Job& job, FindOptions options, ReplaceOptions replaceOptions);
 
 private:
     /// A place where the selection may stand: `start` in `story`, which reads `text`.
@@ -51,9 +52,9 @@ private:
     /// Whether the candidate is an occurrence that `job` may write over.
     bool mayWrite(const Candidate& candidate, const Job& job, FindOptions options, Position length) const;
     /// Whether the texts after writing would tell every two candidates apart.
-    bool tellApart(const std::u16string& replacement, Position length) const;
+    bool tellApart(const std::u16string& written, Position length) const;
     /// The candidate that the write went to, read back from the stories.
-    std::optional<Candidate> landed(const std::u16string& replacement, Position length, bool everyStoryRead);
+    std::optional<Candidate> landed(const std::u16string& written, Position length, bool everyStoryRead);
 
     SearchState& state_;
     StoryMemory& memory_;

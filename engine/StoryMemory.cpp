@@ -309,21 +309,21 @@ std::vector<int32_t> StoryMemory::storiesWrittenBy(const Job& job) const {
 }
 
 void StoryMemory::wrote(const Job& job, int32_t story, std::u16string_view before, Span replaced,
-                        std::u16string_view replacement) {
+                        std::u16string_view written) {
     std::u16string after(before);
-    after.replace(static_cast<size_t>(replaced.start), static_cast<size_t>(replaced.length), replacement);
-    wroteAll(job, story, before, {replaced}, replacement, after);
+    after.replace(static_cast<size_t>(replaced.start), static_cast<size_t>(replaced.length), written);
+    wroteAll(job, story, before, {Rewrite{replaced, std::u16string(written)}}, after);
 }
 
 void StoryMemory::wroteAll(const Job& job, int32_t story, std::u16string_view before,
-                           const std::vector<Span>& replaced, std::u16string_view replacement,
-                           std::u16string_view after) {
+                           const std::vector<Rewrite>& rewrites, std::u16string_view after) {
     const int id = idOf(job);
     Story& memory = track(story, before);
-    const auto written = static_cast<Position>(replacement.size());
     std::vector<ChangedStretch> changes;
-    changes.reserve(replaced.size());
-    for (const Span& span : replaced) changes.push_back({span.start, span.length, written});
+    changes.reserve(rewrites.size());
+    for (const Rewrite& rewrite : rewrites)
+        changes.push_back({rewrite.replaced.start, rewrite.replaced.length,
+                           static_cast<Position>(rewrite.written.size())});
 
     // Whatever else is remembered here follows the writing as any change.
     std::vector<WrittenSpan> own = std::move(memory.written[id]);
@@ -334,10 +334,12 @@ void StoryMemory::wroteAll(const Job& job, int32_t story, std::u16string_view be
     // span comes before a new one when it ends by the new one's start. The
     // job never writes over its own text; a span that it would have is gone.
     std::vector<WrittenSpan> mine;
-    mine.reserve(own.size() + replaced.size());
+    mine.reserve(own.size() + rewrites.size());
     auto earlier = own.begin();
     Position shift = 0;
-    for (const Span& span : replaced) {
+    for (const Rewrite& rewrite : rewrites) {
+        const Span& span = rewrite.replaced;
+        const auto written = static_cast<Position>(rewrite.written.size());
         for (; earlier != own.end() && earlier->span.end() <= span.start; ++earlier)
             mine.push_back({{earlier->span.start + shift, earlier->span.length}, earlier->replaced});
         const auto text = before.substr(static_cast<size_t>(span.start), static_cast<size_t>(span.length));

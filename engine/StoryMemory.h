@@ -24,6 +24,12 @@ struct Job {
     friend bool operator==(const Job&, const Job&) = default;
 };
 
+/// One replacement in a story: the span it replaced, and what it wrote there.
+struct Rewrite {
+    Span replaced;
+    std::u16string written;
+};
+
 /// Text that a job wrote, and the text that it replaced there.
 struct WrittenSpan {
     Span span;
@@ -67,15 +73,14 @@ public:
     /// The stories where `job`'s writing is remembered.
     std::vector<int32_t> storiesWrittenBy(const Job& job) const;
     /// `job` replaced `replaced.length` units of `story`, which read `before`,
-    /// from `replaced.start` with `replacement`: a change like any other for
-    /// what else is remembered there, and the job's own from now on.
-    void wrote(const Job& job, int32_t story, std::u16string_view before, Span replaced,
-               std::u16string_view replacement);
+    /// from `replaced.start` with `written`: a change like any other for what
+    /// else is remembered there, and the job's own from now on.
+    void wrote(const Job& job, int32_t story, std::u16string_view before, Span replaced, std::u16string_view written);
     /// As `wrote` for many replacements into one story at once, each
     /// replaced span in `before`'s coordinates, in order, none overlapping;
     /// `after` is the story's text with all of them made.
-    void wroteAll(const Job& job, int32_t story, std::u16string_view before, const std::vector<Span>& replaced,
-                  std::u16string_view replacement, std::u16string_view after);
+    void wroteAll(const Job& job, int32_t story, std::u16string_view before, const std::vector<Rewrite>& rewrites,
+                  std::u16string_view after);
 
     /// The running search's current match: its story and span.
     struct Match {

@@ -12,6 +12,22 @@ namespace {
 /// enough for a few words typed here and there between two presses, and few
 /// enough that comparing a long story with one that is wholly new stays cheap.
 constexpr int kMostEdits = 64;
+/// The shortest text that two edits may leave alone between them: shorter,
+/// it is more likely a letter that a rewrite happens to share with what it
+/// replaced than text that the user did not touch.
+constexpr Position kShortestUntouched = 3;
+
+/// Whether `changes` tell of a few edits here and there, rather than of
+/// text rewritten in which the alignment found letters in common.
+bool fewEditsApart(const std::vector<ChangedStretch>& changes, Position shorterLength) {
+    Position changed = 0;
+    for (size_t i = 0; i < changes.size(); ++i) {
+        changed += changes[i].oldLength + changes[i].newLength;
+        if (i > 0 && changes[i].start - (changes[i - 1].start + changes[i - 1].oldLength) < kShortestUntouched)
+            return false;
+    }
+    return changed <= std::max<Position>(2 * kMostEdits / 4, shorterLength / 4);
+}
 
 /// The shortest alignment of `a` with `b` (Myers' O(ND) diff), as the
 /// changed stretches between the units they share, placed at `offset`;
@@ -87,7 +103,9 @@ std::vector<ChangedStretch> changesBetween(std::u16string_view before, std::u16s
     const ChangedStretch whole{static_cast<Position>(prefix), static_cast<Position>(oldMiddle.size()),
                                static_cast<Position>(newMiddle.size())};
     if (oldMiddle.empty() || newMiddle.empty()) return {whole};
-    return aligned(oldMiddle, newMiddle, static_cast<Position>(prefix)).value_or(std::vector{whole});
+    auto edits = aligned(oldMiddle, newMiddle, static_cast<Position>(prefix));
+    if (!edits || !fewEditsApart(*edits, static_cast<Position>(shortest))) return {whole};
+    return *edits;
 }
 
 std::optional<Span> carried(Span span, const std::vector<ChangedStretch>& changes) {

@@ -19,9 +19,9 @@ struct ChangedStretch {
 /// How `before` became `after`: the stretches that differ, in order, in the
 /// coordinates of `before`; nothing when the texts are the same. The longest
 /// beginning and then the longest end that the two texts share never count
-/// as changed. Between them, a few edits far apart (a word typed here and a
+/// as changed. Between them, a few edits apart (a word typed here and a
 /// letter deleted there) come out as stretches of their own, so that what
-/// lies between them is left alone, and anything larger as one stretch.
+/// lies between them is left alone; a rewrite comes out as one stretch.
 /// Where an edit could have been made in several places (a letter typed
 /// into a run of the same letter), it lies as far to the end as it can.
 std::vector<ChangedStretch> changesBetween(std::u16string_view before, std::u16string_view after);

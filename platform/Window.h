@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -26,6 +29,13 @@ public:
     virtual void onDestroyed() = 0;
 };
 
+/// While it lives, the user can reach nothing of the thread's windows but
+/// one control of one window, as under a modal dialog.
+class ModalHold {
+public:
+    virtual ~ModalHold() = default;
+};
+
 /// A dialog's top-level window: no owner, modeless. Destroying the object
 /// destroys the window and its controls.
 class Window {
@@ -41,6 +51,28 @@ public:
     virtual int checkValue(std::string_view control) const = 0;
     virtual bool enabled(std::string_view control) const = 0;
     virtual void setEnabled(std::string_view control, bool enabled) = 0;
+
+    /// Sets a text box's or a label's text as the program does; a text box
+    /// tells its change as when the user types.
+    virtual void setText(std::string_view control, const std::u16string& text) = 0;
+    /// Selects the whole text of a text box, so that typing replaces it.
+    virtual void selectAll(std::string_view control) = 0;
+    /// The text box that last had the focus; empty when none has had it.
+    virtual std::string lastTextBox() const = 0;
+    /// Puts `text` in place of a text box's selection, at its caret, and
+    /// tells the change.
+    virtual void insertAtCaret(std::string_view control, const std::u16string& text) = 0;
+    /// Shows a menu of `items` at a button; the index of the item that the
+    /// user chose, or nothing.
+    virtual std::optional<size_t> chooseFrom(std::string_view control, std::span<const std::u16string_view> items) = 0;
+
+    /// Disables every other window of the thread, and every control of this
+    /// one but `control`, until the hold goes.
+    virtual std::unique_ptr<ModalHold> holdModal(std::string_view control) = 0;
+    /// Lets the window system deliver what waits for the thread's windows:
+    /// while a long job runs, the windows are drawn and `control` of a
+    /// modal hold can be pressed.
+    virtual void pumpMessages() = 0;
 };
 
 /// Creates dialog windows, hidden, from their layout.

@@ -70,7 +70,7 @@ private:
 class LinkedSite : public RunnerSite {
 public:
     explicit LinkedSite(SiteParts parts)
-        : windows_(parts.host.faults()), addin_(parts.host, {parts.messages, parts.host, windows_, windows_}) {
+        : windows_(parts.host.faults(), &parts.menus), addin_(parts.host, {parts.messages, parts.host, windows_, windows_}) {
         windows_.observe(parts.windowObserver);
     }
 

@@ -7,6 +7,7 @@
 #include "platform/MessageBox.h"
 #include "simhost/AddinSite.h"
 #include "simhost/DialogView.h"
+#include "simhost/MenuChoices.h"
 #include "simhost/memory/InMemoryHost.h"
 
 namespace quillet::simhost {
@@ -29,11 +30,13 @@ public:
 };
 
 /// What a site is made from: the host it serves, the message boxes that the
-/// runner answers, and the observer of the dialogs' windows.
+/// runner answers, the observer of the dialogs' windows, and the user's
+/// choices in the dialogs' menus.
 struct SiteParts {
     InMemoryHost& host;
     MessageBoxPort& messages;
     WindowObserver& windowObserver;
+    MenuChoices& menus;
 };
 
 using SiteMaker = std::function<std::unique_ptr<RunnerSite>(SiteParts parts)>;

@@ -163,6 +163,7 @@ const Verb kVerbs[] = {
              answer.answers.push_back(static_cast<int>(step.integer(i, 1, 7)));
          return answer;
      }},
+    {"choose", 1, 1, [](const StepReader& step) -> Step { return steps::Choose{step.text(1)}; }},
     {"select", 1, 3, readSelect},
     {"edit", 2, 2,
      [](const StepReader& step) -> Step {

@@ -32,6 +32,8 @@ struct Press { ControlName target; };
 struct Key { std::string form; bool enter = true; };  // Enter, or Esc
 struct CloseBox { std::string form; };
 struct Answer { std::vector<int> answers; };
+/// The user's choice, by its name, in the next menu that a dialog shows.
+struct Choose { std::u16string item; };
 struct Select { std::optional<SelectionModel> selection; };
 struct Edit { int32_t story = 0; std::u16string text; };
 /// The user types `text` over `length` code units of `story` from the 1-based
@@ -54,7 +56,7 @@ struct Screenshot { std::string path; };
 }  // namespace steps
 
 using Step = std::variant<steps::Connect, steps::Disconnect, steps::CallAddToolbar, steps::Click, steps::SetText,
-                          steps::SetCheck, steps::Press, steps::Key, steps::CloseBox, steps::Answer, steps::Select,
+                          steps::SetCheck, steps::Press, steps::Key, steps::CloseBox, steps::Answer, steps::Choose, steps::Select,
                           steps::Edit, steps::Type, steps::DeleteStory, steps::InsertStory, steps::Open, steps::Page, steps::Undo, steps::Fail, steps::Heal, steps::Dump,
                           steps::Screenshot>;
 

@@ -20,7 +20,7 @@ ordered_json text(const std::u16string& value) { return toUtf8(value); }
 ScenarioRunner::ScenarioRunner(const Scenario& scenario, TranscriptSink sink, const SiteMaker& makeSite)
     : scenario_(scenario), sink_(std::move(sink)), host_(scenario.publication, scenario.commandBars, scenario.host) {
     host_.listen(*this);
-    site_ = makeSite(SiteParts{host_, *this, *this});
+    site_ = makeSite(SiteParts{host_, *this, *this, menus_});
 }
 
 ScenarioRunner::~ScenarioRunner() {
@@ -83,6 +83,10 @@ struct ScenarioRunner::StepVisitor {
     bool operator()(const steps::CloseBox& step) const {
         DialogView* target = window(step.form);
         return target != nullptr && target->userCloseBox();
+    }
+    bool operator()(const steps::Choose& step) const {
+        runner.menus_.add(step.item);
+        return true;
     }
     bool operator()(const steps::Answer& step) const {
         runner.answers_.insert(runner.answers_.end(), step.answers.begin(), step.answers.end());
@@ -153,6 +157,7 @@ ordered_json formDump(const DialogView* window) {
         const std::string name(control.name);
         if (control.kind == ControlKind::TextBox) form[name] = text(window->text(control.name));
         if (control.kind == ControlKind::CheckBox) form[name] = window->checkValue(control.name);
+        if (control.name == "lblStatus") form[name] = text(window->text(control.name));
         if (control.name == "cmdReplace" || control.name == "cmdReplaceAll") form[name] = window->enabled(control.name);
     }
     return form;

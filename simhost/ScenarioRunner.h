@@ -63,6 +63,7 @@ private:
     StepListener stepListener_;
     InMemoryHost host_;
     std::deque<int> answers_;
+    MenuChoices menus_;
     std::unique_ptr<RunnerSite> site_;
 };
 

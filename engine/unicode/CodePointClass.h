@@ -1,8 +1,9 @@
 #pragma once
 
-// The classes of characters that a find text's codes ask for: letters,
-// decimal digits and space separators, by their Unicode general category.
-// The data comes from tables generated at build time.
+// The classes of characters that a find text's codes ask for (letters,
+// decimal digits, space separators) and that Keep Case reads (the cases of
+// letters), by their Unicode general category. The data comes from tables
+// generated at build time.
 
 #include <cstdint>
 
@@ -10,10 +11,18 @@ namespace quillet::unicode {
 
 enum class CodePointClass : std::uint8_t {
     Other,
-    Letter,          // L*: Lu, Ll, Lt, Lm, Lo
-    DecimalDigit,    // Nd
-    SpaceSeparator,  // Zs; all of them are in the BMP
+    Letter,           // a letter of no case: Lt, Lm, Lo
+    DecimalDigit,     // Nd
+    SpaceSeparator,   // Zs; all of them are in the BMP
+    UppercaseLetter,  // Lu
+    LowercaseLetter,  // Ll
 };
+
+/// Whether the class is a letter's, of any case (L*).
+inline bool isLetter(CodePointClass cls) {
+    return cls == CodePointClass::Letter || cls == CodePointClass::UppercaseLetter ||
+           cls == CodePointClass::LowercaseLetter;
+}
 
 // What gen_code_point_classes.py generates into CodePointClassTables.cpp;
 // read it through classOf.

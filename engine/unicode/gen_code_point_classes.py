@@ -4,8 +4,8 @@
 Usage: gen_code_point_classes.py <unicode-dir> <out.cpp>
 
 Reads the general categories from UnicodeData.txt and gives every code point
-one class: a letter (L*), a decimal digit (Nd), a space separator (Zs) or
-other. Like gen_unicode_tables.py, it asserts what the find relies on, so
+one class: an uppercase letter (Lu), a lowercase letter (Ll), another letter
+(Lt, Lm, Lo), a decimal digit (Nd), a space separator (Zs) or other. Like gen_unicode_tables.py, it asserts what the find relies on, so
 that a new Unicode version that breaks it stops the build.
 """
 
@@ -15,11 +15,15 @@ import sys
 from gen_unicode_tables import BMP_LIMIT, emit_array, fail, read_lines
 
 # CodePointClass's enumerators, in the order of their values.
-OTHER, LETTER, DECIMAL_DIGIT, SPACE_SEPARATOR = range(4)
-ENUMERATORS = ["Other", "Letter", "DecimalDigit", "SpaceSeparator"]
+OTHER, LETTER, DECIMAL_DIGIT, SPACE_SEPARATOR, UPPERCASE_LETTER, LOWERCASE_LETTER = range(6)
+ENUMERATORS = ["Other", "Letter", "DecimalDigit", "SpaceSeparator", "UppercaseLetter", "LowercaseLetter"]
 
 
 def class_of_category(category):
+    if category == "Lu":
+        return UPPERCASE_LETTER
+    if category == "Ll":
+        return LOWERCASE_LETTER
     if category.startswith("L"):
         return LETTER
     if category == "Nd":
@@ -109,8 +113,8 @@ def check(classes):
         if cls == SPACE_SEPARATOR and cp >= BMP_LIMIT:
             fail("space separator U+%04X lies outside the BMP" % cp)
     # The scan passes over ASCII units by these classes (mayBeginWith).
-    ascii_expected = {cp: LETTER for cp in range(ord("A"), ord("Z") + 1)}
-    ascii_expected.update((cp, LETTER) for cp in range(ord("a"), ord("z") + 1))
+    ascii_expected = {cp: UPPERCASE_LETTER for cp in range(ord("A"), ord("Z") + 1)}
+    ascii_expected.update((cp, LOWERCASE_LETTER) for cp in range(ord("a"), ord("z") + 1))
     ascii_expected.update((cp, DECIMAL_DIGIT) for cp in range(ord("0"), ord("9") + 1))
     ascii_expected[ord(" ")] = SPACE_SEPARATOR
     if {cp: cls for cp, cls in classes.items() if cp < 0x80} != ascii_expected:

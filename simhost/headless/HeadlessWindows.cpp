@@ -11,7 +11,8 @@ HeadlessWindow::HeadlessWindow(HeadlessWindowSystem& system, const FormLayout& l
                                WindowHandle handle)
     : system_(system), layout_(layout), events_(events), handle_(handle) {
     for (const ControlSpec& control : layout.controls) {
-        if (control.kind == ControlKind::TextBox) texts_.emplace(control.name, control.caption);
+        if (control.kind == ControlKind::TextBox || control.kind == ControlKind::Label)
+            texts_.emplace(control.name, control.caption);
         if (control.kind == ControlKind::CheckBox) checks_.emplace(control.name, 0);
         enabled_.emplace(control.name, true);
     }
@@ -61,24 +62,86 @@ void HeadlessWindow::setEnabled(std::string_view control, bool enabled) {
     if (auto found = enabled_.find(control); found != enabled_.end()) found->second = enabled;
 }
 
+void HeadlessWindow::setText(std::string_view control, const std::u16string& text) {
+    auto found = texts_.find(control);
+    if (found == texts_.end()) return;
+    found->second = text;
+    if (wholeTextSelected_ == control) wholeTextSelected_.clear();
+    const ControlSpec* entry = layout_.control(control);
+    if (entry != nullptr && entry->kind == ControlKind::TextBox) events_.onChange(control);
+}
+
+void HeadlessWindow::selectAll(std::string_view control) { wholeTextSelected_ = std::string(control); }
+
+void HeadlessWindow::insertAtCaret(std::string_view control, const std::u16string& text) {
+    auto found = texts_.find(control);
+    if (found == texts_.end()) return;
+    if (wholeTextSelected_ == control) found->second.clear();
+    wholeTextSelected_.clear();
+    found->second += text;
+    events_.onChange(control);
+}
+
+std::optional<size_t> HeadlessWindow::chooseFrom(std::string_view, std::span<const std::u16string_view> items) {
+    return system_.menus_ ? system_.menus_->choose(items) : std::nullopt;
+}
+
+/// While it lives, the user reaches one control of one window and nothing else.
+class HeadlessHold : public ModalHold {
+public:
+    HeadlessHold(HeadlessWindowSystem& system, const HeadlessWindow& window, std::string_view control)
+        : system_(system), outerHolder_(system.holder_), outerControl_(system.heldOpen_) {
+        system_.holder_ = &window;
+        system_.heldOpen_ = std::string(control);
+    }
+    ~HeadlessHold() override {
+        system_.holder_ = outerHolder_;
+        system_.heldOpen_ = outerControl_;
+    }
+
+private:
+    HeadlessWindowSystem& system_;
+    const HeadlessWindow* outerHolder_;
+    std::string outerControl_;
+};
+
+std::unique_ptr<ModalHold> HeadlessWindow::holdModal(std::string_view control) {
+    return std::make_unique<HeadlessHold>(system_, *this, control);
+}
+
+void HeadlessWindow::pumpMessages() {
+    if (system_.pump_) system_.pump_();
+}
+
+bool HeadlessWindowSystem::held(const HeadlessWindow& window, std::string_view control) const {
+    return holder_ != nullptr && (holder_ != &window || control != heldOpen_);
+}
+
 bool HeadlessWindow::userSetText(std::string_view control, std::u16string text) {
     auto found = texts_.find(control);
-    if (!visible_ || found == texts_.end() || !enabled(control)) return false;
+    const ControlSpec* entry = layout_.control(control);
+    if (!visible_ || found == texts_.end() || entry->kind != ControlKind::TextBox || !enabled(control) ||
+        system_.held(*this, control))
+        return false;
     found->second = std::move(text);
+    lastTextBox_ = std::string(control);
+    wholeTextSelected_.clear();
     events_.onChange(control);
     return true;
 }
 
 bool HeadlessWindow::userSetCheck(std::string_view control, int value) {
     auto found = checks_.find(control);
-    if (!visible_ || found == checks_.end() || !enabled(control)) return false;
+    if (!visible_ || found == checks_.end() || !enabled(control) || system_.held(*this, control)) return false;
     found->second = value;
     return true;
 }
 
 bool HeadlessWindow::userPress(std::string_view control) {
     const ControlSpec* entry = layout_.control(control);
-    if (!visible_ || entry == nullptr || entry->kind != ControlKind::Button || !enabled(control)) return false;
+    if (!visible_ || entry == nullptr || entry->kind != ControlKind::Button || !enabled(control) ||
+        system_.held(*this, control))
+        return false;
     events_.onClick(control);
     return true;
 }
@@ -98,7 +161,7 @@ bool HeadlessWindow::userEsc() {
 }
 
 bool HeadlessWindow::userCloseBox() {
-    if (!visible_) return false;
+    if (!visible_ || system_.held(*this, "")) return false;
     destroyed();
     events_.onDestroyed();
     return true;

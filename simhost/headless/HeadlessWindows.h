@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "platform/Window.h"
 #include "simhost/DialogView.h"
+#include "simhost/MenuChoices.h"
 #include "simhost/memory/FaultPlan.h"
 
 namespace quillet::simhost {
@@ -28,6 +30,13 @@ public:
     int checkValue(std::string_view control) const override;
     bool enabled(std::string_view control) const override;
     void setEnabled(std::string_view control, bool enabled) override;
+    void setText(std::string_view control, const std::u16string& text) override;
+    void selectAll(std::string_view control) override;
+    std::string lastTextBox() const override { return lastTextBox_; }
+    void insertAtCaret(std::string_view control, const std::u16string& text) override;
+    std::optional<size_t> chooseFrom(std::string_view control, std::span<const std::u16string_view> items) override;
+    std::unique_ptr<ModalHold> holdModal(std::string_view control) override;
+    void pumpMessages() override;
 
     const FormLayout& layout() const override { return layout_; }
     bool topmost() const override { return topmost_; }
@@ -55,13 +64,17 @@ private:
     std::map<std::string, std::u16string, std::less<>> texts_;
     std::map<std::string, int, std::less<>> checks_;
     std::map<std::string, bool, std::less<>> enabled_;
+    /// The text box that the user last typed into, and the one whose whole
+    /// text is selected, if any; elsewhere the caret stands at the end.
+    std::string lastTextBox_;
+    std::string wholeTextSelected_;
 };
 
 /// The stand-in host's window system: it makes the dialogs' windows and
 /// serves SetWindowPos, which fails as the fault plan says ("window.topmost").
 class HeadlessWindowSystem : public WindowFactory, public WindowService, public DialogFinder {
 public:
-    explicit HeadlessWindowSystem(FaultPlan& faults) : faults_(faults) {}
+    explicit HeadlessWindowSystem(FaultPlan& faults, MenuChoices* menus = nullptr) : faults_(faults), menus_(menus) {}
 
     Result<std::unique_ptr<Window>> create(const FormLayout& layout, WindowEvents& events) override;
     int32_t SetWindowPos(WindowHandle window, WindowHandle insertAfter, int32_t x, int32_t y, int32_t cx, int32_t cy,
@@ -69,11 +82,22 @@ public:
 
     HeadlessWindow* find(std::string_view form) override;
     void observe(WindowObserver& observer) { observer_ = &observer; }
+    /// Called when a window lets the window system deliver what waits: what
+    /// a user does meanwhile, for tests.
+    void onPump(std::function<void()> pump) { pump_ = std::move(pump); }
+    /// Whether a modal hold keeps the user from `control` of `window`.
+    bool held(const HeadlessWindow& window, std::string_view control) const;
 
 private:
     friend class HeadlessWindow;
+    friend class HeadlessHold;
 
     FaultPlan& faults_;
+    MenuChoices* menus_;
+    std::function<void()> pump_;
+    /// The one control that a modal hold leaves reachable.
+    const HeadlessWindow* holder_ = nullptr;
+    std::string heldOpen_;
     WindowObserver* observer_ = nullptr;
     std::map<WindowHandle, HeadlessWindow*> windows_;
     WindowHandle nextHandle_ = 0x10010;

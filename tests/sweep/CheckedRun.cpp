@@ -17,7 +17,9 @@ std::vector<std::string> checkedRun(const simhost::Scenario& scenario, const Hos
         host = &parts.host;
         invariants.emplace(parts.host);
         if (prepare) prepare(parts.host);
-        return simhost::makeLinkedSite(parts);
+        auto site = simhost::makeLinkedSite(parts);
+        invariants->readDialogsFrom(site->dialogs());
+        return site;
     };
     simhost::ScenarioRunner runner(
         scenario, [&](const nlohmann::ordered_json& event) { invariants->event(event); }, makeSite);

@@ -46,6 +46,9 @@ public:
     /// `host` is the stand-in host of the run; it must outlive this object.
     explicit RunInvariants(simhost::InMemoryHost& host);
 
+    /// The dialogs' windows of the run, read at each press.
+    void readDialogsFrom(simhost::DialogFinder& dialogs) { search_.readDialogsFrom(dialogs); }
+
     /// Before step `number` (from 1) is carried out.
     void beforeStep(size_t number, const simhost::Step& step);
     /// An event of the transcript, as it happens.

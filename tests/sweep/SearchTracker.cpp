@@ -9,11 +9,6 @@ namespace quillet::testing {
 
 namespace {
 
-template <class... Ts>
-struct Overloaded : Ts... {
-    using Ts::operator()...;
-};
-
 constexpr char32_t kNone = 0xFFFFFFFF;
 
 char32_t codePointBefore(const std::u16string& text, size_t at) {
@@ -49,10 +44,12 @@ bool sameText(const std::u16string& a, const std::u16string& b, bool matchCase) 
 
 }  // namespace
 
-SearchTracker::Dialog* SearchTracker::dialog(const std::string& form) {
-    if (form == "frmFind") return &state_.findDialog;
-    if (form == "frmReplace") return &state_.replaceDialog;
-    return nullptr;
+std::optional<SearchTracker::Dialog> SearchTracker::dialog(const std::string& form) const {
+    const simhost::DialogView* window = dialogs_ ? dialogs_->find(form) : nullptr;
+    if (window == nullptr) return std::nullopt;
+    Dialog shown{window->text("txtFindWhat"), window->text("txtReplaceWith"), window->checkValue("chkCase") != 0,
+                 window->checkValue("chkWholeWord") != 0};
+    return shown;
 }
 
 const std::vector<SearchTracker::Written>& SearchTracker::writtenBy(const JobKey& job, int32_t story) const {
@@ -68,8 +65,10 @@ void SearchTracker::beforeStep(const simhost::Step& step, const std::optional<si
     state_.press.reset();
     state_.searching.reset();
     auto press = [&](const std::string& form, const std::string& control) {
-        Dialog* pressed = dialog(form);
-        if (pressed == nullptr || control == "cmdClose") return;
+        // What the dialog shows as it is pressed: the user's texts, or one
+        // that the dialog took from the selection.
+        const std::optional<Dialog> pressed = dialog(form);
+        if (!pressed || (control != "cmdFind" && control != "cmdReplace" && control != "cmdReplaceAll")) return;
         state_.changesSincePress.clear();
         state_.search = pressed->findText;
         state_.searching = *pressed;
@@ -81,27 +80,9 @@ void SearchTracker::beforeStep(const simhost::Step& step, const std::optional<si
         state_.replacesAll = control == "cmdReplaceAll";
         state_.pressedOver = selection;
     };
-    std::visit(Overloaded{
-                   [&](const simhost::steps::SetText& set) {
-                       Dialog* d = dialog(set.target.form);
-                       if (d && set.target.control == "txtFindWhat") d->findText = set.text;
-                       if (d && set.target.control == "txtReplaceWith") d->replaceText = set.text;
-                   },
-                   [&](const simhost::steps::SetCheck& set) {
-                       Dialog* d = dialog(set.target.form);
-                       if (d && set.target.control == "chkCase") d->matchCase = set.value != 0;
-                       if (d && set.target.control == "chkWholeWord") d->wholeWord = set.value != 0;
-                   },
-                   [&](const simhost::steps::Press& pressed) { press(pressed.target.form, pressed.target.control); },
-                   [&](const simhost::steps::Key& key) {
-                       if (key.enter) press(key.form, "cmdFind");
-                   },
-                   [&](const simhost::steps::CloseBox& close) {
-                       if (Dialog* d = dialog(close.form)) *d = Dialog{};
-                   },
-                   [](const auto&) {},
-               },
-               step);
+    if (const auto* pressed = std::get_if<simhost::steps::Press>(&step))
+        press(pressed->target.form, pressed->target.control);
+    if (const auto* key = std::get_if<simhost::steps::Key>(&step); key && key->enter) press(key->form, "cmdFind");
 }
 
 void SearchTracker::change(int32_t story, size_t start, size_t oldLength, size_t newLength) {

@@ -8,12 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "simhost/DialogView.h"
 #include "simhost/Scenario.h"
 
 namespace quillet::testing {
 
 /// What a careful observer of the user's steps knows of the replacing: the
-/// dialogs' texts and options, the options of the press being carried out,
+/// texts and options of the press being carried out, as its dialog shows them,
 /// and what each job (find and replacement text) wrote where, followed
 /// through the user's edits, undos and added or deleted text boxes. With it,
 /// every write can be checked to cover an occurrence under the options of
@@ -29,6 +30,8 @@ namespace quillet::testing {
 /// stories are not held to "Replace complete!".
 class SearchTracker {
 public:
+    /// Reads the dialogs' texts and options, as the user sees them, at each press.
+    void readDialogsFrom(simhost::DialogFinder& dialogs) { dialogs_ = &dialogs; }
     /// Before a step is carried out; `selection` is the publication's selection then.
     void beforeStep(const simhost::Step& step, const std::optional<simhost::SelectionModel>& selection);
     /// The step was ignored: nothing that it would have done happened.
@@ -82,8 +85,6 @@ private:
         int64_t write = 0;
     };
     struct State {
-        Dialog findDialog;
-        Dialog replaceDialog;
         /// The find text of the running search, and the job of the last Replace dialog press.
         std::optional<std::u16string> search;
         std::optional<JobKey> lastJob;
@@ -104,7 +105,8 @@ private:
         int64_t writes = 0;
     };
 
-    Dialog* dialog(const std::string& form);
+    /// What the dialog `form` shows now, if it is there.
+    std::optional<Dialog> dialog(const std::string& form) const;
     const std::vector<Written>& writtenBy(const JobKey& job, int32_t story) const;
     /// Whether an occurrence of the dialog's find text stands at `at` of
     /// `story`, apart from `spans`, whole words judged on what they replaced.
@@ -120,6 +122,7 @@ private:
     /// units from `start` became `newLength`; those it touches are gone.
     void change(int32_t story, size_t start, size_t oldLength, size_t newLength);
 
+    simhost::DialogFinder* dialogs_ = nullptr;
     State state_;
     State beforeStep_;
 };

@@ -147,6 +147,7 @@ TEST(QuietReplaceAll, EveryWayOutPutsTheHostRightBeforeItsBox) {
     // A write that fails after one went through; the user stopping it.
     struct StopAfterOne : ReplaceAllProgress {
         bool proceed(int64_t, int64_t) override { return false; }
+        void ended() override {}
     };
     for (const bool stop : {false, true}) {
         SCOPED_TRACE(stop ? "stopped" : "failed");
@@ -157,7 +158,7 @@ TEST(QuietReplaceAll, EveryWayOutPutsTheHostRightBeforeItsBox) {
             s->timeline.take();
             StopAfterOne stopAfterOne;
             if (!stop) s->host.faults().fail("TextSpan.setText", kInjected, /*count=*/0, /*after=*/1);
-            s->engine.ReplaceAll({u"cat", {}}, u"dog", stop ? &stopAfterOne : nullptr);
+            s->engine.ReplaceAll({u"cat", {}}, u"dog", {}, stop ? &stopAfterOne : nullptr);
         }
         const Events events = current.timeline.take();
         ASSERT_GE(events.size(), 3u);

@@ -55,7 +55,7 @@ TEST(PixelLayout, AWideLabelMovesTheColumnsToItsRightAndTheDialogGrows) {
     const PixelLayout placed = layOut(layout, 96, needed);
 
     EXPECT_EQ(placed.controls[indexOf(layout, "lblReplaceWith")], (PixelRect{8, 32, 76, 17}));
-    for (const char* moved : {"txtFindWhat", "txtReplaceWith", "cmdReplace", "cmdClose"}) {
+    for (const char* moved : {"txtFindWhat", "txtReplaceWith", "cmdSpecial", "cmdReplace", "cmdClose"}) {
         PixelRect expected = scaled(*layout.control(moved), 96);
         expected.left += 11;
         EXPECT_EQ(placed.controls[indexOf(layout, moved)], expected) << moved;
@@ -63,7 +63,7 @@ TEST(PixelLayout, AWideLabelMovesTheColumnsToItsRightAndTheDialogGrows) {
     for (const char* kept : {"lblFindWhat", "chkWholeWord", "chkCase", "cmdFind", "cmdReplaceAll"})
         EXPECT_EQ(placed.controls[indexOf(layout, kept)], scaled(*layout.control(kept), 96)) << kept;
     EXPECT_EQ(placed.clientWidth, 312 + 11);
-    EXPECT_EQ(placed.clientHeight, 157);
+    EXPECT_EQ(placed.clientHeight, 216);
 }
 
 TEST(PixelLayout, WideningsAtOneEdgeTakeTheMostAndAtDifferentEdgesAddUp) {
@@ -76,9 +76,9 @@ TEST(PixelLayout, WideningsAtOneEdgeTakeTheMostAndAtDifferentEdgesAddUp) {
 
     EXPECT_EQ(placed.controls[indexOf(layout, "lblFindWhat")].width, 70);
     EXPECT_EQ(placed.controls[indexOf(layout, "txtFindWhat")].left, 80 + 11);
-    EXPECT_EQ(placed.controls[indexOf(layout, "cmdReplace")], (PixelRect{160 + 11, 96, 150, 25}));
+    EXPECT_EQ(placed.controls[indexOf(layout, "cmdReplace")], (PixelRect{160 + 11, 112, 150, 25}));
     // The other button of the right column moves with it, but keeps its width.
-    EXPECT_EQ(placed.controls[indexOf(layout, "cmdClose")], (PixelRect{160 + 11, 128, 145, 25}));
+    EXPECT_EQ(placed.controls[indexOf(layout, "cmdClose")], (PixelRect{160 + 11, 144, 145, 25}));
     EXPECT_EQ(placed.clientWidth, 312 + 11 + 5);
 }
 

@@ -327,12 +327,14 @@ TEST(ReplaceAll, TheDialogMayStopItAfterAnyWriteAndWhatIsDoneIsOneUndoStep) {
             told.emplace_back(done, total);
             return done < writes;
         }
+        void ended() override { ++ends; }
+        int ends = 0;
         int64_t writes;
         std::vector<std::pair<int64_t, int64_t>> told;
     } stop(2);
     EngineHarness h(publicationOf({u"cat cat", u"cat"}));
     h.findNext(u"cat");
-    const auto report = h.engine.ReplaceAll({u"cat", {}}, u"dog", &stop);
+    const auto report = h.engine.ReplaceAll({u"cat", {}}, u"dog", {}, &stop);
     EXPECT_EQ(h.stories(), (std::vector<std::u16string>{u"dog dog", u"cat"}));
     EXPECT_EQ(stop.told, (std::vector<std::pair<int64_t, int64_t>>{{1, 3}, {2, 3}}));
     EXPECT_TRUE(report.stopped);

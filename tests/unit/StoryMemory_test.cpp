@@ -39,6 +39,10 @@ TEST(TextChange, AnEditIsTheStretchBetweenWhatTheTextsShareAtEitherEnd) {
     EXPECT_EQ((std::tuple{both[1].start, both[1].oldLength, both[1].newLength}), (std::tuple{9, 0, 1}));
     const auto twoEdits = changesBetween(u"xa atca ata at", u"xa ata acat-ta at");
     EXPECT_EQ(carried({6, 3}, twoEdits), (Span{5, 3}));
+    // A rewrite is one change, whatever letters it has in common with what it replaced.
+    const auto rewrite = changesBetween(u"s-CA", u"xA.xa catCAT");
+    ASSERT_EQ(rewrite.size(), 1u);
+    EXPECT_EQ(carried({3, 1}, rewrite), std::nullopt);
 }
 
 TEST(TextChange, WhatAnEditLeftAloneMovesWithTheTextAndWhatItTouchedIsGone) {
@@ -81,7 +85,7 @@ TEST(StoryMemory, AnUndoTakesBackExactlyTheWritingThatItUndid) {
     // earlier one in the middle stays, though the two ends changed.
     StoryMemory around;
     around.wrote(kCats, 1, u"cat cat cat", {4, 3}, u"cats");
-    around.wroteAll(kCats, 1, u"cat cats cat", {{0, 3}, {9, 3}}, u"cats", u"cats cats cats");
+    around.wroteAll(kCats, 1, u"cat cats cat", {{{0, 3}, u"cats"}, {{9, 3}, u"cats"}}, u"cats cats cats");
     EXPECT_EQ(spansOf(around, kCats, 1), (std::vector<Span>{{0, 4}, {5, 4}, {10, 4}}));
     around.seen(1, u"cat cats cat");
     EXPECT_EQ(spansOf(around, kCats, 1), (std::vector<Span>{{4, 4}}));
@@ -97,7 +101,7 @@ TEST(StoryMemory, AnUndoTakesBackExactlyTheWritingThatItUndid) {
 TEST(StoryMemory, ManyReplacementsAtOnceAreRememberedAsOneAfterAnother) {
     StoryMemory batch;
     batch.wrote(kCats, 1, u"a cat b cat c cat", {8, 3}, u"cats");
-    batch.wroteAll(kCats, 1, u"a cat b cats c cat", {{2, 3}, {15, 3}}, u"cats", u"a cats b cats c cats");
+    batch.wroteAll(kCats, 1, u"a cat b cats c cat", {{{2, 3}, u"cats"}, {{15, 3}, u"cats"}}, u"a cats b cats c cats");
     StoryMemory single;
     single.wrote(kCats, 1, u"a cat b cat c cat", {8, 3}, u"cats");
     single.wrote(kCats, 1, u"a cat b cats c cat", {2, 3}, u"cats");

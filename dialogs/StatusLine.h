@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/Counts.h"
+
+namespace quillet {
+
+// What the dialogs' status line says after a press.
+
+/// "N replaced in M stories." ("1 replaced in 1 story.")
+inline std::u16string replacedInStories(int64_t replaced, int32_t stories) {
+    return withThousands(replaced) + u" replaced in " + withThousands(stories) + (stories == 1 ? u" story." : u" stories.");
+}
+
+/// " K more in text that is on no page.", added to what the line says after
+/// a press that passed over such occurrences; nothing when there were none.
+inline std::u16string moreOnNoPage(int64_t passedOver) {
+    if (passedOver == 0) return {};
+    return u" " + withThousands(passedOver) + u" more in text that is on no page.";
+}
+
+/// "Replacing… 1,200 of 3,400", while a Replace All runs.
+inline std::u16string replacing(int64_t done, int64_t total) {
+    return u"Replacing\u2026 " + withThousands(done) + u" of " + withThousands(total);
+}
+
+}  // namespace quillet
