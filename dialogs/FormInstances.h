@@ -26,6 +26,9 @@ public:
     /// The window of `form` is gone: the form goes with it.
     void windowDestroyed(Form& form);
 
+    /// Tells the dialogs the time by `clock` from now on, as a test may.
+    void useClock(FormContext::Clock clock) { context_.clock = std::move(clock); }
+
     Result<SearchBuffer*> searchBuffer() override;
     /// The buffer if the Find dialog exists; never creates anything.
     SearchBuffer* existingSearchBuffer() { return find_ ? &find_->rtbFinder : nullptr; }

@@ -71,7 +71,7 @@ void frmReplace::cmdReplace_Click() {
 
 void frmReplace::cmdReplaceAll_Click() {
     showStatus(u"");
-    ReplaceAllRun run(*window_);
+    ReplaceAllRun run(*window_, context_.clock);
     running_ = &run;
     const ReplaceAllReport report =
         context_.engine.ReplaceAll(findRequest(), window_->text("txtReplaceWith"), replaceOptions(), &run);

@@ -1,5 +1,6 @@
 #include "engine/Module1.h"
 
+#include "engine/Counts.h"
 #include "engine/EngineTexts.h"
 #include "engine/RuntimeErrorPrompt.h"
 #include "engine/SixteenBit.h"
@@ -65,10 +66,7 @@ bool Module1::ReplaceAndFindNext(const FindRequest& find, const std::u16string& 
     }
     passedOverOnNoPage_ = step->passedOver;
     const bool finished = step->outcome == SearchStep::Outcome::Finished;
-    if (finished && !quiet) {
-        messages_.show(u"All instances of \"" + find.text + u"\" have been replaced with \"" + replaceText + u"\".",
-                       msgbox::kOkInformation, texts::kTitle);
-    }
+    if (finished && !quiet) messages_.show(allReplaced(find.text, replaceText), msgbox::kOkInformation, texts::kTitle);
     return finished;
 }
 
@@ -77,6 +75,17 @@ ReplaceAllReport Module1::ReplaceAll(const FindRequest& find, const std::u16stri
     const Press press(*this);
     passedOverOnNoPage_ = 0;
     return replaceAll_.run(*jobOf(find.text, &replaceText), find.options, options, progress);
+}
+
+std::u16string Module1::allReplaced(const std::u16string& findText, const std::u16string& replaceText) const {
+    const std::u16string quotedFind = u"\"" + findText + u"\"";
+    const std::u16string quotedReplacement = u"\"" + replaceText + u"\"";
+    if (passedOverOnNoPage_ == 0)
+        return u"All instances of " + quotedFind + u" have been replaced with " + quotedReplacement + u".";
+    // Occurrences in text that no page shows cannot be selected, and are left.
+    return u"All instances of " + quotedFind + u" on the pages have been replaced with " + quotedReplacement + u". " +
+           withThousands(passedOverOnNoPage_) +
+           (passedOverOnNoPage_ == 1 ? u" more is in text that is on no page." : u" more are in text that is on no page.");
 }
 
 void Module1::failureBox(const RaisedError& error) {

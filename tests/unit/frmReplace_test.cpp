@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "simhost/MenuChoices.h"
 #include "tests/unit/EngineHarness.h"
 #include "tests/unit/HostResults.h"
 
@@ -54,6 +55,113 @@ TEST(frmReplace, AReplaceAllEndedByAFailureDisablesReplacingToo) {
     EXPECT_EQ(h.messages.shown.size(), 1u);
     EXPECT_FALSE(replace.enabled("cmdReplace"));
     EXPECT_FALSE(replace.enabled("cmdReplaceAll"));
+}
+
+TEST(DialogStatusLine, SaysWhatReplaceAllDidAndWhatASearchLeftInTextOnNoPage) {
+    auto model = publicationOf({u"cat cat", u"a cat", u"cat in overflow"});
+    model.stories[2].frames = {simhost::Frame{0, 0}};
+    EngineHarness h(model);
+    simhost::DialogView& replace = shown(h, h.forms.replaceForm());
+    replace.userSetText("txtFindWhat", u"cat");
+    replace.userSetText("txtReplaceWith", u"dog");
+    ASSERT_TRUE(replace.userPress("cmdFind"));
+    EXPECT_EQ(replace.text("lblStatus"), u"");
+    ASSERT_TRUE(replace.userPress("cmdReplaceAll"));
+    EXPECT_EQ(replace.text("lblStatus"), u"4 replaced in 3 stories.");
+    replace.userSetText("txtFindWhat", u"dog");
+    replace.userSetText("txtReplaceWith", u"cat");
+    for (int press = 0; press < 3; ++press) {
+        ASSERT_TRUE(replace.userPress("cmdFind"));
+        EXPECT_EQ(replace.text("lblStatus"), u"");
+    }
+    // This one passes over the one in overflow to the end of the publication.
+    ASSERT_TRUE(replace.userPress("cmdFind"));
+    EXPECT_EQ(replace.text("lblStatus"), u" 1 more in text that is on no page.");
+    // A new press says its own.
+    h.messages.answers = {msgbox::kAnswerYes};
+    ASSERT_TRUE(replace.userPress("cmdFind"));
+    EXPECT_EQ(replace.text("lblStatus"), u"");
+}
+
+TEST(DialogSpecialMenu, PutsTheChosenCodeAtTheCaretOfTheTextBoxThatLastHadTheFocus) {
+    simhost::MenuChoices menus;
+    simhost::InMemoryHost host(publicationOf({u"a	b"}), {});
+    ScriptedMessages messages;
+    simhost::HeadlessWindowSystem windows(host.faults(), &menus);
+    Component component({messages, host, windows, windows});
+    valueOf(component.forms().replaceForm())->Show();
+    simhost::DialogView& replace = *windows.find("frmReplace");
+    replace.userSetText("txtFindWhat", u"a");
+    menus.add(u"Tab Character");
+    ASSERT_TRUE(replace.userPress("cmdSpecial"));
+    EXPECT_EQ(replace.text("txtFindWhat"), u"a^t");
+    // The replacement's menu has no codes for classes of characters.
+    replace.userSetText("txtReplaceWith", u"x");
+    menus.add(u"Any Digit");
+    ASSERT_TRUE(replace.userPress("cmdSpecial"));
+    EXPECT_EQ(replace.text("txtReplaceWith"), u"x");
+    menus.add(u"Paragraph Mark");
+    ASSERT_TRUE(replace.userPress("cmdSpecial"));
+    EXPECT_EQ(replace.text("txtReplaceWith"), u"x^p");
+    // No choice: nothing changes.
+    ASSERT_TRUE(replace.userPress("cmdSpecial"));
+    EXPECT_EQ(replace.text("txtReplaceWith"), u"x^p");
+    EXPECT_FALSE(replace.enabled("cmdReplace"));  // the find text changed
+}
+
+TEST(ReplaceAllRun, ALongRunShowsHowFarItIsHoldsTheUserOffAllButCloseAndStopsThere) {
+    const std::u16string manyCats = [] {
+        std::u16string text;
+        for (int i = 0; i < 20; ++i) text += u"cat ";
+        return text;
+    }();
+    EngineHarness h(publicationOf({manyCats}));
+    simhost::DialogView& find = shown(h, h.forms.findForm());
+    simhost::DialogView& replace = shown(h, h.forms.replaceForm());
+    replace.userSetText("txtFindWhat", u"cat");
+    replace.userSetText("txtReplaceWith", u"dog");
+    ASSERT_TRUE(replace.userPress("cmdFind"));
+    // Each write takes 200 ms: from the third on, the run shows itself and
+    // lets the window system deliver what waits. At the fifth time the user
+    // tries every control, and Esc (Close) stops the run.
+    int writes = 0;
+    std::vector<std::u16string> statuses;
+    h.windows.onPump([&] {
+        statuses.push_back(replace.text("lblStatus"));
+        if (++writes < 5) return;
+        EXPECT_FALSE(replace.userPress("cmdFind"));
+        EXPECT_FALSE(replace.userPress("cmdReplace"));
+        EXPECT_FALSE(replace.userSetText("txtFindWhat", u"dog"));
+        EXPECT_FALSE(find.userPress("cmdFind"));
+        EXPECT_FALSE(replace.userCloseBox());
+        EXPECT_TRUE(replace.userEsc());
+    });
+    auto clock = std::chrono::steady_clock::time_point{};
+    h.forms.useClock([&] { return clock += std::chrono::milliseconds(200); });
+    ASSERT_TRUE(replace.userPress("cmdReplaceAll"));
+    EXPECT_EQ(writes, 5);
+    EXPECT_EQ(statuses.front(), u"Replacing\u2026 3 of 20");
+    EXPECT_EQ(h.messages.shown.back().prompt, u"Replace All stopped: 7 of 20 replaced.");
+    EXPECT_EQ(h.host.publication().undoSteps(), 1u);
+    EXPECT_TRUE(replace.visible());
+    EXPECT_EQ(replace.text("lblStatus"), u"7 replaced in 1 story.");
+    // Everything can be reached again.
+    h.windows.onPump(nullptr);
+    EXPECT_TRUE(find.userPress("cmdFind"));
+}
+
+TEST(ReplaceAllRun, AShortRunIsNeitherShownNorHeld) {
+    EngineHarness h(publicationOf({u"cat cat"}));
+    simhost::DialogView& replace = shown(h, h.forms.replaceForm());
+    replace.userSetText("txtFindWhat", u"cat");
+    ASSERT_TRUE(replace.userPress("cmdFind"));
+    int pumps = 0;
+    h.windows.onPump([&] { ++pumps; });
+    auto clock = std::chrono::steady_clock::time_point{};
+    h.forms.useClock([&] { return clock += std::chrono::milliseconds(100); });
+    ASSERT_TRUE(replace.userPress("cmdReplaceAll"));
+    EXPECT_EQ(pumps, 0);
+    EXPECT_EQ(replace.text("lblStatus"), u"2 replaced in 1 story.");
 }
 
 }  // namespace
