@@ -237,6 +237,26 @@ TEST(SearchBufferMasks, WrittenTextCountsAsTheTextItReplacedForWholeWords) {
     EXPECT_EQ(buffer.find(u"x", kWord), 0);
 }
 
+TEST(SearchBufferFind, AFindTextWithCodesSelectsMatchesOfTheirOwnLengthsPastMasksAndAsWholeWords) {
+    SearchBuffer buffer;
+    buffer.load(u"a\r\nb\rc  d");
+    ASSERT_EQ(buffer.find(u"^p", kAnyCase), 1);
+    EXPECT_EQ(buffer.selLength(), 2);
+    buffer.maskSelection(buffer.selectedText());
+    ASSERT_EQ(buffer.find(u"^p", kAnyCase), 4);
+    EXPECT_EQ(buffer.selLength(), 1);
+    EXPECT_EQ(buffer.findFrom(u"^w", kAnyCase, 0), (Span{6, 2}));
+    // The match at a place is the pattern's longest: a run of white space
+    // that reaches into a mask is no occurrence, and no shorter one is tried.
+    buffer.select(7, 1);
+    buffer.maskSelection(u" ");
+    EXPECT_EQ(buffer.findFrom(u"c^w", kAnyCase, 0), std::nullopt);
+    EXPECT_EQ(buffer.findFrom(u"^w", kAnyCase, 0), std::nullopt);
+    // Whole words are judged at the edges of the match found.
+    buffer.load(u"x12 34y 56");
+    EXPECT_EQ(buffer.find(u"^#^#", kWord), 8);
+}
+
 TEST(SearchBufferFind, FindFromLooksOnlyAtOrAfterItsPlaceAndSelectsNothing) {
     SearchBuffer buffer;
     buffer.load(u"cat cat cat");
