@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/Result.h"
+#include "host/HostFailures.h"
 
 namespace quillet {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/RaisedError.h"
+#include "host/HostFailures.h"
 
 namespace quillet::simhost {
 

@@ -8,7 +8,9 @@
 // Replace, nothing but what the user selected; and "Replace complete!"
 // leaves no occurrence behind.
 //
-// QUILLET_DIFF_CASES=N runs N users instead of the default.
+// QUILLET_DIFF_CASES=N runs N users instead of the default;
+// QUILLET_REPLAY=FILE runs the scenario of one user that broke them, as the
+// failure prints it.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -156,6 +158,11 @@ int caseCount() {
 }
 
 TEST(RandomInterleaving, EveryWriteLandsOnAnOccurrenceWhateverTheUserDoesBetweenPresses) {
+    if (const char* replay = std::getenv("QUILLET_REPLAY")) {
+        const auto breaches = checkedRun(simhost::readScenario(replay));
+        for (const std::string& breach : breaches) ADD_FAILURE() << breach;
+        return;
+    }
     const std::filesystem::path file = std::filesystem::temp_directory_path() /
                                        ("quillet-interleaving-" + std::to_string(::getpid()) + ".json");
     for (int run = 0; run < caseCount(); ++run) {
