@@ -2,8 +2,6 @@
 
 #include <string>
 
-#include "platform/win32/WindowText.h"
-
 namespace quillet::win32 {
 
 namespace {
@@ -17,8 +15,8 @@ struct TextMeasure {
     int averageCharWidth = 0;
 };
 
-TextMeasure measure(HWND control, HFONT font) {
-    const std::wstring text = windowText(control);
+TextMeasure measure(HWND control, std::u16string_view caption, HFONT font) {
+    const std::wstring text(caption.begin(), caption.end());
     HDC dc = GetDC(control);
     const HGDIOBJ previous = font ? SelectObject(dc, font) : nullptr;
     SIZE extent{};
@@ -32,9 +30,9 @@ TextMeasure measure(HWND control, HFONT font) {
 
 }  // namespace
 
-int captionWidth(HWND control, ControlKind kind, HFONT font, UINT dpi) {
+int captionWidth(HWND control, std::u16string_view caption, ControlKind kind, HFONT font, UINT dpi) {
     if (kind != ControlKind::Label && kind != ControlKind::CheckBox && kind != ControlKind::Button) return 0;
-    const TextMeasure text = measure(control, font);
+    const TextMeasure text = measure(control, caption, font);
     // The gaps are an average character: more than the half a digit and the
     // focus rectangle's pixels that the platform leaves beside the text.
     if (kind == ControlKind::CheckBox)

@@ -8,7 +8,10 @@
 #include "dialogs/PixelLayout.h"
 #include "dialogs/win32/CaptionWidth.h"
 #include "dialogs/win32/DialogFont.h"
+#include "dialogs/win32/DialogKeys.h"
 #include "dialogs/win32/Dpi.h"
+#include "dialogs/win32/PopupMenu.h"
+#include "dialogs/win32/ThreadHold.h"
 #include "platform/win32/ComFailure.h"
 #include "platform/win32/ComPtr.h"
 #include "platform/win32/WindowText.h"
@@ -22,48 +25,6 @@ constexpr int kFirstControlId = 100;
 
 std::wstring wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
-bool isDialogWindow(HWND window) {
-    wchar_t windowClass[32] = {};
-    return window && GetClassNameW(window, windowClass, 32) && std::wstring(windowClass) == kWindowClass;
-}
-
-/// The host's message loop does not ask our modeless dialogs whether a key is
-/// theirs, so a hook on the thread does: Enter, Esc and Tab then work as in
-/// any dialog. The hook lives while a dialog window exists.
-class DialogKeys {
-public:
-    void windowCreated() {
-        if (windows_++ == 0) hook_ = SetWindowsHookExW(WH_GETMESSAGE, filter, nullptr, GetCurrentThreadId());
-    }
-    void windowDestroyed() {
-        if (--windows_ == 0 && hook_) {
-            UnhookWindowsHookEx(hook_);
-            hook_ = nullptr;
-        }
-    }
-
-private:
-    static LRESULT CALLBACK filter(int code, WPARAM removal, LPARAM lparam) {
-        auto* message = reinterpret_cast<MSG*>(lparam);
-        if (code == HC_ACTION && removal == PM_REMOVE && message->message >= WM_KEYFIRST &&
-            message->message <= WM_KEYLAST) {
-            HWND dialog = GetAncestor(message->hwnd, GA_ROOT);
-            if (isDialogWindow(dialog) && IsDialogMessageW(dialog, message)) {
-                // Handled: the loop that fetched it gets nothing to dispatch.
-                message->message = WM_NULL;
-                message->wParam = 0;
-                message->lParam = 0;
-            }
-        }
-        return CallNextHookEx(nullptr, code, removal, lparam);
-    }
-
-    int windows_ = 0;
-    HHOOK hook_ = nullptr;
-};
-
-DialogKeys dialogKeys;
-
 class Win32Window : public Window {
 public:
     Win32Window(const FormLayout& layout, WindowEvents& events) : layout_(layout), events_(events) {}
@@ -71,7 +32,7 @@ public:
         if (hwnd_) {
             SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
             DestroyWindow(hwnd_);
-            dialogKeys.windowDestroyed();
+            dialogWindowDestroyed();
         }
         if (font_) DeleteObject(font_);
         for (HICON icon : icons_) {
@@ -113,6 +74,42 @@ public:
     void setEnabled(std::string_view control, bool enabled) override {
         if (HWND child = controlWindow(control)) EnableWindow(child, enabled);
     }
+    void setText(std::string_view control, const std::u16string& text) override {
+        if (HWND child = controlWindow(control)) SetWindowTextW(child, wide(text).c_str());
+    }
+    void selectAll(std::string_view control) override {
+        if (HWND child = controlWindow(control)) SendMessageW(child, EM_SETSEL, 0, -1);
+    }
+    std::string lastTextBox() const override { return lastTextBox_; }
+    void insertAtCaret(std::string_view control, const std::u16string& text) override {
+        HWND child = controlWindow(control);
+        if (!child) return;
+        SendMessageW(child, EM_REPLACESEL, /*canUndo=*/TRUE, reinterpret_cast<LPARAM>(wide(text).c_str()));
+        // The user goes on typing where the code went.
+        SetFocus(child);
+    }
+    std::optional<size_t> chooseFrom(std::string_view control, std::span<const std::u16string_view> items) override {
+        HWND button = controlWindow(control);
+        return button ? choosePopup(hwnd_, button, items) : std::nullopt;
+    }
+    std::unique_ptr<ModalHold> holdModal(std::string_view control) override {
+        return std::make_unique<ThreadHold>(hwnd_, controlWindow(control));
+    }
+    void pumpMessages() override {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            // The host's loop is to see that it should end, once the job
+            // that pumps here has returned to it.
+            if (message.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(message.wParam));
+                return;
+            }
+            // The dialogs' keys and the input that a hold keeps from the
+            // user were taken care of when the message was fetched.
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
 
     static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
@@ -134,7 +131,13 @@ private:
         }
         return nullptr;
     }
+    /// The control that a modal hold leaves the user in this window, if any.
+    const ControlSpec* heldOpen() const {
+        HWND live = ThreadHold::liveControlIn(hwnd_);
+        return live ? specOf(GetDlgCtrlID(live)) : nullptr;
+    }
     void command(int id, int code);
+    /// A disabled button cannot be pressed, whatever reached it.
     void press(const ControlSpec* entry) {
         if (entry && enabled(entry->name)) events_.onClick(entry->name);
     }
@@ -189,6 +192,7 @@ private:
     HFONT font_ = nullptr;
     HICON icons_[2] = {};
     bool shownBefore_ = false;
+    std::string lastTextBox_;
     std::vector<HWND> children_;
     SIZE client_{};  // the client area of the layout at the DPI of the last scaleTo
 };
@@ -236,7 +240,7 @@ Status Win32Window::createFrame(HINSTANCE module) {
     hwnd_ = CreateWindowExW(exStyle, kWindowClass, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, frame.cx,
                             frame.cy, nullptr, nullptr, module, this);
     if (!hwnd_) return lastFailure();
-    dialogKeys.windowCreated();
+    dialogWindowCreated();
     return {};
 }
 
@@ -279,7 +283,8 @@ HWND Win32Window::createControl(const ControlSpec& entry, size_t index, HINSTANC
 PixelLayout Win32Window::placedAt(UINT dpi, HFONT font) const {
     std::vector<int> captionWidths(layout_.controls.size(), 0);
     for (size_t i = 0; i < children_.size(); ++i) {
-        if (children_[i]) captionWidths[i] = captionWidth(children_[i], layout_.controls[i].kind, font, dpi);
+        const ControlSpec& entry = layout_.controls[i];
+        if (children_[i]) captionWidths[i] = captionWidth(children_[i], entry.caption, entry.kind, font, dpi);
     }
     return layOut(layout_, static_cast<int>(dpi), captionWidths);
 }
@@ -343,16 +348,22 @@ void Win32Window::dpiChanged(UINT dpi, const RECT& suggested) {
 }
 
 void Win32Window::command(int id, int code) {
+    // Under a modal hold the default button is disabled, so Enter presses
+    // nothing; Esc presses the one control the hold leaves.
     if (id == IDOK) return press(roleButton(/*isDefault=*/true));
-    if (id == IDCANCEL) return press(roleButton(/*isDefault=*/false));
+    if (id == IDCANCEL) {
+        const ControlSpec* live = heldOpen();
+        return press(live ? live : roleButton(/*isDefault=*/false));
+    }
     const ControlSpec* entry = specOf(id);
     if (entry == nullptr) return;
     if (entry->kind == ControlKind::CheckBox && code == BN_CLICKED) {
         HWND box = controlWindow(entry->name);
         SendMessageW(box, BM_SETCHECK, SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED, 0);
     }
-    if (entry->kind == ControlKind::Button && code == BN_CLICKED) events_.onClick(entry->name);
+    if (entry->kind == ControlKind::Button && code == BN_CLICKED) press(entry);
     if (entry->kind == ControlKind::TextBox && code == EN_CHANGE) events_.onChange(entry->name);
+    if (entry->kind == ControlKind::TextBox && code == EN_SETFOCUS) lastTextBox_ = std::string(entry->name);
 }
 
 LRESULT CALLBACK Win32Window::procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -379,13 +390,19 @@ LRESULT CALLBACK Win32Window::procedure(HWND hwnd, UINT message, WPARAM wparam, 
             *reinterpret_cast<SIZE*>(lparam) = window->scaledFrame(LOWORD(wparam));
             return TRUE;
         case WM_CLOSE:
+            // Under a modal hold the close box presses the one control the
+            // hold leaves, as Esc does, instead of ending the window.
+            if (const ControlSpec* live = window->heldOpen()) {
+                window->press(live);
+                return 0;
+            }
             DestroyWindow(hwnd);
             return 0;
         case WM_NCDESTROY:
             // The close box ended the window: the form and this object go with it.
             SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
             window->hwnd_ = nullptr;
-            dialogKeys.windowDestroyed();
+            dialogWindowDestroyed();
             window->events_.onDestroyed();
             return 0;
         default:
