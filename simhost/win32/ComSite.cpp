@@ -10,6 +10,7 @@
 #include "simhost/com/AddinLoader.h"
 #include "simhost/com/ComHost.h"
 #include "simhost/win32/HostWindow.h"
+#include "simhost/win32/MenuAnswers.h"
 #include "simhost/win32/MessageBoxAnswers.h"
 #include "simhost/win32/ScreenCapture.h"
 #include "simhost/win32/TopmostFaults.h"
@@ -110,8 +111,11 @@ public:
           runnerEvents_(parts.host.listener()),
           events_(runnerEvents_, window_),
           addin_(parts.host) {
-        // A user answers their own message boxes.
-        if (!options.interactive) answers_.emplace(parts.messages);
+        // A user answers their own message boxes and menus.
+        if (!options.interactive) {
+            answers_.emplace(parts.messages);
+            menuAnswers_.emplace(parts.menus);
+        }
         host_.listen(events_);
         com::offerMembers(parts.host.capabilities());
         com::registerApplicationClass(parts.host, &applicationClass_);
@@ -136,6 +140,7 @@ private:
     InMemoryHost& host_;
     Win32Dialogs dialogs_;
     std::optional<MessageBoxAnswers> answers_;
+    std::optional<MenuAnswers> menuAnswers_;
     HostWindow window_;
     HostEvents& runnerEvents_;
     HostEventsFanOut events_;

@@ -37,11 +37,9 @@ int buttonsOf(HWND box) {
 
 MessageBoxAnswers::MessageBoxAnswers(MessageBoxPort& answers) {
     answering = &answers;
-    hook_ = SetWindowsHookExW(WH_CBT, watch, nullptr, GetCurrentThreadId());
 }
 
 MessageBoxAnswers::~MessageBoxAnswers() {
-    if (hook_) UnhookWindowsHookEx(hook_);
     answering = nullptr;
     answered.clear();
 }

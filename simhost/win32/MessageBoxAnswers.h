@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/MessageBox.h"
+#include "simhost/win32/ThreadHook.h"
 
 namespace quillet::simhost {
 
@@ -19,7 +20,7 @@ public:
 private:
     static LRESULT CALLBACK watch(int code, WPARAM wparam, LPARAM lparam);
 
-    HHOOK hook_ = nullptr;
+    ThreadHook hook_{WH_CBT, watch};
 };
 
 }  // namespace quillet::simhost

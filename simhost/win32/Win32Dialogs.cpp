@@ -4,6 +4,7 @@
 #include "dialogs/frmReplace.h"
 #include "dialogs/win32/Win32Windows.h"
 #include "platform/win32/WindowText.h"
+#include "simhost/win32/KeyStroke.h"
 
 namespace quillet::simhost {
 
@@ -47,10 +48,16 @@ public:
     }
     bool enabled(std::string_view control) const override { return IsWindowEnabled(child(control)); }
 
+    /// The user clicks into the box, types its new text over the old (one
+    /// change), and leaves the caret after it.
     bool userSetText(std::string_view control, std::u16string text) override {
         if (!usable(control)) return false;
+        HWND box = child(control);
+        SetForegroundWindow(window_);
+        SetFocus(box);
         const std::wstring wide(text.begin(), text.end());
-        SetWindowTextW(child(control), wide.c_str());
+        SetWindowTextW(box, wide.c_str());
+        SendMessageW(box, EM_SETSEL, wide.size(), static_cast<LPARAM>(wide.size()));
         return true;
     }
     bool userSetCheck(std::string_view control, int value) override {
@@ -90,9 +97,7 @@ private:
         HWND focus = child(firstTextBox->name);
         SetForegroundWindow(window_);
         SetFocus(focus);
-        const UINT scan = MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
-        PostMessageW(focus, WM_KEYDOWN, key, 1 | (scan << 16));
-        PostMessageW(focus, WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000u);
+        postKeyStroke(focus, key);
         // The keys go through this thread's message loop, as a user's would.
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -111,11 +116,9 @@ private:
 Win32Dialogs::Win32Dialogs(WindowObserver& windowObserver) : observer_(windowObserver) {
     watching = this;
     observer = &observer_;
-    hook_ = SetWindowsHookExW(WH_CALLWNDPROC, watch, nullptr, GetCurrentThreadId());
 }
 
 Win32Dialogs::~Win32Dialogs() {
-    if (hook_) UnhookWindowsHookEx(hook_);
     watching = nullptr;
     observer = nullptr;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "simhost/DialogView.h"
+#include "simhost/win32/ThreadHook.h"
 
 namespace quillet::simhost {
 
@@ -27,7 +28,7 @@ private:
     static LRESULT CALLBACK watch(int code, WPARAM wparam, LPARAM lparam);
 
     WindowObserver& observer_;
-    HHOOK hook_ = nullptr;
+    ThreadHook hook_{WH_CALLWNDPROC, watch};
     std::map<std::string, std::unique_ptr<DialogView>, std::less<>> views_;
 };
 
