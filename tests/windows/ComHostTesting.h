@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <gtest/gtest.h>
+
 #include <optional>
 #include <string>
 
@@ -32,6 +34,26 @@ inline simhost::InMemoryHost makeHost() {
     bar.controls = {{u"Find", 1, 46, true, true}, {u"Menu", 10, 0, true, true}};
     return simhost::InMemoryHost(std::move(publication), {bar});
 }
+
+/// The control captioned `caption` on the host's bar "Tarnwick Find/Replace".
+inline ToolbarControlRef barControl(simhost::InMemoryHost& host, const std::u16string& caption) {
+    auto toolbars = host.application()->toolbars();
+    EXPECT_TRUE(toolbars.ok());
+    auto bar = (*toolbars)->item(u"Tarnwick Find/Replace");
+    EXPECT_TRUE(bar.ok());
+    auto controls = (*bar)->controls();
+    EXPECT_TRUE(controls.ok());
+    auto control = (*controls)->item(caption);
+    EXPECT_TRUE(control.ok());
+    return *control;
+}
+
+/// Counts the clicks that the host raises on a button.
+class CountingSink : public ButtonClickSink {
+public:
+    void Click(const ToolbarButtonRef&, bool&) override { ++clicks; }
+    int clicks = 0;
+};
 
 /// The thread's error info, taken (GetErrorInfo clears it).
 struct ErrorInfoSeen {

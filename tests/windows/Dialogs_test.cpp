@@ -9,23 +9,12 @@
 #include <deque>
 #include <thread>
 
-#include "addin/Component.h"
-#include "dialogs/win32/Win32Windows.h"
-#include "platform/win32/Win32Ports.h"
-#include "simhost/memory/InMemoryHost.h"
+#include "dialogs/StatusLine.h"
+#include "simhost/win32/MenuAnswers.h"
+#include "tests/windows/DialogHarness.h"
 
-namespace quillet {
+namespace quillet::test {
 namespace {
-
-/// Says Yes to every question, so that a search goes on from the beginning.
-class SilentMessages : public MessageBoxPort {
-public:
-    int show(const std::u16string& prompt, int buttons, const std::optional<std::u16string>&) override {
-        prompts.push_back(prompt);
-        return buttons == msgbox::kYesNoQuestion ? msgbox::kAnswerYes : msgbox::kAnswerOk;
-    }
-    std::vector<std::u16string> prompts;
-};
 
 class RefusingWindowService : public WindowService {
 public:
@@ -34,14 +23,6 @@ public:
     }
 };
 
-void pump() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
 /// Types a key into `control`, through the thread's message loop.
 void typeKey(HWND control, UINT key) {
     SetFocus(control);
@@ -49,30 +30,6 @@ void typeKey(HWND control, UINT key) {
     PostMessageW(control, WM_KEYUP, key, 0xC0000001u);
     pump();
 }
-
-HWND windowOf(Form& form) { return reinterpret_cast<HWND>(form.window().handle()); }
-
-HWND controlOf(Form& form, const FormLayout& layout, std::string_view control) {
-    return GetDlgItem(windowOf(form), win32::controlId(layout, control));
-}
-
-/// The component over an in-memory publication, with real windows.
-struct DialogHarness {
-    explicit DialogHarness(WindowService& service) : component({messages, host, windows, service}) {}
-    DialogHarness() : DialogHarness(realService) {}
-
-    simhost::PublicationModel publication() {
-        simhost::PublicationModel model;
-        model.stories.push_back({u"one cat, two cats", {simhost::Frame{1, 0}}});
-        return model;
-    }
-
-    simhost::InMemoryHost host{publication(), {}};
-    SilentMessages messages;
-    win32::Win32WindowFactory windows{GetModuleHandleW(nullptr)};
-    win32::Win32WindowService realService;
-    Component component;
-};
 
 /// A control's rectangle in pixels, from the top left of its dialog's client area.
 RECT placeOf(HWND control) {
@@ -94,10 +51,14 @@ bool overlap(const RECT& a, const RECT& b) {
     return IntersectRect(&both, &a, &b) != 0;
 }
 
-/// Whether the caption of `control` shows whole on one line when the control
-/// is `width` pixels wide at `dpi`, in the control's own font, with the room
-/// that Wine draws a check box's box and gap and a button's frame in.
-bool captionFits(HWND control, ControlKind kind, int width, UINT dpi) {
+/// Whether the caption of `control` shows whole when the control is `width`
+/// pixels wide at `dpi`, in the control's own font, with the room that Wine
+/// draws a check box's box and gap and a button's frame in: on one line, or
+/// for a label on as many lines as its height holds (the status line's two).
+/// `toSpare` asks for the room that the dialogs leave beside a caption as
+/// well: an average character on either side of a button's, and after a
+/// check box's.
+bool captionFits(HWND control, ControlKind kind, int width, UINT dpi, bool toSpare = false) {
     wchar_t text[256];
     const int length = GetWindowTextW(control, text, 256);
     HDC dc = GetDC(control);
@@ -111,18 +72,50 @@ bool captionFits(HWND control, ControlKind kind, int width, UINT dpi) {
     if (kind == ControlKind::CheckBox) room -= 12 * static_cast<int>(dpi) / 96 + 1 + digit / 2 + 2;
     // The default button's outline, the frame's two pixels, the focus rectangle's.
     if (kind == ControlKind::Button) room -= 2 * 4;
+    if (toSpare && kind == ControlKind::Button) room -= 2 * metrics.tmAveCharWidth;
+    if (toSpare && kind == ControlKind::CheckBox) room -= metrics.tmAveCharWidth;
     RECT drawn{0, 0, room, 0};
     DrawTextW(dc, text, length, &drawn, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
     SelectObject(dc, old);
     ReleaseDC(control, dc);
-    return drawn.right <= room && drawn.bottom <= metrics.tmHeight;
+    RECT client;
+    GetClientRect(control, &client);
+    const int lines = kind == ControlKind::Label ? std::max(1, static_cast<int>(client.bottom / metrics.tmHeight)) : 1;
+    return drawn.right <= room && drawn.bottom <= lines * metrics.tmHeight;
+}
+
+/// The height of a line of text in the font of `control`.
+int lineHeight(HWND control) {
+    HDC dc = GetDC(control);
+    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics;
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return metrics.tmHeight;
+}
+
+/// The longest thing that the status line says: what a Replace All did, and
+/// what it passed over in text on no page.
+std::u16string longestReport() { return replacedInStories(1'234'567, 12'345) + moreOnNoPage(1'234'567); }
+
+/// The status line of `form` holds two lines, and the longest report wraps
+/// onto them within the place that the layout gives the line.
+void expectStatusLineHoldsTheLongestReport(Form& form, const FormLayout& layout, UINT dpi) {
+    HWND status = controlOf(form, layout, "lblStatus");
+    form.window().setText("lblStatus", longestReport());
+    const RECT place = placeOf(status);
+    EXPECT_GE(place.bottom - place.top, 2 * lineHeight(status)) << layout.name;
+    EXPECT_TRUE(captionFits(status, ControlKind::Label, place.right - place.left, dpi)) << layout.name << " at " << dpi;
+    form.window().setText("lblStatus", u"");
 }
 
 /// The window of `form` laid out at `dpi`: every control where the layout's
 /// twips × dpi / 1440 put it, within a pixel, except that a control whose
 /// caption does not fit there is wider, and what starts to its right may have
-/// moved right, and the client area grown, to make room for it. Every
-/// caption fits, and no two controls overlap that the layout keeps apart.
+/// moved right, and the client area grown, to make room for it (or for an
+/// average character beside it). Every caption fits, and no two controls
+/// overlap that the layout keeps apart.
 void expectLaidOut(Form& form, const FormLayout& layout, UINT dpi) {
     std::vector<std::pair<const ControlSpec*, HWND>> controls;
     std::vector<int> widenedEdges;
@@ -135,7 +128,7 @@ void expectLaidOut(Form& form, const FormLayout& layout, UINT dpi) {
         const bool widened = place.right - place.left > expected.right - expected.left + 1;
         if (widened) widenedEdges.push_back(expected.left);
         if (entry.kind != ControlKind::TextBox) {
-            EXPECT_FALSE(widened && captionFits(control, entry.kind, expected.right - expected.left, dpi))
+            EXPECT_FALSE(widened && captionFits(control, entry.kind, expected.right - expected.left, dpi, /*toSpare=*/true))
                 << entry.name << " is wider than the layout although its caption fits";
             EXPECT_TRUE(captionFits(control, entry.kind, place.right - place.left, dpi)) << entry.name << " at " << dpi;
         } else {
@@ -210,6 +203,8 @@ TEST(Win32Dialogs, ClientAreasAndControlsAreLaidOutAtTheWindowsDpiWithEveryCapti
     expectLaidOut(*find, frmFind::layout(), dpi);
     expectLaidOut(*replace, frmReplace::layout(), dpi);
     expectFindFontAt(*find, dpi);
+    expectStatusLineHoldsTheLongestReport(*find, frmFind::layout(), dpi);
+    expectStatusLineHoldsTheLongestReport(*replace, frmReplace::layout(), dpi);
     for (Form* form : std::initializer_list<Form*>{find, replace}) {
         const LONG style = GetWindowLongW(windowOf(*form), GWL_STYLE);
         EXPECT_TRUE(GetWindowLongW(windowOf(*form), GWL_EXSTYLE) & WS_EX_TOPMOST);
@@ -269,6 +264,9 @@ TEST(Win32Dialogs, ANewDpiRescalesEveryControlAndTheFontOfAnOpenDialogAndKeepsWh
     SendMessageW(controlOf(*replace, frmReplace::layout(), "chkWholeWord"), BM_SETCHECK, BST_CHECKED, 0);
     ASSERT_TRUE(replace->cmdFind_Click());  // "Replace" and "Replace All" enabled, the others disabled
     EnableWindow(controlOf(*replace, frmReplace::layout(), "cmdFind"), FALSE);
+    // Laid out by the layout's captions, not by what the program wrote since.
+    find->window().setText("lblStatus", longestReport());
+    replace->window().setText("lblStatus", longestReport());
 
     const std::pair<Form*, const FormLayout*> dialogs[] = {{find, &frmFind::layout()}, {replace, &frmReplace::layout()}};
     const char* focused[] = {"chkCase", "txtReplaceWith"};
@@ -373,5 +371,84 @@ TEST(Win32Dialogs, AFailingSetWindowPosLeavesAWorkingDialogThatIsNotTopmost) {
     EXPECT_EQ(h.host.publication().model().selection->start, 14);
 }
 
+/// Where the menu that the dialogs showed last stood, seen once it waited
+/// for the user.
+RECT menuPlace{};
+
+LRESULT CALLBACK watchMenus(int code, WPARAM wparam, LPARAM lparam) {
+    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lparam);
+    if (code == HC_ACTION && message->message == WM_ENTERIDLE && message->wParam == MSGF_MENU && message->lParam)
+        GetWindowRect(reinterpret_cast<HWND>(message->lParam), &menuPlace);
+    return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+std::pair<DWORD, DWORD> selectionOf(HWND box) {
+    DWORD start = 0, end = 0;
+    SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return {start, end};
+}
+
+TEST(Win32Dialogs, TheSpecialMenuUnderItsButtonPutsTheChosenCodeInPlaceOfTheSelectionOfTheBoxThatHadTheFocusLast) {
+    DialogHarness h;
+    frmReplace* replace = h.component.forms().replaceForm().value();
+    replace->Show();
+    simhost::MenuChoices choices;
+    simhost::MenuAnswers answers(choices);
+    HHOOK watch = SetWindowsHookExW(WH_CALLWNDPROC, watchMenus, nullptr, GetCurrentThreadId());
+    HWND findBox = controlOf(*replace, frmReplace::layout(), "txtFindWhat");
+    HWND replaceBox = controlOf(*replace, frmReplace::layout(), "txtReplaceWith");
+    HWND special = controlOf(*replace, frmReplace::layout(), "cmdSpecial");
+    EXPECT_EQ(replace->window().lastTextBox(), "txtFindWhat");  // the focus when it was first shown
+
+    SetFocus(replaceBox);
+    SetWindowTextW(replaceBox, L"dog");
+    SendMessageW(replaceBox, EM_SETSEL, 3, 3);
+    EXPECT_EQ(replace->window().lastTextBox(), "txtReplaceWith");
+    choices.add(u"Paragraph Mark");
+    SendMessageW(special, BM_CLICK, 0, 0);
+    EXPECT_EQ(replace->window().text("txtReplaceWith"), u"dog^p");
+    EXPECT_EQ(GetFocus(), replaceBox);
+    EXPECT_EQ(selectionOf(replaceBox), std::make_pair(DWORD{5}, DWORD{5}));
+    RECT button;
+    GetWindowRect(special, &button);
+    EXPECT_EQ(menuPlace.left, button.left);
+    EXPECT_GE(menuPlace.top, button.bottom);
+
+    SetFocus(findBox);
+    SetWindowTextW(findBox, L"cat");
+    replace->window().selectAll("txtFindWhat");
+    choices.add(u"Any Digit");
+    SendMessageW(special, BM_CLICK, 0, 0);
+    EXPECT_EQ(replace->window().text("txtFindWhat"), u"^#");
+
+    // No choice waits: the menu is closed without one.
+    menuPlace = {};
+    SendMessageW(special, BM_CLICK, 0, 0);
+    EXPECT_NE(menuPlace.bottom, 0);
+    EXPECT_EQ(replace->window().text("txtFindWhat"), u"^#");
+    EXPECT_EQ(replace->window().text("txtReplaceWith"), u"dog^p");
+    UnhookWindowsHookEx(watch);
+}
+
+TEST(Win32Dialogs, ADialogShownOverASelectionTakesItAsItsFindTextAllSelectedAsIfTyped) {
+    DialogHarness h;
+    frmReplace* replace = h.component.forms().replaceForm().value();
+    replace->Show();
+    SetWindowTextW(controlOf(*replace, frmReplace::layout(), "txtFindWhat"), L"one");
+    ASSERT_TRUE(replace->cmdFind_Click());
+    ASSERT_TRUE(replace->window().enabled("cmdReplace"));
+    replace->cmdClose_Click();
+
+    h.host.publication().select(simhost::SelectionModel{1, 5, 3});
+    replace->Show();
+    HWND findBox = controlOf(*replace, frmReplace::layout(), "txtFindWhat");
+    EXPECT_EQ(replace->window().text("txtFindWhat"), u"cat");
+    EXPECT_EQ(selectionOf(findBox), std::make_pair(DWORD{0}, DWORD{3}));
+    // The new find text is a change as the user's typing is: nothing found for it yet.
+    EXPECT_FALSE(replace->window().enabled("cmdReplace"));
+    typeKey(findBox, 'D');
+    EXPECT_EQ(replace->window().text("txtFindWhat"), u"d");
+}
+
 }  // namespace
-}  // namespace quillet
+}  // namespace quillet::test

@@ -66,32 +66,14 @@ void takeMessages() {
     }
 }
 
-ToolbarControlRef control(InMemoryHost& host, const std::u16string& caption) {
-    auto toolbars = host.application()->toolbars();
-    EXPECT_TRUE(toolbars.ok());
-    auto bar = (*toolbars)->item(u"Tarnwick Find/Replace");
-    EXPECT_TRUE(bar.ok());
-    auto controls = (*bar)->controls();
-    EXPECT_TRUE(controls.ok());
-    auto control = (*controls)->item(caption);
-    EXPECT_TRUE(control.ok());
-    return *control;
-}
-
-class CountingSink : public ButtonClickSink {
-public:
-    void Click(const ToolbarButtonRef&, bool&) override { ++clicks; }
-    int clicks = 0;
-};
-
 TEST(HostWindow, ShowsEachVisibleControlOfABarAsAButtonThatClicksItInTheHost) {
     InMemoryHost host = makeHost();
     CountingSink sink;
-    auto find = control(host, u"Find")->asButton();
+    auto find = barControl(host, u"Find")->asButton();
     ASSERT_TRUE(find.ok());
     auto cookie = (*find)->subscribe(sink);
     ASSERT_TRUE(cookie.ok());
-    ASSERT_TRUE(control(host, u"Menu")->setVisible(false).ok());
+    ASSERT_TRUE(barControl(host, u"Menu")->setVisible(false).ok());
     HostWindow window(host, u"test.json", /*interactive=*/false);
     ASSERT_NE(window.handle(), nullptr);
 
@@ -111,8 +93,8 @@ TEST(HostWindow, ShowsEachVisibleControlOfABarAsAButtonThatClicksItInTheHost) {
 TEST(HostWindow, ShowsWhatTheAddinChangedOnTheBarsAtTheNextRefresh) {
     InMemoryHost host = makeHost();
     HostWindow window(host, u"test.json", /*interactive=*/false);
-    ASSERT_TRUE(control(host, u"Find")->setEnabled(false).ok());
-    ASSERT_TRUE(control(host, u"Menu")->setCaption(u"Replace").ok());
+    ASSERT_TRUE(barControl(host, u"Find")->setEnabled(false).ok());
+    ASSERT_TRUE(barControl(host, u"Menu")->setCaption(u"Replace").ok());
 
     window.refresh();
     HWND find = childWithText(window.handle(), L"Button", L"Find");
