@@ -22,12 +22,22 @@ constexpr UINT_PTR kLookTimer = 1;
 constexpr UINT kLookMilliseconds = 200;
 
 constexpr int kMargin = 8;
-constexpr int kBelowDialogs = 200;
+// The room that the add-in's dialogs take at the top left of the screen at
+// 96 DPI, the Replace dialog's with its frame: the taller one.
+constexpr int kBelowDialogs = 260;
 constexpr int kEditLines = 5;
 constexpr COLORREF kOnPage = RGB(255, 255, 255);
 constexpr COLORREF kOffPage = RGB(226, 226, 226);
 
 std::wstring wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+
+/// The screen's DPI, which the dialogs are laid out at.
+int screenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
 std::wstring number(int64_t value) { return std::to_wstring(value); }
 
 /// Sets a control's text only when it differs: setting it anew would move an
@@ -116,7 +126,8 @@ HostWindow::HostWindow(InMemoryHost& host, const std::u16string& documentName, b
     // picture shows the host's bars and the dialogs whole. A user's desktop
     // places it where it likes.
     const int x = interactive_ ? CW_USEDEFAULT : work.left;
-    const int y = interactive_ ? CW_USEDEFAULT : work.top + std::min<int>(kBelowDialogs, (work.bottom - work.top) / 4);
+    const int below = std::min<int>(MulDiv(kBelowDialogs, screenDpi(), 96), (work.bottom - work.top) / 2);
+    const int y = interactive_ ? CW_USEDEFAULT : work.top + below;
     // As large as the work area lets, up to a size that shows two columns of stories.
     const int width = std::min<int>(1040, work.right - work.left);
     const int height = std::min<int>(760, work.bottom - (interactive_ ? work.top : y));
