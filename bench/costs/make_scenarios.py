@@ -1,69 +1,102 @@
 #!/usr/bin/env python3
-"""Writes the scenarios whose costs ./quillet bench counts, into the folder
-given: a publication of 100 stories on 10 pages, 10 per page, each holding
-10 occurrences of the find text, 1,000 in all; Find Next pressed once for
-each occurrence; and Replace All over all of them, in a current host and in
-an older one that lacks ScreenUpdating and the undo actions."""
+"""Writes the scenarios whose costs ./quillet bench counts into the folder
+given, each in a current host (NAME.current-host.json) and in an older one
+without ScreenUpdating, undo groups and PageIndex (NAME.older-host.json):
+
+  replace-all           200 pages, one story on each holding "a cat" once,
+                        "the last word" in the story on page 200: Find Next,
+                        then Replace All of the 200 "cat"s by "dog";
+  replace-all-one-page  the same stories, all on page 1;
+  find-next             the 200 pages: Find Next up to the "cat" of page 149,
+                        then three measured presses (see FIND_NEXT_MEASURES).
+
+It also writes measured.json: for each scenario, the measured steps by
+name, 1-based as simhost --costs numbers them, so that the report reads the
+cost lines of exactly those steps."""
 import json
 import os
 import sys
 
-FIND = "lantern"
-PAGES = 10
-STORIES_PER_PAGE = 10
-MATCHES_PER_STORY = 10
-WORDS = ["the", "village", "garden", "river", "mill", "spring", "walk", "church", "meadow", "lamp"]
+PAGES = 200
+# Story 200 ends with "the last word"; a search for it starts at the first story.
+LAST_WORD = "last word"
+OLDER_HOST = {"screenUpdating": False, "undoGroups": False, "pageIndex": False}
+HOSTS = {"current-host": None, "older-host": OLDER_HOST}
+# The search stands in this story when the user turns to the page after it.
+SEARCH_STANDS_IN = 149
 
 
-def story_text(index):
-    parts = []
-    for match in range(MATCHES_PER_STORY):
-        parts.extend(WORDS[(index + match + k) % len(WORDS)] for k in range(3))
-        parts.append(FIND)
-    return " ".join(parts) + "."
+def story_text(story):
+    return f"Page {story}: a cat" + (f", and the {LAST_WORD}." if story == PAGES else ".")
 
 
-def publication():
-    stories = []
-    for index in range(PAGES * STORIES_PER_PAGE):
-        stories.append({"text": story_text(index), "page": index // STORIES_PER_PAGE + 1})
-    return {"pages": PAGES, "stories": stories}
+def publication(on_one_page):
+    stories = [{"text": story_text(story), "page": 1 if on_one_page else story} for story in range(1, PAGES + 1)]
+    return {"pages": 1 if on_one_page else PAGES, "stories": stories}
 
 
-def replace_all(host):
-    scenario = {"publication": publication()}
-    if host is not None:
-        scenario["host"] = host
-    scenario["steps"] = [
-        ["click", "Replace"],
-        ["set", "frmReplace.txtFindWhat", FIND],
-        ["set", "frmReplace.txtReplaceWith", "lamp"],
-        ["press", "frmReplace.cmdFind"],
-        ["press", "frmReplace.cmdReplaceAll"],
-    ]
-    return scenario
+class Steps:
+    """A scenario's steps, with the measured ones named."""
+
+    def __init__(self):
+        self.steps = []
+        self.measured = {}
+
+    def add(self, *steps):
+        self.steps.extend(list(step) for step in steps)
+
+    def measure(self, name, step):
+        self.add(step)
+        self.measured[name] = len(self.steps)
+
+
+def replace_all():
+    steps = Steps()
+    steps.add(["click", "Replace"],
+              ["set", "frmReplace.txtFindWhat", "cat"],
+              ["set", "frmReplace.txtReplaceWith", "dog"],
+              ["press", "frmReplace.cmdFind"])
+    steps.measure("replace-all", ["press", "frmReplace.cmdReplaceAll"])
+    return steps
 
 
 def find_next():
-    matches = PAGES * STORIES_PER_PAGE * MATCHES_PER_STORY
-    return {
-        "publication": publication(),
-        "steps": [["click", "Replace"], ["set", "frmReplace.txtFindWhat", FIND]]
-        + [["press", "frmReplace.cmdFind"]] * matches,
-    }
+    steps = Steps()
+    find = ["press", "frmFind.cmdFind"]
+    steps.add(["click", "Find"], ["set", "frmFind.txtFindWhat", "cat"])
+    steps.add(*[find] * SEARCH_STANDS_IN)
+    steps.add(["page", SEARCH_STANDS_IN + 1])
+    steps.measure("find-next-displayed-page", find)
+    # The match before stands on the displayed page; this one is on the next.
+    steps.measure("find-next-next-page", find)
+    # Another find text: a new search from the first story.
+    steps.add(["page", 1], ["set", "frmFind.txtFindWhat", LAST_WORD])
+    steps.measure("find-next-page-1-to-200", find)
+    return steps
 
 
 def main():
     folder = sys.argv[1]
     os.makedirs(folder, exist_ok=True)
-    scenarios = {
-        "find-next": find_next(),
-        "replace-all": replace_all(None),
-        "replace-all-older-host": replace_all({"screenUpdating": False, "undoGroups": False}),
+    kinds = {
+        "replace-all": (replace_all, False),
+        "replace-all-one-page": (replace_all, True),
+        "find-next": (find_next, False),
     }
-    for name, scenario in scenarios.items():
-        with open(os.path.join(folder, name + ".json"), "w", encoding="utf-8") as file:
-            json.dump(scenario, file)
+    measured = {}
+    for kind, (make_steps, on_one_page) in kinds.items():
+        steps = make_steps()
+        for host_name, host in HOSTS.items():
+            name = f"{kind}.{host_name}"
+            scenario = {"publication": publication(on_one_page)}
+            if host is not None:
+                scenario["host"] = host
+            scenario["steps"] = steps.steps
+            with open(os.path.join(folder, name + ".json"), "w", encoding="utf-8") as file:
+                json.dump(scenario, file)
+            measured[name] = steps.measured
+    with open(os.path.join(folder, "measured.json"), "w", encoding="utf-8") as file:
+        json.dump(measured, file, indent=1)
 
 
 if __name__ == "__main__":
