@@ -19,7 +19,8 @@ namespace quillet {
 ///
 /// A walk reads where the displayed page stands in the page collection once:
 /// its PageIndex, or on an older host without one, the place that
-/// placeOfPage finds by reading every page. From there it counts places.
+/// placeOfPage finds by reading the pages outwards from the one the engine
+/// last displayed. From there it counts places.
 class PageWalk {
 public:
     PageWalk(HostChain& host, HostRestorer& restorer) : host_(host), restorer_(restorer) {}

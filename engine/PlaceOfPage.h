@@ -7,13 +7,14 @@
 namespace quillet {
 
 /// Where `page` stands in `pages`, for a host whose pages have no PageIndex:
-/// the place of the page that is the same object; else of the only page that
-/// shows the same number text; else, of the pages that show it, `lastShown`,
-/// the page that the caller last made the view display; else the number text
-/// read as a decimal number (readPageNumber). A failing host call fails it.
+/// the place of the page that is the same object; on a host that hands out a
+/// new object at every call, of the page nearest to `lastShown` (the page
+/// that the caller last made the view display) that shows the same number
+/// text; else the number text read as a decimal number (readPageNumber). A
+/// failing host call fails it.
 ///
-/// Reads every page of the collection, so it costs as many host calls as
-/// there are pages.
+/// Reads the pages outwards from `lastShown` until it finds the page, so it
+/// costs host calls in proportion to how far the view moved since.
 Result<int32_t> placeOfPage(PageCollection& pages, Page& page, int32_t lastShown);
 
 }  // namespace quillet

@@ -40,6 +40,7 @@ public:
     }
 
     Result<PageRef> item(int32_t index) override {
+        ++itemsRead;
         if (index == brokenItem) return kBroken;
         const auto& page = pages_.at(static_cast<size_t>(index - 1));
         if (keepsObjects_) return PageRef(page);
@@ -54,6 +55,7 @@ public:
     }
 
     int32_t brokenItem = 0;
+    int32_t itemsRead = 0;
 
 private:
     std::vector<std::shared_ptr<FakePage>> pages_;
@@ -81,22 +83,39 @@ TEST(PlaceOfPage, PagesShowingTheSameNumberAreToldApartByTheLastShownPage) {
     EXPECT_EQ(valueOf(placeOfPage(pages, *pages.displayed(1), /*lastShown=*/1)), 1);
 }
 
-TEST(PlaceOfPage, WhereNothingTellsThePageItsNumberIsReadAsBefore) {
+TEST(PlaceOfPage, WhereNothingTellsThePageTheNearestPageShowingItsNumberIsIt) {
     // The view shows another page than the one last shown, and its number is
-    // not the only one of its kind: only the number text is left.
+    // not the only one of its kind: the user most likely turned a page or two.
     FakePages pages({u"1", u"2", u"1", u"2"}, /*keepsObjects=*/false);
     EXPECT_EQ(valueOf(placeOfPage(pages, *pages.displayed(4), /*lastShown=*/1)), 2);
     FakePages roman({u"i", u"i", u"ii"}, /*keepsObjects=*/false);
-    EXPECT_TRUE(failedWith(placeOfPage(roman, *roman.displayed(2), /*lastShown=*/3), errors::typeMismatch()));
-    // A page that is not among the pages at all.
+    EXPECT_EQ(valueOf(placeOfPage(roman, *roman.displayed(1), /*lastShown=*/3)), 2);
+    // A page that is not among the pages at all: its number text is left.
     FakePage stray(u"9");
     EXPECT_EQ(valueOf(placeOfPage(pages, stray, /*lastShown=*/1)), 9);
+}
+
+TEST(PlaceOfPage, ThePagesAreReadOutwardsFromTheLastShownOneUntilItIsFound) {
+    std::vector<std::u16string> numbers;
+    for (int page = 1; page <= 200; ++page) numbers.push_back(u"p" + std::u16string(static_cast<size_t>(page), u'.'));
+    FakePages pages(numbers, /*keepsObjects=*/false);
+    // The user turned from page 149 to 150: pages 149 and 150, and 150 once
+    // more to learn that the host hands out new objects.
+    EXPECT_EQ(valueOf(placeOfPage(pages, *pages.displayed(150), /*lastShown=*/149)), 150);
+    EXPECT_EQ(pages.itemsRead, 3);
+    pages.itemsRead = 0;
+    EXPECT_EQ(valueOf(placeOfPage(pages, *pages.displayed(146), /*lastShown=*/149)), 146);
+    EXPECT_EQ(pages.itemsRead, 8);
+    // A last shown page that is gone since: the reading starts at the end.
+    pages.itemsRead = 0;
+    EXPECT_EQ(valueOf(placeOfPage(pages, *pages.displayed(200), /*lastShown=*/250)), 200);
+    EXPECT_EQ(pages.itemsRead, 2);
 }
 
 TEST(PlaceOfPage, AFailingHostCallFailsIt) {
     FakePages pages({u"1", u"2", u"3"}, /*keepsObjects=*/false);
     pages.brokenItem = 2;
-    EXPECT_TRUE(failedWith(placeOfPage(pages, *pages.displayed(3), /*lastShown=*/3), kBroken));
+    EXPECT_TRUE(failedWith(placeOfPage(pages, *pages.displayed(3), /*lastShown=*/1), kBroken));
 
     FakePages shown({u"1", u"2"}, /*keepsObjects=*/false);
     auto displayed = shown.displayed(2);
