@@ -88,6 +88,44 @@ std::optional<SelectionReplacer::Candidate> SelectionReplacer::landed(const std:
     return found;
 }
 
+std::optional<SelectionReplacer::Stories> SelectionReplacer::whereToLook(const Job& job,
+                                                                         const HostChain::Selection& selection,
+                                                                         int32_t matchStory) {
+    // Where the search stands is where the selection most likely is; only
+    // elsewhere must every story be read. The job's own writing is looked
+    // for wherever it is remembered.
+    if (selection.story) {
+        for (const int32_t story : {matchStory, int32_t{state_.StoryIndex}}) {
+            if (story < 1 || story > state_.StoryCount) continue;
+            auto text = textOf(story);
+            if (!text) return std::nullopt;
+            if (*text != *selection.story) continue;
+            std::vector<int32_t> stories = memory_.storiesWrittenBy(job);
+            stories.insert(stories.begin(), story);
+            return Stories{std::set<int32_t>(stories.begin(), stories.end()), /*every=*/false};
+        }
+    }
+    Stories all{{}, /*every=*/true};
+    for (int32_t story = 1; story <= state_.StoryCount; ++story) all.stories.insert(story);
+    return all;
+}
+
+std::optional<std::u16string> SelectionReplacer::writtenOverEvery(const Job& job, FindOptions options,
+                                                                  ReplaceOptions replaceOptions,
+                                                                  const std::u16string& selected) const {
+    // What is written depends on the story (its paragraph ends) and on the
+    // selected text's case: it must be the same wherever the selection is.
+    const auto length = static_cast<Position>(selected.size());
+    std::u16string written = replacementFor(job.replacement, selected, candidates_.front().text, replaceOptions);
+    for (const Candidate& candidate : candidates_) {
+        if (!mayWrite(candidate, job, options, length) ||
+            replacementFor(job.replacement, selected, candidate.text, replaceOptions) != written)
+            return std::nullopt;
+    }
+    if (!tellApart(written, length)) return std::nullopt;
+    return written;
+}
+
 bool SelectionReplacer::replace(const Job& job, FindOptions options, ReplaceOptions replaceOptions) {
     read_.clear();
     candidates_.clear();
@@ -96,56 +134,27 @@ bool SelectionReplacer::replace(const Job& job, FindOptions options, ReplaceOpti
     if (!step_.recount()) return false;
     const auto length = static_cast<Position>(selection->text.size());
 
-    // Where the search stands is where the selection most likely is; only
-    // elsewhere must every story be read. The job's own writing is looked
-    // for wherever it is remembered.
     const auto current = memory_.currentMatch();
     const bool sameSearch = state_.LastFindText && *state_.LastFindText == job.find;
-    std::optional<int32_t> presumed;
-    if (selection->story) {
-        for (const int32_t story : {sameSearch && current ? current->story : 0, int32_t{state_.StoryIndex}}) {
-            if (story < 1 || story > state_.StoryCount) continue;
-            auto text = textOf(story);
-            if (!text) return false;
-            if (*text == *selection->story) {
-                presumed = story;
-                break;
-            }
-        }
-    }
-    std::vector<int32_t> stories;
-    if (presumed) {
-        stories = memory_.storiesWrittenBy(job);
-        stories.insert(stories.begin(), *presumed);
-    } else {
-        for (int32_t story = 1; story <= state_.StoryCount; ++story) stories.push_back(story);
-    }
-    for (const int32_t story : std::set<int32_t>(stories.begin(), stories.end())) {
+    const auto where = whereToLook(job, *selection, sameSearch && current ? current->story : 0);
+    if (!where) return false;
+    for (const int32_t story : where->stories) {
         if (story < 1 || story > state_.StoryCount) continue;
         auto text = textOf(story);
         if (!text) return false;
         addCandidates(story, *text, *selection);
     }
     if (candidates_.empty()) return false;
-    // What is written depends on the story (its paragraph ends) and on the
-    // selected text's case: it must be the same wherever the selection is.
-    const std::u16string written = replacementFor(job.replacement, selection->text, candidates_.front().text,
-                                                  replaceOptions);
-    for (const Candidate& candidate : candidates_) {
-        if (!mayWrite(candidate, job, options, length) ||
-            replacementFor(job.replacement, selection->text, candidate.text, replaceOptions) != written)
-            return false;
-    }
-    if (!tellApart(written, length)) return false;
+    const auto written = writtenOverEvery(job, options, replaceOptions, selection->text);
+    if (!written || !host_.writeSelection(*written)) return false;
 
-    if (!host_.writeSelection(written)) return false;
-    const auto target = landed(written, length, /*everyStoryRead=*/!presumed);
+    const auto target = landed(*written, length, /*everyStoryRead=*/where->every);
     if (!target) return true;
     const Span occurrence{target->start, length};
     const bool wasCurrentMatch = sameSearch && current && current->story == target->story && current->span == occurrence;
-    const std::u16string after = writtenInto(target->text, target->start, length, written);
-    memory_.wrote(job, target->story, target->text, occurrence, written);
-    (void)step_.goOnAfterWrite(job, target->story, target->text, after, occurrence, written, wasCurrentMatch);
+    const std::u16string after = writtenInto(target->text, target->start, length, *written);
+    memory_.wrote(job, target->story, target->text, occurrence, *written);
+    (void)step_.goOnAfterWrite(job, target->story, target->text, after, occurrence, *written, wasCurrentMatch);
     return true;
 }
 

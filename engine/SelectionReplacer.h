@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,22 @@ private:
         Position start = 0;
     };
 
+    /// The stories where the selection may stand; `every` when they are all.
+    struct Stories {
+        std::set<int32_t> stories;
+        bool every = false;
+    };
+
+    /// Where to look for the selection: where the search stands or its
+    /// match in `matchStory` is, when the selection's story reads as that
+    /// story, with the stories that `job` wrote in; else every story. Empty
+    /// when a host call fails.
+    std::optional<Stories> whereToLook(const Job& job, const HostChain::Selection& selection, int32_t matchStory);
+    /// The replacement to write over the selected text, when it is the same
+    /// over every candidate, each may be written and the results tell them
+    /// apart.
+    std::optional<std::u16string> writtenOverEvery(const Job& job, FindOptions options, ReplaceOptions replaceOptions,
+                                                   const std::u16string& selected) const;
     /// The text of `story`, read once a press.
     Result<std::u16string> textOf(int32_t story);
     /// Where in `story`, reading `text`, the selection may stand.

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "engine/SameText.h"
+#include "engine/UndoneWrites.h"
 
 namespace quillet {
 
@@ -29,80 +30,6 @@ std::vector<WrittenSpan> carriedAll(const std::vector<WrittenSpan>& spans, const
         kept.push_back({{span.start + shift, span.length}, written.replaced});
     }
     return kept;
-}
-
-/// The spans that an undo put back, and its changes.
-struct PutBack {
-    std::vector<const WrittenSpan*> spans;
-    std::vector<ChangedStretch> changes;
-};
-
-/// When `after` is `before` with some of `spans` (in order, apart) put back
-/// to the text that they replaced and nothing else changed, as an undo
-/// leaves it: those put back. Where a span's text reads both ways (a
-/// replacement that begins with what it replaced), what follows decides; a
-/// choice that leads nowhere is not tried twice.
-std::optional<PutBack> putBack(std::u16string_view before, const std::vector<const WrittenSpan*>& spans,
-                               std::u16string_view after) {
-    const size_t n = spans.size();
-    // Where the unchanged text before span i (or after the last, i == n)
-    // ends in `after`, when it stands at `at` there.
-    auto gap = [&](size_t i, Position at) -> std::optional<Position> {
-        const Position from = i == 0 ? 0 : spans[i - 1]->span.end();
-        const Position to = i < n ? spans[i]->span.start : static_cast<Position>(before.size());
-        if (at + (to - from) > static_cast<Position>(after.size())) return std::nullopt;
-        if (after.substr(static_cast<size_t>(at), static_cast<size_t>(to - from)) !=
-            before.substr(static_cast<size_t>(from), static_cast<size_t>(to - from)))
-            return std::nullopt;
-        return at + (to - from);
-    };
-    auto version = [&](size_t i, bool takenBack) {
-        const Span& span = spans[i]->span;
-        return takenBack ? std::u16string_view(spans[i]->replaced)
-                         : before.substr(static_cast<size_t>(span.start), static_cast<size_t>(span.length));
-    };
-    std::vector<bool> path;  // for each span decided: whether it was taken back
-    std::vector<Position> gapAt{0};
-    std::set<std::pair<size_t, Position>> deadEnds;
-    bool resumeTakenBack = false;  // after a dead end: the span's first reading is tried already
-    for (;;) {
-        const size_t i = path.size();
-        const Position at = gapAt[i];
-        std::optional<Position> spanAt;
-        if (!deadEnds.contains({i, at})) spanAt = gap(i, at);
-        if (spanAt.has_value() && i == n && spanAt.value() == static_cast<Position>(after.size())) break;
-        bool went = false;
-        for (const bool takenBack : {false, true}) {
-            if (!spanAt.has_value() || i == n || went || (resumeTakenBack && !takenBack)) continue;
-            const std::u16string_view text = version(i, takenBack);
-            if (after.substr(static_cast<size_t>(spanAt.value()), text.size()) != text) continue;
-            path.push_back(takenBack);
-            gapAt.push_back(spanAt.value() + static_cast<Position>(text.size()));
-            went = true;
-        }
-        resumeTakenBack = false;
-        if (went) continue;
-        deadEnds.insert({i, at});
-        // Back to the last span read as written, to read it as taken back.
-        for (;;) {
-            if (path.empty()) return std::nullopt;
-            const bool wasTakenBack = path.back();
-            path.pop_back();
-            gapAt.pop_back();
-            if (!wasTakenBack) break;
-            deadEnds.insert({path.size(), gapAt.back()});
-        }
-        resumeTakenBack = true;
-    }
-    PutBack undone;
-    for (size_t i = 0; i < n; ++i) {
-        if (!path[i]) continue;
-        undone.spans.push_back(spans[i]);
-        undone.changes.push_back(
-            {spans[i]->span.start, spans[i]->span.length, static_cast<Position>(spans[i]->replaced.size())});
-    }
-    if (undone.spans.empty()) return std::nullopt;
-    return undone;
 }
 
 /// How many units `a` and `b` share at their beginning and at their end.
@@ -163,12 +90,12 @@ std::vector<const WrittenSpan*> StoryMemory::allWritten(const Story& story) {
 }
 
 bool StoryMemory::readsAsItDid(const Story& story, std::u16string_view now) {
-    return sameText(story.text, now) || putBack(story.text, allWritten(story), now).has_value();
+    return sameText(story.text, now) || undoneWrites(story.text, allWritten(story), now).has_value();
 }
 
 void StoryMemory::follow(Story& story, std::u16string_view now) {
     if (sameText(story.text, now)) return;
-    if (auto undone = putBack(story.text, allWritten(story), now)) {
+    if (auto undone = undoneWrites(story.text, allWritten(story), now)) {
         // What was put back is gone; the rest moves with the text. A place
         // put back must go by name: carried, it would stand after its text.
         const std::set<const WrittenSpan*> gone(undone->spans.begin(), undone->spans.end());

@@ -12,6 +12,7 @@
 #include "engine/Position.h"
 #include "engine/TextChange.h"
 #include "engine/WholeWord.h"
+#include "engine/WrittenSpan.h"
 
 namespace quillet {
 
@@ -28,15 +29,6 @@ struct Job {
 struct Rewrite {
     Span replaced;
     std::u16string written;
-};
-
-/// Text that a job wrote, and the text that it replaced there.
-struct WrittenSpan {
-    Span span;
-    std::u16string replaced;
-
-    /// What whole words see at the written text's edges.
-    WordEdges edges() const { return WordEdges::of(replaced); }
 };
 
 /// What the engine remembers of the stories between presses: what each of

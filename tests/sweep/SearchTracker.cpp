@@ -292,7 +292,12 @@ std::optional<std::string> SearchTracker::complete(const std::vector<std::u16str
     for (size_t index = 0; index < stories.size(); ++index) {
         const auto story = static_cast<int32_t>(index + 1);
         if (state_.unknowable.contains(story)) continue;
-        for (size_t at = 0; at < stories[index].size(); ++at) {
+        const std::u16string_view text = stories[index];
+        for (size_t at = 0; at < text.size(); ++at) {
+            // An occurrence that already reads as its replacement loses
+            // nothing when left, and an undo of a write that changed nothing
+            // leaves no trace for the engine to follow.
+            if (text.substr(at, job.second.size()) == job.second && job.first.size() == job.second.size()) continue;
             if (occursAt(stories[index], at, *state_.press, writtenBy(job, story)))
                 return "\"Replace complete!\" with an occurrence left in story " + std::to_string(story);
         }
