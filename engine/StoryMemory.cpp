@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <tuple>
 
 #include "engine/SameText.h"
 #include "engine/UndoneWrites.h"
@@ -27,7 +28,7 @@ std::vector<WrittenSpan> carriedAll(const std::vector<WrittenSpan>& spans, const
             ++change;
         }
         if (change != changes.end() && span.end() > change->start) continue;  // touched: no longer what was written
-        kept.push_back({{span.start + shift, span.length}, written.replaced});
+        kept.push_back({{span.start + shift, span.length}, written.replaced, written.writeOrder});
     }
     return kept;
 }
@@ -84,7 +85,8 @@ std::vector<const WrittenSpan*> StoryMemory::allWritten(const Story& story) {
         for (const WrittenSpan& span : written) spans.push_back(&span);
     }
     std::sort(spans.begin(), spans.end(), [](const WrittenSpan* a, const WrittenSpan* b) {
-        return a->span.start < b->span.start || (a->span.start == b->span.start && a->span.length < b->span.length);
+        return std::tie(a->span.start, a->span.length, a->writeOrder) <
+               std::tie(b->span.start, b->span.length, b->writeOrder);
     });
     return spans;
 }
@@ -150,49 +152,72 @@ Status StoryMemory::storyCountIs(int32_t count, const StoryReader& read) {
     return {};
 }
 
-std::map<int32_t, int32_t> StoryMemory::newPlaces(const std::vector<std::u16string>& texts) const {
-    const auto count = static_cast<int32_t>(texts.size());
-    const int32_t shift = count - *count_;
-    std::map<int32_t, int32_t> places;
-    std::vector<bool> taken(static_cast<size_t>(count) + 1, false);
-    auto free = [&](int32_t index, int32_t after) {
+/// Where remembered stories went among the `count` stories read now: each
+/// old index's new one, no new one taken twice.
+struct StoryMemory::Placement {
+    explicit Placement(int32_t count) : count(count), taken(static_cast<size_t>(count) + 1, false) {}
+
+    /// Whether `index` is a story after `after` that no story took yet.
+    bool free(int32_t index, int32_t after = 0) const {
         return index > after && index <= count && !taken[static_cast<size_t>(index)];
-    };
+    }
+    void put(int32_t old, int32_t place) {
+        places[old] = place;
+        taken[static_cast<size_t>(place)] = true;
+    }
+
+    int32_t count;
+    std::map<int32_t, int32_t> places;
+    std::vector<bool> taken;
+};
+
+std::map<int32_t, int32_t> StoryMemory::newPlaces(const std::vector<std::u16string>& texts) const {
+    Placement placement(static_cast<int32_t>(texts.size()));
+    placeAsTheyRead(texts, placement);
+    placeBetweenNeighbours(texts, placement);
+    return std::move(placement.places);
+}
+
+void StoryMemory::placeAsTheyRead(const std::vector<std::u16string>& texts, Placement& placement) const {
     // A story that reads as it did, or as if some of the writing there had
     // been undone: at its old place, or moved by as many as came or went, or
     // else the next one that reads so; in order.
+    const int32_t shift = placement.count - *count_;
     int32_t last = 0;
     for (const auto& [old, story] : stories_) {
         auto same = [&](int32_t index) {
-            return free(index, last) && readsAsItDid(story, texts[static_cast<size_t>(index - 1)]);
+            return placement.free(index, last) && readsAsItDid(story, texts[static_cast<size_t>(index - 1)]);
         };
         int32_t place = same(old) ? old : same(old + shift) ? old + shift : 0;
-        for (int32_t index = last + 1; place == 0 && index <= count; ++index) {
+        for (int32_t index = last + 1; place == 0 && index <= placement.count; ++index) {
             if (same(index)) place = index;
         }
         if (place == 0) continue;
-        places[old] = place;
-        taken[static_cast<size_t>(place)] = true;
+        placement.put(old, place);
         last = place;
     }
+}
+
+void StoryMemory::placeBetweenNeighbours(const std::vector<std::u16string>& texts, Placement& placement) const {
     // A story that changed too lies between the places of its neighbours:
     // at the same distance when as many stories lie between them as before,
     // or else the one there that shares most of its text with it.
+    auto& places = placement.places;
     for (const auto& [old, story] : stories_) {
         if (places.contains(old)) continue;
         auto next = places.upper_bound(old);
         const auto previous = next == places.begin() ? places.end() : std::prev(next);
         using Place = std::pair<int32_t, int32_t>;
         const auto [fromOld, fromNew] = previous == places.end() ? Place{0, 0} : Place(*previous);
-        const auto [toOld, toNew] = next == places.end() ? Place{*count_ + 1, count + 1} : Place(*next);
+        const auto [toOld, toNew] = next == places.end() ? Place{*count_ + 1, placement.count + 1} : Place(*next);
         int32_t place = 0;
         if (toOld - fromOld == toNew - fromNew) {
             place = fromNew + (old - fromOld);
-            if (!free(place, 0)) place = 0;
+            if (!placement.free(place)) place = 0;
         } else {
             Position best = static_cast<Position>(story.text.size() + 1) / 2;
             for (int32_t index = fromNew + 1; index < toNew; ++index) {
-                if (!free(index, 0)) continue;
+                if (!placement.free(index)) continue;
                 const Position shared = sharedEnds(story.text, texts[static_cast<size_t>(index - 1)]);
                 if (shared >= best && shared > 0) {
                     best = shared + 1;
@@ -200,11 +225,8 @@ std::map<int32_t, int32_t> StoryMemory::newPlaces(const std::vector<std::u16stri
                 }
             }
         }
-        if (place == 0) continue;
-        places[old] = place;
-        taken[static_cast<size_t>(place)] = true;
+        if (place != 0) placement.put(old, place);
     }
-    return places;
 }
 
 void StoryMemory::seen(int32_t story, std::u16string_view text) {
@@ -268,14 +290,14 @@ void StoryMemory::wroteAll(const Job& job, int32_t story, std::u16string_view be
         const Span& span = rewrite.replaced;
         const auto written = static_cast<Position>(rewrite.written.size());
         for (; earlier != own.end() && earlier->span.end() <= span.start; ++earlier)
-            mine.push_back({{earlier->span.start + shift, earlier->span.length}, earlier->replaced});
+            mine.push_back({{earlier->span.start + shift, earlier->span.length}, earlier->replaced, earlier->writeOrder});
         const auto text = before.substr(static_cast<size_t>(span.start), static_cast<size_t>(span.length));
-        mine.push_back({{span.start + shift, written}, std::u16string(text)});
+        mine.push_back({{span.start + shift, written}, std::u16string(text), ++writes_});
         shift += written - span.length;
         while (earlier != own.end() && earlier->span.start < span.end()) ++earlier;
     }
     for (; earlier != own.end(); ++earlier)
-        mine.push_back({{earlier->span.start + shift, earlier->span.length}, earlier->replaced});
+        mine.push_back({{earlier->span.start + shift, earlier->span.length}, earlier->replaced, earlier->writeOrder});
     memory.written[id] = std::move(mine);
     memory.text.assign(after.data(), after.size());
 }

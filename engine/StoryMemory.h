@@ -119,10 +119,17 @@ private:
     void release(std::map<int32_t, Story>::iterator story);
     /// Where each remembered story went, among `texts`.
     std::map<int32_t, int32_t> newPlaces(const std::vector<std::u16string>& texts) const;
+    struct Placement;
+    /// Places the stories that read as they did (or as undone).
+    void placeAsTheyRead(const std::vector<std::u16string>& texts, Placement& placement) const;
+    /// Places the stories that changed otherwise, between their neighbours.
+    void placeBetweenNeighbours(const std::vector<std::u16string>& texts, Placement& placement) const;
 
     /// The jobs whose writing is remembered, the latest last.
     std::vector<std::pair<int, Job>> jobs_;
     int nextJobId_ = 0;
+    /// The writes remembered so far, which orders them.
+    uint64_t writes_ = 0;
     std::map<int32_t, Story> stories_;
     /// The story count last read; none before the first.
     std::optional<int32_t> count_;

@@ -29,57 +29,78 @@ bool fewEditsApart(const std::vector<ChangedStretch>& changes, Position shorterL
     return changed <= std::max<Position>(2 * kMostEdits / 4, shorterLength / 4);
 }
 
-/// The shortest alignment of `a` with `b` (Myers' O(ND) diff), as the
-/// changed stretches between the units they share, placed at `offset`;
-/// nothing when it takes more than kMostEdits single-unit edits.
-std::optional<std::vector<ChangedStretch>> aligned(std::u16string_view a, std::u16string_view b, Position offset) {
+/// One row of Myers' diff: for each diagonal k = x - y, how far along `a`
+/// the furthest path with a given count of edits gets.
+using Reaches = std::vector<Position>;
+
+Position& reachOn(Reaches& row, Position k) { return row[static_cast<size_t>(k + kMostEdits + 1)]; }
+
+/// Whether the furthest path onto diagonal `k` with `d` edits comes down
+/// from diagonal k + 1 (a unit of `b` put in) rather than from k - 1.
+bool comesDown(Reaches& row, Position k, Position d) {
+    return k == -d || (k != d && reachOn(row, k - 1) < reachOn(row, k + 1));
+}
+
+/// The rows of the forward pass, one for each count of edits up to the
+/// count that aligns `a` with `b`; nothing when that takes more than
+/// kMostEdits single-unit edits.
+std::optional<std::vector<Reaches>> forwardPass(std::u16string_view a, std::u16string_view b) {
     const auto n = static_cast<Position>(a.size());
     const auto m = static_cast<Position>(b.size());
-    // reach[k]: how far along `a` the furthest path with d edits gets on
-    // diagonal k = x - y; one copy kept for each d, to walk back.
-    std::vector<Position> reach(2 * kMostEdits + 3, 0);
-    auto at = [](std::vector<Position>& row, Position k) -> Position& {
-        return row[static_cast<size_t>(k + kMostEdits + 1)];
-    };
-    std::vector<std::vector<Position>> furthest;
-    int edits = -1;
-    for (int d = 0; d <= kMostEdits && edits < 0; ++d) {
+    Reaches reach(2 * kMostEdits + 3, 0);
+    std::vector<Reaches> rows;
+    for (Position d = 0; d <= kMostEdits; ++d) {
+        bool done = false;
         for (Position k = -d; k <= d; k += 2) {
-            const bool down = k == -d || (k != d && at(reach, k - 1) < at(reach, k + 1));
-            Position x = down ? at(reach, k + 1) : at(reach, k - 1) + 1;
+            Position x = comesDown(reach, k, d) ? reachOn(reach, k + 1) : reachOn(reach, k - 1) + 1;
             Position y = x - k;
             while (x < n && y < m && a[static_cast<size_t>(x)] == b[static_cast<size_t>(y)]) ++x, ++y;
-            at(reach, k) = x;
-            if (x >= n && y >= m) edits = d;
+            reachOn(reach, k) = x;
+            done = done || (x >= n && y >= m);
         }
-        furthest.push_back(reach);
+        rows.push_back(reach);
+        if (done) return rows;
     }
-    if (edits < 0) return std::nullopt;
+    return std::nullopt;
+}
 
-    // Back from the end, one edit at a time: a unit of `a` taken out (a
-    // step along it) or one of `b` put in (a step along `b`).
-    struct Edit {
-        Position x;
-        Position y;
-        bool takesOut;
-    };
+/// One single-unit edit at (x, y): a unit of `a` taken out, or one of `b` put in.
+struct Edit {
+    Position x;
+    Position y;
+    bool takesOut;
+};
+
+/// The edits of the forward pass's path to (n, m), in order: walked back
+/// from the end, one edit at a time.
+std::vector<Edit> editsOf(std::vector<Reaches>& rows, Position n, Position m) {
     std::vector<Edit> script;
-    for (Position x = n, y = m, d = edits; d > 0; --d) {
-        std::vector<Position>& before = furthest[static_cast<size_t>(d - 1)];
+    Position x = n;
+    Position y = m;
+    for (auto d = static_cast<Position>(rows.size()) - 1; d > 0; --d) {
+        Reaches& before = rows[static_cast<size_t>(d - 1)];
         const Position k = x - y;
-        const bool down = k == -d || (k != d && at(before, k - 1) < at(before, k + 1));
+        const bool down = comesDown(before, k, d);
         const Position fromK = down ? k + 1 : k - 1;
-        x = at(before, fromK);
+        x = reachOn(before, fromK);
         y = x - fromK;
         script.push_back({x, y, !down});
     }
     std::reverse(script.begin(), script.end());
+    return script;
+}
 
+/// The shortest alignment of `a` with `b` (Myers' O(ND) diff), as the
+/// changed stretches between the units they share, placed at `offset`;
+/// nothing when it takes more than kMostEdits single-unit edits.
+std::optional<std::vector<ChangedStretch>> aligned(std::u16string_view a, std::u16string_view b, Position offset) {
+    auto rows = forwardPass(a, b);
+    if (!rows) return std::nullopt;
     // Edits with no shared unit between them make one stretch.
     std::vector<ChangedStretch> changes;
     Position endX = -1;
     Position endY = -1;
-    for (const Edit& edit : script) {
+    for (const Edit& edit : editsOf(*rows, static_cast<Position>(a.size()), static_cast<Position>(b.size()))) {
         if (edit.x != endX || edit.y != endY) changes.push_back({offset + edit.x, 0, 0});
         ++(edit.takesOut ? changes.back().oldLength : changes.back().newLength);
         endX = edit.x + (edit.takesOut ? 1 : 0);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "engine/Position.h"
@@ -11,6 +12,9 @@ namespace quillet {
 struct WrittenSpan {
     Span span;
     std::u16string replaced;
+    /// When it was written among all writes: of empty spans at one place,
+    /// the later one replaced text that came after the earlier one's.
+    uint64_t writeOrder = 0;
 
     /// What whole words see at the written text's edges.
     WordEdges edges() const { return WordEdges::of(replaced); }

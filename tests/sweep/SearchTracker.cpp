@@ -1,6 +1,7 @@
 #include "tests/sweep/SearchTracker.h"
 
 #include <algorithm>
+#include <tuple>
 #include <variant>
 
 #include "engine/unicode/Unicode.h"
@@ -114,7 +115,9 @@ bool SearchTracker::takeBack(int32_t story, const std::u16string& before, const 
     std::sort(spans.begin(), spans.end(), [&](const auto& a, const auto& b) {
         const Written& x = state_.written[a.first][story][a.second];
         const Written& y = state_.written[b.first][story][b.second];
-        return x.start < y.start || (x.start == y.start && x.length < y.length);
+        // Empty spans at one place stand in the order of their writes: a
+        // later write there replaced text that came after the earlier one's.
+        return std::tie(x.start, x.length, x.write) < std::tie(y.start, y.length, y.write);
     });
     // Tries each span both ways, the text between them unchanged.
     std::vector<bool> takenBack(spans.size());

@@ -96,6 +96,17 @@ TEST(StoryMemory, AnUndoTakesBackExactlyTheWritingThatItUndid) {
     EXPECT_EQ(spansOf(prefix, kCats, 1), (std::vector<Span>{{0, 4}}));
     prefix.seen(1, u"cats x");
     EXPECT_TRUE(spansOf(prefix, kCats, 1).empty());
+    // Two jobs that wrote nothing at one place: the later write replaced
+    // text after the earlier one's, whichever job came first.
+    const Job noCats{u"cat", u""};
+    const Job noMarks{u"\u00a9", u""};
+    StoryMemory empty;
+    empty.wrote(noCats, 2, u"cat", {0, 3}, u"");
+    empty.wrote(noMarks, 1, u"s- \u00a9cat ", {3, 1}, u"");
+    empty.wrote(noCats, 1, u"s- cat ", {3, 3}, u"");
+    empty.seen(1, u"s- \u00a9cat ");
+    EXPECT_TRUE(spansOf(empty, noCats, 1).empty());
+    EXPECT_TRUE(spansOf(empty, noMarks, 1).empty());
 }
 
 TEST(StoryMemory, ManyReplacementsAtOnceAreRememberedAsOneAfterAnother) {
