@@ -99,7 +99,7 @@ Result<size_t> ReplaceAllPass::planOf(int32_t story) {
     if (auto known = planOfStory_.find(story); known != planOfStory_.end()) return known->second;
     auto text = host_.storyText(story);
     if (!text) return text.error();
-    memory_.seen(story, *text);
+    if (Status followed = step_.follow(story, *text); !followed) return followed.error();
     plans_.push_back({story, *text, {}, *text});
     planOfStory_[story] = plans_.size() - 1;
     return plans_.size() - 1;

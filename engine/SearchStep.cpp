@@ -33,12 +33,14 @@ quillet::Result<SearchStep::Result> SearchStep::run(const FindRequest& find, con
     }
 }
 
+StoryMemory::StoryReader SearchStep::storyReader() {
+    return [this](int32_t story) { return host_.storyText(story); };
+}
+
 Status SearchStep::recount() {
     auto count = host_.storyCount();
     if (!count) return count.error();
-    const Status followed =
-        memory_.storyCountIs(*count, [this](int32_t story) { return host_.storyText(story); });
-    if (!followed) return followed;
+    if (Status followed = memory_.storyCountIs(*count, storyReader()); !followed) return followed;
     // Text boxes before the search's story came or went: the search goes on in its story.
     if (auto story = memory_.searchStory(); story && *story != state_.StoryIndex) {
         auto index = toInt16(*story);
@@ -48,6 +50,8 @@ Status SearchStep::recount() {
     state_.StoryCount = *count;
     return {};
 }
+
+Status SearchStep::follow(int32_t story, std::u16string_view text) { return memory_.seen(story, text, storyReader()); }
 
 quillet::Result<std::optional<std::u16string>> SearchStep::begin(const std::u16string& findText) {
     if (Status counted = recount(); !counted) return counted.error();
@@ -135,7 +139,7 @@ quillet::Result<std::optional<Span>> SearchStep::searchStory(const FindRequest& 
     auto text = host_.storyText(state_.StoryIndex);
     if (!text) return text.error();
     state_.StoryText = std::move(*text);
-    memory_.seen(state_.StoryIndex, state_.StoryText);
+    if (Status followed = follow(state_.StoryIndex, state_.StoryText); !followed) return followed.error();
     memory_.searchIn(state_.StoryIndex, state_.StoryText);
 
     // The buffer is fetched anew at every visit: a box shown since may have let

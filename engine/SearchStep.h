@@ -53,6 +53,9 @@ public:
     /// The story count read, what is remembered brought up to it, and the
     /// search's story followed to where it went.
     Status recount();
+    /// `story` read `text` now: what is remembered follows it (and, when it
+    /// tells that text boxes moved, every story is read to follow them).
+    Status follow(int32_t story, std::u16string_view text);
 
     /// Starts a step for `findText`: the new search's mask (empty when the
     /// running search goes on), or nothing when the publication has no
@@ -89,6 +92,8 @@ private:
     bool goOnFromTheStart(bool noWrapPrompt, bool& wrappedOnce);
     /// Makes the search go on in `story`, with an empty buffer.
     Status moveTo(int64_t story);
+    /// Reads a story's text for what is remembered.
+    StoryMemory::StoryReader storyReader();
     /// Reads the story at StoryIndex, reloads the buffer when it no longer
     /// mirrors the story, and finds there; nothing when it holds no further occurrence.
     quillet::Result<std::optional<Span>> searchStory(const FindRequest& find, const Job* job,

@@ -20,7 +20,7 @@ Result<std::u16string> SelectionReplacer::textOf(int32_t story) {
     if (auto held = read_.find(story); held != read_.end()) return held->second;
     auto text = host_.storyText(story);
     if (!text) return text.error();
-    memory_.seen(story, *text);
+    if (Status followed = step_.follow(story, *text); !followed) return followed.error();
     read_[story] = *text;
     return text;
 }
@@ -134,9 +134,9 @@ bool SelectionReplacer::replace(const Job& job, FindOptions options, ReplaceOpti
     if (!step_.recount()) return false;
     const auto length = static_cast<Position>(selection->text.size());
 
-    const auto current = memory_.currentMatch();
     const bool sameSearch = state_.LastFindText && *state_.LastFindText == job.find;
-    const auto where = whereToLook(job, *selection, sameSearch && current ? current->story : 0);
+    const auto match = memory_.currentMatch();
+    const auto where = whereToLook(job, *selection, sameSearch && match ? match->story : 0);
     if (!where) return false;
     for (const int32_t story : where->stories) {
         if (story < 1 || story > state_.StoryCount) continue;
@@ -150,6 +150,8 @@ bool SelectionReplacer::replace(const Job& job, FindOptions options, ReplaceOpti
 
     const auto target = landed(*written, length, /*everyStoryRead=*/where->every);
     if (!target) return true;
+    // Read now: reading the stories may have found that text boxes moved.
+    const auto current = memory_.currentMatch();
     const Span occurrence{target->start, length};
     const bool wasCurrentMatch = sameSearch && current && current->story == target->story && current->span == occurrence;
     const std::u16string after = writtenInto(target->text, target->start, length, *written);

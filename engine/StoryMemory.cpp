@@ -130,24 +130,30 @@ void StoryMemory::release(std::map<int32_t, Story>::iterator story) {
 
 Status StoryMemory::storyCountIs(int32_t count, const StoryReader& read) {
     if (count_ && *count_ != count && !stories_.empty()) {
-        std::vector<std::u16string> texts;
-        texts.reserve(static_cast<size_t>(std::max(count, 0)));
-        for (int32_t index = 1; index <= count; ++index) {
-            auto text = read(index);
-            // Nothing is given up on a failure: the count is compared again next time.
-            if (!text) return text.error();
-            texts.push_back(std::move(*text));
-        }
-        const std::map<int32_t, int32_t> places = newPlaces(texts);
-        std::map<int32_t, Story> moved;
-        for (auto& [old, story] : stories_) {
-            auto place = places.find(old);
-            if (place == places.end()) continue;
-            Story& kept = moved[place->second] = std::move(story);
-            follow(kept, texts[static_cast<size_t>(place->second - 1)]);
-        }
-        stories_ = std::move(moved);
+        if (Status found = relocate(count, read); !found) return found;
     }
+    count_ = count;
+    return {};
+}
+
+Status StoryMemory::relocate(int32_t count, const StoryReader& read) {
+    std::vector<std::u16string> texts;
+    texts.reserve(static_cast<size_t>(std::max(count, 0)));
+    for (int32_t index = 1; index <= count; ++index) {
+        auto text = read(index);
+        // Nothing is given up on a failure: the stories are compared again next time.
+        if (!text) return text.error();
+        texts.push_back(std::move(*text));
+    }
+    const std::map<int32_t, int32_t> places = newPlaces(texts);
+    std::map<int32_t, Story> moved;
+    for (auto& [old, story] : stories_) {
+        auto place = places.find(old);
+        if (place == places.end()) continue;
+        Story& kept = moved[place->second] = std::move(story);
+        follow(kept, texts[static_cast<size_t>(place->second - 1)]);
+    }
+    stories_ = std::move(moved);
     count_ = count;
     return {};
 }
@@ -229,11 +235,39 @@ void StoryMemory::placeBetweenNeighbours(const std::vector<std::u16string>& text
     }
 }
 
-void StoryMemory::seen(int32_t story, std::u16string_view text) {
+Result<bool> StoryMemory::tellsOfAMove(int32_t story, std::u16string_view text, const StoryReader& read) const {
+    const auto here = stories_.find(story);
+    if (here != stories_.end()) {
+        const Story& remembered = here->second;
+        if (readsAsItDid(remembered, text)) return false;
+        // An edit leaves most of the text as it was; another text box's
+        // story in its place shares little with it.
+        if (sharedEnds(remembered.text, text) < static_cast<Position>(remembered.text.size() + 1) / 2) return true;
+    }
+    // The text remembered of another story: that story came here, unless it
+    // still reads so where it was (text boxes alike).
+    for (const auto& [other, remembered] : stories_) {
+        if (other == story || other > *count_ || !sameText(remembered.text, text)) continue;
+        auto there = read(other);
+        if (!there) return there.error();
+        if (!readsAsItDid(remembered, *there)) return true;
+    }
+    return false;
+}
+
+Status StoryMemory::seen(int32_t story, std::u16string_view text, const StoryReader& read) {
+    if (count_ && story <= *count_) {
+        auto moved = tellsOfAMove(story, text, read);
+        if (!moved) return moved.error();
+        if (*moved) {
+            if (Status found = relocate(*count_, read); !found) return found;
+        }
+    }
     auto found = stories_.find(story);
-    if (found == stories_.end()) return;
+    if (found == stories_.end()) return {};
     follow(found->second, text);
     release(found);
+    return {};
 }
 
 std::vector<WrittenSpan> StoryMemory::writtenBy(const Job& job, int32_t story) const {

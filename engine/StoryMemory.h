@@ -55,8 +55,12 @@ public:
     /// went; a failing read fails it, and nothing is remembered afterwards.
     Status storyCountIs(int32_t count, const StoryReader& read);
     /// A story read `text` now: what is remembered there follows the change
-    /// since it was last seen.
-    void seen(int32_t story, std::u16string_view text);
+    /// since it was last seen. When the text tells that text boxes came and
+    /// went while their count stayed (the story remembered there reads as
+    /// another text altogether, or this is the text remembered of another
+    /// story), every story is read with `read` to find where each one went
+    /// first; a failing read fails it and leaves everything as it was.
+    Status seen(int32_t story, std::u16string_view text, const StoryReader& read);
 
     /// What `job` wrote into `story`, in order, as of the text last seen there.
     std::vector<WrittenSpan> writtenBy(const Job& job, int32_t story) const;
@@ -115,6 +119,11 @@ private:
     static bool readsAsItDid(const Story& story, std::u16string_view now);
     /// Every job's writing in `story`, in order.
     static std::vector<const WrittenSpan*> allWritten(const Story& story);
+    /// Whether reading `text` at `story` tells that stories moved; `read`
+    /// reads another story whose remembered text this is.
+    Result<bool> tellsOfAMove(int32_t story, std::u16string_view text, const StoryReader& read) const;
+    /// Reads all `count` stories and puts each remembered one where it went.
+    Status relocate(int32_t count, const StoryReader& read);
     /// Forgets a story that holds nothing any more.
     void release(std::map<int32_t, Story>::iterator story);
     /// Where each remembered story went, among `texts`.

@@ -61,15 +61,15 @@ TEST(TextChange, WhatAnEditLeftAloneMovesWithTheTextAndWhatItTouchedIsGone) {
 TEST(StoryMemory, WhatAJobWroteStaysItsOwnThroughEditsThatLeaveItAlone) {
     StoryMemory memory = twoOfThreeWritten();
     EXPECT_EQ(spansOf(memory, kCats, 1), (std::vector<Span>{{0, 4}, {5, 4}}));
-    memory.seen(1, u"cats cats cat.");
+    ASSERT_TRUE(memory.seen(1, u"cats cats cat.", {}));
     EXPECT_EQ(spansOf(memory, kCats, 1), (std::vector<Span>{{0, 4}, {5, 4}}));
-    memory.seen(1, u">cats cats cat.");
+    ASSERT_TRUE(memory.seen(1, u">cats cats cat.", {}));
     EXPECT_EQ(spansOf(memory, kCats, 1), (std::vector<Span>{{1, 4}, {6, 4}}));
     // Typing into the second one makes it the user's text.
-    memory.seen(1, u">cats caxts cat.");
+    ASSERT_TRUE(memory.seen(1, u">cats caxts cat.", {}));
     EXPECT_EQ(spansOf(memory, kCats, 1), (std::vector<Span>{{1, 4}}));
     // Typing at both ends at once keeps what lies between.
-    memory.seen(1, u"<>cats caxts cat.!");
+    ASSERT_TRUE(memory.seen(1, u"<>cats caxts cat.!", {}));
     EXPECT_EQ(spansOf(memory, kCats, 1), (std::vector<Span>{{2, 4}}));
     EXPECT_EQ(memory.writtenBy(kCats, 1).front().replaced, u"cat");
     // Another job's writing is not this job's.
@@ -79,7 +79,7 @@ TEST(StoryMemory, WhatAJobWroteStaysItsOwnThroughEditsThatLeaveItAlone) {
 TEST(StoryMemory, AnUndoTakesBackExactlyTheWritingThatItUndid) {
     // The second of two replacements undone.
     StoryMemory one = twoOfThreeWritten();
-    one.seen(1, u"cats cat cat");
+    ASSERT_TRUE(one.seen(1, u"cats cat cat", {}));
     EXPECT_EQ(spansOf(one, kCats, 1), (std::vector<Span>{{0, 4}}));
     // A Replace All around an earlier Replace undone in one step: the
     // earlier one in the middle stays, though the two ends changed.
@@ -87,14 +87,14 @@ TEST(StoryMemory, AnUndoTakesBackExactlyTheWritingThatItUndid) {
     around.wrote(kCats, 1, u"cat cat cat", {4, 3}, u"cats");
     around.wroteAll(kCats, 1, u"cat cats cat", {{{0, 3}, u"cats"}, {{9, 3}, u"cats"}}, u"cats cats cats");
     EXPECT_EQ(spansOf(around, kCats, 1), (std::vector<Span>{{0, 4}, {5, 4}, {10, 4}}));
-    around.seen(1, u"cat cats cat");
+    ASSERT_TRUE(around.seen(1, u"cat cats cat", {}));
     EXPECT_EQ(spansOf(around, kCats, 1), (std::vector<Span>{{4, 4}}));
     // A replacement that begins with what it replaced reads both ways; what
     // follows it decides.
     StoryMemory prefix;
     prefix.wrote(kCats, 1, u"cats x", {0, 3}, u"cats");
     EXPECT_EQ(spansOf(prefix, kCats, 1), (std::vector<Span>{{0, 4}}));
-    prefix.seen(1, u"cats x");
+    ASSERT_TRUE(prefix.seen(1, u"cats x", {}));
     EXPECT_TRUE(spansOf(prefix, kCats, 1).empty());
     // Two jobs that wrote nothing at one place: the later write replaced
     // text after the earlier one's, whichever job came first.
@@ -104,7 +104,7 @@ TEST(StoryMemory, AnUndoTakesBackExactlyTheWritingThatItUndid) {
     empty.wrote(noCats, 2, u"cat", {0, 3}, u"");
     empty.wrote(noMarks, 1, u"s- \u00a9cat ", {3, 1}, u"");
     empty.wrote(noCats, 1, u"s- cat ", {3, 3}, u"");
-    empty.seen(1, u"s- \u00a9cat ");
+    ASSERT_TRUE(empty.seen(1, u"s- \u00a9cat ", {}));
     EXPECT_TRUE(spansOf(empty, noCats, 1).empty());
     EXPECT_TRUE(spansOf(empty, noMarks, 1).empty());
 }
@@ -128,10 +128,10 @@ TEST(StoryMemory, ManyReplacementsAtOnceAreRememberedAsOneAfterAnother) {
 TEST(StoryMemory, TheCurrentMatchIsCarriedAndGoneOnlyWhenItsOwnTextChanged) {
     StoryMemory memory;
     memory.setCurrentMatch(1, u"a cat", {2, 3});
-    memory.seen(1, u"and a cat");
+    ASSERT_TRUE(memory.seen(1, u"and a cat", {}));
     ASSERT_TRUE(memory.currentMatch());
     EXPECT_EQ(memory.currentMatch()->span, (Span{6, 3}));
-    memory.seen(1, u"and a cot");
+    ASSERT_TRUE(memory.seen(1, u"and a cot", {}));
     EXPECT_FALSE(memory.currentMatch());
 }
 
@@ -158,6 +158,41 @@ TEST(StoryMemory, WhenTextBoxesComeOrGoAStoryIsFoundAtItsNewPlace) {
     auto failing = [](int32_t) -> Result<std::u16string> { return RaisedError{1, u"no"}; };
     EXPECT_FALSE(memory.storyCountIs(2, failing));
     EXPECT_EQ(spansOf(memory, kCats, 3), (std::vector<Span>{{0, 4}}));
+}
+
+TEST(StoryMemory, TextBoxesThatCameAndWentWhileTheirCountStayedAreFollowedWhenAStoryTellsIt) {
+    int reads = 0;
+    auto readerOf = [&reads](std::vector<std::u16string> texts) -> StoryMemory::StoryReader {
+        return [texts, &reads](int32_t story) -> Result<std::u16string> {
+            ++reads;
+            return texts[static_cast<size_t>(story - 1)];
+        };
+    };
+    StoryMemory memory;
+    ASSERT_TRUE(memory.storyCountIs(3, readerOf({})));
+    memory.wrote(kCats, 1, u"a cat.", {2, 3}, u"cats");
+    memory.searchIn(2, u"a cat ");
+    // The third text box deleted and an empty one added first: the second
+    // story reads as the first one did, and the first one no longer does,
+    // so every story is read to follow them.
+    const std::vector<std::u16string> now{u"", u"a cats.", u"a cat "};
+    ASSERT_TRUE(memory.seen(2, now[1], readerOf(now)));
+    EXPECT_EQ(reads, 1 + 3);
+    EXPECT_EQ(spansOf(memory, kCats, 2), (std::vector<Span>{{2, 4}}));
+    EXPECT_TRUE(spansOf(memory, kCats, 1).empty());
+    EXPECT_EQ(memory.searchStory(), 3);
+    // A text box alike to one remembered costs one read of that one, which
+    // still reads so where it was: nothing moved.
+    reads = 0;
+    const std::vector<std::u16string> alike{u"a cats.", u"a cats.", u"a cat "};
+    ASSERT_TRUE(memory.seen(1, alike[0], readerOf(alike)));
+    EXPECT_EQ(reads, 1);
+    EXPECT_EQ(spansOf(memory, kCats, 2), (std::vector<Span>{{2, 4}}));
+    // An edit of a remembered story is followed where it is, with no reads.
+    reads = 0;
+    ASSERT_TRUE(memory.seen(2, u"so a cats.", readerOf({})));
+    EXPECT_EQ(reads, 0);
+    EXPECT_EQ(spansOf(memory, kCats, 2), (std::vector<Span>{{5, 4}}));
 }
 
 TEST(StoryMemory, OnlyTheLastFewJobsAreRemembered) {
