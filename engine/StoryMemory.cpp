@@ -195,7 +195,9 @@ void StoryMemory::placeAsTheyRead(const std::vector<std::u16string>& texts, Plac
             return placement.free(index, last) && readsAsItDid(story, texts[static_cast<size_t>(index - 1)]);
         };
         int32_t place = same(old) ? old : same(old + shift) ? old + shift : 0;
-        for (int32_t index = last + 1; place == 0 && index <= placement.count; ++index) {
+        // An empty story reads as any other: only its place tells, and taken
+        // further on it could keep a story before it from its own place.
+        for (int32_t index = last + 1; place == 0 && !story.text.empty() && index <= placement.count; ++index) {
             if (same(index)) place = index;
         }
         if (place == 0) continue;

@@ -154,6 +154,14 @@ TEST(StoryMemory, WhenTextBoxesComeOrGoAStoryIsFoundAtItsNewPlace) {
     EXPECT_EQ(spansOf(memory, kCats, 1), (std::vector<Span>{{0, 4}}));
     EXPECT_EQ(spansOf(memory, kCats, 3), (std::vector<Span>{{0, 4}}));
     EXPECT_TRUE(spansOf(memory, kCats, 2).empty());
+    // An empty story goes nowhere but to its own place: the empty first
+    // story is not where the deleted empty one went, before the edited one.
+    StoryMemory emptied;
+    ASSERT_TRUE(emptied.storyCountIs(3, none));
+    emptied.wrote(kCats, 2, u"cat b", {0, 3}, u"cats");
+    emptied.searchIn(3, u"");
+    ASSERT_TRUE(emptied.storyCountIs(2, readerOf({u"", u"cats b!"})));
+    EXPECT_EQ(spansOf(emptied, kCats, 2), (std::vector<Span>{{0, 4}}));
     // A story that cannot be read leaves everything as it was, to be tried again.
     auto failing = [](int32_t) -> Result<std::u16string> { return RaisedError{1, u"no"}; };
     EXPECT_FALSE(memory.storyCountIs(2, failing));
