@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace quillet {
 
@@ -19,5 +21,16 @@ struct Span {
     Position end() const { return start + length; }
     friend bool operator==(const Span&, const Span&) = default;
 };
+
+/// The length of `text` as a position.
+inline Position lengthOf(std::u16string_view text) { return static_cast<Position>(text.size()); }
+
+/// The units of `text` from `start`, `length` of them (or as many as there are).
+inline std::u16string_view unitsOf(std::u16string_view text, Position start, Position length) {
+    return text.substr(static_cast<size_t>(start), static_cast<size_t>(length));
+}
+inline std::u16string_view unitsOf(std::u16string_view text, Span span) {
+    return unitsOf(text, span.start, span.length);
+}
 
 }  // namespace quillet

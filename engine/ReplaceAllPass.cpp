@@ -107,9 +107,7 @@ Result<size_t> ReplaceAllPass::planOf(int32_t story) {
 
 void ReplaceAllPass::add(size_t index, Span occurrence, const Job& job, ReplaceOptions replaceOptions) {
     StoryPlan& plan = plans_[index];
-    const std::u16string_view text =
-        std::u16string_view(plan.before).substr(static_cast<size_t>(occurrence.start),
-                                                static_cast<size_t>(occurrence.length));
+    const std::u16string_view text = unitsOf(plan.before, occurrence);
     plan.rewrites.push_back({occurrence, replacementFor(job.replacement, text, plan.before, replaceOptions)});
     writes_.push_back({index, plan.rewrites.size() - 1});
 }
@@ -161,8 +159,7 @@ void ReplaceAllPass::findAll(size_t index, SearchBuffer& buffer, const Job& job,
     for (const Rewrite& planned : plans_[index].rewrites) {
         const Span& span = planned.replaced;
         buffer.select(static_cast<int32_t>(span.start), static_cast<int32_t>(span.length));
-        buffer.maskSelection(std::u16string_view(plans_[index].before)
-                                 .substr(static_cast<size_t>(span.start), static_cast<size_t>(span.length)));
+        buffer.maskSelection(unitsOf(plans_[index].before, span));
     }
     // The replacements count as the text they replace, so each occurrence
     // is found in the story as it is before the pass, one after another.
@@ -207,7 +204,7 @@ ReplaceAllReport ReplaceAllPass::write(ReplaceAllProgress* progress, std::option
             failure = written.error();
             break;
         }
-        shifts[write.plan].add(rank, static_cast<Position>(rewrite.written.size()) - rewrite.replaced.length);
+        shifts[write.plan].add(rank, lengthOf(rewrite.written) - rewrite.replaced.length);
         touched[write.plan] = true;
         ++report.replaced;
         if (progress && !progress->proceed(report.replaced, total)) {

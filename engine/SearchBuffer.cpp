@@ -13,12 +13,12 @@ void SearchBuffer::load(std::u16string text) {
     memoNoMatchBefore_ = 0;
 }
 
-std::u16string SearchBuffer::content() const { return shown(0, static_cast<Position>(text_.size())); }
+std::u16string SearchBuffer::content() const { return shown(0, lengthOf(text_)); }
 
 std::u16string SearchBuffer::selectedText() const { return shown(selStart_, selLength_); }
 
 std::u16string SearchBuffer::shown(Position start, Position length) const {
-    std::u16string text = text_.substr(static_cast<size_t>(start), static_cast<size_t>(length));
+    std::u16string text(unitsOf(text_, start, length));
     const Position end = start + length;
     auto fence = std::upper_bound(fences_.begin(), fences_.end(), start,
                                   [](Position at, const Fence& f) { return at < f.end; });
@@ -30,7 +30,7 @@ std::u16string SearchBuffer::shown(Position start, Position length) const {
 }
 
 void SearchBuffer::select(int32_t start, int32_t length) {
-    const auto size = static_cast<Position>(text_.size());
+    const auto size = lengthOf(text_);
     const Position s = std::clamp<Position>(start, 0, size);
     const Position l = std::clamp<Position>(length, 0, size - s);
     selStart_ = static_cast<int32_t>(s);
@@ -48,7 +48,7 @@ void SearchBuffer::maskWritten(std::u16string_view written, WordEdges replaced) 
 void SearchBuffer::maskSelectionWith(std::u16string_view standsFor, Fence fence) {
     const Position start = selStart_;
     text_.replace(static_cast<size_t>(start), static_cast<size_t>(selLength_), standsFor.data(), standsFor.size());
-    const auto written = static_cast<Position>(standsFor.size());
+    const auto written = lengthOf(standsFor);
     fence.start = start;
     fence.end = start + written;
     replaceFences(start, selLength_, fence);
@@ -65,7 +65,7 @@ void SearchBuffer::maskSelectionWith(std::u16string_view standsFor, Fence fence)
     // edges, so for q + n + 1 < start, that is q < start - n - 1, the earlier
     // finding still holds; one unit more of margin costs nothing.
     if (memoOptions_) {
-        const auto n = static_cast<Position>(memoText_.size());
+        const auto n = lengthOf(memoText_);
         memoNoMatchBefore_ = pattern_ ? 0 : std::min(memoNoMatchBefore_, std::max<Position>(0, start - n - 2));
     }
 }
@@ -149,7 +149,7 @@ std::optional<Span> SearchBuffer::candidateFrom(Position from) const {
     }
     const Position found = matcher_.findFrom(text_, from);
     if (found < 0) return std::nullopt;
-    return Span{found, static_cast<Position>(memoText_.size())};
+    return Span{found, lengthOf(memoText_)};
 }
 
 std::optional<Span> SearchBuffer::scanFrom(Position from) const {
@@ -178,7 +178,7 @@ int32_t SearchBuffer::find(std::u16string_view text, FindOptions options) {
     const auto found = scanFrom(memoNoMatchBefore_);
     if (!found) {
         // Nothing from the bound on, nothing before it: nothing anywhere.
-        memoNoMatchBefore_ = static_cast<Position>(text_.size()) + 1;
+        memoNoMatchBefore_ = lengthOf(text_) + 1;
         return -1;
     }
     memoNoMatchBefore_ = found->start;

@@ -111,8 +111,7 @@ Status SearchStep::maskVisited(const std::u16string& findText, Span occurrence) 
     if (auto fits = maskFits(findText.size()); !fits) return fits;
     auto buffer = buffers_.searchBuffer();
     if (!buffer) return buffer.error();
-    (*buffer)->maskSelection(std::u16string_view(state_.StoryText)
-                                 .substr(static_cast<size_t>(occurrence.start), static_cast<size_t>(occurrence.length)));
+    (*buffer)->maskSelection(unitsOf(state_.StoryText, occurrence));
     return {};
 }
 
@@ -207,9 +206,7 @@ Status SearchStep::goOnAfterWrite(const Job& job, int32_t story, const std::u16s
         // The usual case: the current match was written. The buffer goes on
         // holding the story, the replacement masked in the match's place.
         buffer.select(static_cast<int32_t>(occurrence.start), static_cast<int32_t>(occurrence.length));
-        buffer.maskWritten(written,
-                           WordEdges::of(std::u16string_view(before).substr(static_cast<size_t>(occurrence.start),
-                                                                           static_cast<size_t>(occurrence.length))));
+        buffer.maskWritten(written, WordEdges::of(unitsOf(before, occurrence)));
     } else {
         // Text that the user selected elsewhere: the search moves there and
         // passes over everything before it until it wraps.
@@ -223,7 +220,7 @@ Status SearchStep::goOnAfterWrite(const Job& job, int32_t story, const std::u16s
             buffer.select(0, static_cast<int32_t>(occurrence.start));
             buffer.maskSelection(std::u16string_view(after).substr(0, static_cast<size_t>(occurrence.start)));
         }
-        buffer.select(static_cast<int32_t>(occurrence.start + static_cast<Position>(written.size())), 0);
+        buffer.select(static_cast<int32_t>(occurrence.start + lengthOf(written)), 0);
     }
     memory_.clearCurrentMatch();
     state_.StoryText = after;

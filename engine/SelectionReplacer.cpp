@@ -115,7 +115,7 @@ std::optional<std::u16string> SelectionReplacer::writtenOverEvery(const Job& job
                                                                   const std::u16string& selected) const {
     // What is written depends on the story (its paragraph ends) and on the
     // selected text's case: it must be the same wherever the selection is.
-    const auto length = static_cast<Position>(selected.size());
+    const auto length = lengthOf(selected);
     std::u16string written = replacementFor(job.replacement, selected, candidates_.front().text, replaceOptions);
     for (const Candidate& candidate : candidates_) {
         if (!mayWrite(candidate, job, options, length) ||
@@ -132,7 +132,7 @@ bool SelectionReplacer::replace(const Job& job, FindOptions options, ReplaceOpti
     auto selection = host_.selection();
     if (!selection || selection->text.empty()) return false;
     if (!step_.recount()) return false;
-    const auto length = static_cast<Position>(selection->text.size());
+    const auto length = lengthOf(selection->text);
 
     const bool sameSearch = state_.LastFindText && *state_.LastFindText == job.find;
     const auto match = memory_.currentMatch();

@@ -45,8 +45,8 @@ bool comesDown(Reaches& row, Position k, Position d) {
 /// count that aligns `a` with `b`; nothing when that takes more than
 /// kMostEdits single-unit edits.
 std::optional<std::vector<Reaches>> forwardPass(std::u16string_view a, std::u16string_view b) {
-    const auto n = static_cast<Position>(a.size());
-    const auto m = static_cast<Position>(b.size());
+    const auto n = lengthOf(a);
+    const auto m = lengthOf(b);
     Reaches reach(2 * kMostEdits + 3, 0);
     std::vector<Reaches> rows;
     for (Position d = 0; d <= kMostEdits; ++d) {
@@ -100,7 +100,7 @@ std::optional<std::vector<ChangedStretch>> aligned(std::u16string_view a, std::u
     std::vector<ChangedStretch> changes;
     Position endX = -1;
     Position endY = -1;
-    for (const Edit& edit : editsOf(*rows, static_cast<Position>(a.size()), static_cast<Position>(b.size()))) {
+    for (const Edit& edit : editsOf(*rows, lengthOf(a), lengthOf(b))) {
         if (edit.x != endX || edit.y != endY) changes.push_back({offset + edit.x, 0, 0});
         ++(edit.takesOut ? changes.back().oldLength : changes.back().newLength);
         endX = edit.x + (edit.takesOut ? 1 : 0);
@@ -121,8 +121,7 @@ std::vector<ChangedStretch> changesBetween(std::u16string_view before, std::u16s
         ++suffix;
     const std::u16string_view oldMiddle = before.substr(prefix, before.size() - prefix - suffix);
     const std::u16string_view newMiddle = after.substr(prefix, after.size() - prefix - suffix);
-    const ChangedStretch whole{static_cast<Position>(prefix), static_cast<Position>(oldMiddle.size()),
-                               static_cast<Position>(newMiddle.size())};
+    const ChangedStretch whole{static_cast<Position>(prefix), lengthOf(oldMiddle), lengthOf(newMiddle)};
     if (oldMiddle.empty() || newMiddle.empty()) return {whole};
     auto edits = aligned(oldMiddle, newMiddle, static_cast<Position>(prefix));
     if (!edits || !fewEditsApart(*edits, static_cast<Position>(shortest))) return {whole};

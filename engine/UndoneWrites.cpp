@@ -23,7 +23,7 @@ public:
             const Position at = gapAt_[i];
             std::optional<Position> spanAt;
             if (!deadEnds_.contains({i, at})) spanAt = gapEnd(i, at);
-            if (spanAt && i == spans_.size() && *spanAt == static_cast<Position>(after_.size())) return path_;
+            if (spanAt && i == spans_.size() && *spanAt == lengthOf(after_)) return path_;
             const bool resuming = std::exchange(resumeTakenBack_, false);
             if (spanAt && i < spans_.size() && readSpan(i, *spanAt, resuming)) continue;
             deadEnds_.insert({i, at});
@@ -36,10 +36,9 @@ private:
     /// `after` when it stands at `at` there.
     std::optional<Position> gapEnd(size_t i, Position at) const {
         const Position from = i == 0 ? 0 : spans_[i - 1]->span.end();
-        const Position to = i < spans_.size() ? spans_[i]->span.start : static_cast<Position>(before_.size());
-        if (at + (to - from) > static_cast<Position>(after_.size())) return std::nullopt;
-        if (after_.substr(static_cast<size_t>(at), static_cast<size_t>(to - from)) !=
-            before_.substr(static_cast<size_t>(from), static_cast<size_t>(to - from)))
+        const Position to = i < spans_.size() ? spans_[i]->span.start : lengthOf(before_);
+        if (at + (to - from) > lengthOf(after_)) return std::nullopt;
+        if (unitsOf(after_, at, to - from) != unitsOf(before_, from, to - from))
             return std::nullopt;
         return at + (to - from);
     }
@@ -48,7 +47,7 @@ private:
     std::u16string_view version(size_t i, bool takenBack) const {
         const Span& span = spans_[i]->span;
         return takenBack ? std::u16string_view(spans_[i]->replaced)
-                         : before_.substr(static_cast<size_t>(span.start), static_cast<size_t>(span.length));
+                         : unitsOf(before_, span);
     }
 
     /// Reads span `i` at `at`: as written first, unless `resuming` after a
@@ -57,9 +56,9 @@ private:
         for (const bool takenBack : {false, true}) {
             if (resuming && !takenBack) continue;
             const std::u16string_view text = version(i, takenBack);
-            if (after_.substr(static_cast<size_t>(at), text.size()) != text) continue;
+            if (unitsOf(after_, at, lengthOf(text)) != text) continue;
             path_.push_back(takenBack);
-            gapAt_.push_back(at + static_cast<Position>(text.size()));
+            gapAt_.push_back(at + lengthOf(text));
             return true;
         }
         return false;

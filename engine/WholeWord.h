@@ -25,9 +25,9 @@ inline char32_t codePointBefore(std::u16string_view text, Position at) {
 
 /// The code point that begins at `at`; kNoCodePoint at the end.
 inline char32_t codePointAt(std::u16string_view text, Position at) {
-    if (at >= static_cast<Position>(text.size())) return kNoCodePoint;
+    if (at >= lengthOf(text)) return kNoCodePoint;
     const char16_t unit = text[static_cast<size_t>(at)];
-    if (unicode::isHighSurrogate(unit) && at + 1 < static_cast<Position>(text.size()) &&
+    if (unicode::isHighSurrogate(unit) && at + 1 < lengthOf(text) &&
         unicode::isLowSurrogate(text[static_cast<size_t>(at + 1)]))
         return unicode::combineSurrogates(unit, text[static_cast<size_t>(at + 1)]);
     return unit;
@@ -47,7 +47,7 @@ struct WordEdges {
     char32_t last = kNoCodePoint;
 
     static WordEdges of(std::u16string_view replaced) {
-        return {codePointAt(replaced, 0), codePointBefore(replaced, static_cast<Position>(replaced.size()))};
+        return {codePointAt(replaced, 0), codePointBefore(replaced, lengthOf(replaced))};
     }
     friend bool operator==(const WordEdges&, const WordEdges&) = default;
 };
