@@ -157,6 +157,12 @@ int caseCount() {
     return configured != nullptr ? std::max(1, std::atoi(configured)) : 1000;
 }
 
+/// The first run, to go on past one that broke the invariants.
+int firstCase() {
+    const char* configured = std::getenv("QUILLET_DIFF_FROM");
+    return configured != nullptr ? std::max(0, std::atoi(configured)) : 0;
+}
+
 TEST(RandomInterleaving, EveryWriteLandsOnAnOccurrenceWhateverTheUserDoesBetweenPresses) {
     if (const char* replay = std::getenv("QUILLET_REPLAY")) {
         const auto breaches = checkedRun(simhost::readScenario(replay));
@@ -165,7 +171,7 @@ TEST(RandomInterleaving, EveryWriteLandsOnAnOccurrenceWhateverTheUserDoesBetween
     }
     const std::filesystem::path file = std::filesystem::temp_directory_path() /
                                        ("quillet-interleaving-" + std::to_string(::getpid()) + ".json");
-    for (int run = 0; run < caseCount(); ++run) {
+    for (int run = firstCase(); run < firstCase() + caseCount(); ++run) {
         const json document = RandomUser(20261207u + static_cast<uint32_t>(run)).scenario();
         {
             std::ofstream out(file);
