@@ -257,7 +257,9 @@ std::optional<std::string> SearchTracker::write(int32_t story, const std::u16str
         state_.pressedOver.reset();
     }
     const JobKey job{state_.press->findText, state_.press->replaceText};
-    if (length != state_.press->findText.size() || !occursAt(before, start, *state_.press, writtenBy(job, story)))
+    const bool known = !state_.unknowable.contains(story);
+    if (length != state_.press->findText.size() ||
+        !occursAt(before, start, *state_.press, writtenBy(job, story), known))
         wrong = "a write over text that is no occurrence under the options of its press, or over the job's own output";
 
     // Where the new span goes among the job's, before the change moves them.
@@ -284,7 +286,8 @@ std::optional<std::string> SearchTracker::select(int32_t story, const std::u16st
     const bool forTheJob =
         state_.lastJob && (state_.searchingForAJob || state_.lastJob->first == state_.searching->findText);
     const auto& spans = forTheJob ? writtenBy(*state_.lastJob, story) : kNothing;
-    if (length != state_.searching->findText.size() || !occursAt(text, start, *state_.searching, spans))
+    const bool known = !state_.unknowable.contains(story);
+    if (length != state_.searching->findText.size() || !occursAt(text, start, *state_.searching, spans, known))
         return "a selection of text that is no occurrence under the options of its press, or the job's own output";
     return std::nullopt;
 }
@@ -309,7 +312,7 @@ std::optional<std::string> SearchTracker::complete(const std::vector<std::u16str
 }
 
 bool SearchTracker::occursAt(const std::u16string& story, size_t at, const Dialog& dialog,
-                             const std::vector<Written>& spans) {
+                             const std::vector<Written>& spans, bool edgesKnown) {
     const size_t n = dialog.findText.size();
     if (n == 0 || at + n > story.size()) return false;
     if (at > 0 && unicode::isLowSurrogate(story[at]) && unicode::isHighSurrogate(story[at - 1])) return false;
@@ -331,7 +334,7 @@ bool SearchTracker::occursAt(const std::u16string& story, size_t at, const Dialo
         }
     }
     if (!sameText(story.substr(at, n), dialog.findText, dialog.matchCase)) return false;
-    return !dialog.wholeWord || (!isWord(before) && !isWord(after));
+    return !dialog.wholeWord || !edgesKnown || (!isWord(before) && !isWord(after));
 }
 
 }  // namespace quillet::testing

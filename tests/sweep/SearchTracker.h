@@ -110,8 +110,11 @@ private:
     const std::vector<Written>& writtenBy(const JobKey& job, int32_t story) const;
     /// Whether an occurrence of the dialog's find text stands at `at` of
     /// `story`, apart from `spans`, whole words judged on what they replaced.
+    /// Where a story changed more than once between presses, an empty span
+    /// that the changes met at its place may have gone either way, and with
+    /// it what whole words see there: they are not judged (`edgesKnown`).
     static bool occursAt(const std::u16string& story, size_t at, const Dialog& dialog,
-                         const std::vector<Written>& spans);
+                         const std::vector<Written>& spans, bool edgesKnown = true);
     /// When `story`'s `before` became `after` by taking back some of the
     /// writing there and nothing else, that writing is gone; false, and
     /// nothing changes, when it reads otherwise.
