@@ -247,12 +247,14 @@ Result<bool> StoryMemory::tellsOfAMove(int32_t story, std::u16string_view text, 
         if (sharedEnds(remembered.text, text) < static_cast<Position>(remembered.text.size() + 1) / 2) return true;
     }
     // The text remembered of another story: that story came here, unless it
-    // still reads so where it was (text boxes alike).
+    // still reads so where it was. One such story is read: when it stands
+    // where it was, the text boxes are alike, and a publication of many
+    // alike costs one read for each, not one for each pair.
     for (const auto& [other, remembered] : stories_) {
         if (other == story || other > *count_ || !sameText(remembered.text, text)) continue;
         auto there = read(other);
         if (!there) return there.error();
-        if (!readsAsItDid(remembered, *there)) return true;
+        return !readsAsItDid(remembered, *there);
     }
     return false;
 }

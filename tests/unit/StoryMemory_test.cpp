@@ -196,6 +196,14 @@ TEST(StoryMemory, TextBoxesThatCameAndWentWhileTheirCountStayedAreFollowedWhenAS
     ASSERT_TRUE(memory.seen(1, alike[0], readerOf(alike)));
     EXPECT_EQ(reads, 1);
     EXPECT_EQ(spansOf(memory, kCats, 2), (std::vector<Span>{{2, 4}}));
+    // However many alike are remembered, one of them is read.
+    StoryMemory many;
+    ASSERT_TRUE(many.storyCountIs(4, readerOf({})));
+    for (int32_t story = 1; story <= 3; ++story) many.wrote(kCats, story, u"a cat", {2, 3}, u"cats");
+    reads = 0;
+    const std::vector<std::u16string> four{u"a cats", u"a cats", u"a cats", u"a cats"};
+    ASSERT_TRUE(many.seen(4, four[3], readerOf(four)));
+    EXPECT_EQ(reads, 1);
     // An edit of a remembered story is followed where it is, with no reads.
     reads = 0;
     ASSERT_TRUE(memory.seen(2, u"so a cats.", readerOf({})));
