@@ -16,6 +16,10 @@ constexpr int kMostEdits = 64;
 /// it is more likely a letter that a rewrite happens to share with what it
 /// replaced than text that the user did not touch.
 constexpr Position kShortestUntouched = 3;
+/// The units that a couple of quick edits change in a text of any length
+/// (a quarter of a long one): a short story typed anew changes more, and
+/// whatever letters the alignment finds in common are no text left alone.
+constexpr Position kFewUnits = 8;
 
 /// Whether `changes` tell of a few edits here and there, rather than of
 /// text rewritten in which the alignment found letters in common.
@@ -26,7 +30,7 @@ bool fewEditsApart(const std::vector<ChangedStretch>& changes, Position shorterL
         if (i > 0 && changes[i].start - (changes[i - 1].start + changes[i - 1].oldLength) < kShortestUntouched)
             return false;
     }
-    return changed <= std::max<Position>(2 * kMostEdits / 4, shorterLength / 4);
+    return changed <= std::max<Position>(kFewUnits, shorterLength / 4);
 }
 
 /// One row of Myers' diff: for each diagonal k = x - y, how far along `a`

@@ -43,6 +43,10 @@ TEST(TextChange, AnEditIsTheStretchBetweenWhatTheTextsShareAtEitherEnd) {
     const auto rewrite = changesBetween(u"s-CA", u"xA.xa catCAT");
     ASSERT_EQ(rewrite.size(), 1u);
     EXPECT_EQ(carried({3, 1}, rewrite), std::nullopt);
+    // So is a short story typed anew, though a word of it stands untouched.
+    const auto anew = changesBetween(u"CcatCATA", u"satcatas");
+    ASSERT_EQ(anew.size(), 1u);
+    EXPECT_EQ(carried({1, 3}, anew), std::nullopt);
 }
 
 TEST(TextChange, WhatAnEditLeftAloneMovesWithTheTextAndWhatItTouchedIsGone) {
