@@ -71,6 +71,7 @@ void SearchTracker::beforeStep(const simhost::Step& step, const std::optional<si
         const std::optional<Dialog> pressed = dialog(form);
         if (!pressed || (control != "cmdFind" && control != "cmdReplace" && control != "cmdReplaceAll")) return;
         state_.changesSincePress.clear();
+        state_.boxesMovedSincePress = false;
         state_.search = pressed->findText;
         state_.searching = *pressed;
         state_.searchingForAJob = form == "frmReplace";
@@ -152,7 +153,9 @@ bool SearchTracker::takeBack(int32_t story, const std::u16string& before, const 
 }
 
 void SearchTracker::changedByTheUser(int32_t story) {
-    if (++state_.changesSincePress[story] > 1) state_.unknowable.insert(story);
+    // A story changed as text boxes came or went, or changed twice, may
+    // have been followed either way.
+    if (++state_.changesSincePress[story] > 1 || state_.boxesMovedSincePress) state_.unknowable.insert(story);
 }
 
 void SearchTracker::storiesChanged(const std::vector<std::u16string>& before,
@@ -174,6 +177,11 @@ void SearchTracker::storiesChanged(const std::vector<std::u16string>& before,
     }
 }
 
+void SearchTracker::boxesMoved() {
+    state_.boxesMovedSincePress = true;
+    for (const auto& [story, count] : state_.changesSincePress) state_.unknowable.insert(story);
+}
+
 void SearchTracker::storyDeleted(int32_t story) {
     auto renumbered = [story](int32_t k) { return k > story ? k - 1 : k; };
     for (auto& [job, stories] : state_.written) {
@@ -193,6 +201,7 @@ void SearchTracker::storyDeleted(int32_t story) {
         if (k != story) changes[renumbered(k)] = count;
     }
     state_.changesSincePress = std::move(changes);
+    boxesMoved();
     for (auto& undoStep : state_.undoSteps) {
         std::erase_if(undoStep, [story](const UndoneWrite& w) { return w.story == story; });
         for (UndoneWrite& w : undoStep) w.story = renumbered(w.story);
@@ -213,6 +222,7 @@ void SearchTracker::storyInserted(int32_t story) {
     std::map<int32_t, int> changes;
     for (const auto& [k, count] : state_.changesSincePress) changes[renumbered(k)] = count;
     state_.changesSincePress = std::move(changes);
+    boxesMoved();
     for (auto& undoStep : state_.undoSteps) {
         for (UndoneWrite& w : undoStep) w.story = renumbered(w.story);
     }

@@ -100,6 +100,8 @@ private:
         std::set<int32_t> unknowable;
         /// How often each story changed since the last press.
         std::map<int32_t, int> changesSincePress;
+        /// Whether text boxes were deleted or added since the last press.
+        bool boxesMovedSincePress = false;
         std::vector<std::vector<UndoneWrite>> undoSteps;
         int groupDepth = 0;
         int64_t writes = 0;
@@ -119,6 +121,9 @@ private:
     /// writing there and nothing else, that writing is gone; false, and
     /// nothing changes, when it reads otherwise.
     bool takeBack(int32_t story, const std::u16string& before, const std::u16string& after);
+    /// Text boxes came or went: the stories changed since the last press
+    /// may have been followed either way.
+    void boxesMoved();
     /// Notes that the user changed `story` once more since the last press.
     void changedByTheUser(int32_t story);
     /// Moves every job's spans of `story` through one change: `oldLength`
