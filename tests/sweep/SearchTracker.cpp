@@ -165,6 +165,7 @@ void SearchTracker::storiesChanged(const std::vector<std::u16string>& before,
         const std::u16string& b = after[index];
         if (a == b) continue;
         changedByTheUser(static_cast<int32_t>(index + 1));
+        state_.editedSinceWrite.insert(static_cast<int32_t>(index + 1));
         // Text that reads as if writing had been taken back: it was.
         if (takeBack(static_cast<int32_t>(index + 1), a, b)) continue;
         size_t prefix = 0;
@@ -191,11 +192,13 @@ void SearchTracker::storyDeleted(int32_t story) {
         }
         stories = std::move(moved);
     }
-    std::set<int32_t> unknowable;
-    for (const int32_t k : state_.unknowable) {
-        if (k != story) unknowable.insert(renumbered(k));
+    for (std::set<int32_t>* stories : {&state_.unknowable, &state_.editedSinceWrite}) {
+        std::set<int32_t> kept;
+        for (const int32_t k : *stories) {
+            if (k != story) kept.insert(renumbered(k));
+        }
+        *stories = std::move(kept);
     }
-    state_.unknowable = std::move(unknowable);
     std::map<int32_t, int> changes;
     for (const auto& [k, count] : state_.changesSincePress) {
         if (k != story) changes[renumbered(k)] = count;
@@ -216,9 +219,11 @@ void SearchTracker::storyInserted(int32_t story) {
         for (auto& [k, spans] : stories) moved[renumbered(k)] = std::move(spans);
         stories = std::move(moved);
     }
-    std::set<int32_t> unknowable;
-    for (const int32_t k : state_.unknowable) unknowable.insert(renumbered(k));
-    state_.unknowable = std::move(unknowable);
+    for (std::set<int32_t>* stories : {&state_.unknowable, &state_.editedSinceWrite}) {
+        std::set<int32_t> moved;
+        for (const int32_t k : *stories) moved.insert(renumbered(k));
+        *stories = std::move(moved);
+    }
     std::map<int32_t, int> changes;
     for (const auto& [k, count] : state_.changesSincePress) changes[renumbered(k)] = count;
     state_.changesSincePress = std::move(changes);
@@ -239,7 +244,12 @@ void SearchTracker::undone() {
     if (state_.undoSteps.empty() || state_.groupDepth > 0) return;
     const std::vector<UndoneWrite> undoStep = std::move(state_.undoSteps.back());
     state_.undoSteps.pop_back();
-    for (const UndoneWrite& w : undoStep) changedByTheUser(w.story);
+    for (const UndoneWrite& w : undoStep) {
+        changedByTheUser(w.story);
+        // Past the user's own edits, the host puts back what it kept where
+        // the edits left nothing of it: the result is no write taken back.
+        if (state_.editedSinceWrite.contains(w.story)) state_.unknowable.insert(w.story);
+    }
     for (auto w = undoStep.rbegin(); w != undoStep.rend(); ++w) {
         for (auto& [job, stories] : state_.written) {
             auto found = stories.find(w->story);
@@ -282,6 +292,7 @@ std::optional<std::string> SearchTracker::write(int32_t story, const std::u16str
     spans.insert(spans.begin() + std::min<std::ptrdiff_t>(place, static_cast<std::ptrdiff_t>(spans.size())),
                  Written{start, written.size(), before.substr(start, length), ++state_.writes});
 
+    state_.editedSinceWrite.erase(story);
     const UndoneWrite undo{story, start, before.substr(start, length), written.size(), state_.writes};
     if (state_.groupDepth > 0) state_.undoSteps.back().push_back(undo);
     else state_.undoSteps.push_back({undo});

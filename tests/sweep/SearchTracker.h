@@ -100,6 +100,9 @@ private:
         std::set<int32_t> unknowable;
         /// How often each story changed since the last press.
         std::map<int32_t, int> changesSincePress;
+        /// Stories that the user edited after the add-in last wrote there:
+        /// an undo of an earlier write lands where the edits left its place.
+        std::set<int32_t> editedSinceWrite;
         /// Whether text boxes were deleted or added since the last press.
         bool boxesMovedSincePress = false;
         std::vector<std::vector<UndoneWrite>> undoSteps;
