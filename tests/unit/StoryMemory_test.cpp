@@ -16,6 +16,14 @@ std::vector<Span> spansOf(const StoryMemory& memory, const Job& job, int32_t sto
     return spans;
 }
 
+/// Reads the stories `texts`, counting the reads in `reads` if given.
+StoryMemory::StoryReader readerOf(std::vector<std::u16string> texts, int* reads = nullptr) {
+    return [texts = std::move(texts), reads](int32_t story) -> Result<std::u16string> {
+        if (reads != nullptr) ++*reads;
+        return texts[static_cast<size_t>(story - 1)];
+    };
+}
+
 /// "cat cat cat" with the first two written by kCats: "cats cats cat".
 StoryMemory twoOfThreeWritten() {
     StoryMemory memory;
@@ -141,9 +149,6 @@ TEST(StoryMemory, TheCurrentMatchIsCarriedAndGoneOnlyWhenItsOwnTextChanged) {
 
 TEST(StoryMemory, WhenTextBoxesComeOrGoAStoryIsFoundAtItsNewPlace) {
     const StoryMemory::StoryReader none;
-    auto readerOf = [](std::vector<std::u16string> texts) {
-        return [texts](int32_t story) -> Result<std::u16string> { return texts[static_cast<size_t>(story - 1)]; };
-    };
     StoryMemory memory;
     ASSERT_TRUE(memory.storyCountIs(3, none));
     memory.wrote(kCats, 3, u"cat cat", {0, 3}, u"cats");
@@ -174,21 +179,15 @@ TEST(StoryMemory, WhenTextBoxesComeOrGoAStoryIsFoundAtItsNewPlace) {
 
 TEST(StoryMemory, TextBoxesThatCameAndWentWhileTheirCountStayedAreFollowedWhenAStoryTellsIt) {
     int reads = 0;
-    auto readerOf = [&reads](std::vector<std::u16string> texts) -> StoryMemory::StoryReader {
-        return [texts, &reads](int32_t story) -> Result<std::u16string> {
-            ++reads;
-            return texts[static_cast<size_t>(story - 1)];
-        };
-    };
     StoryMemory memory;
-    ASSERT_TRUE(memory.storyCountIs(3, readerOf({})));
+    ASSERT_TRUE(memory.storyCountIs(3, readerOf({}, &reads)));
     memory.wrote(kCats, 1, u"a cat.", {2, 3}, u"cats");
     memory.searchIn(2, u"a cat ");
     // The third text box deleted and an empty one added first: the second
     // story reads as the first one did, and the first one no longer does,
     // so every story is read to follow them.
     const std::vector<std::u16string> now{u"", u"a cats.", u"a cat "};
-    ASSERT_TRUE(memory.seen(2, now[1], readerOf(now)));
+    ASSERT_TRUE(memory.seen(2, now[1], readerOf(now, &reads)));
     EXPECT_EQ(reads, 1 + 3);
     EXPECT_EQ(spansOf(memory, kCats, 2), (std::vector<Span>{{2, 4}}));
     EXPECT_TRUE(spansOf(memory, kCats, 1).empty());
@@ -197,20 +196,20 @@ TEST(StoryMemory, TextBoxesThatCameAndWentWhileTheirCountStayedAreFollowedWhenAS
     // still reads so where it was: nothing moved.
     reads = 0;
     const std::vector<std::u16string> alike{u"a cats.", u"a cats.", u"a cat "};
-    ASSERT_TRUE(memory.seen(1, alike[0], readerOf(alike)));
+    ASSERT_TRUE(memory.seen(1, alike[0], readerOf(alike, &reads)));
     EXPECT_EQ(reads, 1);
     EXPECT_EQ(spansOf(memory, kCats, 2), (std::vector<Span>{{2, 4}}));
     // However many alike are remembered, one of them is read.
     StoryMemory many;
-    ASSERT_TRUE(many.storyCountIs(4, readerOf({})));
+    ASSERT_TRUE(many.storyCountIs(4, readerOf({}, &reads)));
     for (int32_t story = 1; story <= 3; ++story) many.wrote(kCats, story, u"a cat", {2, 3}, u"cats");
     reads = 0;
     const std::vector<std::u16string> four{u"a cats", u"a cats", u"a cats", u"a cats"};
-    ASSERT_TRUE(many.seen(4, four[3], readerOf(four)));
+    ASSERT_TRUE(many.seen(4, four[3], readerOf(four, &reads)));
     EXPECT_EQ(reads, 1);
     // An edit of a remembered story is followed where it is, with no reads.
     reads = 0;
-    ASSERT_TRUE(memory.seen(2, u"so a cats.", readerOf({})));
+    ASSERT_TRUE(memory.seen(2, u"so a cats.", readerOf({}, &reads)));
     EXPECT_EQ(reads, 0);
     EXPECT_EQ(spansOf(memory, kCats, 2), (std::vector<Span>{{5, 4}}));
 }
