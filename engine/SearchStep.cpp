@@ -218,7 +218,7 @@ Status SearchStep::goOnAfterWrite(const Job& job, int32_t story, const std::u16s
         maskedFor_ = job;
         if (occurrence.start > 0) {
             buffer.select(0, static_cast<int32_t>(occurrence.start));
-            buffer.maskSelection(std::u16string_view(after).substr(0, static_cast<size_t>(occurrence.start)));
+            buffer.maskSelection(unitsOf(after, 0, occurrence.start));
         }
         buffer.select(static_cast<int32_t>(occurrence.start + lengthOf(written)), 0);
     }

@@ -28,10 +28,14 @@ std::vector<WrittenSpan> carriedAll(const std::vector<WrittenSpan>& spans, const
             ++change;
         }
         if (change != changes.end() && span.end() > change->start) continue;  // touched: no longer what was written
-        kept.push_back({{span.start + shift, span.length}, written.replaced, written.writeOrder});
+        kept.push_back(written.movedBy(shift));
     }
     return kept;
 }
+
+/// How much of `text` another text must share at its ends to be taken for
+/// the same story, edited: half of it.
+Position leastShareOf(std::u16string_view text) { return (lengthOf(text) + 1) / 2; }
 
 /// How many units `a` and `b` share at their beginning and at their end.
 Position sharedEnds(std::u16string_view a, std::u16string_view b) {
@@ -154,7 +158,6 @@ Status StoryMemory::relocate(int32_t count, const StoryReader& read) {
         follow(kept, texts[static_cast<size_t>(place->second - 1)]);
     }
     stories_ = std::move(moved);
-    count_ = count;
     return {};
 }
 
@@ -223,7 +226,7 @@ void StoryMemory::placeBetweenNeighbours(const std::vector<std::u16string>& text
             place = fromNew + (old - fromOld);
             if (!placement.free(place)) place = 0;
         } else {
-            Position best = static_cast<Position>(story.text.size() + 1) / 2;
+            Position best = leastShareOf(story.text);
             for (int32_t index = fromNew + 1; index < toNew; ++index) {
                 if (!placement.free(index)) continue;
                 const Position shared = sharedEnds(story.text, texts[static_cast<size_t>(index - 1)]);
@@ -244,7 +247,7 @@ Result<bool> StoryMemory::tellsOfAMove(int32_t story, std::u16string_view text, 
         if (readsAsItDid(remembered, text)) return false;
         // An edit leaves most of the text as it was; another text box's
         // story in its place shares little with it.
-        if (sharedEnds(remembered.text, text) < static_cast<Position>(remembered.text.size() + 1) / 2) return true;
+        if (sharedEnds(remembered.text, text) < leastShareOf(remembered.text)) return true;
     }
     // The text remembered of another story: that story came here, unless it
     // still reads so where it was. One such story is read: when it stands
@@ -328,14 +331,14 @@ void StoryMemory::wroteAll(const Job& job, int32_t story, std::u16string_view be
         const Span& span = rewrite.replaced;
         const auto written = static_cast<Position>(rewrite.written.size());
         for (; earlier != own.end() && earlier->span.end() <= span.start; ++earlier)
-            mine.push_back({{earlier->span.start + shift, earlier->span.length}, earlier->replaced, earlier->writeOrder});
-        const auto text = before.substr(static_cast<size_t>(span.start), static_cast<size_t>(span.length));
+            mine.push_back(earlier->movedBy(shift));
+        const auto text = unitsOf(before, span);
         mine.push_back({{span.start + shift, written}, std::u16string(text), ++writes_});
         shift += written - span.length;
         while (earlier != own.end() && earlier->span.start < span.end()) ++earlier;
     }
     for (; earlier != own.end(); ++earlier)
-        mine.push_back({{earlier->span.start + shift, earlier->span.length}, earlier->replaced, earlier->writeOrder});
+        mine.push_back(earlier->movedBy(shift));
     memory.written[id] = std::move(mine);
     memory.text.assign(after.data(), after.size());
 }

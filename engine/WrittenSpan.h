@@ -18,6 +18,8 @@ struct WrittenSpan {
 
     /// What whole words see at the written text's edges.
     WordEdges edges() const { return WordEdges::of(replaced); }
+    /// The same writing, moved `by` units with the text around it.
+    WrittenSpan movedBy(Position by) const { return {{span.start + by, span.length}, replaced, writeOrder}; }
 };
 
 }  // namespace quillet

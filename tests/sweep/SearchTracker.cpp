@@ -1,6 +1,8 @@
 #include "tests/sweep/SearchTracker.h"
 
 #include <algorithm>
+#include <functional>
+#include <optional>
 #include <tuple>
 #include <variant>
 
@@ -183,54 +185,40 @@ void SearchTracker::boxesMoved() {
     for (const auto& [story, count] : state_.changesSincePress) state_.unknowable.insert(story);
 }
 
-void SearchTracker::storyDeleted(int32_t story) {
-    auto renumbered = [story](int32_t k) { return k > story ? k - 1 : k; };
-    for (auto& [job, stories] : state_.written) {
-        std::map<int32_t, std::vector<Written>> moved;
-        for (auto& [k, spans] : stories) {
-            if (k != story) moved[renumbered(k)] = std::move(spans);
+void SearchTracker::renumber(const std::function<std::optional<int32_t>(int32_t)>& newIndex) {
+    auto rekeyed = [&](auto& byStory) {
+        std::remove_reference_t<decltype(byStory)> moved;
+        for (auto& [story, value] : byStory) {
+            if (auto to = newIndex(story)) moved[*to] = std::move(value);
         }
-        stories = std::move(moved);
-    }
+        byStory = std::move(moved);
+    };
+    for (auto& [job, stories] : state_.written) rekeyed(stories);
+    rekeyed(state_.changesSincePress);
     for (std::set<int32_t>* stories : {&state_.unknowable, &state_.editedSinceWrite}) {
         std::set<int32_t> kept;
-        for (const int32_t k : *stories) {
-            if (k != story) kept.insert(renumbered(k));
+        for (const int32_t story : *stories) {
+            if (auto to = newIndex(story)) kept.insert(*to);
         }
         *stories = std::move(kept);
     }
-    std::map<int32_t, int> changes;
-    for (const auto& [k, count] : state_.changesSincePress) {
-        if (k != story) changes[renumbered(k)] = count;
-    }
-    state_.changesSincePress = std::move(changes);
-    boxesMoved();
     for (auto& undoStep : state_.undoSteps) {
-        std::erase_if(undoStep, [story](const UndoneWrite& w) { return w.story == story; });
-        for (UndoneWrite& w : undoStep) w.story = renumbered(w.story);
+        std::erase_if(undoStep, [&](const UndoneWrite& w) { return !newIndex(w.story); });
+        for (UndoneWrite& w : undoStep) w.story = *newIndex(w.story);
     }
+    boxesMoved();
+}
+
+void SearchTracker::storyDeleted(int32_t story) {
+    renumber([story](int32_t k) -> std::optional<int32_t> {
+        if (k == story) return std::nullopt;
+        return k > story ? k - 1 : k;
+    });
     std::erase_if(state_.undoSteps, [](const auto& undoStep) { return undoStep.empty(); });
 }
 
 void SearchTracker::storyInserted(int32_t story) {
-    auto renumbered = [story](int32_t k) { return k >= story ? k + 1 : k; };
-    for (auto& [job, stories] : state_.written) {
-        std::map<int32_t, std::vector<Written>> moved;
-        for (auto& [k, spans] : stories) moved[renumbered(k)] = std::move(spans);
-        stories = std::move(moved);
-    }
-    for (std::set<int32_t>* stories : {&state_.unknowable, &state_.editedSinceWrite}) {
-        std::set<int32_t> moved;
-        for (const int32_t k : *stories) moved.insert(renumbered(k));
-        *stories = std::move(moved);
-    }
-    std::map<int32_t, int> changes;
-    for (const auto& [k, count] : state_.changesSincePress) changes[renumbered(k)] = count;
-    state_.changesSincePress = std::move(changes);
-    boxesMoved();
-    for (auto& undoStep : state_.undoSteps) {
-        for (UndoneWrite& w : undoStep) w.story = renumbered(w.story);
-    }
+    renumber([story](int32_t k) -> std::optional<int32_t> { return k >= story ? k + 1 : k; });
 }
 
 void SearchTracker::publicationOpened() {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -124,6 +125,9 @@ private:
     /// writing there and nothing else, that writing is gone; false, and
     /// nothing changes, when it reads otherwise.
     bool takeBack(int32_t story, const std::u16string& before, const std::u16string& after);
+    /// Every story's number as `newIndex` gives it; a story it gives none
+    /// is gone, and so is what is known of it.
+    void renumber(const std::function<std::optional<int32_t>(int32_t)>& newIndex);
     /// Text boxes came or went: the stories changed since the last press
     /// may have been followed either way.
     void boxesMoved();
