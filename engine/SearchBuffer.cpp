@@ -42,7 +42,7 @@ void SearchBuffer::maskSelection(std::u16string_view standsFor) {
 }
 
 void SearchBuffer::maskWritten(std::u16string_view written, WordEdges replaced) {
-    maskSelectionWith(written, Fence{0, 0, replaced.first, replaced.last});
+    maskSelectionWith(written, Fence{0, 0, replaced.first, replaced.last, replaced.inDoubt, replaced.inDoubt});
 }
 
 void SearchBuffer::maskSelectionWith(std::u16string_view standsFor, Fence fence) {
@@ -87,13 +87,19 @@ void SearchBuffer::replaceFences(Position start, Position replacedLength, Fence 
     if (first != last) {
         const Fence& front = *first;
         const Fence& back = *std::prev(last);
-        if (front.start < start) middle.push_back({front.start, start, front.seenAfterStart, kNoCodePoint});
-        if (front.start == start && front.end == start && front.seenAfterStart != kNoCodePoint)
+        if (front.start < start)
+            middle.push_back({front.start, start, front.seenAfterStart, kNoCodePoint, front.afterStartInDoubt, false});
+        if (front.start == start && front.end == start && front.seenAfterStart != kNoCodePoint) {
             fence.seenAfterStart = front.seenAfterStart;
-        if (back.start == end && back.end == end && back.seenBeforeEnd != kNoCodePoint)
+            fence.afterStartInDoubt = front.afterStartInDoubt;
+        }
+        if (back.start == end && back.end == end && back.seenBeforeEnd != kNoCodePoint) {
             fence.seenBeforeEnd = back.seenBeforeEnd;
+            fence.beforeEndInDoubt = back.beforeEndInDoubt;
+        }
         middle.push_back(fence);
-        if (back.end > end) middle.push_back({end + shift, back.end + shift, kNoCodePoint, back.seenBeforeEnd});
+        if (back.end > end)
+            middle.push_back({end + shift, back.end + shift, kNoCodePoint, back.seenBeforeEnd, false, back.beforeEndInDoubt});
     } else {
         middle.push_back(fence);
     }
@@ -114,21 +120,33 @@ const SearchBuffer::Fence* SearchBuffer::fenceAcross(Position at, Position lengt
 }
 
 bool SearchBuffer::isWholeWordAt(Position at, Position length) const {
-    char32_t before = codePointBefore(text_, at);
+    // Written text is seen as what it replaced; writing in doubt is seen so,
+    // and as it reads too: the occurrence must be a whole word both ways.
+    const char32_t ownBefore = codePointBefore(text_, at);
+    char32_t before = ownBefore;
+    bool beforeInDoubt = false;
     // The last fence that ends at `at` is the nearest: a seam there comes after a fence that ends there too.
     auto ending = std::upper_bound(fences_.begin(), fences_.end(), at,
                                    [](Position q, const Fence& f) { return q < f.end; });
     if (ending != fences_.begin() && std::prev(ending)->end == at &&
-        std::prev(ending)->seenBeforeEnd != kNoCodePoint)
+        std::prev(ending)->seenBeforeEnd != kNoCodePoint) {
         before = std::prev(ending)->seenBeforeEnd;
+        beforeInDoubt = std::prev(ending)->beforeEndInDoubt;
+    }
 
     const Position end = at + length;
-    char32_t after = codePointAt(text_, end);
+    const char32_t ownAfter = codePointAt(text_, end);
+    char32_t after = ownAfter;
+    bool afterInDoubt = false;
     auto starting = std::lower_bound(fences_.begin(), fences_.end(), end,
                                      [](const Fence& f, Position q) { return f.start < q; });
-    if (starting != fences_.end() && starting->start == end && starting->seenAfterStart != kNoCodePoint)
+    if (starting != fences_.end() && starting->start == end && starting->seenAfterStart != kNoCodePoint) {
         after = starting->seenAfterStart;
-    return isWholeWord(before, after);
+        afterInDoubt = starting->afterStartInDoubt;
+    }
+    if (!isWholeWord(before, after)) return false;
+    if (!beforeInDoubt && !afterInDoubt) return true;
+    return isWholeWord(beforeInDoubt ? ownBefore : before, afterInDoubt ? ownAfter : after);
 }
 
 void SearchBuffer::prepare(std::u16string_view text, FindOptions options) {

@@ -55,8 +55,9 @@ public:
     void maskSelection(std::u16string_view standsFor);
     /// As maskSelection, for text that the engine wrote over the selection:
     /// `written` is what the story holds there now, and whole words see
-    /// `replaced`'s edges at its edges. An empty `written` leaves a seam: no
-    /// occurrence spans the place.
+    /// `replaced`'s edges at its edges (and, for writing in doubt, the
+    /// content's own too). An empty `written` leaves a seam: no occurrence
+    /// spans the place.
     void maskWritten(std::u16string_view written, WordEdges replaced);
 
     /// Selects the first occurrence of `text` under `options` that covers no
@@ -86,6 +87,9 @@ private:
         /// content's own code point there.
         char32_t seenAfterStart = kNoCodePoint;
         char32_t seenBeforeEnd = kNoCodePoint;
+        /// Whether the content's own code point must make a whole word there too.
+        bool afterStartInDoubt = false;
+        bool beforeEndInDoubt = false;
     };
 
     /// `length` units of the content from `start`, masks shown as kMaskChar.

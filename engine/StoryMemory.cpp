@@ -1,11 +1,9 @@
 #include "engine/StoryMemory.h"
 
 #include <algorithm>
-#include <set>
-#include <tuple>
 
 #include "engine/SameText.h"
-#include "engine/UndoneWrites.h"
+#include "engine/StoryPlacement.h"
 
 namespace quillet {
 
@@ -14,38 +12,9 @@ namespace {
 /// The most jobs whose writing is remembered at once.
 constexpr size_t kJobs = 8;
 
-/// `spans` (in order) as `changes` leave them: moved with the text, or gone
-/// where a change touched them. One sweep: both lists are in order.
-std::vector<WrittenSpan> carriedAll(const std::vector<WrittenSpan>& spans, const std::vector<ChangedStretch>& changes) {
-    std::vector<WrittenSpan> kept;
-    kept.reserve(spans.size());
-    auto change = changes.begin();
-    Position shift = 0;
-    for (const WrittenSpan& written : spans) {
-        const Span& span = written.span;
-        while (change != changes.end() && span.start >= change->start + change->oldLength) {
-            shift += change->newLength - change->oldLength;
-            ++change;
-        }
-        if (change != changes.end() && span.end() > change->start) continue;  // touched: no longer what was written
-        kept.push_back(written.movedBy(shift));
-    }
-    return kept;
-}
-
 /// How much of `text` another text must share at its ends to be taken for
 /// the same story, edited: half of it.
 Position leastShareOf(std::u16string_view text) { return (lengthOf(text) + 1) / 2; }
-
-/// How many units `a` and `b` share at their beginning and at their end.
-Position sharedEnds(std::u16string_view a, std::u16string_view b) {
-    const size_t shortest = std::min(a.size(), b.size());
-    size_t prefix = 0;
-    while (prefix < shortest && a[prefix] == b[prefix]) ++prefix;
-    size_t suffix = 0;
-    while (suffix < shortest - prefix && a[a.size() - 1 - suffix] == b[b.size() - 1 - suffix]) ++suffix;
-    return static_cast<Position>(prefix + suffix);
-}
 
 }  // namespace
 
@@ -58,12 +27,8 @@ int StoryMemory::idOf(const Job& job) {
     if (jobs_.size() == kJobs) {
         const int forgotten = jobs_.front().first;
         jobs_.erase(jobs_.begin());
-        for (auto story = stories_.begin(); story != stories_.end();) {
-            story->second.written.erase(forgotten);
-            auto next = std::next(story);
-            release(story);
-            story = next;
-        }
+        for (auto& [index, story] : stories_) story.written.erase(forgotten);
+        releaseAll();
     }
     jobs_.emplace_back(nextJobId_++, job);
     return jobs_.back().first;
@@ -75,61 +40,25 @@ std::optional<int> StoryMemory::knownId(const Job& job) const {
     return known->first;
 }
 
-StoryMemory::Story& StoryMemory::track(int32_t index, std::u16string_view text) {
+RememberedStory& StoryMemory::track(int32_t index, std::u16string_view text) {
     auto [found, added] = stories_.try_emplace(index);
-    Story& story = found->second;
+    RememberedStory& story = found->second;
     if (added) story.text.assign(text.data(), text.size());
     else follow(story, text);
     return story;
 }
 
-std::vector<const WrittenSpan*> StoryMemory::allWritten(const Story& story) {
-    std::vector<const WrittenSpan*> spans;
-    for (const auto& [job, written] : story.written) {
-        for (const WrittenSpan& span : written) spans.push_back(&span);
-    }
-    std::sort(spans.begin(), spans.end(), [](const WrittenSpan* a, const WrittenSpan* b) {
-        return std::tie(a->span.start, a->span.length, a->writeOrder) <
-               std::tie(b->span.start, b->span.length, b->writeOrder);
-    });
-    return spans;
+void StoryMemory::follow(RememberedStory& story, std::u16string_view now) const {
+    if (story.follow(now) == RememberedStory::Change::Edit && !publicationKnown_) story.doubt();
 }
 
-bool StoryMemory::readsAsItDid(const Story& story, std::u16string_view now) {
-    return sameText(story.text, now) || undoneWrites(story.text, allWritten(story), now).has_value();
+void StoryMemory::releaseAll() {
+    std::erase_if(stories_, [](const auto& story) { return story.second.holdsNothing(); });
 }
 
-void StoryMemory::follow(Story& story, std::u16string_view now) {
-    if (sameText(story.text, now)) return;
-    if (auto undone = undoneWrites(story.text, allWritten(story), now)) {
-        // What was put back is gone; the rest moves with the text. A place
-        // put back must go by name: carried, it would stand after its text.
-        const std::set<const WrittenSpan*> gone(undone->spans.begin(), undone->spans.end());
-        for (auto job = story.written.begin(); job != story.written.end();) {
-            std::vector<WrittenSpan> kept;
-            for (const WrittenSpan& span : job->second) {
-                if (!gone.contains(&span)) kept.push_back(span);
-            }
-            job->second = std::move(kept);
-            job = job->second.empty() ? story.written.erase(job) : std::next(job);
-        }
-        carry(story, undone->changes);
-    } else {
-        carry(story, changesBetween(story.text, now));
-    }
-    story.text.assign(now.data(), now.size());
-}
-
-void StoryMemory::carry(Story& story, const std::vector<ChangedStretch>& changes) {
-    for (auto job = story.written.begin(); job != story.written.end();) {
-        job->second = carriedAll(job->second, changes);
-        job = job->second.empty() ? story.written.erase(job) : std::next(job);
-    }
-    if (story.current) story.current = carried(*story.current, changes);
-}
-
-void StoryMemory::release(std::map<int32_t, Story>::iterator story) {
-    if (story->second.holdsNothing()) stories_.erase(story);
+void StoryMemory::forget() {
+    stories_.clear();
+    count_.reset();
 }
 
 Status StoryMemory::storyCountIs(int32_t count, const StoryReader& read) {
@@ -149,131 +78,85 @@ Status StoryMemory::relocate(int32_t count, const StoryReader& read) {
         if (!text) return text.error();
         texts.push_back(std::move(*text));
     }
-    const std::map<int32_t, int32_t> places = newPlaces(texts);
-    std::map<int32_t, Story> moved;
-    for (auto& [old, story] : stories_) {
-        auto place = places.find(old);
-        if (place == places.end()) continue;
-        Story& kept = moved[place->second] = std::move(story);
-        follow(kept, texts[static_cast<size_t>(place->second - 1)]);
-    }
-    stories_ = std::move(moved);
+    stories_ = placedAmong(stories_, count_.value_or(count), texts, /*editsAreCertain=*/publicationKnown_);
     return {};
 }
 
-/// Where remembered stories went among the `count` stories read now: each
-/// old index's new one, no new one taken twice.
-struct StoryMemory::Placement {
-    explicit Placement(int32_t count) : count(count), taken(static_cast<size_t>(count) + 1, false) {}
-
-    /// Whether `index` is a story after `after` that no story took yet.
-    bool free(int32_t index, int32_t after = 0) const {
-        return index > after && index <= count && !taken[static_cast<size_t>(index)];
-    }
-    void put(int32_t old, int32_t place) {
-        places[old] = place;
-        taken[static_cast<size_t>(place)] = true;
-    }
-
-    int32_t count;
-    std::map<int32_t, int32_t> places;
-    std::vector<bool> taken;
-};
-
-std::map<int32_t, int32_t> StoryMemory::newPlaces(const std::vector<std::u16string>& texts) const {
-    Placement placement(static_cast<int32_t>(texts.size()));
-    placeAsTheyRead(texts, placement);
-    placeBetweenNeighbours(texts, placement);
-    return std::move(placement.places);
-}
-
-void StoryMemory::placeAsTheyRead(const std::vector<std::u16string>& texts, Placement& placement) const {
-    // A story that reads as it did, or as if some of the writing there had
-    // been undone: at its old place, or moved by as many as came or went, or
-    // else the next one that reads so; in order.
-    const int32_t shift = placement.count - *count_;
-    int32_t last = 0;
-    for (const auto& [old, story] : stories_) {
-        auto same = [&](int32_t index) {
-            return placement.free(index, last) && readsAsItDid(story, texts[static_cast<size_t>(index - 1)]);
-        };
-        int32_t place = same(old) ? old : same(old + shift) ? old + shift : 0;
-        // An empty story reads as any other: only its place tells, and taken
-        // further on it could keep a story before it from its own place.
-        for (int32_t index = last + 1; place == 0 && !story.text.empty() && index <= placement.count; ++index) {
-            if (same(index)) place = index;
-        }
-        if (place == 0) continue;
-        placement.put(old, place);
-        last = place;
-    }
-}
-
-void StoryMemory::placeBetweenNeighbours(const std::vector<std::u16string>& texts, Placement& placement) const {
-    // A story that changed too lies between the places of its neighbours:
-    // at the same distance when as many stories lie between them as before,
-    // or else the one there that shares most of its text with it.
-    auto& places = placement.places;
-    for (const auto& [old, story] : stories_) {
-        if (places.contains(old)) continue;
-        auto next = places.upper_bound(old);
-        const auto previous = next == places.begin() ? places.end() : std::prev(next);
-        using Place = std::pair<int32_t, int32_t>;
-        const auto [fromOld, fromNew] = previous == places.end() ? Place{0, 0} : Place(*previous);
-        const auto [toOld, toNew] = next == places.end() ? Place{*count_ + 1, placement.count + 1} : Place(*next);
-        int32_t place = 0;
-        if (toOld - fromOld == toNew - fromNew) {
-            place = fromNew + (old - fromOld);
-            if (!placement.free(place)) place = 0;
-        } else {
-            Position best = leastShareOf(story.text);
-            for (int32_t index = fromNew + 1; index < toNew; ++index) {
-                if (!placement.free(index)) continue;
-                const Position shared = sharedEnds(story.text, texts[static_cast<size_t>(index - 1)]);
-                if (shared >= best && shared > 0) {
-                    best = shared + 1;
-                    place = index;
-                }
-            }
-        }
-        if (place != 0) placement.put(old, place);
-    }
-}
-
-Result<bool> StoryMemory::tellsOfAMove(int32_t story, std::u16string_view text, const StoryReader& read) const {
+Result<StoryMemory::Reading> StoryMemory::readingOf(int32_t story, std::u16string_view text,
+                                                    const StoryReader& read) const {
+    Reading reading;
     const auto here = stories_.find(story);
-    if (here != stories_.end()) {
-        const Story& remembered = here->second;
-        if (readsAsItDid(remembered, text)) return false;
-        // An edit leaves most of the text as it was; another text box's
-        // story in its place shares little with it.
-        if (sharedEnds(remembered.text, text) < leastShareOf(remembered.text)) return true;
+    const bool asItDid = here != stories_.end() && here->second.readsAsItDid(text);
+    // An edit leaves most of the text as it was; another text box's story
+    // in its place shares little with it.
+    if (here != stories_.end() && !asItDid) {
+        const SharedEnds shared = sharedEndsOf(here->second.text, text);
+        if (shared.prefix + shared.suffix < leastShareOf(here->second.text)) {
+            reading.moved = true;
+            return reading;
+        }
     }
     // The text remembered of another story: that story came here, unless it
     // still reads so where it was. One such story is read: when it stands
     // where it was, the text boxes are alike, and a publication of many
-    // alike costs one read for each, not one for each pair.
+    // alike costs one read for each, not one for each pair. A story that
+    // reads as it did tells nothing of moves, and costs no read.
+    bool moveRuledOut = asItDid;
+    bool otherWriting = false;
     for (const auto& [other, remembered] : stories_) {
         if (other == story || other > *count_ || !sameText(remembered.text, text)) continue;
-        auto there = read(other);
-        if (!there) return there.error();
-        return !readsAsItDid(remembered, *there);
+        if (!moveRuledOut) {
+            moveRuledOut = true;
+            auto there = read(other);
+            if (!there) return there.error();
+            if (!remembered.readsAsItDid(*there)) {
+                reading.moved = true;
+                return reading;
+            }
+        }
+        reading.alike.push_back(other);
+        otherWriting = otherWriting ||
+                       (here != stories_.end() ? !here->second.sameWritingAs(remembered) : !remembered.written.empty());
     }
-    return false;
+    // Alike stories that hold the same writing stand for one another as they are.
+    if (!otherWriting) reading.alike.clear();
+    return reading;
+}
+
+void StoryMemory::doubtAlike(std::vector<int32_t> stories) {
+    std::vector<RememberedStory*> alike;
+    for (const int32_t index : stories) {
+        if (auto found = stories_.find(index); found != stories_.end()) alike.push_back(&found->second);
+    }
+    const bool sameWriting = alike.size() == stories.size() &&
+                             std::all_of(alike.begin(), alike.end(), [&](const RememberedStory* story) {
+                                 return story->sameWritingAs(*alike.front());
+                             });
+    const bool anyWriting =
+        std::any_of(alike.begin(), alike.end(), [](const RememberedStory* story) { return !story->written.empty(); });
+    if (sameWriting || !anyWriting) return;
+    RememberedStory all{alike.front()->text, {}, std::nullopt, false};
+    for (const RememberedStory* story : alike) all.mergeInDoubt(*story);
+    for (const int32_t index : stories) track(index, all.text).written = all.written;
 }
 
 Status StoryMemory::seen(int32_t story, std::u16string_view text, const StoryReader& read) {
+    std::vector<int32_t> alike;
     if (count_ && story <= *count_) {
-        auto moved = tellsOfAMove(story, text, read);
-        if (!moved) return moved.error();
-        if (*moved) {
+        auto reading = readingOf(story, text, read);
+        if (!reading) return reading.error();
+        if (reading->moved) {
             if (Status found = relocate(*count_, read); !found) return found;
+        } else {
+            alike = std::move(reading->alike);
         }
     }
-    auto found = stories_.find(story);
-    if (found == stories_.end()) return {};
-    follow(found->second, text);
-    release(found);
+    if (auto found = stories_.find(story); found != stories_.end()) follow(found->second, text);
+    if (!alike.empty()) {
+        alike.push_back(story);
+        doubtAlike(std::move(alike));
+    }
+    releaseAll();
     return {};
 }
 
@@ -290,11 +173,26 @@ bool StoryMemory::hasWritten(const Job& job) const { return !storiesWrittenBy(jo
 
 std::vector<int32_t> StoryMemory::storiesWrittenBy(const Job& job) const {
     std::vector<int32_t> stories;
+    for (const InDoubt& story : writingOf(job)) stories.push_back(story.story);
+    return stories;
+}
+
+std::vector<StoryMemory::InDoubt> StoryMemory::writingOf(const Job& job) const {
+    std::vector<InDoubt> stories;
     const auto id = knownId(job);
     if (!id) return stories;
     for (const auto& [index, story] : stories_) {
-        if (story.written.contains(*id)) stories.push_back(index);
+        if (auto spans = story.written.find(*id); spans != story.written.end())
+            stories.push_back({index, story.text, spans->second});
     }
+    return stories;
+}
+
+std::vector<StoryMemory::InDoubt> StoryMemory::inDoubt(const Job& job) const {
+    std::vector<InDoubt> stories = writingOf(job);
+    std::erase_if(stories, [](const InDoubt& story) {
+        return std::all_of(story.spans.begin(), story.spans.end(), [](const WrittenSpan& span) { return span.certain; });
+    });
     return stories;
 }
 
@@ -308,7 +206,7 @@ void StoryMemory::wrote(const Job& job, int32_t story, std::u16string_view befor
 void StoryMemory::wroteAll(const Job& job, int32_t story, std::u16string_view before,
                            const std::vector<Rewrite>& rewrites, std::u16string_view after) {
     const int id = idOf(job);
-    Story& memory = track(story, before);
+    RememberedStory& memory = track(story, before);
     std::vector<ChangedStretch> changes;
     changes.reserve(rewrites.size());
     for (const Rewrite& rewrite : rewrites)
@@ -318,7 +216,7 @@ void StoryMemory::wroteAll(const Job& job, int32_t story, std::u16string_view be
     // Whatever else is remembered here follows the writing as any change.
     std::vector<WrittenSpan> own = std::move(memory.written[id]);
     memory.written.erase(id);
-    carry(memory, changes);
+    memory.carry(changes);
 
     // The job's own spans and the new ones, in the old text's order: an own
     // span comes before a new one when it ends by the new one's start. The
@@ -356,21 +254,13 @@ void StoryMemory::setCurrentMatch(int32_t story, std::u16string_view text, Span 
 }
 
 void StoryMemory::clearCurrentMatch() {
-    for (auto story = stories_.begin(); story != stories_.end();) {
-        story->second.current.reset();
-        auto next = std::next(story);
-        release(story);
-        story = next;
-    }
+    for (auto& [index, story] : stories_) story.current.reset();
+    releaseAll();
 }
 
 void StoryMemory::searchIn(int32_t story, std::u16string_view text) {
-    for (auto other = stories_.begin(); other != stories_.end();) {
-        other->second.searched = false;
-        auto next = std::next(other);
-        release(other);
-        other = next;
-    }
+    for (auto& [index, remembered] : stories_) remembered.searched = false;
+    releaseAll();
     track(story, text).searched = true;
 }
 

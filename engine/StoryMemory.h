@@ -10,6 +10,7 @@
 
 #include "base/Result.h"
 #include "engine/Position.h"
+#include "engine/RememberedStory.h"
 #include "engine/TextChange.h"
 #include "engine/WholeWord.h"
 #include "engine/WrittenSpan.h"
@@ -34,17 +35,17 @@ struct Rewrite {
 /// What the engine remembers of the stories between presses: what each of
 /// the last few jobs wrote where, the running search's current match, and
 /// the story the search stands in, each with the story's text as the engine
-/// last saw it.
+/// last saw it (RememberedStory).
 ///
 /// The dialogs are modeless, so between two presses the user may edit,
-/// undo, delete or add text boxes, or open another publication. A story read
-/// again is compared with what was seen: when it reads as if some of the
-/// writing there had been taken back (an undo), exactly that is gone;
-/// otherwise the change is one edit (changesBetween). What a change left
-/// alone moves with the text, and only what it touched is forgotten. When
-/// the story count changes, a story that reads as it did is the same story
-/// at its new place; one that changed too is looked for between its
-/// neighbours.
+/// undo, delete, add or move text boxes, or open another publication. A
+/// story read again is compared with what was seen: when it reads as if some
+/// of the writing there had been taken back (an undo), exactly that is
+/// gone; otherwise the change is one edit (changesBetween). What a change
+/// left alone moves with the text, and only what it touched is forgotten.
+/// When text boxes came, went or moved, every story is read and each
+/// remembered one found by its text (placedAmong). Where the engine cannot
+/// tell which story is which, the writing stays, only possibly the job's.
 class StoryMemory {
 public:
     /// Reads a story's text: 1-based index.
@@ -52,15 +53,26 @@ public:
 
     /// The story count read now. When it differs from the last one and
     /// something is remembered, every story is read to find where each one
-    /// went; a failing read fails it, and nothing is remembered afterwards.
+    /// went; a failing read fails it and leaves everything as it was.
     Status storyCountIs(int32_t count, const StoryReader& read);
     /// A story read `text` now: what is remembered there follows the change
     /// since it was last seen. When the text tells that text boxes came and
-    /// went while their count stayed (the story remembered there reads as
-    /// another text altogether, or this is the text remembered of another
-    /// story), every story is read with `read` to find where each one went
-    /// first; a failing read fails it and leaves everything as it was.
+    /// went or moved while their count stayed (the story remembered there
+    /// reads as another text altogether, or this is the text remembered of
+    /// another story that reads otherwise now), every story is read with
+    /// `read` to find where each one went first; a failing read fails it and
+    /// leaves everything as it was. When another remembered story reads
+    /// alike and holds other writing, either could be the other (text
+    /// boxes are moved unseen): both keep both's writing, in doubt.
     Status seen(int32_t story, std::u16string_view text, const StoryReader& read);
+
+    /// Another publication is active: nothing remembered holds for it.
+    void forget();
+    /// Whether the active publication is surely the one last seen. While it
+    /// cannot be told, a story that reads otherwise than remembered (not as
+    /// an undo) may be another publication's: what it keeps of the writing
+    /// there is only possibly the job's.
+    void publicationKnown(bool known) { publicationKnown_ = known; }
 
     /// What `job` wrote into `story`, in order, as of the text last seen there.
     std::vector<WrittenSpan> writtenBy(const Job& job, int32_t story) const;
@@ -68,6 +80,18 @@ public:
     bool hasWritten(const Job& job) const;
     /// The stories where `job`'s writing is remembered.
     std::vector<int32_t> storiesWrittenBy(const Job& job) const;
+    /// A story where `job` may have written: its index and text as last
+    /// seen, and the job's spans there, some of them only possibly its own.
+    struct InDoubt {
+        int32_t story = 0;
+        std::u16string text;
+        std::vector<WrittenSpan> spans;
+    };
+    /// The stories where some of `job`'s writing is only possibly its own.
+    std::vector<InDoubt> inDoubt(const Job& job) const;
+    /// The texts last seen of the stories where `job` wrote, with the job's spans there.
+    std::vector<InDoubt> writingOf(const Job& job) const;
+
     /// `job` replaced `replaced.length` units of `story`, which read `before`,
     /// from `replaced.start` with `written`: a change like any other for what
     /// else is remembered there, and the job's own from now on.
@@ -95,53 +119,42 @@ public:
     std::optional<int32_t> searchStory() const;
 
 private:
-    struct Story {
-        std::u16string text;
-        std::map<int, std::vector<WrittenSpan>> written;  // by job
-        std::optional<Span> current;
-        bool searched = false;
-
-        bool holdsNothing() const { return written.empty() && !current && !searched; }
-    };
+    using Stories = std::map<int32_t, RememberedStory>;
 
     /// The id of `job`, remembering it as the latest; forgetting what the
     /// least recent job wrote when there are too many.
     int idOf(const Job& job);
     std::optional<int> knownId(const Job& job) const;
     /// The story at `index`, started from `text` when nothing is remembered there.
-    Story& track(int32_t index, std::u16string_view text);
-    /// Carries what is remembered in `story` through `changes`.
-    static void carry(Story& story, const std::vector<ChangedStretch>& changes);
-    /// Carries what is remembered in `story` over to its text `now`.
-    static void follow(Story& story, std::u16string_view now);
-    /// Whether `story` reads `now` as it did, or as if some of the writing
-    /// there had been undone.
-    static bool readsAsItDid(const Story& story, std::u16string_view now);
-    /// Every job's writing in `story`, in order.
-    static std::vector<const WrittenSpan*> allWritten(const Story& story);
-    /// Whether reading `text` at `story` tells that stories moved; `read`
-    /// reads another story whose remembered text this is.
-    Result<bool> tellsOfAMove(int32_t story, std::u16string_view text, const StoryReader& read) const;
+    RememberedStory& track(int32_t index, std::u16string_view text);
+    /// Carries what is remembered in `story` over to its text `now`,
+    /// doubting what an edit left when the publication is not known.
+    void follow(RememberedStory& story, std::u16string_view now) const;
+    /// What reading `text` at `story` tells: whether stories moved, and the
+    /// other remembered stories that read alike; `read` reads another story
+    /// whose remembered text this is.
+    struct Reading {
+        bool moved = false;
+        std::vector<int32_t> alike;
+    };
+    Result<Reading> readingOf(int32_t story, std::u16string_view text, const StoryReader& read) const;
+    /// Stories that read alike: unless they hold the same writing, each
+    /// takes in all of theirs, in doubt.
+    void doubtAlike(std::vector<int32_t> stories);
     /// Reads all `count` stories and puts each remembered one where it went.
     Status relocate(int32_t count, const StoryReader& read);
-    /// Forgets a story that holds nothing any more.
-    void release(std::map<int32_t, Story>::iterator story);
-    /// Where each remembered story went, among `texts`.
-    std::map<int32_t, int32_t> newPlaces(const std::vector<std::u16string>& texts) const;
-    struct Placement;
-    /// Places the stories that read as they did (or as undone).
-    void placeAsTheyRead(const std::vector<std::u16string>& texts, Placement& placement) const;
-    /// Places the stories that changed otherwise, between their neighbours.
-    void placeBetweenNeighbours(const std::vector<std::u16string>& texts, Placement& placement) const;
+    /// Forgets the stories that hold nothing any more.
+    void releaseAll();
 
     /// The jobs whose writing is remembered, the latest last.
     std::vector<std::pair<int, Job>> jobs_;
     int nextJobId_ = 0;
     /// The writes remembered so far, which orders them.
     uint64_t writes_ = 0;
-    std::map<int32_t, Story> stories_;
+    Stories stories_;
     /// The story count last read; none before the first.
     std::optional<int32_t> count_;
+    bool publicationKnown_ = true;
 };
 
 }  // namespace quillet

@@ -115,33 +115,42 @@ std::optional<std::vector<ChangedStretch>> aligned(std::u16string_view a, std::u
 
 }  // namespace
 
+SharedEnds sharedEndsOf(std::u16string_view a, std::u16string_view b) {
+    const size_t shortest = std::min(a.size(), b.size());
+    size_t prefix = 0;
+    while (prefix < shortest && a[prefix] == b[prefix]) ++prefix;
+    size_t suffix = 0;
+    while (suffix < shortest - prefix && a[a.size() - 1 - suffix] == b[b.size() - 1 - suffix]) ++suffix;
+    return {static_cast<Position>(prefix), static_cast<Position>(suffix)};
+}
+
 std::vector<ChangedStretch> changesBetween(std::u16string_view before, std::u16string_view after) {
     if (sameText(before, after)) return {};
-    const size_t shortest = std::min(before.size(), after.size());
-    size_t prefix = 0;
-    while (prefix < shortest && before[prefix] == after[prefix]) ++prefix;
-    size_t suffix = 0;
-    while (suffix < shortest - prefix && before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
-        ++suffix;
-    const std::u16string_view oldMiddle = before.substr(prefix, before.size() - prefix - suffix);
-    const std::u16string_view newMiddle = after.substr(prefix, after.size() - prefix - suffix);
-    const ChangedStretch whole{static_cast<Position>(prefix), lengthOf(oldMiddle), lengthOf(newMiddle)};
+    const auto [prefix, suffix] = sharedEndsOf(before, after);
+    const std::u16string_view oldMiddle = unitsOf(before, prefix, lengthOf(before) - prefix - suffix);
+    const std::u16string_view newMiddle = unitsOf(after, prefix, lengthOf(after) - prefix - suffix);
+    const ChangedStretch whole{prefix, lengthOf(oldMiddle), lengthOf(newMiddle)};
     if (oldMiddle.empty() || newMiddle.empty()) return {whole};
-    auto edits = aligned(oldMiddle, newMiddle, static_cast<Position>(prefix));
-    if (!edits || !fewEditsApart(*edits, static_cast<Position>(shortest))) return {whole};
+    auto edits = aligned(oldMiddle, newMiddle, prefix);
+    if (!edits || !fewEditsApart(*edits, std::min(lengthOf(before), lengthOf(after)))) return {whole};
     return *edits;
+}
+
+bool touches(const ChangedStretch& change, Span span) {
+    const Position end = change.start + change.oldLength;
+    if (span.length == 0) return change.start <= span.start && span.start <= end;
+    if (change.oldLength == 0) return span.start < change.start && change.start < span.end();
+    return change.start < span.end() && span.start < end;
 }
 
 std::optional<Span> carried(Span span, const std::vector<ChangedStretch>& changes) {
     Position shift = 0;
     for (const ChangedStretch& change : changes) {
-        const Position end = change.start + change.oldLength;
-        if (span.start >= end) {
-            shift += change.newLength - change.oldLength;
-            continue;
-        }
-        if (span.end() <= change.start) break;
-        return std::nullopt;
+        if (touches(change, span)) return std::nullopt;
+        // Changes are in order: one that neither touches the span nor ends
+        // by its start lies after it, and so do all that follow.
+        if (change.start + change.oldLength > span.start) break;
+        shift += change.newLength - change.oldLength;
     }
     return Span{span.start + shift, span.length};
 }

@@ -26,11 +26,23 @@ struct ChangedStretch {
 /// into a run of the same letter), it lies as far to the end as it can.
 std::vector<ChangedStretch> changesBetween(std::u16string_view before, std::u16string_view after);
 
+/// How many units two texts share at their beginning and then at their end,
+/// the end not reaching into the beginning.
+struct SharedEnds {
+    Position prefix = 0;
+    Position suffix = 0;
+};
+SharedEnds sharedEndsOf(std::u16string_view a, std::u16string_view b);
+
+/// Whether `change` touches `span`: they overlap, or the change is made
+/// inside it. A change next to a stretch of text leaves it alone; a change
+/// at a place (an empty span), or ending or beginning there, touches it:
+/// what stood on either side of the place is no longer what did.
+bool touches(const ChangedStretch& change, Span span);
+
 /// Where a stretch that edits left alone lies afterwards, or nothing when
-/// they changed it. `changes` are in order and apart, in the coordinates of
-/// the text before them. A stretch touches a change when they overlap; an
-/// empty stretch (a place) also when the change lies on both sides of it. An
-/// insertion exactly at a place puts the place after the inserted text.
+/// one touched it. `changes` are in order and apart, in the coordinates of
+/// the text before them.
 std::optional<Span> carried(Span span, const std::vector<ChangedStretch>& changes);
 
 }  // namespace quillet

@@ -42,12 +42,16 @@ inline bool isWholeWord(char32_t before, char32_t after) {
 /// What whole words see at the edges of text that the engine wrote: the
 /// first and last code points of the text it replaced, so that a
 /// replacement never makes a word of its neighbours or breaks one up.
+/// Writing that is only possibly the engine's (`inDoubt`) is seen both
+/// ways: an occurrence next to it must be a whole word as the text reads
+/// and as if the writing were what it replaced.
 struct WordEdges {
     char32_t first = kNoCodePoint;
     char32_t last = kNoCodePoint;
+    bool inDoubt = false;
 
-    static WordEdges of(std::u16string_view replaced) {
-        return {codePointAt(replaced, 0), codePointBefore(replaced, lengthOf(replaced))};
+    static WordEdges of(std::u16string_view replaced, bool inDoubt = false) {
+        return {codePointAt(replaced, 0), codePointBefore(replaced, lengthOf(replaced)), inDoubt};
     }
     friend bool operator==(const WordEdges&, const WordEdges&) = default;
 };

@@ -62,11 +62,16 @@ TEST(TextChange, WhatAnEditLeftAloneMovesWithTheTextAndWhatItTouchedIsGone) {
     EXPECT_EQ(carried({0, 4}, insertAt4), (Span{0, 4}));  // ends where the insertion is
     EXPECT_EQ(carried({4, 3}, insertAt4), (Span{6, 3}));  // begins there
     EXPECT_EQ(carried({2, 4}, insertAt4), std::nullopt);  // the insertion falls inside it
-    EXPECT_EQ(carried({4, 0}, insertAt4), (Span{6, 0}));  // a place: the insertion goes before it
+    // A place (what an empty replacement left) is gone where an edit is
+    // made at it, or begins or ends there: its neighbours are no longer
+    // what they were, and whole words are judged on the text as it reads.
+    EXPECT_EQ(carried({4, 0}, insertAt4), std::nullopt);
     const std::vector<ChangedStretch> replace4to6{{4, 2, 5}};
-    EXPECT_EQ(carried({4, 0}, replace4to6), (Span{4, 0}));  // a place at the change's beginning stays
-    EXPECT_EQ(carried({6, 0}, replace4to6), (Span{9, 0}));  // one at its end moves
-    EXPECT_EQ(carried({5, 0}, replace4to6), std::nullopt);  // one inside it is gone
+    EXPECT_EQ(carried({4, 0}, replace4to6), std::nullopt);
+    EXPECT_EQ(carried({6, 0}, replace4to6), std::nullopt);
+    EXPECT_EQ(carried({5, 0}, replace4to6), std::nullopt);
+    EXPECT_EQ(carried({3, 0}, replace4to6), (Span{3, 0}));
+    EXPECT_EQ(carried({7, 0}, replace4to6), (Span{10, 0}));
     EXPECT_EQ(carried({3, 2}, replace4to6), std::nullopt);
 }
 

@@ -1,0 +1,150 @@
+#include "engine/RememberedStory.h"
+
+#include <algorithm>
+#include <set>
+#include <tuple>
+
+#include "engine/SameText.h"
+#include "engine/UndoneWrites.h"
+
+namespace quillet {
+
+namespace {
+
+/// `spans` (in order) as `changes` leave them: moved with the text, or gone
+/// where a change touched them. One sweep: both lists are in order.
+std::vector<WrittenSpan> carriedAll(const std::vector<WrittenSpan>& spans, const std::vector<ChangedStretch>& changes) {
+    std::vector<WrittenSpan> kept;
+    kept.reserve(spans.size());
+    auto change = changes.begin();
+    Position shift = 0;
+    for (const WrittenSpan& written : spans) {
+        // Changes that end by the span's start lie before it, unless they touch it (a place).
+        while (change != changes.end() && change->start + change->oldLength <= written.span.start &&
+               !touches(*change, written.span)) {
+            shift += change->newLength - change->oldLength;
+            ++change;
+        }
+        if (change != changes.end() && touches(*change, written.span)) continue;
+        kept.push_back(written.movedBy(shift));
+    }
+    return kept;
+}
+
+bool inWritingOrder(const WrittenSpan* a, const WrittenSpan* b) {
+    return std::tie(a->span.start, a->span.length, a->writeOrder) <
+           std::tie(b->span.start, b->span.length, b->writeOrder);
+}
+
+/// One job's spans from two stories that read the same text, as one list
+/// in order, each only possibly the job's: spans that are the same writing
+/// once, spans that overlap as one that covers both.
+std::vector<WrittenSpan> mergedInDoubt(std::u16string_view text, const std::vector<WrittenSpan>& a,
+                                       const std::vector<WrittenSpan>& b) {
+    std::vector<const WrittenSpan*> all;
+    for (const auto* spans : {&a, &b}) {
+        for (const WrittenSpan& span : *spans) all.push_back(&span);
+    }
+    std::sort(all.begin(), all.end(), inWritingOrder);
+    std::vector<WrittenSpan> merged;
+    for (const WrittenSpan* span : all) {
+        if (!merged.empty()) {
+            WrittenSpan& last = merged.back();
+            if (last.span == span->span && last.replaced == span->replaced) continue;
+            // In order, a span overlaps the last one when it begins inside it.
+            if (span->span.start < last.span.end()) {
+                // What the covering span replaced is not known: at its edges
+                // whole words see the text as it reads.
+                last.span.length = std::max(last.span.end(), span->span.end()) - last.span.start;
+                last.replaced = std::u16string(unitsOf(text, last.span));
+                continue;
+            }
+        }
+        merged.push_back(*span);
+        merged.back().certain = false;
+    }
+    return merged;
+}
+
+}  // namespace
+
+std::vector<const WrittenSpan*> RememberedStory::allWritten() const {
+    std::vector<const WrittenSpan*> spans;
+    for (const auto& [job, ofJob] : written) {
+        for (const WrittenSpan& span : ofJob) spans.push_back(&span);
+    }
+    std::sort(spans.begin(), spans.end(), inWritingOrder);
+    return spans;
+}
+
+bool RememberedStory::readsAsItDid(std::u16string_view now) const {
+    return sameText(text, now) || (!written.empty() && undoneWrites(text, allWritten(), now).has_value());
+}
+
+RememberedStory::Change RememberedStory::follow(std::u16string_view now) {
+    if (sameText(text, now)) return Change::None;
+    Change change = Change::Edit;
+    if (auto undone = written.empty() ? std::nullopt : undoneWrites(text, allWritten(), now)) {
+        // What was put back is gone; the rest moves with the text. A place
+        // put back must go by name: carried, it would stand after its text.
+        const std::set<const WrittenSpan*> gone(undone->spans.begin(), undone->spans.end());
+        for (auto& [job, spans] : written) {
+            std::vector<WrittenSpan> kept;
+            for (const WrittenSpan& span : spans) {
+                if (!gone.contains(&span)) kept.push_back(span);
+            }
+            spans = std::move(kept);
+        }
+        std::erase_if(written, [](const auto& job) { return job.second.empty(); });
+        carry(undone->changes);
+        change = Change::Undo;
+    } else {
+        carry(changesBetween(text, now));
+    }
+    text.assign(now.data(), now.size());
+    return change;
+}
+
+void RememberedStory::carry(const std::vector<ChangedStretch>& changes) {
+    for (auto& [job, spans] : written) spans = carriedAll(spans, changes);
+    std::erase_if(written, [](const auto& job) { return job.second.empty(); });
+    if (current) current = carried(*current, changes);
+}
+
+bool RememberedStory::keepsWritingIn(std::u16string_view now) const {
+    if (written.empty()) return false;
+    RememberedStory followed{text, written, std::nullopt, false};
+    followed.follow(now);
+    return !followed.written.empty();
+}
+
+void RememberedStory::doubt() {
+    for (auto& [job, spans] : written) {
+        for (WrittenSpan& span : spans) span.certain = false;
+    }
+}
+
+bool RememberedStory::sameWritingAs(const RememberedStory& other) const {
+    return std::equal(written.begin(), written.end(), other.written.begin(), other.written.end(),
+                      [](const auto& mine, const auto& theirs) {
+                          return mine.first == theirs.first &&
+                                 std::equal(mine.second.begin(), mine.second.end(), theirs.second.begin(),
+                                            theirs.second.end(),
+                                            [](const WrittenSpan& a, const WrittenSpan& b) { return a.sameWritingAs(b); });
+                      });
+}
+
+void RememberedStory::mergeInDoubt(const RememberedStory& other) {
+    static const std::vector<WrittenSpan> kNone;
+    std::set<int> jobs;
+    for (const auto& [job, spans] : written) jobs.insert(job);
+    for (const auto& [job, spans] : other.written) jobs.insert(job);
+    for (const int job : jobs) {
+        const auto theirs = other.written.find(job);
+        const auto mine = written.find(job);
+        written[job] = mergedInDoubt(text, mine == written.end() ? kNone : mine->second,
+                                     theirs == other.written.end() ? kNone : theirs->second);
+    }
+}
+
+}  // namespace quillet

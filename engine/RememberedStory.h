@@ -1,0 +1,56 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/Position.h"
+#include "engine/TextChange.h"
+#include "engine/WrittenSpan.h"
+
+namespace quillet {
+
+/// What the engine remembers of one story between presses: its text as last
+/// seen, what each job wrote there, the running search's current match if
+/// it is there, and whether the search stands in it.
+struct RememberedStory {
+    std::u16string text;
+    /// By job, each job's in order; no two spans overlap.
+    std::map<int, std::vector<WrittenSpan>> written;
+    std::optional<Span> current;
+    bool searched = false;
+
+    bool holdsNothing() const { return written.empty() && !current && !searched; }
+    /// Every job's writing, in order.
+    std::vector<const WrittenSpan*> allWritten() const;
+    /// Whether the story reads `now` as it did, or as if some of the writing
+    /// there had been undone.
+    bool readsAsItDid(std::u16string_view now) const;
+
+    /// How the text changed when it was followed.
+    enum class Change {
+        None,  // it reads as it did
+        Undo,  // some writing was taken back, and nothing else changed
+        Edit,  // anything else
+    };
+    /// Carries what is remembered over to the text `now`: what an undo put
+    /// back is gone; what an edit touched is gone, the rest moves with the text.
+    Change follow(std::u16string_view now);
+    /// Carries what is remembered through `changes` of the text.
+    void carry(const std::vector<ChangedStretch>& changes);
+    /// Whether any writing would be left after following to `now`.
+    bool keepsWritingIn(std::u16string_view now) const;
+
+    /// Every span becomes only possibly the job's.
+    void doubt();
+    /// Whether both hold the same writing, job by job and span by span.
+    bool sameWritingAs(const RememberedStory& other) const;
+    /// Takes in `other`'s writing, which reads the same text, beside its own:
+    /// either story could be the one that was written, so all of it becomes
+    /// only possibly the job's. Spans of a job that overlap become one.
+    void mergeInDoubt(const RememberedStory& other);
+};
+
+}  // namespace quillet
