@@ -2,6 +2,8 @@
 
 #include "engine/Counts.h"
 #include "engine/EngineTexts.h"
+#include "engine/InDoubtTexts.h"
+#include "engine/MaskedStory.h"
 #include "engine/RuntimeErrorPrompt.h"
 #include "engine/SixteenBit.h"
 
@@ -16,7 +18,11 @@ Module1::Module1(EnginePorts ports)
       replacer_(state_, memory_, host_, step_),
       replaceAll_(state_, memory_, host_, restorer_, messages_, step_) {}
 
-Module1::Press::Press(Module1& engine) : engine_(engine) { engine_.restorer_.retryPending(); }
+Module1::Press::Press(Module1& engine) : engine_(engine) {
+    engine_.restorer_.retryPending();
+    engine_.passedOverOnNoPage_ = 0;
+    engine_.leftInDoubt_ = 0;
+}
 
 Module1::Press::~Press() {
     engine_.restorer_.restore();
@@ -24,15 +30,23 @@ Module1::Press::~Press() {
 }
 
 const Job* Module1::jobOf(const std::u16string& findText, const std::u16string* replaceText) {
-    if (replaceText) job_ = Job{findText, *replaceText};
-    return job_ && job_->find == findText ? &*job_ : nullptr;
+    if (!replaceText) return nullptr;
+    job_ = Job{findText, *replaceText};
+    return &*job_;
+}
+
+void Module1::stepTook(const SearchStep::Result& step, const FindRequest& find, const Job* job) {
+    passedOverOnNoPage_ = step.passedOver;
+    if (step.outcome != SearchStep::Outcome::Finished || !job) return;
+    for (const StoryMemory::InDoubt& story : memory_.inDoubt(*job))
+        leftInDoubt_ += occurrencesLeftInDoubt(story.text, story.spans, find.text, find.options);
 }
 
 Result<bool> Module1::FindNext(const FindRequest& find, bool noWrapPrompt, const std::u16string* replaceText) {
     const Press press(*this);
-    passedOverOnNoPage_ = 0;
-    return step_.run(find, jobOf(find.text, replaceText), noWrapPrompt).transform([&](const SearchStep::Result& step) {
-        passedOverOnNoPage_ = step.passedOver;
+    const Job* job = jobOf(find.text, replaceText);
+    return step_.run(find, job, noWrapPrompt).transform([&](const SearchStep::Result& step) {
+        stepTook(step, find, job);
         return step.outcome == SearchStep::Outcome::Finished;
     });
 }
@@ -57,14 +71,13 @@ bool Module1::ReplaceAndFindNext(const FindRequest& find, const std::u16string& 
         return false;
     }
     // Nothing written, for whatever reason, is passed over: the search still moves on.
-    passedOverOnNoPage_ = 0;
     (void)replacer_.replace(job, find.options, options);
     auto step = step_.run(find, &job, /*noWrapPrompt=*/true);
     if (!step) {
         failureBox(step.error());
         return false;
     }
-    passedOverOnNoPage_ = step->passedOver;
+    stepTook(*step, find, &job);
     const bool finished = step->outcome == SearchStep::Outcome::Finished;
     if (finished && !quiet) messages_.show(allReplaced(find.text, replaceText), msgbox::kOkInformation, texts::kTitle);
     return finished;
@@ -73,19 +86,23 @@ bool Module1::ReplaceAndFindNext(const FindRequest& find, const std::u16string& 
 ReplaceAllReport Module1::ReplaceAll(const FindRequest& find, const std::u16string& replaceText,
                                      ReplaceOptions options, ReplaceAllProgress* progress) {
     const Press press(*this);
-    passedOverOnNoPage_ = 0;
-    return replaceAll_.run(*jobOf(find.text, &replaceText), find.options, options, progress);
+    ReplaceAllReport report = replaceAll_.run(*jobOf(find.text, &replaceText), find.options, options, progress);
+    leftInDoubt_ = report.leftInDoubt;
+    return report;
 }
 
 std::u16string Module1::allReplaced(const std::u16string& findText, const std::u16string& replaceText) const {
-    const std::u16string quotedFind = u"\"" + findText + u"\"";
-    const std::u16string quotedReplacement = u"\"" + replaceText + u"\"";
-    if (passedOverOnNoPage_ == 0)
-        return u"All instances of " + quotedFind + u" have been replaced with " + quotedReplacement + u".";
+    // What the job may have written itself it leaves, and does not claim all.
+    std::u16string box = leftInDoubt_ == 0 ? u"All instances of \"" : u"Instances of \"";
+    box += findText + u"\"";
     // Occurrences in text that no page shows cannot be selected, and are left.
-    return u"All instances of " + quotedFind + u" on the pages have been replaced with " + quotedReplacement + u". " +
-           withThousands(passedOverOnNoPage_) +
-           (passedOverOnNoPage_ == 1 ? u" more is in text that is on no page." : u" more are in text that is on no page.");
+    if (passedOverOnNoPage_ > 0) box += u" on the pages";
+    box += u" have been replaced with \"" + replaceText + u"\".";
+    if (passedOverOnNoPage_ > 0)
+        box += u" " + withThousands(passedOverOnNoPage_) +
+               (passedOverOnNoPage_ == 1 ? u" more is in text that is on no page." : u" more are in text that is on no page.");
+    if (leftInDoubt_ > 0) box += moreInDoubt(leftInDoubt_);
+    return box;
 }
 
 void Module1::failureBox(const RaisedError& error) {

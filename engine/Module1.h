@@ -49,8 +49,9 @@ public:
     /// that no page shows is masked and passed over.
     ///
     /// `replaceText`, when the Replace dialog searches, names the job whose
-    /// writing the search passes over; without it, a search for the find
-    /// text of the last job passes over that job's writing.
+    /// writing the search passes over, as its Replace would refuse to write
+    /// there. Without it, the search finds every occurrence as the text
+    /// reads: a look-up tells the truth.
     ///
     /// Returns true when the search ended without a selection: the user said
     /// No, or with `noWrapPrompt` the end was reached a second time. Returns
@@ -82,6 +83,10 @@ public:
     /// Occurrences in text that no page shows that the last call passed over
     /// (one Replace All writes them, and passes over none).
     int passedOverOnNoPage() const { return passedOverOnNoPage_; }
+    /// Occurrences that the last call's job left because they may be what
+    /// it wrote before (text boxes moved or alike, or another publication
+    /// that could not be told apart), counted when its search came to an end.
+    int64_t leftInDoubt() const { return leftInDoubt_; }
 
     const SearchState& searchState() const { return state_; }
 
@@ -99,8 +104,12 @@ private:
         Module1& engine_;
     };
 
-    /// The job whose writing a search for `findText` passes over.
+    /// The job whose writing a search passes over: the Replace dialog's,
+    /// which it remembers as the last job; none for a look-up.
     const Job* jobOf(const std::u16string& findText, const std::u16string* replaceText);
+    /// Takes in what a step for `job` passed over, and at the end of its
+    /// search what it left in doubt.
+    void stepTook(const SearchStep::Result& step, const FindRequest& find, const Job* job);
     /// What the box says when one Replace finds nothing more: all instances
     /// replaced, or all on the pages and how many are left in text on no page.
     std::u16string allReplaced(const std::u16string& findText, const std::u16string& replaceText) const;
@@ -119,6 +128,7 @@ private:
     /// The job that the Replace dialog worked on last.
     std::optional<Job> job_;
     int passedOverOnNoPage_ = 0;
+    int64_t leftInDoubt_ = 0;
 };
 
 }  // namespace quillet

@@ -5,6 +5,8 @@
 
 #include "engine/Counts.h"
 #include "engine/EngineTexts.h"
+#include "engine/InDoubtTexts.h"
+#include "engine/MaskedStory.h"
 #include "engine/ReplacementText.h"
 #include "engine/RuntimeErrorPrompt.h"
 #include "engine/SixteenBit.h"
@@ -54,6 +56,7 @@ ReplaceAllReport ReplaceAllPass::run(const Job& job, FindOptions options, Replac
     plans_.clear();
     planOfStory_.clear();
     writes_.clear();
+    leftInDoubt_ = 0;
     auto failed = [&](const RaisedError& error) { messages_.show(runtimeErrorPrompt(error), msgbox::kOkOnly, std::nullopt); };
     if (auto fits = maskFits(job.find.size()); !fits) {
         failed(fits.error());
@@ -71,7 +74,8 @@ ReplaceAllReport ReplaceAllPass::run(const Job& job, FindOptions options, Replac
         return {};
     }
     std::optional<RaisedError> failure;
-    const ReplaceAllReport report = write(progress, failure);
+    ReplaceAllReport report = write(progress, failure);
+    report.leftInDoubt = leftInDoubt_;
     if (progress) progress->ended();
     remember(job, static_cast<size_t>(report.replaced));
     if (failure) {
@@ -91,7 +95,8 @@ ReplaceAllReport ReplaceAllPass::run(const Job& job, FindOptions options, Replac
         failed(stood.error());
         return report;
     }
-    messages_.show(texts::kReplaceComplete, msgbox::kOkOnly, texts::kTitle);
+    messages_.show(report.leftInDoubt == 0 ? std::u16string(texts::kReplaceComplete) : allButInDoubt(report.leftInDoubt),
+                   msgbox::kOkOnly, texts::kTitle);
     return report;
 }
 
@@ -150,6 +155,8 @@ Status ReplaceAllPass::plan(const Job& job, FindOptions options, ReplaceOptions 
         SearchBuffer buffer = fresh(*index);
         findAll(*index, buffer, job, options, replaceOptions);
     }
+    for (const StoryPlan& planned : plans_)
+        leftInDoubt_ += occurrencesLeftInDoubt(planned.before, memory_.writtenBy(job, planned.story), job.find, options);
     return {};
 }
 
@@ -163,12 +170,7 @@ void ReplaceAllPass::findAll(size_t index, SearchBuffer& buffer, const Job& job,
     }
     // The replacements count as the text they replace, so each occurrence
     // is found in the story as it is before the pass, one after another.
-    for (Position from = 0;;) {
-        const auto found = buffer.findFrom(job.find, options, from);
-        if (!found) break;
-        add(index, *found, job, replaceOptions);
-        from = found->end();
-    }
+    for (const Span& found : occurrencesIn(buffer, job.find, options)) add(index, found, job, replaceOptions);
 }
 
 ReplaceAllReport ReplaceAllPass::write(ReplaceAllProgress* progress, std::optional<RaisedError>& failure) {

@@ -24,6 +24,8 @@ struct ReplaceAllReport {
     int32_t stories = 0;
     /// The user stopped it before the end.
     bool stopped = false;
+    /// Occurrences left because they may be what the job wrote before.
+    int64_t leftInDoubt = 0;
 };
 
 /// Replace All in one pass over the stories. It writes, in this order, the
@@ -48,7 +50,9 @@ public:
 
     /// Replaces every occurrence of `job`'s find text under `options` and
     /// says "Replace complete!", or says why it stopped: the user stopped it
-    /// (`progress`), a write failed, or a story could not be read.
+    /// (`progress`), a write failed, or a story could not be read. Where
+    /// the job's writing is in doubt, occurrences that may be it are left,
+    /// and the box counts them instead.
     ReplaceAllReport run(const Job& job, FindOptions options, ReplaceOptions replaceOptions,
                          ReplaceAllProgress* progress);
 
@@ -95,6 +99,7 @@ private:
     std::vector<StoryPlan> plans_;
     std::map<int32_t, size_t> planOfStory_;
     std::vector<Write> writes_;
+    int64_t leftInDoubt_ = 0;
 };
 
 }  // namespace quillet

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "engine/EngineTexts.h"
+#include "engine/MaskedStory.h"
 #include "engine/RuntimeErrorPrompt.h"
 #include "engine/SixteenBit.h"
 
@@ -166,13 +167,7 @@ quillet::Result<std::optional<Span>> SearchStep::searchStory(const FindRequest& 
 }
 
 void SearchStep::loadMasked(SearchBuffer& buffer, int32_t story, std::u16string text, const Job* job) const {
-    const std::vector<WrittenSpan> written = job ? memory_.writtenBy(*job, story) : std::vector<WrittenSpan>();
-    buffer.load(std::move(text));
-    for (const WrittenSpan& span : written) {
-        buffer.select(static_cast<int32_t>(span.span.start), static_cast<int32_t>(span.span.length));
-        buffer.maskWritten(buffer.selectedText(), span.edges());
-    }
-    buffer.select(0, 0);
+    quillet::loadMasked(buffer, std::move(text), job ? memory_.writtenBy(*job, story) : std::vector<WrittenSpan>());
 }
 
 std::optional<SearchBuffer> SearchStep::runningBuffer(int32_t story, const std::u16string& text, const Job& job) {

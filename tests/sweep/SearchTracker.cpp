@@ -89,12 +89,18 @@ void SearchTracker::beforeStep(const simhost::Step& step, const std::optional<si
     if (const auto* key = std::get_if<simhost::steps::Key>(&step); key && key->enter) press(key->form, "cmdFind");
 }
 
-void SearchTracker::change(int32_t story, size_t start, size_t oldLength, size_t newLength) {
+void SearchTracker::change(int32_t story, size_t start, size_t oldLength, size_t newLength, const JobKey* writer) {
     for (auto& [job, stories] : state_.written) {
         auto found = stories.find(story);
         if (found == stories.end()) continue;
         std::vector<Written> kept;
         for (Written span : found->second) {
+            // A change at the place of an empty replacement, or beginning or
+            // ending there, leaves whole words there to the text as it reads;
+            // the job's own places next to what it writes stay its own.
+            if (span.length == 0 && start <= span.start && span.start <= start + oldLength &&
+                !(writer && *writer == job && (span.start == start || span.start == start + oldLength)))
+                continue;
             if (span.start >= start + oldLength) {
                 span.start = span.start + newLength - oldLength;
             } else if (span.start + span.length > start || (span.length == 0 && span.start > start)) {
@@ -275,7 +281,7 @@ std::optional<std::string> SearchTracker::write(int32_t story, const std::u16str
     const auto place = std::count_if(own.begin(), own.end(), [&](const Written& span) {
         return span.start + span.length <= start && !(span.length == 0 && span.start == start + length && length > 0);
     });
-    change(story, start, length, written.size());
+    change(story, start, length, written.size(), &job);
     auto& spans = state_.written[job][story];
     spans.insert(spans.begin() + std::min<std::ptrdiff_t>(place, static_cast<std::ptrdiff_t>(spans.size())),
                  Written{start, written.size(), before.substr(start, length), ++state_.writes});
@@ -290,10 +296,10 @@ std::optional<std::string> SearchTracker::write(int32_t story, const std::u16str
 std::optional<std::string> SearchTracker::select(int32_t story, const std::u16string& text, size_t start,
                                                  size_t length) const {
     if (!state_.searching) return "a selection that no search made";
-    // A search for the last job's find text passes over that job's output.
+    // The Replace dialog's search passes over its job's output; a look-up
+    // in the Find dialog finds every occurrence as the text reads.
     static const std::vector<Written> kNothing;
-    const bool forTheJob =
-        state_.lastJob && (state_.searchingForAJob || state_.lastJob->first == state_.searching->findText);
+    const bool forTheJob = state_.lastJob && state_.searchingForAJob;
     const auto& spans = forTheJob ? writtenBy(*state_.lastJob, story) : kNothing;
     const bool known = !state_.unknowable.contains(story);
     if (length != state_.searching->findText.size() || !occursAt(text, start, *state_.searching, spans, known))

@@ -135,7 +135,8 @@ private:
     void changedByTheUser(int32_t story);
     /// Moves every job's spans of `story` through one change: `oldLength`
     /// units from `start` became `newLength`; those it touches are gone.
-    void change(int32_t story, size_t start, size_t oldLength, size_t newLength);
+    /// `writer`: the job whose write the change is.
+    void change(int32_t story, size_t start, size_t oldLength, size_t newLength, const JobKey* writer = nullptr);
 
     simhost::DialogFinder* dialogs_ = nullptr;
     State state_;
