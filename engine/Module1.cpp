@@ -15,7 +15,7 @@ Module1::Module1(EnginePorts ports)
       messages_(ports.messages, host_, restorer_),
       walk_(host_, restorer_),
       step_(state_, memory_, host_, walk_, messages_, ports.buffers),
-      replacer_(state_, memory_, host_, step_),
+      replacer_(state_, memory_, host_, restorer_, step_),
       replaceAll_(state_, memory_, host_, restorer_, messages_, step_) {}
 
 Module1::Press::Press(Module1& engine) : engine_(engine) {

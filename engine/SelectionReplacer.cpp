@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "engine/EngineTexts.h"
 #include "engine/ReplacementText.h"
 
 namespace quillet {
@@ -58,7 +59,6 @@ bool SelectionReplacer::tellApart(const std::u16string& written, Position length
 
 std::optional<SelectionReplacer::Candidate> SelectionReplacer::landed(const std::u16string& written,
                                                                       Position length, bool everyStoryRead) {
-    if (candidates_.size() == 1) return candidates_.front();
     std::set<int32_t> stories;
     for (const Candidate& candidate : candidates_) stories.insert(candidate.story);
     auto wentTo = [&](int32_t story, const std::u16string& now) -> std::optional<Candidate> {
@@ -68,9 +68,16 @@ std::optional<SelectionReplacer::Candidate> SelectionReplacer::landed(const std:
         }
         return std::nullopt;
     };
+    // A write that changed nothing leaves nothing to read back.
+    const std::optional<Candidate> only = candidates_.size() == 1 ? std::optional(candidates_.front()) : std::nullopt;
+    if (written == unitsOf(candidates_.front().text, candidates_.front().start, length)) return only;
+    // Even a single candidate is read back: a story that no one read, alike
+    // to it, may hold the selection, and the write would be remembered in
+    // the wrong one.
     for (const int32_t story : stories) {
         auto now = host_.storyText(story);
-        if (!now) return std::nullopt;
+        // Unread, the write is best remembered where it most likely went.
+        if (!now) return only;
         if (*now != read_[story]) return wentTo(story, *now);
     }
     if (everyStoryRead) return std::nullopt;
@@ -92,38 +99,25 @@ std::optional<SelectionReplacer::Stories> SelectionReplacer::whereToLook(const J
                                                                          const HostChain::Selection& selection,
                                                                          int32_t matchStory) {
     // Where the search stands is where the selection most likely is; only
-    // elsewhere must every story be read. The job's own writing is looked
-    // for wherever it is remembered.
+    // elsewhere must every story be read. A story where the job wrote is
+    // read only when the selection could stand on that writing, were the
+    // story to read as the selection's does.
     if (selection.story) {
         for (const int32_t story : {matchStory, int32_t{state_.StoryIndex}}) {
             if (story < 1 || story > state_.StoryCount) continue;
             auto text = textOf(story);
             if (!text) return std::nullopt;
             if (*text != *selection.story) continue;
-            std::vector<int32_t> stories = memory_.storiesWrittenBy(job);
-            stories.insert(stories.begin(), story);
+            std::optional<Span> near;
+            if (selection.start) near = Span{*selection.start, lengthOf(selection.text)};
+            std::vector<int32_t> stories = memory_.couldHoldWritingNear(job, *selection.story, near, story);
+            stories.push_back(story);
             return Stories{std::set<int32_t>(stories.begin(), stories.end()), /*every=*/false};
         }
     }
     Stories all{{}, /*every=*/true};
     for (int32_t story = 1; story <= state_.StoryCount; ++story) all.stories.insert(story);
     return all;
-}
-
-std::optional<std::u16string> SelectionReplacer::writtenOverEvery(const Job& job, FindOptions options,
-                                                                  ReplaceOptions replaceOptions,
-                                                                  const std::u16string& selected) const {
-    // What is written depends on the story (its paragraph ends) and on the
-    // selected text's case: it must be the same wherever the selection is.
-    const auto length = lengthOf(selected);
-    std::u16string written = replacementFor(job.replacement, selected, candidates_.front().text, replaceOptions);
-    for (const Candidate& candidate : candidates_) {
-        if (!mayWrite(candidate, job, options, length) ||
-            replacementFor(job.replacement, selected, candidate.text, replaceOptions) != written)
-            return std::nullopt;
-    }
-    if (!tellApart(written, length)) return std::nullopt;
-    return written;
 }
 
 bool SelectionReplacer::replace(const Job& job, FindOptions options, ReplaceOptions replaceOptions) {
@@ -135,8 +129,8 @@ bool SelectionReplacer::replace(const Job& job, FindOptions options, ReplaceOpti
     const auto length = lengthOf(selection->text);
 
     const bool sameSearch = state_.LastFindText && *state_.LastFindText == job.find;
-    const auto match = memory_.currentMatch();
-    const auto where = whereToLook(job, *selection, sameSearch && match ? match->story : 0);
+    const auto match = sameSearch ? memory_.currentMatch() : std::nullopt;
+    const auto where = whereToLook(job, *selection, match ? match->story : 0);
     if (!where) return false;
     for (const int32_t story : where->stories) {
         if (story < 1 || story > state_.StoryCount) continue;
@@ -145,18 +139,38 @@ bool SelectionReplacer::replace(const Job& job, FindOptions options, ReplaceOpti
         addCandidates(story, *text, *selection);
     }
     if (candidates_.empty()) return false;
-    const auto written = writtenOverEvery(job, options, replaceOptions, selection->text);
-    if (!written || !host_.writeSelection(*written)) return false;
+    if (!std::all_of(candidates_.begin(), candidates_.end(),
+                     [&](const Candidate& candidate) { return mayWrite(candidate, job, options, length); }))
+        return false;
 
-    const auto target = landed(*written, length, /*everyStoryRead=*/where->every);
+    // What is written depends on the story (its paragraph ends) and on the
+    // selected text's case. It is first written as the likeliest place asks,
+    // the search's current match (read now: reading the stories may have
+    // found that text boxes moved), and again once the story is known.
+    const auto current = sameSearch ? memory_.currentMatch() : std::nullopt;
+    std::stable_partition(candidates_.begin(), candidates_.end(), [&](const Candidate& candidate) {
+        return current && current->story == candidate.story && current->span == Span{candidate.start, length};
+    });
+    auto formFor = [&](const Candidate& candidate) {
+        return replacementFor(job.replacement, selection->text, candidate.text, replaceOptions);
+    };
+    const std::u16string first = formFor(candidates_.front());
+    const bool formsDiffer = std::any_of(candidates_.begin(), candidates_.end(),
+                                         [&](const Candidate& candidate) { return formFor(candidate) != first; });
+    if (!tellApart(first, length)) return false;
+    // Written twice, it is one step for the host's Undo all the same.
+    if (formsDiffer) restorer_.beginUndoGroup(texts::kReplaceUndo);
+    if (!host_.writeSelection(first)) return false;
+
+    const auto target = landed(first, length, /*everyStoryRead=*/where->every);
     if (!target) return true;
-    // Read now: reading the stories may have found that text boxes moved.
-    const auto current = memory_.currentMatch();
+    std::u16string written = first;
+    if (const std::u16string own = formFor(*target); own != first && host_.writeSelection(own)) written = own;
     const Span occurrence{target->start, length};
-    const bool wasCurrentMatch = sameSearch && current && current->story == target->story && current->span == occurrence;
-    const std::u16string after = writtenInto(target->text, target->start, length, *written);
-    memory_.wrote(job, target->story, target->text, occurrence, *written);
-    (void)step_.goOnAfterWrite(job, target->story, target->text, after, occurrence, *written, wasCurrentMatch);
+    const bool wasCurrentMatch = current && current->story == target->story && current->span == occurrence;
+    const std::u16string after = writtenInto(target->text, target->start, length, written);
+    memory_.wrote(job, target->story, target->text, occurrence, written);
+    (void)step_.goOnAfterWrite(job, target->story, target->text, after, occurrence, written, wasCurrentMatch);
     return true;
 }
 

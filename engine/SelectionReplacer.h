@@ -9,6 +9,7 @@
 
 #include "engine/FindRequest.h"
 #include "engine/HostChain.h"
+#include "engine/HostRestorer.h"
 #include "engine/SearchState.h"
 #include "engine/SearchStep.h"
 #include "engine/StoryMemory.h"
@@ -22,14 +23,20 @@ namespace quillet {
 /// else; then the search goes on just after it.
 ///
 /// Which story holds the selection shows by the text of the selection's
-/// story (a current host's member); without it, or without the selection's
-/// start, every story and place where the selected text stands is a
-/// candidate. The write is made only when every candidate may be written
-/// and the story's text afterwards tells which one it was.
+/// story (a current host's member): the story where the search stands or
+/// its match is, when it reads so, and the stories where the job's writing
+/// could stand under the selection were they to read so; nothing else is
+/// read. Without the member, every story and place where the selected text
+/// stands is a candidate. The write is made only when every candidate may be
+/// written and the story's text afterwards tells which one it was. Where the
+/// candidates' stories end paragraphs or lines differently, what is written
+/// first has the likeliest one's, and is written again in the story's own
+/// once the story is known.
 class SelectionReplacer {
 public:
-    SelectionReplacer(SearchState& state, StoryMemory& memory, HostChain& host, SearchStep& step)
-        : state_(state), memory_(memory), host_(host), step_(step) {}
+    SelectionReplacer(SearchState& state, StoryMemory& memory, HostChain& host, HostRestorer& restorer,
+                      SearchStep& step)
+        : state_(state), memory_(memory), host_(host), restorer_(restorer), step_(step) {}
 
     /// Writes `job`'s replacement (its codes and, with Keep Case, its case
     /// as the selection asks) over the selection when it may, and moves the
@@ -54,14 +61,9 @@ private:
 
     /// Where to look for the selection: where the search stands or its
     /// match in `matchStory` is, when the selection's story reads as that
-    /// story, with the stories that `job` wrote in; else every story. Empty
-    /// when a host call fails.
+    /// story, with the stories where `job`'s writing could be under the
+    /// selection; else every story. Empty when a host call fails.
     std::optional<Stories> whereToLook(const Job& job, const HostChain::Selection& selection, int32_t matchStory);
-    /// The replacement to write over the selected text, when it is the same
-    /// over every candidate, each may be written and the results tell them
-    /// apart.
-    std::optional<std::u16string> writtenOverEvery(const Job& job, FindOptions options, ReplaceOptions replaceOptions,
-                                                   const std::u16string& selected) const;
     /// The text of `story`, read once a press.
     Result<std::u16string> textOf(int32_t story);
     /// Where in `story`, reading `text`, the selection may stand.
@@ -76,6 +78,7 @@ private:
     SearchState& state_;
     StoryMemory& memory_;
     HostChain& host_;
+    HostRestorer& restorer_;
     SearchStep& step_;
     // For one press.
     std::map<int32_t, std::u16string> read_;

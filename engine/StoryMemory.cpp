@@ -196,6 +196,25 @@ std::vector<StoryMemory::InDoubt> StoryMemory::inDoubt(const Job& job) const {
     return stories;
 }
 
+std::vector<int32_t> StoryMemory::couldHoldWritingNear(const Job& job, std::u16string_view text,
+                                                       std::optional<Span> near, int32_t except) const {
+    std::vector<int32_t> stories;
+    const auto id = knownId(job);
+    if (!id) return stories;
+    for (const auto& [index, story] : stories_) {
+        if (index == except || !story.written.contains(*id)) continue;
+        RememberedStory followed = story;
+        follow(followed, text);
+        const auto spans = followed.written.find(*id);
+        if (spans == followed.written.end()) continue;
+        const bool touching = std::any_of(spans->second.begin(), spans->second.end(), [&](const WrittenSpan& span) {
+            return !near || (span.span.start <= near->end() && near->start <= span.span.end());
+        });
+        if (touching) stories.push_back(index);
+    }
+    return stories;
+}
+
 void StoryMemory::wrote(const Job& job, int32_t story, std::u16string_view before, Span replaced,
                         std::u16string_view written) {
     std::u16string after(before);

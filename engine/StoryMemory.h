@@ -91,6 +91,13 @@ public:
     std::vector<InDoubt> inDoubt(const Job& job) const;
     /// The texts last seen of the stories where `job` wrote, with the job's spans there.
     std::vector<InDoubt> writingOf(const Job& job) const;
+    /// The stories besides `except` where `job` wrote that, were they to
+    /// read `text` now, would keep some of that writing over or next to
+    /// `near` (anywhere, without it): where a selection in a story that
+    /// reads `text` could stand on the job's writing. Nothing is read: what
+    /// is remembered is followed to `text` in a copy.
+    std::vector<int32_t> couldHoldWritingNear(const Job& job, std::u16string_view text, std::optional<Span> near,
+                                              int32_t except) const;
 
     /// `job` replaced `replaced.length` units of `story`, which read `before`,
     /// from `replaced.start` with `written`: a change like any other for what
