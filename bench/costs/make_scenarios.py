@@ -8,7 +8,11 @@ without ScreenUpdating, undo groups and PageIndex (NAME.older-host.json):
                         then Replace All of the 200 "cat"s by "dog";
   replace-all-one-page  the same stories, all on page 1;
   find-next             the 200 pages: Find Next up to the "cat" of page 149,
-                        then three measured presses (see FIND_NEXT_MEASURES).
+                        then three measured presses (see FIND_NEXT_MEASURES);
+  replace-one-by-one    1,000 text boxes, five on each of the 200 pages, each
+                        holding "a cat" once: Find Next, then one Replace
+                        after another, measured at the 1st, 100th and 999th
+                        press, and at the last, which finds none left.
 
 It also writes measured.json: for each scenario, the measured steps by
 name, 1-based as simhost --costs numbers them, so that the report reads the
@@ -75,20 +79,48 @@ def find_next():
     return steps
 
 
+BOXES = 1000
+BOXES_ON_A_PAGE = 5
+REPLACE_PRESSES_MEASURED = (1, 100, 999)
+
+
+def one_by_one_publication(on_one_page):
+    stories = [{"text": f"Box {box}: a cat.", "page": (box - 1) // BOXES_ON_A_PAGE + 1} for box in range(1, BOXES + 1)]
+    return {"pages": BOXES // BOXES_ON_A_PAGE, "stories": stories}
+
+
+def replace_one_by_one():
+    steps = Steps()
+    steps.add(["click", "Replace"],
+              ["set", "frmReplace.txtFindWhat", "cat"],
+              ["set", "frmReplace.txtReplaceWith", "dog"],
+              ["press", "frmReplace.cmdFind"])
+    replace = ["press", "frmReplace.cmdReplace"]
+    for press in range(1, BOXES + 1):
+        if press in REPLACE_PRESSES_MEASURED:
+            steps.measure(f"replace-press-{press}", replace)
+        elif press == BOXES:
+            steps.measure("replace-last-press", replace)
+        else:
+            steps.add(replace)
+    return steps
+
+
 def main():
     folder = sys.argv[1]
     os.makedirs(folder, exist_ok=True)
     kinds = {
-        "replace-all": (replace_all, False),
-        "replace-all-one-page": (replace_all, True),
-        "find-next": (find_next, False),
+        "replace-all": (replace_all, publication, False),
+        "replace-all-one-page": (replace_all, publication, True),
+        "find-next": (find_next, publication, False),
+        "replace-one-by-one": (replace_one_by_one, one_by_one_publication, False),
     }
     measured = {}
-    for kind, (make_steps, on_one_page) in kinds.items():
+    for kind, (make_steps, make_publication, on_one_page) in kinds.items():
         steps = make_steps()
         for host_name, host in HOSTS.items():
             name = f"{kind}.{host_name}"
-            scenario = {"publication": publication(on_one_page)}
+            scenario = {"publication": make_publication(on_one_page)}
             if host is not None:
                 scenario["host"] = host
             scenario["steps"] = steps.steps
