@@ -237,6 +237,38 @@ TEST(SearchBufferMasks, WrittenTextCountsAsTheTextItReplacedForWholeWords) {
     EXPECT_EQ(buffer.find(u"x", kWord), 0);
 }
 
+TEST(SearchBufferMasks, WritingInDoubtMakesAWholeWordOnlyWhereItIsOneBothWays) {
+    SearchBuffer buffer;
+    // "c" that may have been written for ".": the "." before it is a whole
+    // word as if it were, but not as it reads.
+    buffer.load(u".c.");
+    buffer.select(1, 1);
+    buffer.maskWritten(u"c", WordEdges::of(u".", /*inDoubt=*/true));
+    EXPECT_EQ(buffer.find(u".", kWord), -1);
+    // Nor the other way round: a letter that may have been written for a
+    // letter keeps its neighbour from being a whole word.
+    buffer.load(u"a.");
+    buffer.select(1, 1);
+    buffer.maskWritten(u".", WordEdges::of(u"x", /*inDoubt=*/true));
+    EXPECT_EQ(buffer.find(u"a", kWord), -1);
+    // Where both ways agree, it is one; and certain writing is seen one way.
+    buffer.load(u"a..");
+    buffer.select(2, 1);
+    buffer.maskWritten(u".", WordEdges::of(u",", /*inDoubt=*/true));
+    EXPECT_EQ(buffer.find(u"a", kWord), 0);
+    buffer.load(u".c.");
+    buffer.select(1, 1);
+    buffer.maskWritten(u"c", WordEdges::of(u"."));
+    EXPECT_EQ(buffer.find(u".", kWord), 0);
+    // A mask of what was visited next to a seam in doubt keeps the doubt.
+    buffer.load(u"a.b");
+    buffer.select(1, 0);
+    buffer.maskWritten(u"", WordEdges::of(u"x", /*inDoubt=*/true));
+    buffer.select(1, 1);
+    buffer.maskSelection(u".");
+    EXPECT_EQ(buffer.find(u"a", kWord), -1);
+}
+
 TEST(SearchBufferFind, AFindTextWithCodesSelectsMatchesOfTheirOwnLengthsPastMasksAndAsWholeWords) {
     SearchBuffer buffer;
     buffer.load(u"a\r\nb\rc  d");

@@ -2,6 +2,8 @@
 // what the user does meanwhile: edits, undos, text boxes that come and go.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "engine/StoryMemory.h"
 
 namespace quillet {
@@ -217,6 +219,66 @@ TEST(StoryMemory, TextBoxesThatCameAndWentWhileTheirCountStayedAreFollowedWhenAS
     ASSERT_TRUE(memory.seen(2, u"so a cats.", readerOf({}, &reads)));
     EXPECT_EQ(reads, 0);
     EXPECT_EQ(spansOf(memory, kCats, 2), (std::vector<Span>{{5, 4}}));
+}
+
+/// Whether all of `job`'s spans in `story` are certainly its own.
+bool allCertain(const StoryMemory& memory, const Job& job, int32_t story) {
+    const auto spans = memory.writtenBy(job, story);
+    return std::all_of(spans.begin(), spans.end(), [](const WrittenSpan& span) { return span.certain; });
+}
+
+TEST(StoryMemory, StoriesThatReadAlikeButHoldOtherWritingCouldBeEachOtherAndKeepBothInDoubt) {
+    // The job wrote in the first story; the user typed the same text into
+    // the second one. Moved unseen, either could be either.
+    StoryMemory memory;
+    ASSERT_TRUE(memory.storyCountIs(2, readerOf({})));
+    memory.wrote(kCats, 1, u"a cat", {2, 3}, u"cats");
+    int reads = 0;
+    const std::vector<std::u16string> now{u"a cats", u"a cats"};
+    ASSERT_TRUE(memory.seen(2, now[1], readerOf(now, &reads)));
+    EXPECT_EQ(reads, 1);
+    for (const int32_t story : {1, 2}) {
+        EXPECT_EQ(spansOf(memory, kCats, story), (std::vector<Span>{{2, 4}}));
+        EXPECT_FALSE(allCertain(memory, kCats, story));
+    }
+    // Alike stories with the same writing stand for one another as they are.
+    StoryMemory same;
+    ASSERT_TRUE(same.storyCountIs(2, readerOf({})));
+    same.wrote(kCats, 1, u"a cat", {2, 3}, u"cats");
+    same.wrote(kCats, 2, u"a cat", {2, 3}, u"cats");
+    ASSERT_TRUE(same.seen(2, now[1], readerOf(now)));
+    EXPECT_TRUE(allCertain(same, kCats, 1));
+    EXPECT_TRUE(allCertain(same, kCats, 2));
+}
+
+TEST(StoryMemory, WhereThePublicationCannotBeToldAnEditLeavesTheWritingInDoubt) {
+    StoryMemory memory = twoOfThreeWritten();
+    memory.publicationKnown(false);
+    // As it was, or undone: nothing tells of another publication.
+    ASSERT_TRUE(memory.seen(1, u"cats cats cat", {}));
+    EXPECT_TRUE(allCertain(memory, kCats, 1));
+    ASSERT_TRUE(memory.seen(1, u"cats cats cat!", {}));
+    EXPECT_EQ(spansOf(memory, kCats, 1), (std::vector<Span>{{0, 4}, {5, 4}}));
+    EXPECT_FALSE(allCertain(memory, kCats, 1));
+    // Another publication: nothing remembered holds.
+    memory.forget();
+    EXPECT_FALSE(memory.hasWritten(kCats));
+}
+
+TEST(StoryMemory, AStoryIsReadForASelectionOnlyWhereTheJobsWritingCouldBeUnderIt) {
+    StoryMemory memory;
+    memory.wrote(kCats, 1, u"a cat b", {2, 3}, u"cats");
+    memory.wrote(kCats, 2, u"Another story altogether, with a cat in it.", {33, 3}, u"cats");
+    // A selection at 2 in a story that reads "a cats b": story 1 could be it.
+    EXPECT_EQ(memory.couldHoldWritingNear(kCats, u"a cats b", Span{2, 3}, 3), (std::vector<int32_t>{1}));
+    // Far from the writing, or in a story that no written one could have become.
+    EXPECT_TRUE(memory.couldHoldWritingNear(kCats, u"a cats b", Span{7, 1}, 3).empty());
+    EXPECT_TRUE(memory.couldHoldWritingNear(kCats, u"something else", Span{2, 3}, 3).empty());
+    // Undone there, the writing is no longer under it.
+    EXPECT_TRUE(memory.couldHoldWritingNear(kCats, u"a cat b", Span{2, 3}, 3).empty());
+    // Without the selection's start, anywhere.
+    EXPECT_EQ(memory.couldHoldWritingNear(kCats, u"Another story, with a cats in it.", std::nullopt, 1),
+              (std::vector<int32_t>{2}));
 }
 
 TEST(StoryMemory, OnlyTheLastFewJobsAreRemembered) {
