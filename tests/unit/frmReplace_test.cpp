@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "dialogs/StatusLine.h"
 #include "simhost/MenuChoices.h"
 #include "tests/unit/EngineHarness.h"
 #include "tests/unit/HostResults.h"
@@ -76,11 +77,19 @@ TEST(DialogStatusLine, SaysWhatReplaceAllDidAndWhatASearchLeftInTextOnNoPage) {
     }
     // This one passes over the one in overflow to the end of the publication.
     ASSERT_TRUE(replace.userPress("cmdFind"));
-    EXPECT_EQ(replace.text("lblStatus"), u" 1 more in text that is on no page.");
+    EXPECT_EQ(replace.text("lblStatus"), u"1 more in text that is on no page.");
     // A new press says its own.
     h.messages.answers = {msgbox::kAnswerYes};
     ASSERT_TRUE(replace.userPress("cmdFind"));
     EXPECT_EQ(replace.text("lblStatus"), u"");
+}
+
+TEST(DialogStatusLine, JoinsWhatItsPartsSayWithOneBlankAndNoneInFront) {
+    EXPECT_EQ(statusLineOf({u"", u"2 replaced in 1 story.", u"", u"1 more in text that is on no page.", u""}),
+              u"2 replaced in 1 story. 1 more in text that is on no page.");
+    EXPECT_EQ(statusLineOf({u"", moreOnNoPage(3)}), u"3 more in text that is on no page.");
+    EXPECT_EQ(statusLineOf({replacedInStories(0, 0), moreOnNoPage(0)}), u"0 replaced in 0 stories.");
+    EXPECT_EQ(statusLineOf({u"", u""}), u"");
 }
 
 TEST(DialogSpecialMenu, PutsTheChosenCodeAtTheCaretOfTheTextBoxThatLastHadTheFocus) {
