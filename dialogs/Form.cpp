@@ -43,7 +43,8 @@ template <typename Handler>
 void Form::handle(Handler&& handler) {
     ++handlersRunning_;
     runEventHandler(context_.messages, std::forward<Handler>(handler));
-    if (--handlersRunning_ == 0 && windowDestroyed_) context_.instances.windowDestroyed(*this);
+    // Deletes this form; nothing of it may be touched after the call.
+    if (--handlersRunning_ == 0 && (windowDestroyed_ || closeBoxHeld_)) context_.instances.end(*this);
 }
 
 void Form::onClick(std::string_view control) {
@@ -57,7 +58,10 @@ void Form::onChange(std::string_view control) {
 void Form::onDestroyed() {
     windowDestroyed_ = true;
     // Deletes this form; nothing of it may be touched after the call.
-    if (handlersRunning_ == 0) context_.instances.windowDestroyed(*this);
+    if (handlersRunning_ == 0) context_.instances.end(*this);
 }
+
+// A modal hold lives only while a handler runs it: the handler's end ends the form.
+void Form::onCloseBoxHeld() { closeBoxHeld_ = true; }
 
 }  // namespace quillet

@@ -60,14 +60,18 @@ private:
     void onClick(std::string_view control) final;
     void onChange(std::string_view control) final;
     void onDestroyed() final;
-    /// Runs a handler; a window destroyed meanwhile (its close box, clicked
-    /// while one of the handler's boxes was up) ends the form afterwards.
+    void onCloseBoxHeld() final;
+    /// Runs a handler. A window destroyed meanwhile (its close box, clicked
+    /// while one of the handler's boxes was up), or whose close box was
+    /// pressed under the hold of a long job, ends the form afterwards, with
+    /// the window if it still stands.
     template <typename Handler>
     void handle(Handler&& handler);
 
     LiveObjects::Token liveObject_;
     int handlersRunning_ = 0;
     bool windowDestroyed_ = false;
+    bool closeBoxHeld_ = false;
 };
 
 }  // namespace quillet

@@ -20,7 +20,7 @@ Result<frmFind*> FormInstances::findForm() { return instance(find_, context_); }
 
 Result<frmReplace*> FormInstances::replaceForm() { return instance(replace_, context_); }
 
-void FormInstances::windowDestroyed(Form& form) {
+void FormInstances::end(Form& form) {
     if (&form == find_.get()) find_.reset();
     if (&form == replace_.get()) replace_.reset();
 }

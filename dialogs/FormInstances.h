@@ -23,8 +23,9 @@ public:
     Result<frmReplace*> replaceForm();
     frmFind* existingFindForm() { return find_.get(); }
 
-    /// The window of `form` is gone: the form goes with it.
-    void windowDestroyed(Form& form);
+    /// Deletes `form`, whose window is gone or goes with it, as its close box
+    /// ends it; the next use creates the dialog anew.
+    void end(Form& form);
 
     /// Tells the dialogs the time by `clock` from now on, as a test may.
     void useClock(FormContext::Clock clock) { context_.clock = std::move(clock); }

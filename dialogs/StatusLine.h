@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 #include "engine/Counts.h"
 
@@ -9,16 +11,29 @@ namespace quillet {
 
 // What the dialogs' status line says after a press.
 
+/// The line made of `parts`: those that say something, one blank between
+/// each two and none before the first, whichever of them say nothing.
+inline std::u16string statusLineOf(std::initializer_list<std::u16string_view> parts) {
+    std::u16string line;
+    for (const std::u16string_view part : parts) {
+        if (part.empty()) continue;
+        if (!line.empty()) line += u' ';
+        line += part;
+    }
+    return line;
+}
+
 /// "N replaced in M stories." ("1 replaced in 1 story.")
 inline std::u16string replacedInStories(int64_t replaced, int32_t stories) {
     return withThousands(replaced) + u" replaced in " + withThousands(stories) + (stories == 1 ? u" story." : u" stories.");
 }
 
-/// " K more in text that is on no page.", added to what the line says after
-/// a press that passed over such occurrences; nothing when there were none.
+/// "K more in text that is on no page.", what the line says after a press
+/// that passed over such occurrences, alone or after what else it says;
+/// nothing when there were none.
 inline std::u16string moreOnNoPage(int64_t passedOver) {
     if (passedOver == 0) return {};
-    return u" " + withThousands(passedOver) + u" more in text that is on no page.";
+    return withThousands(passedOver) + u" more in text that is on no page.";
 }
 
 /// "Replacing… 1,200 of 3,400", while a Replace All runs.

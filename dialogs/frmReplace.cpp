@@ -79,8 +79,8 @@ void frmReplace::cmdReplaceAll_Click() {
     // What is selected now is text that Replace All wrote, or nothing of the
     // search at all: a Replace would write over it.
     enableReplacing(false);
-    showStatus(replacedInStories(report.replaced, report.stories) +
-               moreOnNoPage(context_.engine.passedOverOnNoPage()));
+    showStatus(statusLineOf({replacedInStories(report.replaced, report.stories),
+                             moreOnNoPage(context_.engine.passedOverOnNoPage())}));
 }
 
 void frmReplace::cmdClose_Click() {

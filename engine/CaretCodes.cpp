@@ -46,4 +46,15 @@ std::vector<CaretToken> readCaretCodes(std::u16string_view text, std::u16string_
     return tokens;
 }
 
+std::u16string literalFindText(std::u16string_view text) {
+    std::u16string literal;
+    literal.reserve(text.size());
+    for (const char16_t unit : text) {
+        // A doubled caret reads as one, whatever follows it.
+        if (unit == kCaret) literal.push_back(kCaret);
+        literal.push_back(unit);
+    }
+    return literal;
+}
+
 }  // namespace quillet

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -30,5 +31,9 @@ struct CaretToken {
 /// it would be anywhere else. Codes are case-sensitive: "^T" is a caret and a
 /// T.
 std::vector<CaretToken> readCaretCodes(std::u16string_view text, std::u16string_view codeLetters);
+
+/// The find text that finds exactly `text`, character for character: each
+/// caret doubled, so that none begins a code ("2^n" gives "2^^n").
+std::u16string literalFindText(std::u16string_view text);
 
 }  // namespace quillet

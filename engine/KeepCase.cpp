@@ -1,5 +1,8 @@
 #include "engine/KeepCase.h"
 
+#include <cstdint>
+
+#include "engine/unicode/CaseMapping.h"
 #include "engine/unicode/CodePointClass.h"
 #include "engine/unicode/Unicode.h"
 
@@ -9,49 +12,56 @@ namespace {
 
 using unicode::CodePointClass;
 
-CodePointClass classOfUnit(char16_t unit) {
-    return unicode::isSurrogate(unit) ? CodePointClass::Other : unicode::classOf(unit);
-}
+/// How the occurrence's cased letters are written.
+enum class Casing { AsTyped, FirstCapital, AllCapitals };
 
-bool isCased(char16_t unit) {
-    const CodePointClass cls = classOfUnit(unit);
-    return cls == CodePointClass::UppercaseLetter || cls == CodePointClass::LowercaseLetter;
-}
-
-/// The capital of a small letter: the capital among the letters that fold
-/// alike (the first, where there are several, as K before the Kelvin sign).
-char16_t capitalOf(char16_t unit) {
-    if (classOfUnit(unit) != CodePointClass::LowercaseLetter) return unit;
-    char16_t alike[unicode::kMaxFoldClass];
-    const int count = unicode::foldClass(unit, alike);
-    char16_t capital = unit;
-    for (int i = 0; i < count; ++i) {
-        if (classOfUnit(alike[i]) == CodePointClass::UppercaseLetter && (capital == unit || alike[i] < capital))
-            capital = alike[i];
+Casing casingOf(std::u16string_view occurrence) {
+    int cased = 0;
+    int capitals = 0;
+    bool firstIsCapital = false;
+    for (std::int64_t pos = 0; pos < static_cast<std::int64_t>(occurrence.size());) {
+        const auto [cp, units] = unicode::codePointAt(occurrence, pos);
+        pos += units;
+        const CodePointClass cls = unicode::classOf(cp);
+        if (cls != CodePointClass::UppercaseLetter && cls != CodePointClass::LowercaseLetter) continue;
+        const bool capital = cls == CodePointClass::UppercaseLetter;
+        if (cased++ == 0) firstIsCapital = capital;
+        if (capital) ++capitals;
     }
-    return capital;
+    if (cased >= 2 && capitals == cased) return Casing::AllCapitals;
+    return firstIsCapital ? Casing::FirstCapital : Casing::AsTyped;
+}
+
+std::u16string inCapitals(std::u16string_view text) {
+    std::u16string capitals;
+    capitals.reserve(text.size());
+    for (std::int64_t pos = 0; pos < static_cast<std::int64_t>(text.size());) {
+        const auto [cp, units] = unicode::codePointAt(text, pos);
+        pos += units;
+        unicode::appendCodePoint(capitals, unicode::uppercaseOf(cp));
+    }
+    return capitals;
+}
+
+/// A first character that is no letter ("2nd") has no capital to give.
+std::u16string withFirstCapital(std::u16string_view text) {
+    if (text.empty()) return {};
+    const auto [cp, units] = unicode::codePointAt(text, 0);
+    if (!unicode::isLetter(unicode::classOf(cp))) return std::u16string(text);
+    std::u16string written;
+    written.reserve(text.size());
+    unicode::appendCodePoint(written, unicode::titlecaseOf(cp));
+    written.append(text.substr(static_cast<std::size_t>(units)));
+    return written;
 }
 
 }  // namespace
 
 std::u16string inCaseOf(std::u16string_view occurrence, std::u16string replacement) {
-    int cased = 0;
-    int capitals = 0;
-    bool firstIsCapital = false;
-    for (const char16_t unit : occurrence) {
-        if (!isCased(unit)) continue;
-        const bool capital = classOfUnit(unit) == CodePointClass::UppercaseLetter;
-        if (cased++ == 0) firstIsCapital = capital;
-        if (capital) ++capitals;
-    }
-    if (cased >= 2 && capitals == cased) {
-        for (char16_t& unit : replacement) unit = capitalOf(unit);
-    } else if (firstIsCapital) {
-        for (char16_t& unit : replacement) {
-            if (!isCased(unit)) continue;
-            unit = capitalOf(unit);
-            break;
-        }
+    switch (casingOf(occurrence)) {
+    case Casing::AllCapitals: return inCapitals(replacement);
+    case Casing::FirstCapital: return withFirstCapital(replacement);
+    case Casing::AsTyped: break;
     }
     return replacement;
 }

@@ -1,5 +1,6 @@
 #include "engine/Module1.h"
 
+#include "engine/CaretCodes.h"
 #include "engine/Counts.h"
 #include "engine/EngineTexts.h"
 #include "engine/InDoubtTexts.h"
@@ -57,7 +58,7 @@ std::optional<std::u16string> Module1::SelectionForFindBox() {
     if (!selected || selected->text.empty() || selected->text.size() > 255) return std::nullopt;
     // Paragraph ends and line breaks, as a story holds them.
     if (selected->text.find_first_of(u"\r\n\v\u2028\u2029") != std::u16string::npos) return std::nullopt;
-    return std::move(selected->text);
+    return literalFindText(selected->text);
 }
 
 bool Module1::ReplaceAndFindNext(const FindRequest& find, const std::u16string& replaceText, bool quiet,

@@ -75,9 +75,10 @@ public:
     ReplaceAllReport ReplaceAll(const FindRequest& find, const std::u16string& replaceText,
                                 ReplaceOptions options = {}, ReplaceAllProgress* progress = nullptr);
 
-    /// The publication's selected text, when it would make a find text: 1 to
-    /// 255 characters, no paragraph end or line break. Nothing otherwise, or
-    /// when the host cannot say.
+    /// The find text that finds the publication's selected text as it stands
+    /// (literalFindText), when the selection would make one: 1 to 255
+    /// characters, no paragraph end or line break. Nothing otherwise, or when
+    /// the host cannot say.
     std::optional<std::u16string> SelectionForFindBox();
 
     /// Occurrences in text that no page shows that the last call passed over

@@ -2,7 +2,6 @@
 
 #include <iterator>
 #include <string>
-#include <utility>
 
 #include "engine/CaretCodes.h"
 #include "engine/unicode/CodePointClass.h"
@@ -35,23 +34,13 @@ PatternElement literalElement(std::u16string_view run, FindOptions options) {
     return element;
 }
 
-// The code point at `pos`, and how many units it takes.
-std::pair<char32_t, std::int64_t> codePointAt(std::u16string_view text, std::int64_t pos) {
-    const char16_t u = text[pos];
-    if (unicode::isHighSurrogate(u) && pos + 1 < static_cast<std::int64_t>(text.size()) &&
-        unicode::isLowSurrogate(text[pos + 1])) {
-        return {unicode::combineSurrogates(u, text[pos + 1]), 2};
-    }
-    return {u, 1};
-}
-
 // Space separators are all in the BMP: here a unit is a character.
 bool isWhiteSpace(char16_t u) { return u == u'\t' || unicode::classOf(u) == CodePointClass::SpaceSeparator; }
 
 ElementExits onlyTo(std::int64_t pos) { return {1, {{/*again=*/false, pos}}}; }
 
 ElementExits exitsOfClass(bool (*wanted)(CodePointClass), std::u16string_view text, std::int64_t pos) {
-    const auto [cp, units] = codePointAt(text, pos);
+    const auto [cp, units] = unicode::codePointAt(text, pos);
     if (!wanted(unicode::classOf(cp))) return {};
     return onlyTo(pos + units);
 }
@@ -102,7 +91,7 @@ ElementExits exitsOf(const PatternElement& element, std::u16string_view text, st
         if (u == u'\v' || (u == u'\n' && (pos == 0 || text[pos - 1] != u'\r'))) return onlyTo(pos + 1);
         return {};
     case Kind::AnyCharacter:
-        return onlyTo(pos + codePointAt(text, pos).second);
+        return onlyTo(pos + unicode::codePointAt(text, pos).units);
     case Kind::Digit:
         return exitsOfClass(isDecimalDigit, text, pos);
     case Kind::Letter:

@@ -27,6 +27,10 @@ public:
     /// The user ended the window with its close box. The window and its form may
     /// be deleted during this call; the caller touches neither afterwards.
     virtual void onDestroyed() = 0;
+    /// The user pressed the close box while a modal hold was on the window
+    /// (see Window::holdModal): the window stays until the job that holds it
+    /// is over, and the form then ends it.
+    virtual void onCloseBoxHeld() = 0;
 };
 
 /// While it lives, the user can reach nothing of the thread's windows but
@@ -67,7 +71,10 @@ public:
     virtual std::optional<size_t> chooseFrom(std::string_view control, std::span<const std::u16string_view> items) = 0;
 
     /// Disables every other window of the thread, and every control of this
-    /// one but `control`, until the hold goes.
+    /// one but `control`, until the hold goes. Esc presses `control`
+    /// meanwhile, and so does the close box, after onCloseBoxHeld: the job
+    /// stops as `control` stops it, and ends as it would, before the window
+    /// goes.
     virtual std::unique_ptr<ModalHold> holdModal(std::string_view control) = 0;
     /// Lets the window system deliver what waits for the thread's windows:
     /// while a long job runs, the windows are drawn and `control` of a

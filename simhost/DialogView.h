@@ -26,7 +26,8 @@ public:
     virtual bool userPress(std::string_view control) = 0;
     virtual bool userEnter() = 0;
     virtual bool userEsc() = 0;
-    /// The close box: the window and everything in it are destroyed.
+    /// The close box: the window and everything in it are destroyed; under
+    /// the hold of a long job, once the job has stopped and ended.
     virtual bool userCloseBox() = 0;
 };
 

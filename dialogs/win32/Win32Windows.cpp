@@ -391,8 +391,10 @@ LRESULT CALLBACK Win32Window::procedure(HWND hwnd, UINT message, WPARAM wparam, 
             return TRUE;
         case WM_CLOSE:
             // Under a modal hold the close box presses the one control the
-            // hold leaves, as Esc does, instead of ending the window.
+            // hold leaves, as Esc does, to end the job that holds the
+            // window; the form ends the window once the job is over.
             if (const ControlSpec* live = window->heldOpen()) {
+                window->events_.onCloseBoxHeld();
                 window->press(live);
                 return 0;
             }

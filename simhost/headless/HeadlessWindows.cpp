@@ -161,7 +161,15 @@ bool HeadlessWindow::userEsc() {
 }
 
 bool HeadlessWindow::userCloseBox() {
-    if (!visible_ || system_.held(*this, "")) return false;
+    if (!visible_) return false;
+    if (system_.holder_ == this) {
+        // As on a real window: the form ends the window once the job that
+        // holds it, stopped as its one reachable control stops it, is over.
+        const std::string live = system_.heldOpen_;
+        events_.onCloseBoxHeld();
+        return userPress(live);
+    }
+    if (system_.held(*this, "")) return false;
     destroyed();
     events_.onDestroyed();
     return true;

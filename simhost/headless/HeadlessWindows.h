@@ -47,7 +47,9 @@ public:
     bool userPress(std::string_view control) override;
     bool userEnter() override;
     bool userEsc() override;
-    /// The object itself may be deleted during the call.
+    /// The object itself may be deleted during the call. Under a modal hold
+    /// on this window, it presses the control that the hold leaves, as Esc
+    /// does, and the form ends the window once the job that holds it is over.
     bool userCloseBox() override;
 
 private:

@@ -79,6 +79,19 @@ TEST(FindPatternCharacterCodes, ACaretBeforeAnythingElseOrAtTheEndIsACaret) {
     expectFinds(cases);
 }
 
+TEST(FindPatternCharacterCodes, ALiteralFindTextFindsItsTextAndNothingThatItsCodesWouldMatch) {
+    // Before each text, what its carets would match if they began codes.
+    const std::u16string_view decoys = u"2\v 10\u00AD3 x \r\t\u00A0\u2014\u2013\u2011 9a\u3000 ";
+    for (const std::u16string_view text : {u"2^n", u"10^-3", u"^?", u"^p^t^s^+^=^~", u"^#^$^w", u"^^", u"a^", u"^"}) {
+        const std::u16string haystack = std::u16string(decoys) + std::u16string(text);
+        EXPECT_EQ(firstMatch(literalFindText(text), haystack),
+                  (Match{static_cast<std::int64_t>(decoys.size()), static_cast<std::int64_t>(text.size())}))
+            << std::string(text.begin(), text.end());
+    }
+    EXPECT_EQ(literalFindText(u"2^n"), u"2^^n");
+    EXPECT_EQ(literalFindText(u"no caret"), u"no caret");
+}
+
 TEST(FindPatternCharacterCodes, OnlyATextWithACaretHasCodes) {
     EXPECT_FALSE(FindPattern::hasCodes(u""));
     EXPECT_FALSE(FindPattern::hasCodes(u"plain \r\n text"));

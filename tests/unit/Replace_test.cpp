@@ -189,7 +189,7 @@ TEST(ReplaceAndFindNext, NeverWritesOverTextThatTheJobWroteWhateverTheUserDoesMe
     EngineHarness h(publicationOf({u"cat cat"}));
     h.findNext(u"cat");
     EXPECT_FALSE(replace(h, u"cat", u"cats"));
-    h.forms.windowDestroyed(*h.forms.existingFindForm());
+    h.forms.end(*h.forms.existingFindForm());
     EXPECT_TRUE(replace(h, u"cat", u"cats"));
     EXPECT_EQ(h.stories()[0], u"cats cats");
     ASSERT_EQ(h.messages.shown.size(), 1u);

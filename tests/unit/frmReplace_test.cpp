@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "dialogs/StatusLine.h"
 #include "simhost/MenuChoices.h"
 #include "tests/unit/EngineHarness.h"
 #include "tests/unit/HostResults.h"
@@ -76,11 +77,19 @@ TEST(DialogStatusLine, SaysWhatReplaceAllDidAndWhatASearchLeftInTextOnNoPage) {
     }
     // This one passes over the one in overflow to the end of the publication.
     ASSERT_TRUE(replace.userPress("cmdFind"));
-    EXPECT_EQ(replace.text("lblStatus"), u" 1 more in text that is on no page.");
+    EXPECT_EQ(replace.text("lblStatus"), u"1 more in text that is on no page.");
     // A new press says its own.
     h.messages.answers = {msgbox::kAnswerYes};
     ASSERT_TRUE(replace.userPress("cmdFind"));
     EXPECT_EQ(replace.text("lblStatus"), u"");
+}
+
+TEST(DialogStatusLine, JoinsWhatItsPartsSayWithOneBlankAndNoneInFront) {
+    EXPECT_EQ(statusLineOf({u"", u"2 replaced in 1 story.", u"", u"1 more in text that is on no page.", u""}),
+              u"2 replaced in 1 story. 1 more in text that is on no page.");
+    EXPECT_EQ(statusLineOf({u"", moreOnNoPage(3)}), u"3 more in text that is on no page.");
+    EXPECT_EQ(statusLineOf({replacedInStories(0, 0), moreOnNoPage(0)}), u"0 replaced in 0 stories.");
+    EXPECT_EQ(statusLineOf({u"", u""}), u"");
 }
 
 TEST(DialogSpecialMenu, PutsTheChosenCodeAtTheCaretOfTheTextBoxThatLastHadTheFocus) {
@@ -133,7 +142,6 @@ TEST(ReplaceAllRun, ALongRunShowsHowFarItIsHoldsTheUserOffAllButCloseAndStopsThe
         EXPECT_FALSE(replace.userPress("cmdReplace"));
         EXPECT_FALSE(replace.userSetText("txtFindWhat", u"dog"));
         EXPECT_FALSE(find.userPress("cmdFind"));
-        EXPECT_FALSE(replace.userCloseBox());
         EXPECT_TRUE(replace.userEsc());
     });
     auto clock = std::chrono::steady_clock::time_point{};
@@ -148,6 +156,63 @@ TEST(ReplaceAllRun, ALongRunShowsHowFarItIsHoldsTheUserOffAllButCloseAndStopsThe
     // Everything can be reached again.
     h.windows.onPump(nullptr);
     EXPECT_TRUE(find.userPress("cmdFind"));
+}
+
+/// What the window system shows of the dialogs' lives, each event with the
+/// number of message boxes shown before it. Made before the harness, it sees
+/// the windows' lives to their end.
+class FormEventsAmongBoxes : public simhost::WindowObserver {
+public:
+    void formEvent(std::string_view form, std::string_view op) override {
+        events.push_back(std::string(form) + " " + std::string(op) + " after " + std::to_string(messages->shown.size()) +
+                         " boxes");
+    }
+    const ScriptedMessages* messages = nullptr;
+    std::vector<std::string> events;
+};
+
+TEST(ReplaceAllRun, TheCloseBoxStopsALongRunThatEndsAsStoppedAndThenDestroysTheDialog) {
+    FormEventsAmongBoxes formEvents;
+    EngineHarness h(publicationOf({u"cat cat cat cat cat cat cat cat", u"cat cat"}));
+    formEvents.messages = &h.messages;
+    h.windows.observe(formEvents);
+    simhost::DialogView& replace = shown(h, h.forms.replaceForm());
+    replace.userSetText("txtFindWhat", u"cat");
+    replace.userSetText("txtReplaceWith", u"dog");
+    ASSERT_TRUE(replace.userPress("cmdFind"));
+    const auto stories = h.stories();
+    // Each write takes 200 ms: the run holds the dialog from the third write
+    // on, and the close box comes after the fourth.
+    int pumps = 0;
+    h.windows.onPump([&] {
+        if (++pumps != 2) return;
+        EXPECT_TRUE(replace.userCloseBox());
+    });
+    auto clock = std::chrono::steady_clock::time_point{};
+    h.forms.useClock([&] { return clock += std::chrono::milliseconds(200); });
+    formEvents.events.clear();
+
+    // The window, and `replace` with it, is gone once the press returns.
+    ASSERT_TRUE(replace.userPress("cmdReplaceAll"));
+
+    EXPECT_EQ(pumps, 2);
+    EXPECT_EQ(h.stories()[0], u"dog dog dog dog cat cat cat cat");
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_EQ(h.messages.shown[0].prompt, u"Replace All stopped: 4 of 10 replaced.");
+    EXPECT_EQ(formEvents.events, std::vector<std::string>{"frmReplace destroyed after 1 boxes"});
+    EXPECT_EQ(h.windows.find("frmReplace"), nullptr);
+    // What it wrote is one undo step, as any stopped run's.
+    EXPECT_EQ(h.host.publication().undoSteps(), 1u);
+    EXPECT_TRUE(h.host.publication().undo());
+    EXPECT_EQ(h.stories(), stories);
+    // The next use makes a new dialog, empty, that works.
+    h.windows.onPump(nullptr);
+    simhost::DialogView& again = shown(h, h.forms.replaceForm());
+    EXPECT_EQ(again.text("txtReplaceWith"), u"");
+    again.userSetText("txtFindWhat", u"cat");
+    EXPECT_TRUE(again.userPress("cmdFind"));
+    EXPECT_TRUE(again.userCloseBox());
+    EXPECT_EQ(h.windows.find("frmReplace"), nullptr);
 }
 
 TEST(ReplaceAllRun, AShortRunIsNeitherShownNorHeld) {

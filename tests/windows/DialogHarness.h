@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -23,9 +24,12 @@ class SilentMessages : public MessageBoxPort {
 public:
     int show(const std::u16string& prompt, int buttons, const std::optional<std::u16string>&) override {
         prompts.push_back(prompt);
+        if (onShow) onShow();
         return buttons == msgbox::kYesNoQuestion ? msgbox::kAnswerYes : msgbox::kAnswerOk;
     }
     std::vector<std::u16string> prompts;
+    /// What a test looks at while a box is up.
+    std::function<void()> onShow;
 };
 
 /// One story on page 1: "one cat, two cats".

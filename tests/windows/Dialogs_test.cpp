@@ -97,7 +97,9 @@ int lineHeight(HWND control) {
 
 /// The longest thing that the status line says: what a Replace All did, and
 /// what it passed over in text on no page.
-std::u16string longestReport() { return replacedInStories(1'234'567, 12'345) + moreOnNoPage(1'234'567); }
+std::u16string longestReport() {
+    return statusLineOf({replacedInStories(1'234'567, 12'345), moreOnNoPage(1'234'567)});
+}
 
 /// The status line of `form` holds two lines, and the longest report wraps
 /// onto them within the place that the layout gives the line.

@@ -1,8 +1,9 @@
 // A long Replace All on real windows: the status line shows how far it is;
 // while it runs the user reaches nothing of the dialogs or the host but the
-// Replace dialog's Close, and Close, Esc or the close box stop it after the
-// write it is making. What the user does meanwhile is posted from inside the
-// run, as the mouse and the keyboard would post it.
+// Replace dialog's Close and close box, and Close, Esc or the close box stop
+// it after the write it is making; the close box then destroys the dialog.
+// What the user does meanwhile is posted from inside the run, as the mouse
+// and the keyboard would post it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -329,8 +330,38 @@ TEST_P(StoppingALongReplaceAll, EndsItAfterTheWriteItIsMakingAndKeepsWhatItWrote
     EXPECT_FALSE(scene.h.host.publication().undo());
 }
 
-INSTANTIATE_TEST_SUITE_P(ByCloseEscAndTheCloseBox, StoppingALongReplaceAll,
-                         testing::Values(Stop::Close, Stop::Esc, Stop::CloseBox));
+INSTANTIATE_TEST_SUITE_P(ByCloseAndEsc, StoppingALongReplaceAll, testing::Values(Stop::Close, Stop::Esc));
+
+TEST(LongReplaceAll, TheCloseBoxStopsItAndDestroysTheDialogOnceItHasEndedAsAStoppedRun) {
+    Scene scene;
+    const std::vector<std::u16string> stories = storiesOf(scene.h.host);
+    HWND replaceWindow = windowOf(*scene.replace);
+    HWND findWindow = windowOf(*scene.find);
+    bool dialogAtTheBox = false;
+    scene.h.messages.onShow = [&] { dialogAtTheBox = IsWindow(replaceWindow) && IsWindowVisible(replaceWindow); };
+    scene.clock.at(4, [&] { stop(scene, Stop::CloseBox); });
+
+    // Pressed as the mouse presses it: the run goes through the dialog's
+    // handler of the button, which the dialog outlives.
+    postClick(scene.replaceControl("cmdReplaceAll"));
+    pump();
+
+    EXPECT_EQ(scene.log.writes, 3);
+    EXPECT_EQ(scene.h.messages.prompts, std::vector<std::u16string>{u"Replace All stopped: 3 of 12 replaced."});
+    EXPECT_TRUE(dialogAtTheBox);
+    EXPECT_FALSE(IsWindow(replaceWindow));
+    // What the hold disabled is enabled again.
+    EXPECT_TRUE(IsWindowEnabled(scene.hostWindow.handle()));
+    EXPECT_TRUE(IsWindowEnabled(findWindow));
+    EXPECT_TRUE(IsWindowEnabled(scene.findControl("cmdFind")));
+    EXPECT_NE(storiesOf(scene.h.host), stories);
+    EXPECT_TRUE(scene.h.host.publication().undo());
+    EXPECT_EQ(storiesOf(scene.h.host), stories);
+    EXPECT_FALSE(scene.h.host.publication().undo());
+    // The next use creates the dialog anew, empty.
+    frmReplace* again = scene.h.component.forms().replaceForm().value();
+    EXPECT_EQ(again->window().text("txtReplaceWith"), u"");
+}
 
 }  // namespace
 }  // namespace quillet::test
