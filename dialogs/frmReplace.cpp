@@ -57,7 +57,7 @@ Status frmReplace::cmdFind_Click() {
     auto finished = context_.engine.FindNext(findRequest(), /*noWrapPrompt=*/false, &replaceText);
     if (!finished) return finished.error();
     if (!*finished) enableReplacing(true);
-    showStatus(moreOnNoPage(context_.engine.passedOverOnNoPage()));
+    showStatus(whatWasLeft());
     return {};
 }
 
@@ -66,7 +66,7 @@ void frmReplace::cmdReplace_Click() {
     const bool finished = context_.engine.ReplaceAndFindNext(findRequest(), window_->text("txtReplaceWith"),
                                                              /*quiet=*/false, replaceOptions());
     if (finished) enableReplacing(false);
-    showStatus(moreOnNoPage(context_.engine.passedOverOnNoPage()));
+    showStatus(whatWasLeft());
 }
 
 void frmReplace::cmdReplaceAll_Click() {
@@ -79,8 +79,12 @@ void frmReplace::cmdReplaceAll_Click() {
     // What is selected now is text that Replace All wrote, or nothing of the
     // search at all: a Replace would write over it.
     enableReplacing(false);
-    showStatus(statusLineOf({replacedInStories(report.replaced, report.stories),
-                             moreOnNoPage(context_.engine.passedOverOnNoPage())}));
+    showStatus(statusLineOf({replacedInStories(report.replaced, report.stories), whatWasLeft()}));
+}
+
+std::u16string frmReplace::whatWasLeft() const {
+    return statusLineOf({moreOnNoPage(context_.engine.passedOverOnNoPage()),
+                         moreInDoubtOnTheLine(context_.engine.leftInDoubt())});
 }
 
 void frmReplace::cmdClose_Click() {
