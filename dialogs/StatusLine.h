@@ -36,13 +36,12 @@ inline std::u16string moreOnNoPage(int64_t passedOver) {
     return withThousands(passedOver) + u" more in text that is on no page.";
 }
 
-/// "K more may be its own earlier replacements.", what the Replace dialog's
-/// line adds when its job left occurrences that may be what it wrote before;
-/// nothing when it left none.
+/// "K more may be what it wrote before.", what the Replace dialog's line
+/// adds when its job left occurrences that may be its own earlier
+/// replacements; nothing when it left none.
 inline std::u16string moreInDoubtOnTheLine(int64_t left) {
     if (left == 0) return {};
-    return withThousands(left) + (left == 1 ? u" more may be its own earlier replacement."
-                                            : u" more may be its own earlier replacements.");
+    return withThousands(left) + u" more may be what it wrote before.";
 }
 
 /// "Replacing… 1,200 of 3,400", while a Replace All runs.

@@ -95,10 +95,15 @@ int lineHeight(HWND control) {
     return metrics.tmHeight;
 }
 
-/// The longest thing that the status line says: what a Replace All did, and
-/// what it passed over in text on no page.
+/// The longest thing that the status line says: what a Replace All did (it
+/// passes over nothing on no page), or what a Replace passed over in text on
+/// no page, with what either left because it may be the job's own earlier
+/// replacements.
 std::u16string longestReport() {
-    return statusLineOf({replacedInStories(1'234'567, 12'345), moreOnNoPage(1'234'567)});
+    const std::u16string replacedAll =
+        statusLineOf({replacedInStories(1'234'567, 12'345), moreInDoubtOnTheLine(1'234'567)});
+    const std::u16string replaced = statusLineOf({moreOnNoPage(1'234'567), moreInDoubtOnTheLine(1'234'567)});
+    return replacedAll.size() > replaced.size() ? replacedAll : replaced;
 }
 
 /// The status line of `form` holds two lines, and the longest report wraps
