@@ -1,7 +1,7 @@
 #include "simhost/memory/InMemoryPublication.h"
 
 #include <algorithm>
-
+#include <variant>
 
 namespace quillet::simhost {
 
@@ -114,7 +114,7 @@ public:
         start_ = replaced.start;
         length_ = static_cast<int32_t>(text.size());
         pub_->keepSelectionAfterWrite(replaced, length_, isSelection_);
-        pub_->history_.recordWrite(story_, offset, old, text.size());
+        pub_->history_.record(changes::TextReplaced{story_, offset, old, text.size()});
         pub_->context_->changedOnScreen();
         pub_->context_->events->written(story_, replaced.start, replaced.length, old, text);
         return {};
@@ -279,35 +279,50 @@ void InMemoryPublication::select(std::optional<SelectionModel> selection) {
 
 void InMemoryPublication::editStory(int32_t story, std::u16string text) {
     if (!hasStory(story)) return;
-    model_.stories[story - 1].text = std::move(text);
+    replaceText(story, 0, model_.stories[story - 1].text.size(), text);
     clampSelection();
 }
 
 bool InMemoryPublication::typeInto(int32_t story, int32_t start, int32_t length, const std::u16string& text) {
     if (!hasStory(story)) return false;
-    std::u16string& target = model_.stories[story - 1].text;
-    const size_t offset = std::min(static_cast<size_t>(start - 1), target.size());
-    target.replace(offset, std::min(static_cast<size_t>(length), target.size() - offset), text);
+    const size_t size = model_.stories[story - 1].text.size();
+    const size_t offset = std::min(static_cast<size_t>(start - 1), size);
+    replaceText(story, offset, std::min(static_cast<size_t>(length), size - offset), text);
     model_.selection = SelectionModel{story, static_cast<int32_t>(offset + text.size() + 1), 0};
     return true;
 }
 
 bool InMemoryPublication::deleteStory(int32_t story) {
     if (!hasStory(story)) return false;
-    model_.stories.erase(model_.stories.begin() + (story - 1));
-    history_.storyDeleted(story);
-    auto& selection = model_.selection;
-    if (selection && selection->story == story) selection.reset();
-    if (selection && selection->story > story) --selection->story;
+    history_.record(changes::StoryRemoved{story, removeStory(story)});
     return true;
 }
 
 bool InMemoryPublication::insertStory(int32_t story, std::u16string text) {
     if (story < 1 || story > static_cast<int32_t>(model_.stories.size()) + 1) return false;
-    model_.stories.insert(model_.stories.begin() + (story - 1), StoryModel{std::move(text), {Frame{}}});
-    history_.storyInserted(story);
-    if (model_.selection && model_.selection->story >= story) ++model_.selection->story;
+    placeStory(story, StoryModel{std::move(text), {Frame{}}});
+    history_.record(changes::StoryAdded{story});
     return true;
+}
+
+void InMemoryPublication::replaceText(int32_t story, size_t offset, size_t length, const std::u16string& text) {
+    std::u16string& target = model_.stories[story - 1].text;
+    history_.record(changes::TextReplaced{story, offset, target.substr(offset, length), text.size()});
+    target.replace(offset, length, text);
+}
+
+StoryModel InMemoryPublication::removeStory(int32_t story) {
+    StoryModel removed = std::move(model_.stories[story - 1]);
+    model_.stories.erase(model_.stories.begin() + (story - 1));
+    auto& selection = model_.selection;
+    if (selection && selection->story == story) selection.reset();
+    if (selection && selection->story > story) --selection->story;
+    return removed;
+}
+
+void InMemoryPublication::placeStory(int32_t place, StoryModel story) {
+    model_.stories.insert(model_.stories.begin() + (place - 1), std::move(story));
+    if (model_.selection && model_.selection->story >= place) ++model_.selection->story;
 }
 
 void InMemoryPublication::keepSelectionAfterWrite(const SelectionModel& replaced, int32_t written,
@@ -329,10 +344,27 @@ void InMemoryPublication::displayPage(int32_t page) {
 }
 
 bool InMemoryPublication::undo() {
-    const bool undone = history_.undo(
-        [this](int32_t story) { return hasStory(story) ? &model_.stories[story - 1].text : nullptr; });
+    const auto step = history_.takeLatest();
+    if (!step) return false;
+    for (auto change = step->rbegin(); change != step->rend(); ++change) takeBack(*change);
     clampSelection();
-    return undone;
+    return true;
+}
+
+void InMemoryPublication::takeBack(const StoryChange& change) {
+    struct Undoer {
+        InMemoryPublication& publication;
+
+        void operator()(const changes::TextReplaced& replaced) const {
+            publication.model_.stories[replaced.story - 1].text.replace(replaced.offset, replaced.newLength,
+                                                                         replaced.oldText);
+        }
+        void operator()(const changes::StoryRemoved& removed) const {
+            publication.placeStory(removed.story, removed.removed);
+        }
+        void operator()(const changes::StoryAdded& added) const { publication.removeStory(added.story); }
+    };
+    std::visit(Undoer{*this}, change);
 }
 
 int32_t InMemoryPublication::pageOf(int32_t story, int32_t position) const {

@@ -418,6 +418,84 @@ TEST(InMemoryPublicationUndo, UndoKeepsTheSelectionInsideTheTextItGivesBack) {
     EXPECT_EQ(h.model().selection, (SelectionModel{1, 16, 2}));
 }
 
+TEST(InMemoryPublicationUndo, TheUsersEditsAreStepsOfTheirOwnAndUndoTakesBackTheLatestFirst) {
+    Host h(onPageOne({u"The cat sat.", u"A cat."}));
+    simhost::InMemoryPublication& publication = h.host.publication();
+    succeed(h.span(1, 5, 3)->setText(u"dog"));
+    ASSERT_TRUE(publication.typeInto(1, 1, 3, u"One"));
+    publication.editStory(2, u"A cow.");
+    publication.editStory(2, u"A cow.");  // the same text again is still a step of the user's
+    EXPECT_EQ(publication.undoSteps(), 4u);
+
+    EXPECT_TRUE(publication.undo());
+    EXPECT_TRUE(publication.undo());
+    EXPECT_EQ(h.storyTexts(), (std::vector<std::u16string>{u"One dog sat.", u"A cat."}));
+    EXPECT_TRUE(publication.undo());
+    EXPECT_EQ(h.storyTexts(), (std::vector<std::u16string>{u"The dog sat.", u"A cat."}))
+        << "the typing goes first, the write under it stays";
+    EXPECT_TRUE(publication.undo());
+    EXPECT_EQ(h.storyTexts(), (std::vector<std::u16string>{u"The cat sat.", u"A cat."}));
+    EXPECT_FALSE(publication.undo());
+    EXPECT_EQ(h.log.take(), (Events{"write 1 5 3 cat>dog"})) << "the user's steps and undos show no event";
+}
+
+TEST(InMemoryPublicationUndo, ADeletedTextBoxComesBackAtItsPlaceWithItsFramesAndAnAddedOneGoes) {
+    Host h(onPages(2, {{u"one", {Frame{1, 0}}}, {u"two, then more", {Frame{2, 4}, Frame{0, 0}}}, {u"three", {Frame{1, 0}}}}));
+    simhost::InMemoryPublication& publication = h.host.publication();
+    publication.select(SelectionModel{3, 2, 3});
+    ASSERT_TRUE(publication.deleteStory(2));
+    ASSERT_TRUE(publication.insertStory(1, u"new"));
+    EXPECT_EQ(h.model().selection, (SelectionModel{3, 2, 3}));
+
+    EXPECT_TRUE(publication.undo());
+    EXPECT_EQ(h.storyTexts(), (std::vector<std::u16string>{u"one", u"three"}));
+    EXPECT_EQ(h.model().selection, (SelectionModel{2, 2, 3}));
+    EXPECT_TRUE(publication.undo());
+    EXPECT_EQ(h.storyTexts(), (std::vector<std::u16string>{u"one", u"two, then more", u"three"}));
+    EXPECT_EQ(h.model().selection, (SelectionModel{3, 2, 3})) << "the selection stays in its story";
+    ASSERT_EQ(h.model().stories[1].frames.size(), 2u);
+    EXPECT_EQ(h.model().stories[1].frames[0].page, 2);
+    EXPECT_EQ(h.model().stories[1].frames[0].length, 4);
+    EXPECT_EQ(h.model().stories[1].frames[1].page, 0);
+    EXPECT_EQ(publication.undoSteps(), 0u);
+}
+
+TEST(InMemoryPublicationUndo, AWriteIsTakenBackInItsOwnStoryWhereverTextBoxesCameAndWentBeforeIt) {
+    Host h(onPageOne({u"first", u"second cat", u"third"}));
+    simhost::InMemoryPublication& publication = h.host.publication();
+    ASSERT_TRUE(publication.deleteStory(1));
+    succeed(h.span(1, 8, 3)->setText(u"dog"));
+    ASSERT_TRUE(publication.insertStory(1, u"added"));
+
+    EXPECT_TRUE(publication.undo());
+    EXPECT_TRUE(publication.undo());
+    EXPECT_EQ(h.storyTexts(), (std::vector<std::u16string>{u"second cat", u"third"}));
+    EXPECT_TRUE(publication.undo());
+    EXPECT_EQ(h.storyTexts(), (std::vector<std::u16string>{u"first", u"second cat", u"third"}));
+}
+
+TEST(InMemoryPublicationUndo, ChangesMadeWhileTheHostStillHoldsAGroupOpenJoinIt) {
+    Host h(onPageOne({u"a cat", u"b"}));
+    simhost::InMemoryPublication& publication = h.host.publication();
+    const PublicationRef pub = h.publication();
+    succeed(pub->beginUndoGroup(u"Replace All"));
+    succeed(h.span(1, 3, 3)->setText(u"dog"));
+    h.host.faults().fail("Publication.endUndo", kInjected, /*count=*/1, /*after=*/0);
+    EXPECT_TRUE(failedWith(pub->endUndoGroup(), kInjected));
+
+    ASSERT_TRUE(publication.typeInto(1, 1, 1, u"A"));
+    ASSERT_TRUE(publication.deleteStory(2));
+    ASSERT_TRUE(publication.insertStory(1, u"new"));
+    EXPECT_EQ(publication.undoSteps(), 1u);
+    EXPECT_FALSE(publication.undo()) << "a host refuses an undo inside a group";
+
+    succeed(pub->endUndoGroup());
+    EXPECT_EQ(publication.undoSteps(), 1u);
+    EXPECT_TRUE(publication.undo());
+    EXPECT_EQ(h.storyTexts(), (std::vector<std::u16string>{u"a cat", u"b"}));
+    EXPECT_FALSE(publication.undo());
+}
+
 // --- Redraws and ScreenUpdating -------------------------------------------------
 
 TEST(InMemoryHostScreen, PageDisplaysSelectionsAndWritesRedrawUnlessUpdatingIsOff) {
