@@ -300,9 +300,21 @@ bool InMemoryPublication::deleteStory(int32_t story) {
 
 bool InMemoryPublication::insertStory(int32_t story, std::u16string text) {
     if (story < 1 || story > static_cast<int32_t>(model_.stories.size()) + 1) return false;
-    placeStory(story, StoryModel{std::move(text), {Frame{}}});
-    history_.record(changes::StoryAdded{story});
+    addStory(story, StoryModel{std::move(text), {Frame{}}});
     return true;
+}
+
+bool InMemoryPublication::moveStory(int32_t story, int32_t to) {
+    if (!hasStory(story) || !hasStory(to)) return false;
+    StoryModel cut = model_.stories[story - 1];
+    deleteStory(story);
+    addStory(to, std::move(cut));
+    return true;
+}
+
+void InMemoryPublication::addStory(int32_t place, StoryModel story) {
+    placeStory(place, std::move(story));
+    history_.record(changes::StoryAdded{place});
 }
 
 void InMemoryPublication::replaceText(int32_t story, size_t offset, size_t length, const std::u16string& text) {

@@ -38,6 +38,12 @@ public:
     /// Adds a text box on page 1 whose story comes at `story`, one past the
     /// last appending it; false beyond that.
     bool insertStory(int32_t story, std::u16string text);
+    /// Moves the text box of `story` as a user does, by cut and paste, so
+    /// that its story comes at `to` (its place after the move): two undo
+    /// steps, like a deletion and an addition. It keeps its text and frames;
+    /// a selection in it goes with the cut. False when there is no such story
+    /// or place.
+    bool moveStory(int32_t story, int32_t to);
     void displayPage(int32_t page);
     /// Takes back the latest undo step, whoever made it (UndoHistory): the
     /// stories get back exactly what they held before it. False when there
@@ -71,6 +77,8 @@ private:
     StoryModel removeStory(int32_t story);
     /// Puts `story` in at the 1-based `place`; the stories from there on move down. Records nothing.
     void placeStory(int32_t place, StoryModel story);
+    /// Puts `story` in at the 1-based `place` as an undo step of its own.
+    void addStory(int32_t place, StoryModel story);
     /// Undoes one change of an undo step; the stories are as the change left them.
     void takeBack(const StoryChange& change);
     /// Where the selection is after the add-in replaced the `replaced` span

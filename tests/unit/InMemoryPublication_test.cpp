@@ -352,6 +352,61 @@ TEST(InMemoryPublicationUser, ASelectionOutsideItsStoryIsClampedOrDropped) {
     EXPECT_EQ(h.model().selection, (SelectionModel{1, 2, 2}));
 }
 
+// --- Moving a text box ------------------------------------------------------------
+
+std::vector<std::u16string> movedTo(int32_t story, int32_t to) {
+    Host h(onPageOne({u"one", u"two", u"three"}));
+    EXPECT_TRUE(h.host.publication().moveStory(story, to));
+    return h.storyTexts();
+}
+
+TEST(InMemoryPublicationMove, AMovedStoryComesAtItsNewPlaceTheOthersKeepingTheirOrder) {
+    using Texts = std::vector<std::u16string>;
+    EXPECT_EQ(movedTo(3, 1), (Texts{u"three", u"one", u"two"}));
+    EXPECT_EQ(movedTo(1, 3), (Texts{u"two", u"three", u"one"}));
+    EXPECT_EQ(movedTo(1, 2), (Texts{u"two", u"one", u"three"}));
+    EXPECT_EQ(movedTo(2, 2), (Texts{u"one", u"two", u"three"}));
+
+    // A swap of the first and the last takes two moves.
+    Host h(onPageOne({u"one", u"two", u"three"}));
+    ASSERT_TRUE(h.host.publication().moveStory(1, 3));
+    ASSERT_TRUE(h.host.publication().moveStory(2, 1));
+    EXPECT_EQ(h.storyTexts(), (Texts{u"three", u"two", u"one"}));
+}
+
+TEST(InMemoryPublicationMove, TheStoryKeepsItsFramesASelectionInItGoesAndOthersFollowTheirStories) {
+    Host h(onPages(2, {{u"one", {Frame{1, 0}}}, {u"two, then more", {Frame{2, 4}, Frame{0, 0}}}, {u"three", {Frame{1, 0}}}}));
+    simhost::InMemoryPublication& publication = h.host.publication();
+    publication.select(SelectionModel{3, 1, 2});
+    ASSERT_TRUE(publication.moveStory(2, 3));
+    EXPECT_EQ(h.model().selection, (SelectionModel{2, 1, 2}));
+    ASSERT_EQ(h.model().stories[2].frames.size(), 2u);
+    EXPECT_EQ(h.model().stories[2].frames[0].page, 2);
+    EXPECT_EQ(h.model().stories[2].frames[1].page, 0);
+    h.host.publication().displayPage(2);
+    succeed(h.span(3, 1, 3)->select());
+
+    ASSERT_TRUE(publication.moveStory(3, 1));
+    EXPECT_FALSE(h.model().selection.has_value()) << "the cut takes the selection in the moved story";
+    EXPECT_EQ(h.log.take(), (Events{"select 3 1 3 two"})) << "a move is the user's: the host shows no write";
+}
+
+TEST(InMemoryPublicationMove, TheCutAndThePasteAreAnUndoStepEachAndAMoveNowhereIsRefused) {
+    Host h(onPageOne({u"one", u"two", u"three"}));
+    simhost::InMemoryPublication& publication = h.host.publication();
+    EXPECT_FALSE(publication.moveStory(4, 1));
+    EXPECT_FALSE(publication.moveStory(1, 4));
+    EXPECT_FALSE(publication.moveStory(1, 0));
+    EXPECT_EQ(publication.undoSteps(), 0u);
+
+    ASSERT_TRUE(publication.moveStory(1, 3));
+    EXPECT_EQ(publication.undoSteps(), 2u);
+    EXPECT_TRUE(publication.undo());
+    EXPECT_EQ(h.storyTexts(), (std::vector<std::u16string>{u"two", u"three"})) << "the paste goes first";
+    EXPECT_TRUE(publication.undo());
+    EXPECT_EQ(h.storyTexts(), (std::vector<std::u16string>{u"one", u"two", u"three"}));
+}
+
 // --- Undo ----------------------------------------------------------------------
 
 TEST(InMemoryPublicationUndo, EachWriteOutsideAGroupIsOneStepAndUndoTakesTheLastBackExactly) {

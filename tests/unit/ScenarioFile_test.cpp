@@ -52,5 +52,16 @@ TEST_F(ScenarioFile, UndoIsAStepWithoutArguments) {
     EXPECT_THROW(read(R"({"steps": [["undo", 2]]})"), ScenarioError);
 }
 
+TEST_F(ScenarioFile, AMoveNamesTheStoryAndItsPlaceAfterwards) {
+    const Scenario scenario = read(R"({"steps": [["move", 3, 1]]})");
+    ASSERT_EQ(scenario.steps.size(), 1u);
+    const auto* move = std::get_if<steps::Move>(&scenario.steps[0]);
+    ASSERT_NE(move, nullptr);
+    EXPECT_EQ(move->story, 3);
+    EXPECT_EQ(move->to, 1);
+    for (const char* wrong : {R"([["move", 3]])", R"([["move", 0, 1]])", R"([["move", 1, "2"]])"})
+        EXPECT_THROW(read(std::string(R"({"steps": )") + wrong + "}"), ScenarioError) << wrong;
+}
+
 }  // namespace
 }  // namespace quillet::simhost
