@@ -242,6 +242,7 @@ HostCapabilities readHostCapabilities(const json& host) {
         {"undoGroups", &HostCapabilities::undoGroups},
         {"pageIndex", &HostCapabilities::pageIndex},
         {"spanStory", &HostCapabilities::spanStory},
+        {"samePublicationObject", &HostCapabilities::samePublicationObject},
     };
     for (const auto& [name, member] : members) {
         const json offered = host.value(name, json(true));

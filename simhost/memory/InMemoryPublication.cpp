@@ -224,53 +224,71 @@ private:
     PublicationState pub_;
 };
 
+/// The publication object that the host hands out. It lives no longer than
+/// its publication (InMemoryPublication::asPublication), so it holds the
+/// publication by reference: the publication keeps one of these, and a
+/// counted reference back would keep both alive for ever.
 class MemPublication : public Publication {
 public:
-    explicit MemPublication(PublicationState pub) : pub_(std::move(pub)) {}
+    explicit MemPublication(InMemoryPublication& pub) : pub_(pub) {}
 
     Result<PageCollectionRef> pages() override {
-        if (auto gate = pub_->context_->gate("Publication.pages"); !gate) return gate.error();
-        return std::make_shared<MemPageCollection>(pub_);
+        if (auto gate = pub_.context_->gate("Publication.pages"); !gate) return gate.error();
+        return std::make_shared<MemPageCollection>(pub_.shared_from_this());
     }
     Result<PublicationSelectionRef> selection() override {
-        if (auto gate = pub_->context_->gate("Publication.selection"); !gate) return gate.error();
-        return std::make_shared<MemSelection>(pub_);
+        if (auto gate = pub_.context_->gate("Publication.selection"); !gate) return gate.error();
+        return std::make_shared<MemSelection>(pub_.shared_from_this());
     }
     Result<StoryCollectionRef> stories() override {
-        if (auto gate = pub_->context_->gate("Publication.stories"); !gate) return gate.error();
-        return std::make_shared<MemStoryCollection>(pub_);
+        if (auto gate = pub_.context_->gate("Publication.stories"); !gate) return gate.error();
+        return std::make_shared<MemStoryCollection>(pub_.shared_from_this());
     }
     Result<PublicationViewRef> view() override {
-        if (auto gate = pub_->context_->gate("Publication.view"); !gate) return gate.error();
-        return std::make_shared<MemView>(pub_);
+        if (auto gate = pub_.context_->gate("Publication.view"); !gate) return gate.error();
+        return std::make_shared<MemView>(pub_.shared_from_this());
     }
 
     Status beginUndoGroup(const std::u16string& name) override {
-        if (auto gate = pub_->context_->gate("Publication.beginUndo", &HostCapabilities::undoGroups); !gate)
+        if (auto gate = pub_.context_->gate("Publication.beginUndo", &HostCapabilities::undoGroups); !gate)
             return gate;
-        pub_->history_.beginGroup();
-        pub_->context_->events->undoGroupBegun(name);
+        pub_.history_.beginGroup();
+        pub_.context_->events->undoGroupBegun(name);
         return {};
     }
 
     Status endUndoGroup() override {
-        if (auto gate = pub_->context_->gate("Publication.endUndo", &HostCapabilities::undoGroups); !gate)
+        if (auto gate = pub_.context_->gate("Publication.endUndo", &HostCapabilities::undoGroups); !gate)
             return gate;
-        if (!pub_->history_.endGroup()) return noUndoGroup();
-        pub_->context_->events->undoGroupEnded();
+        if (!pub_.history_.endGroup()) return noUndoGroup();
+        pub_.context_->events->undoGroupEnded();
         return {};
     }
 
+    bool isSameObject(const Publication& other) const override { return &other == this; }
+
 private:
-    PublicationState pub_;
+    InMemoryPublication& pub_;
 };
 
 InMemoryPublication::InMemoryPublication(PublicationModel model, std::shared_ptr<HostContext> context)
-    : model_(std::move(model)), context_(std::move(context)) {
+    : model_(std::move(model)), context_(std::move(context)), handedOut_(std::make_unique<MemPublication>(*this)) {
     clampSelection();
 }
 
-PublicationRef InMemoryPublication::asPublication() { return std::make_shared<MemPublication>(shared_from_this()); }
+InMemoryPublication::~InMemoryPublication() = default;
+
+PublicationRef InMemoryPublication::asPublication() {
+    // Either reference shares the ownership of this publication, so that the
+    // object lives as long as the add-in holds it, and no longer than the publication.
+    if (context_->capabilities.samePublicationObject) return PublicationRef(shared_from_this(), handedOut_.get());
+    struct Fresh {
+        PublicationState owner;
+        MemPublication object;
+    };
+    auto fresh = std::make_shared<Fresh>(shared_from_this(), MemPublication(*this));
+    return PublicationRef(fresh, &fresh->object);
+}
 
 void InMemoryPublication::select(std::optional<SelectionModel> selection) {
     model_.selection = selection;

@@ -13,6 +13,8 @@
 
 namespace quillet::simhost {
 
+class MemPublication;
+
 /// One publication of the stand-in host, served through the host interfaces.
 /// Selecting a span whose first character lies in no frame on the displayed
 /// page fails with hresults::kNotOnDisplayedPage; an index outside a
@@ -20,8 +22,11 @@ namespace quillet::simhost {
 class InMemoryPublication : public std::enable_shared_from_this<InMemoryPublication> {
 public:
     InMemoryPublication(PublicationModel model, std::shared_ptr<HostContext> context);
+    ~InMemoryPublication();
 
-    /// The publication as the add-in sees it.
+    /// The publication as the add-in sees it: the same object at every call
+    /// while the publication is open, or a new one at every call when the
+    /// host hands out no object twice (HostCapabilities::samePublicationObject).
     PublicationRef asPublication();
 
     const PublicationModel& model() const { return model_; }
@@ -91,6 +96,8 @@ private:
     PublicationModel model_;
     std::shared_ptr<HostContext> context_;
     UndoHistory history_;
+    /// The one publication object that the host hands out, when it keeps one.
+    std::unique_ptr<MemPublication> handedOut_;
 };
 
 }  // namespace quillet::simhost

@@ -218,6 +218,45 @@ TEST(InMemoryPublicationPages, EveryCallHandsOutANewPageObject) {
     EXPECT_FALSE(valueOf(h.view()->page())->isSameObject(*page));
 }
 
+// --- The publication object ---------------------------------------------------
+
+TEST(InMemoryPublicationObject, TheHostHandsOutOneObjectWhileThePublicationIsOpenAndANewOneForAnother) {
+    Host h(onPageOne({u"first"}));
+    const PublicationRef first = h.publication();
+    EXPECT_TRUE(first->isSameObject(*h.publication()));
+    EXPECT_TRUE(h.publication()->isSameObject(*first));
+
+    h.host.open(onPageOne({u"second"}));
+    const PublicationRef second = h.publication();
+    EXPECT_FALSE(second->isSameObject(*first));
+    EXPECT_TRUE(second->isSameObject(*h.publication()));
+    // The add-in's reference keeps the first publication as it was.
+    EXPECT_EQ(valueOf(valueOf(valueOf(valueOf(first->stories())->item(1))->textSpan())->text()), u"first");
+}
+
+TEST(InMemoryPublicationObject, AHostThatKeepsNoObjectHandsOutANewOneAtEveryCall) {
+    Host h(onPageOne({u"text"}), {.samePublicationObject = false});
+    const PublicationRef publication = h.publication();
+    EXPECT_TRUE(publication->isSameObject(*publication));
+    EXPECT_FALSE(publication->isSameObject(*h.publication()));
+    EXPECT_EQ(valueOf(valueOf(publication->stories())->count()), 1);
+}
+
+TEST(InMemoryPublicationObject, AClosedPublicationGoesOnceTheAddInLetsGoOfItsObjects) {
+    for (const bool same : {true, false}) {
+        SCOPED_TRACE(same ? "one object" : "a new object at every call");
+        Host h(onPageOne({u"text"}), {.samePublicationObject = same});
+        const std::weak_ptr<simhost::InMemoryPublication> first = h.host.publication().weak_from_this();
+        PublicationRef held = h.publication();
+        StoryCollectionRef stories = valueOf(held->stories());
+        h.host.open(onPageOne({u"other"}));
+        held.reset();
+        EXPECT_FALSE(first.expired()) << "the stories still reach it";
+        stories.reset();
+        EXPECT_TRUE(first.expired());
+    }
+}
+
 // --- The publication's selection --------------------------------------------
 
 TEST(InMemoryPublicationSelection, WithNothingSelectedItsSpanIsAnUnspecifiedError) {

@@ -39,6 +39,13 @@ TEST_F(ScenarioFile, AHostOffersEveryMemberOfCurrentHostsUnlessToldOtherwise) {
               (HostCapabilities{true, false, false}));
 }
 
+TEST_F(ScenarioFile, AHostKeepsOnePublicationObjectUnlessToldOtherwise) {
+    EXPECT_TRUE(read("{}").host.samePublicationObject);
+    const HostCapabilities host = read(R"({"host": {"samePublicationObject": false}})").host;
+    EXPECT_FALSE(host.samePublicationObject);
+    EXPECT_TRUE(host.undoGroups);
+}
+
 TEST_F(ScenarioFile, AHostFieldThatNamesNothingAHostMayLackIsRejected) {
     EXPECT_THROW(read(R"({"host": {"pageNumber": false}})"), ScenarioError);
     EXPECT_THROW(read(R"({"host": {"screenUpdating": 0}})"), ScenarioError);
