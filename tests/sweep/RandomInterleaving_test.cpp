@@ -165,7 +165,7 @@ int firstCase() {
 
 TEST(RandomInterleaving, EveryWriteLandsOnAnOccurrenceWhateverTheUserDoesBetweenPresses) {
     if (const char* replay = std::getenv("QUILLET_REPLAY")) {
-        const auto breaches = checkedRun(simhost::readScenario(replay));
+        const auto breaches = checkedRun(simhost::readScenario(replay)).breaches;
         for (const std::string& breach : breaches) ADD_FAILURE() << breach;
         return;
     }
@@ -177,7 +177,7 @@ TEST(RandomInterleaving, EveryWriteLandsOnAnOccurrenceWhateverTheUserDoesBetween
             std::ofstream out(file);
             out << document.dump();
         }
-        const auto breaches = checkedRun(simhost::readScenario(file));
+        const auto breaches = checkedRun(simhost::readScenario(file)).breaches;
         ASSERT_TRUE(breaches.empty()) << "run " << run << ": " << breaches.front() << "\n" << document.dump();
     }
     std::filesystem::remove(file);
