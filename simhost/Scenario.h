@@ -59,9 +59,9 @@ struct Screenshot { std::string path; };
 }  // namespace steps
 
 using Step = std::variant<steps::Connect, steps::Disconnect, steps::CallAddToolbar, steps::Click, steps::SetText,
-                          steps::SetCheck, steps::Press, steps::Key, steps::CloseBox, steps::Answer, steps::Choose, steps::Select,
-                          steps::Edit, steps::Type, steps::DeleteStory, steps::InsertStory, steps::Move, steps::Open, steps::Page, steps::Undo, steps::Fail, steps::Heal, steps::Dump,
-                          steps::Screenshot>;
+                          steps::SetCheck, steps::Press, steps::Key, steps::CloseBox, steps::Answer, steps::Choose,
+                          steps::Select, steps::Edit, steps::Type, steps::DeleteStory, steps::InsertStory, steps::Move,
+                          steps::Open, steps::Page, steps::Undo, steps::Fail, steps::Heal, steps::Dump, steps::Screenshot>;
 
 struct Scenario {
     PublicationModel publication;

@@ -414,7 +414,9 @@ TEST(InMemoryPublicationMove, AMovedStoryComesAtItsNewPlaceTheOthersKeepingTheir
 }
 
 TEST(InMemoryPublicationMove, TheStoryKeepsItsFramesASelectionInItGoesAndOthersFollowTheirStories) {
-    Host h(onPages(2, {{u"one", {Frame{1, 0}}}, {u"two, then more", {Frame{2, 4}, Frame{0, 0}}}, {u"three", {Frame{1, 0}}}}));
+    Host h(onPages(2, {{u"one", {Frame{1, 0}}},
+                       {u"two, then more", {Frame{2, 4}, Frame{0, 0}}},
+                       {u"three", {Frame{1, 0}}}}));
     simhost::InMemoryPublication& publication = h.host.publication();
     publication.select(SelectionModel{3, 1, 2});
     ASSERT_TRUE(publication.moveStory(2, 3));
@@ -534,7 +536,9 @@ TEST(InMemoryPublicationUndo, TheUsersEditsAreStepsOfTheirOwnAndUndoTakesBackThe
 }
 
 TEST(InMemoryPublicationUndo, ADeletedTextBoxComesBackAtItsPlaceWithItsFramesAndAnAddedOneGoes) {
-    Host h(onPages(2, {{u"one", {Frame{1, 0}}}, {u"two, then more", {Frame{2, 4}, Frame{0, 0}}}, {u"three", {Frame{1, 0}}}}));
+    Host h(onPages(2, {{u"one", {Frame{1, 0}}},
+                       {u"two, then more", {Frame{2, 4}, Frame{0, 0}}},
+                       {u"three", {Frame{1, 0}}}}));
     simhost::InMemoryPublication& publication = h.host.publication();
     publication.select(SelectionModel{3, 2, 3});
     ASSERT_TRUE(publication.deleteStory(2));
