@@ -43,9 +43,10 @@ struct Leniency {
 /// it. The reading is what an add-in that reads every story at each press
 /// can know: what was written at the last press, carried over to what the
 /// stories read now as the simplest reading of the texts has it
-/// (matchStories, JobWriting::follow). Writes and selections are judged by
-/// the truth; only where the reading sees no occurrence, or a whole word,
-/// that the truth does not, do the checks let the add-in off (Leniency).
+/// (matchStories, JobWriting::follow). Writes are judged by the truth alone;
+/// the checks let the add-in off (Leniency) only where the reading sees no
+/// occurrence that the truth sees, or a whole word that the truth does not,
+/// or, at a selection, an occurrence where the truth knows the job's output.
 class SearchTracker {
 public:
     /// The publication's stories when the host starts.
@@ -60,7 +61,8 @@ public:
     /// The step was ignored: nothing that it would have done happened.
     void stepIgnored() { state_ = beforeStep_; }
 
-    // What the user does, as it is done: each an undo step of its own.
+    // What the user does, as it is done: an edit, a deletion and an addition
+    // are an undo step each, a move two.
     /// Story `story`'s text `before` became `after` (an edit or typing).
     void edited(int32_t story, const std::u16string& before, const std::u16string& after);
     void storyDeleted(int32_t story);
