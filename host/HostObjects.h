@@ -125,6 +125,10 @@ public:
     virtual Status beginUndoGroup(const std::u16string& name) = 0;
     /// Current hosts only: ends the group; fails when none was begun.
     virtual Status endUndoGroup() = 0;
+    /// Whether `other` is this very object of the host (for a COM host, the
+    /// same IUnknown). A host may hand out a new object at every call, so two
+    /// objects for one publication need not be the same.
+    virtual bool isSameObject(const Publication& other) const = 0;
 };
 
 class Application {

@@ -73,6 +73,10 @@ struct Narrator {
     std::string operator()(const steps::InsertStory& step) const {
         return "The user adds a text box whose story comes at " + std::to_string(step.story) + ".";
     }
+    std::string operator()(const steps::Move& step) const {
+        return "The user moves the text box of story " + std::to_string(step.story) + " so that its story comes at " +
+               std::to_string(step.to) + ".";
+    }
     std::string operator()(const steps::Open&) const { return "The user opens another publication."; }
     std::string operator()(const steps::Page& step) const {
         return "The user turns to page " + std::to_string(step.page) + ".";

@@ -183,6 +183,11 @@ const Verb kVerbs[] = {
      [](const StepReader& step) -> Step {
          return steps::InsertStory{static_cast<int32_t>(step.integer(1, 1, INT32_MAX)), step.text(2)};
      }},
+    {"move", 2, 2,
+     [](const StepReader& step) -> Step {
+         return steps::Move{static_cast<int32_t>(step.integer(1, 1, INT32_MAX)),
+                            static_cast<int32_t>(step.integer(2, 1, INT32_MAX))};
+     }},
     {"open", 1, 1,
      [](const StepReader& step) -> Step {
          return steps::Open{step.guarded([&] { return readPublication(step.at(1)); })};
@@ -237,6 +242,7 @@ HostCapabilities readHostCapabilities(const json& host) {
         {"undoGroups", &HostCapabilities::undoGroups},
         {"pageIndex", &HostCapabilities::pageIndex},
         {"spanStory", &HostCapabilities::spanStory},
+        {"samePublicationObject", &HostCapabilities::samePublicationObject},
     };
     for (const auto& [name, member] : members) {
         const json offered = host.value(name, json(true));

@@ -44,6 +44,9 @@ struct Type { int32_t story = 0; int32_t start = 1; int32_t length = 0; std::u16
 struct DeleteStory { int32_t story = 0; };
 /// The user adds a text box whose story comes at `story` (1-based; one past the last appends it).
 struct InsertStory { int32_t story = 0; std::u16string text; };
+/// The user moves the text box of `story` by cut and paste, so that its story
+/// comes at `to` (1-based, its place after the move).
+struct Move { int32_t story = 0; int32_t to = 0; };
 struct Open { PublicationModel publication; };
 struct Page { int32_t page = 0; };
 struct Undo {};
@@ -56,9 +59,9 @@ struct Screenshot { std::string path; };
 }  // namespace steps
 
 using Step = std::variant<steps::Connect, steps::Disconnect, steps::CallAddToolbar, steps::Click, steps::SetText,
-                          steps::SetCheck, steps::Press, steps::Key, steps::CloseBox, steps::Answer, steps::Choose, steps::Select,
-                          steps::Edit, steps::Type, steps::DeleteStory, steps::InsertStory, steps::Open, steps::Page, steps::Undo, steps::Fail, steps::Heal, steps::Dump,
-                          steps::Screenshot>;
+                          steps::SetCheck, steps::Press, steps::Key, steps::CloseBox, steps::Answer, steps::Choose,
+                          steps::Select, steps::Edit, steps::Type, steps::DeleteStory, steps::InsertStory, steps::Move,
+                          steps::Open, steps::Page, steps::Undo, steps::Fail, steps::Heal, steps::Dump, steps::Screenshot>;
 
 struct Scenario {
     PublicationModel publication;

@@ -119,6 +119,9 @@ struct ScenarioRunner::StepVisitor {
     bool operator()(const steps::InsertStory& step) const {
         return runner.host_.publication().insertStory(step.story, step.text);
     }
+    bool operator()(const steps::Move& step) const {
+        return runner.host_.publication().moveStory(step.story, step.to);
+    }
     bool operator()(const steps::Open& step) const {
         runner.host_.open(step.publication);
         return true;

@@ -39,6 +39,17 @@ public:
     IDispatch* com() const { return object_.get(); }
 
 protected:
+    /// Whether `other` is a `Self` bridged over the same COM object as this
+    /// one: COM identity, the IUnknown that each object answers.
+    template <typename Self, typename Other>
+    bool bridgesTheSameObject(const Other& other) const {
+        const auto* bridged = dynamic_cast<const Self*>(&other);
+        if (!bridged) return false;
+        const ComPtr<IUnknown> mine = object_.query<IUnknown>(IID_IUnknown);
+        const ComPtr<IUnknown> theirs = static_cast<const Bridged*>(bridged)->object_.query<IUnknown>(IID_IUnknown);
+        return mine && mine.get() == theirs.get();
+    }
+
     Result<Variant> get(const wchar_t* name) { return invoke(object_.get(), name, Call::Get); }
     Status put(const wchar_t* name, Variant value) {
         return statusOf(invoke(object_.get(), name, Call::Put, {std::move(value)}));
@@ -70,13 +81,7 @@ public:
     using BridgedAs::BridgedAs;
     Result<std::u16string> number() override { return asText(get(L"PageNumber")); }
     Result<int32_t> index() override { return asNumber(get(L"PageIndex")); }
-    bool isSameObject(const Page& other) const override {
-        const auto* bridged = dynamic_cast<const BridgedPage*>(&other);
-        if (!bridged) return false;
-        // COM identity: the IUnknown that each object answers.
-        const ComPtr<IUnknown> mine = object_.query<IUnknown>(IID_IUnknown);
-        return mine && mine.get() == bridged->object_.query<IUnknown>(IID_IUnknown).get();
-    }
+    bool isSameObject(const Page& other) const override { return bridgesTheSameObject<BridgedPage>(other); }
 };
 
 /// A collection that the add-in counts and reads from 1, of `Item`s.
@@ -140,6 +145,9 @@ public:
         return statusOf(invoke(object_.get(), L"BeginCustomUndoAction", Call::Method, {Variant::text(name)}));
     }
     Status endUndoGroup() override { return call(L"EndCustomUndoAction"); }
+    bool isSameObject(const Publication& other) const override {
+        return bridgesTheSameObject<BridgedPublication>(other);
+    }
 };
 
 /// Delivers a button's Click, raised through its connection point, to a sink.

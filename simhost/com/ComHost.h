@@ -27,8 +27,12 @@ namespace quillet::simhost::com {
 /// DISP_E_EXCEPTION, its EXCEPINFO holding the host's number as scode (a
 /// positive run-time error number N as 0x800A0000 + N), source "Publisher"
 /// or "Office", and the host's description. Objects that a call returns are
-/// new COM objects over the host's objects, as VT_DISPATCH; texts keep every
-/// UTF-16 code unit.
+/// new COM objects over the host's objects, as VT_DISPATCH, except a
+/// publication: while its COM object lives, the host's publication object
+/// gets that one again, as a host hands out one object per open document
+/// (unless the host itself hands out a new publication object at every call,
+/// HostCapabilities::samePublicationObject). Texts keep every UTF-16 code
+/// unit.
 ///
 /// A control answers the ToolbarButton role by asking the host to view it as
 /// a button ("ToolbarButton.query"): a refusal is E_NOINTERFACE, and the next

@@ -1,25 +1,53 @@
+#include <map>
+
 #include "simhost/com/ComServer.h"
 
 namespace quillet::simhost::com {
 
-using PublicationObject = PlainObject<Publication>;
+namespace {
+
+class ComPublication;
+
+/// The publication objects alive now, by the host's publication object
+/// behind each: as long as one lives, the host hands it out again for that
+/// publication object, as a host hands out one object per open document.
+std::map<const Publication*, ComPublication*>& livePublications() {
+    static std::map<const Publication*, ComPublication*> live;
+    return live;
+}
+
+class ComPublication final : public NamedObject<ComPublication> {
+public:
+    explicit ComPublication(PublicationRef publication)
+        : NamedObject(roles::kPublication, HostLibrary::Publisher), publication_(std::move(publication)) {
+        livePublications()[publication_.get()] = this;
+    }
+    ~ComPublication() override { livePublications().erase(publication_.get()); }
+
+    static std::span<const Member<ComPublication>> members() {
+        static constexpr Member<ComPublication> kMembers[] = {
+            {L"Pages", kGet, 0, 0, &answeredBy<&Publication::pages>},
+            {L"Selection", kGet, 0, 0, &answeredBy<&Publication::selection>},
+            {L"Stories", kGet, 0, 0, &answeredBy<&Publication::stories>},
+            {L"ActiveView", kGet, 0, 0, &answeredBy<&Publication::view>},
+            {L"BeginCustomUndoAction", kMethod, 1, 1, &answeredBy<&Publication::beginUndoGroup>, false,
+             &HostCapabilities::undoGroups},
+            {L"EndCustomUndoAction", kMethod, 0, 0, &answeredBy<&Publication::endUndoGroup>, false,
+             &HostCapabilities::undoGroups},
+        };
+        return kMembers;
+    }
+
+    Publication& host() { return *publication_; }
+
+private:
+    PublicationRef publication_;
+};
+
+}  // namespace
+
 using ViewObject = PlainObject<PublicationView>;
 using SelectionObject = PlainObject<PublicationSelection>;
-
-template <>
-std::span<const Member<PublicationObject>> PublicationObject::members() {
-    static constexpr Member<PublicationObject> kMembers[] = {
-        {L"Pages", kGet, 0, 0, &answeredBy<&Publication::pages>},
-        {L"Selection", kGet, 0, 0, &answeredBy<&Publication::selection>},
-        {L"Stories", kGet, 0, 0, &answeredBy<&Publication::stories>},
-        {L"ActiveView", kGet, 0, 0, &answeredBy<&Publication::view>},
-        {L"BeginCustomUndoAction", kMethod, 1, 1, &answeredBy<&Publication::beginUndoGroup>, false,
-         &HostCapabilities::undoGroups},
-        {L"EndCustomUndoAction", kMethod, 0, 0, &answeredBy<&Publication::endUndoGroup>, false,
-         &HostCapabilities::undoGroups},
-    };
-    return kMembers;
-}
 
 namespace {
 
@@ -52,7 +80,15 @@ std::span<const Member<SelectionObject>> SelectionObject::members() {
 }
 
 HRESULT wrap(PublicationRef object, IDispatch** out) {
-    return newObject<PublicationObject>(out, std::move(object), roles::kPublication, HostLibrary::Publisher);
+    if (!out) return E_POINTER;
+    // The host's publication object lives while a COM object over it does,
+    // so its address names no other one meanwhile.
+    if (const auto live = livePublications().find(object.get()); live != livePublications().end()) {
+        *out = live->second->identity();
+        (*out)->AddRef();
+        return S_OK;
+    }
+    return newObject<ComPublication>(out, std::move(object));
 }
 
 HRESULT wrap(PublicationViewRef object, IDispatch** out) {

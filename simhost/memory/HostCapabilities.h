@@ -5,8 +5,9 @@
 namespace quillet::simhost {
 
 /// What the stand-in host offers beyond the members that every version of
-/// the host has. A member that is not offered does not exist at all: looked
-/// up by name it is an unknown name, as in an older host.
+/// the host has, and how it hands out its objects. A member that is not
+/// offered does not exist at all: looked up by name it is an unknown name, as
+/// in an older host.
 struct HostCapabilities {
     /// The application's read/write ScreenUpdating.
     bool screenUpdating = true;
@@ -16,6 +17,10 @@ struct HostCapabilities {
     bool pageIndex = true;
     /// A text span's Story, the story that holds it (the selection's span too).
     bool spanStory = true;
+    /// How the host hands out a publication, rather than a member it has:
+    /// one object for each open publication, as long as it is open, or
+    /// (false) a new object at every call, as a host may.
+    bool samePublicationObject = true;
 
     friend bool operator==(const HostCapabilities&, const HostCapabilities&) = default;
 };

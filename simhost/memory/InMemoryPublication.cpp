@@ -1,7 +1,7 @@
 #include "simhost/memory/InMemoryPublication.h"
 
 #include <algorithm>
-
+#include <variant>
 
 namespace quillet::simhost {
 
@@ -114,7 +114,7 @@ public:
         start_ = replaced.start;
         length_ = static_cast<int32_t>(text.size());
         pub_->keepSelectionAfterWrite(replaced, length_, isSelection_);
-        pub_->history_.recordWrite(story_, offset, old, text.size());
+        pub_->history_.record(changes::TextReplaced{story_, offset, old, text.size()});
         pub_->context_->changedOnScreen();
         pub_->context_->events->written(story_, replaced.start, replaced.length, old, text);
         return {};
@@ -224,53 +224,71 @@ private:
     PublicationState pub_;
 };
 
+/// The publication object that the host hands out. It lives no longer than
+/// its publication (InMemoryPublication::asPublication), so it holds the
+/// publication by reference: the publication keeps one of these, and a
+/// counted reference back would keep both alive for ever.
 class MemPublication : public Publication {
 public:
-    explicit MemPublication(PublicationState pub) : pub_(std::move(pub)) {}
+    explicit MemPublication(InMemoryPublication& pub) : pub_(pub) {}
 
     Result<PageCollectionRef> pages() override {
-        if (auto gate = pub_->context_->gate("Publication.pages"); !gate) return gate.error();
-        return std::make_shared<MemPageCollection>(pub_);
+        if (auto gate = pub_.context_->gate("Publication.pages"); !gate) return gate.error();
+        return std::make_shared<MemPageCollection>(pub_.shared_from_this());
     }
     Result<PublicationSelectionRef> selection() override {
-        if (auto gate = pub_->context_->gate("Publication.selection"); !gate) return gate.error();
-        return std::make_shared<MemSelection>(pub_);
+        if (auto gate = pub_.context_->gate("Publication.selection"); !gate) return gate.error();
+        return std::make_shared<MemSelection>(pub_.shared_from_this());
     }
     Result<StoryCollectionRef> stories() override {
-        if (auto gate = pub_->context_->gate("Publication.stories"); !gate) return gate.error();
-        return std::make_shared<MemStoryCollection>(pub_);
+        if (auto gate = pub_.context_->gate("Publication.stories"); !gate) return gate.error();
+        return std::make_shared<MemStoryCollection>(pub_.shared_from_this());
     }
     Result<PublicationViewRef> view() override {
-        if (auto gate = pub_->context_->gate("Publication.view"); !gate) return gate.error();
-        return std::make_shared<MemView>(pub_);
+        if (auto gate = pub_.context_->gate("Publication.view"); !gate) return gate.error();
+        return std::make_shared<MemView>(pub_.shared_from_this());
     }
 
     Status beginUndoGroup(const std::u16string& name) override {
-        if (auto gate = pub_->context_->gate("Publication.beginUndo", &HostCapabilities::undoGroups); !gate)
+        if (auto gate = pub_.context_->gate("Publication.beginUndo", &HostCapabilities::undoGroups); !gate)
             return gate;
-        pub_->history_.beginGroup();
-        pub_->context_->events->undoGroupBegun(name);
+        pub_.history_.beginGroup();
+        pub_.context_->events->undoGroupBegun(name);
         return {};
     }
 
     Status endUndoGroup() override {
-        if (auto gate = pub_->context_->gate("Publication.endUndo", &HostCapabilities::undoGroups); !gate)
+        if (auto gate = pub_.context_->gate("Publication.endUndo", &HostCapabilities::undoGroups); !gate)
             return gate;
-        if (!pub_->history_.endGroup()) return noUndoGroup();
-        pub_->context_->events->undoGroupEnded();
+        if (!pub_.history_.endGroup()) return noUndoGroup();
+        pub_.context_->events->undoGroupEnded();
         return {};
     }
 
+    bool isSameObject(const Publication& other) const override { return &other == this; }
+
 private:
-    PublicationState pub_;
+    InMemoryPublication& pub_;
 };
 
 InMemoryPublication::InMemoryPublication(PublicationModel model, std::shared_ptr<HostContext> context)
-    : model_(std::move(model)), context_(std::move(context)) {
+    : model_(std::move(model)), context_(std::move(context)), handedOut_(std::make_unique<MemPublication>(*this)) {
     clampSelection();
 }
 
-PublicationRef InMemoryPublication::asPublication() { return std::make_shared<MemPublication>(shared_from_this()); }
+InMemoryPublication::~InMemoryPublication() = default;
+
+PublicationRef InMemoryPublication::asPublication() {
+    // Either reference shares the ownership of this publication, so that the
+    // object lives as long as the add-in holds it, and no longer than the publication.
+    if (context_->capabilities.samePublicationObject) return PublicationRef(shared_from_this(), handedOut_.get());
+    struct Fresh {
+        PublicationState owner;
+        MemPublication object;
+    };
+    auto fresh = std::make_shared<Fresh>(shared_from_this(), MemPublication(*this));
+    return PublicationRef(fresh, &fresh->object);
+}
 
 void InMemoryPublication::select(std::optional<SelectionModel> selection) {
     model_.selection = selection;
@@ -279,35 +297,62 @@ void InMemoryPublication::select(std::optional<SelectionModel> selection) {
 
 void InMemoryPublication::editStory(int32_t story, std::u16string text) {
     if (!hasStory(story)) return;
-    model_.stories[story - 1].text = std::move(text);
+    replaceText(story, 0, model_.stories[story - 1].text.size(), text);
     clampSelection();
 }
 
 bool InMemoryPublication::typeInto(int32_t story, int32_t start, int32_t length, const std::u16string& text) {
     if (!hasStory(story)) return false;
-    std::u16string& target = model_.stories[story - 1].text;
-    const size_t offset = std::min(static_cast<size_t>(start - 1), target.size());
-    target.replace(offset, std::min(static_cast<size_t>(length), target.size() - offset), text);
+    const size_t size = model_.stories[story - 1].text.size();
+    const size_t offset = std::min(static_cast<size_t>(start - 1), size);
+    replaceText(story, offset, std::min(static_cast<size_t>(length), size - offset), text);
     model_.selection = SelectionModel{story, static_cast<int32_t>(offset + text.size() + 1), 0};
     return true;
 }
 
 bool InMemoryPublication::deleteStory(int32_t story) {
     if (!hasStory(story)) return false;
-    model_.stories.erase(model_.stories.begin() + (story - 1));
-    history_.storyDeleted(story);
-    auto& selection = model_.selection;
-    if (selection && selection->story == story) selection.reset();
-    if (selection && selection->story > story) --selection->story;
+    history_.record(changes::StoryRemoved{story, removeStory(story)});
     return true;
 }
 
 bool InMemoryPublication::insertStory(int32_t story, std::u16string text) {
     if (story < 1 || story > static_cast<int32_t>(model_.stories.size()) + 1) return false;
-    model_.stories.insert(model_.stories.begin() + (story - 1), StoryModel{std::move(text), {Frame{}}});
-    history_.storyInserted(story);
-    if (model_.selection && model_.selection->story >= story) ++model_.selection->story;
+    addStory(story, StoryModel{std::move(text), {Frame{}}});
     return true;
+}
+
+bool InMemoryPublication::moveStory(int32_t story, int32_t to) {
+    if (!hasStory(story) || !hasStory(to)) return false;
+    StoryModel cut = model_.stories[story - 1];
+    deleteStory(story);
+    addStory(to, std::move(cut));
+    return true;
+}
+
+void InMemoryPublication::addStory(int32_t place, StoryModel story) {
+    placeStory(place, std::move(story));
+    history_.record(changes::StoryAdded{place});
+}
+
+void InMemoryPublication::replaceText(int32_t story, size_t offset, size_t length, const std::u16string& text) {
+    std::u16string& target = model_.stories[story - 1].text;
+    history_.record(changes::TextReplaced{story, offset, target.substr(offset, length), text.size()});
+    target.replace(offset, length, text);
+}
+
+StoryModel InMemoryPublication::removeStory(int32_t story) {
+    StoryModel removed = std::move(model_.stories[story - 1]);
+    model_.stories.erase(model_.stories.begin() + (story - 1));
+    auto& selection = model_.selection;
+    if (selection && selection->story == story) selection.reset();
+    if (selection && selection->story > story) --selection->story;
+    return removed;
+}
+
+void InMemoryPublication::placeStory(int32_t place, StoryModel story) {
+    model_.stories.insert(model_.stories.begin() + (place - 1), std::move(story));
+    if (model_.selection && model_.selection->story >= place) ++model_.selection->story;
 }
 
 void InMemoryPublication::keepSelectionAfterWrite(const SelectionModel& replaced, int32_t written,
@@ -329,10 +374,27 @@ void InMemoryPublication::displayPage(int32_t page) {
 }
 
 bool InMemoryPublication::undo() {
-    const bool undone = history_.undo(
-        [this](int32_t story) { return hasStory(story) ? &model_.stories[story - 1].text : nullptr; });
+    const auto step = history_.takeLatest();
+    if (!step) return false;
+    for (auto change = step->rbegin(); change != step->rend(); ++change) takeBack(*change);
     clampSelection();
-    return undone;
+    return true;
+}
+
+void InMemoryPublication::takeBack(const StoryChange& change) {
+    struct Undoer {
+        InMemoryPublication& publication;
+
+        void operator()(const changes::TextReplaced& replaced) const {
+            publication.model_.stories[replaced.story - 1].text.replace(replaced.offset, replaced.newLength,
+                                                                         replaced.oldText);
+        }
+        void operator()(const changes::StoryRemoved& removed) const {
+            publication.placeStory(removed.story, removed.removed);
+        }
+        void operator()(const changes::StoryAdded& added) const { publication.removeStory(added.story); }
+    };
+    std::visit(Undoer{*this}, change);
 }
 
 int32_t InMemoryPublication::pageOf(int32_t story, int32_t position) const {

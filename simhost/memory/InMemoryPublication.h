@@ -8,37 +8,12 @@
 
 #include "host/HostObjects.h"
 #include "simhost/memory/HostContext.h"
+#include "simhost/memory/PublicationModel.h"
 #include "simhost/memory/UndoHistory.h"
 
 namespace quillet::simhost {
 
-/// A frame on a page (0: on no page) holding `length` code units of its story;
-/// the last frame of a story holds the rest, whatever its length says.
-struct Frame {
-    int32_t page = 1;
-    int32_t length = 0;
-};
-
-struct StoryModel {
-    std::u16string text;
-    std::vector<Frame> frames{Frame{}};
-};
-
-/// A selected span: 1-based story index and start, as the host counts.
-struct SelectionModel {
-    int32_t story = 1;
-    int32_t start = 1;
-    int32_t length = 0;
-
-    friend bool operator==(const SelectionModel&, const SelectionModel&) = default;
-};
-
-struct PublicationModel {
-    std::vector<std::u16string> pageNumbers{u"1"};
-    std::vector<StoryModel> stories;
-    std::optional<SelectionModel> selection;
-    int32_t displayedPage = 1;
-};
+class MemPublication;
 
 /// One publication of the stand-in host, served through the host interfaces.
 /// Selecting a span whose first character lies in no frame on the displayed
@@ -47,8 +22,11 @@ struct PublicationModel {
 class InMemoryPublication : public std::enable_shared_from_this<InMemoryPublication> {
 public:
     InMemoryPublication(PublicationModel model, std::shared_ptr<HostContext> context);
+    ~InMemoryPublication();
 
-    /// The publication as the add-in sees it.
+    /// The publication as the add-in sees it: the same object at every call
+    /// while the publication is open, or a new one at every call when the
+    /// host hands out no object twice (HostCapabilities::samePublicationObject).
     PublicationRef asPublication();
 
     const PublicationModel& model() const { return model_; }
@@ -65,9 +43,16 @@ public:
     /// Adds a text box on page 1 whose story comes at `story`, one past the
     /// last appending it; false beyond that.
     bool insertStory(int32_t story, std::u16string text);
+    /// Moves the text box of `story` as a user does, by cut and paste, so
+    /// that its story comes at `to` (its place after the move): two undo
+    /// steps, like a deletion and an addition. It keeps its text and frames;
+    /// a selection in it goes with the cut. False when there is no such story
+    /// or place.
+    bool moveStory(int32_t story, int32_t to);
     void displayPage(int32_t page);
-    /// Takes back the last undo step (UndoHistory); false when there is none
-    /// or a group is open.
+    /// Takes back the latest undo step, whoever made it (UndoHistory): the
+    /// stories get back exactly what they held before it. False when there
+    /// is none or a group is open.
     bool undo();
 
     size_t undoSteps() const { return history_.steps(); }
@@ -89,6 +74,18 @@ private:
     bool hasPage(int32_t page) const { return page >= 1 && page <= static_cast<int32_t>(model_.pageNumbers.size()); }
     /// Keeps the selection inside its story after the story's text changed.
     void clampSelection();
+    /// Replaces `length` units of `story` from the 0-based `offset` with
+    /// `text`, both within the story: an undo step, or part of the open group's.
+    void replaceText(int32_t story, size_t offset, size_t length, const std::u16string& text);
+    /// Takes the text box of `story` out, and the selection with it when it
+    /// was there; the stories after it move up. Records nothing.
+    StoryModel removeStory(int32_t story);
+    /// Puts `story` in at the 1-based `place`; the stories from there on move down. Records nothing.
+    void placeStory(int32_t place, StoryModel story);
+    /// Puts `story` in at the 1-based `place` as an undo step of its own.
+    void addStory(int32_t place, StoryModel story);
+    /// Undoes one change of an undo step; the stories are as the change left them.
+    void takeBack(const StoryChange& change);
     /// Where the selection is after the add-in replaced the `replaced` span
     /// with `written` characters, through the selection itself or otherwise:
     /// over the new text when it was that span, where it was when it lies in
@@ -99,6 +96,8 @@ private:
     PublicationModel model_;
     std::shared_ptr<HostContext> context_;
     UndoHistory history_;
+    /// The one publication object that the host hands out, when it keeps one.
+    std::unique_ptr<MemPublication> handedOut_;
 };
 
 }  // namespace quillet::simhost

@@ -2,17 +2,47 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
+#include <optional>
 #include <string>
+#include <variant>
 #include <vector>
+
+#include "simhost/memory/PublicationModel.h"
 
 namespace quillet::simhost {
 
+/// The changes of a publication's stories that an undo takes back. Story
+/// numbers are 1-based and count as they did when the change was made.
+namespace changes {
+/// `newLength` code units of `story` from the 0-based `offset` took the place of `oldText`.
+struct TextReplaced {
+    int32_t story = 0;
+    size_t offset = 0;
+    std::u16string oldText;
+    size_t newLength = 0;
+};
+/// The text box of `story` went, with its text and frames; the stories after it moved up.
+struct StoryRemoved {
+    int32_t story = 0;
+    StoryModel removed;
+};
+/// A text box came whose story is `story`; the stories from there on moved down.
+struct StoryAdded {
+    int32_t story = 0;
+};
+}  // namespace changes
+
+using StoryChange = std::variant<changes::TextReplaced, changes::StoryRemoved, changes::StoryAdded>;
+
 /// The undo steps of one publication, as a current host keeps them: every
-/// write outside a group is a step of its own; a group, from the outermost
-/// begin to its end, is one step. Groups nest, and only the outermost one
-/// counts. A group that changed nothing leaves no step behind: there is
-/// nothing for an undo to take back.
+/// change is recorded, whoever made it (the add-in's writes, the user's
+/// typing, deleting and adding text boxes), each a step of its own, except
+/// inside a group: from the outermost begin to its end, every change is
+/// part of one step. Only the outermost group counts. A group that changed
+/// nothing leaves no step behind: there is nothing for an undo to take back.
+///
+/// Since every change is recorded and an undo takes back the latest step,
+/// the step taken back always finds the stories exactly as it left them.
 class UndoHistory {
 public:
     void beginGroup();
@@ -20,41 +50,19 @@ public:
     bool endGroup();
     bool groupOpen() const { return depth_ > 0; }
 
-    /// A write replaced `oldText` at the 0-based `offset` of `story` (1-based)
-    /// with `newLength` code units.
-    void recordWrite(int32_t story, size_t offset, std::u16string oldText, size_t newLength);
+    /// A change just made to the stories: a step of its own, or part of the open group's.
+    void record(StoryChange change);
 
-    /// The user deleted `story`: its writes can no longer be taken back, and
-    /// the stories after it moved up by one.
-    void storyDeleted(int32_t story);
-    /// The user added a story at `story`: the stories from there on moved down by one.
-    void storyInserted(int32_t story);
-
-    /// The text of story `story` (1-based); null when there is no such story.
-    using StoryTexts = std::function<std::u16string*(int32_t story)>;
-
-    /// Takes back the last step: every story that it changed gets back the
-    /// text that it held before it. False, and nothing changes, when there is
-    /// no step or a group is open (a host refuses an undo inside a group).
-    /// A text changed since by other means is taken back as far as it still
-    /// reaches.
-    bool undo(const StoryTexts& stories);
+    /// Takes the latest step off the history: its changes in the order they
+    /// were made, to be taken back last first. None when there is no step,
+    /// or while a group is open (a host refuses an undo inside a group).
+    std::optional<std::vector<StoryChange>> takeLatest();
 
     /// The steps that an undo can take back, an open group's changes counted as the step they will be.
     size_t steps() const { return done_.size() + (open_.empty() ? 0 : 1); }
 
 private:
-    /// Applies `renumber` to the story of every write kept; a write whose
-    /// story it maps to 0 is dropped.
-    void renumber(const std::function<int32_t(int32_t)>& map);
-
-    struct Write {
-        int32_t story;
-        size_t offset;
-        std::u16string oldText;
-        size_t newLength;
-    };
-    using Step = std::vector<Write>;
+    using Step = std::vector<StoryChange>;
 
     std::vector<Step> done_;
     /// The changes of the open group so far.

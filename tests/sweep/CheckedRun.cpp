@@ -7,8 +7,7 @@
 
 namespace quillet::testing {
 
-std::vector<std::string> checkedRun(const simhost::Scenario& scenario, const HostVisit& prepare,
-                                    const HostVisit& inspect) {
+RunReport checkedRun(const simhost::Scenario& scenario, const HostVisit& prepare, const HostVisit& inspect) {
     std::optional<RunInvariants> invariants;
     simhost::InMemoryHost* host = nullptr;
     // Failures are planned as the site is made, before the host connects the
@@ -27,7 +26,7 @@ std::vector<std::string> checkedRun(const simhost::Scenario& scenario, const Hos
     runner.run();
     invariants->finish();
     if (inspect) inspect(*host);
-    return invariants->breaches();
+    return {invariants->breaches(), invariants->leniency()};
 }
 
 }  // namespace quillet::testing

@@ -50,7 +50,8 @@ RunOutcome runWith(const simhost::Scenario& flow, const Injection& injection) {
         [&](simhost::InMemoryHost& host) {
             host.faults().fail(injection.operation, injection.error, injection.count, injection.after);
         },
-        [&](simhost::InMemoryHost& host) { outcome.failed = !host.faults().planned(injection.operation); });
+        [&](simhost::InMemoryHost& host) { outcome.failed = !host.faults().planned(injection.operation); })
+                           .breaches;
     return outcome;
 }
 

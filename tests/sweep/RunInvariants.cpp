@@ -30,7 +30,10 @@ constexpr char kEndUndo[] = "Publication.endUndo";
 }  // namespace
 
 RunInvariants::RunInvariants(simhost::InMemoryHost& host)
-    : host_(host), firstScreenUpdating_(host.screenUpdating()), stories_(storiesOf(host.publication().model())) {}
+    : host_(host),
+      firstScreenUpdating_(host.screenUpdating()),
+      stories_(storiesOf(host.publication().model())),
+      search_(stories_) {}
 
 void RunInvariants::beforeStep(size_t number, const simhost::Step& step) {
     // What an undo gave back the search tracker has followed already.
@@ -46,32 +49,42 @@ void RunInvariants::beforeStep(size_t number, const simhost::Step& step) {
 
     // What the user changes is no change of the add-in's: the copy follows it
     // as the runner will carry it out.
-    search_.beforeStep(step, host_.publication().model().selection);
-    const std::vector<std::u16string> before = stories_;
+    search_.beforeStep(step, host_.publication().model().selection, stories_);
+    followTheUser(step);
+}
+
+void RunInvariants::followTheUser(const simhost::Step& step) {
+    const auto count = static_cast<int32_t>(stories_.size());
     if (const auto* open = std::get_if<simhost::steps::Open>(&step)) {
         stories_ = storiesOf(open->publication);
-        search_.publicationOpened();
+        search_.publicationOpened(stories_);
     }
-    if (const auto* edit = std::get_if<simhost::steps::Edit>(&step)) {
-        if (edit->story <= static_cast<int32_t>(stories_.size())) stories_[edit->story - 1] = edit->text;
-        search_.storiesChanged(before, stories_);
+    if (const auto* edit = std::get_if<simhost::steps::Edit>(&step); edit && edit->story <= count) {
+        search_.edited(edit->story, stories_[edit->story - 1], edit->text);
+        stories_[edit->story - 1] = edit->text;
     }
-    if (const auto* typed = std::get_if<simhost::steps::Type>(&step);
-        typed && typed->story <= static_cast<int32_t>(stories_.size())) {
-        std::u16string& story = stories_[typed->story - 1];
+    if (const auto* typed = std::get_if<simhost::steps::Type>(&step); typed && typed->story <= count) {
+        std::u16string story = stories_[typed->story - 1];
         const size_t offset = std::min(static_cast<size_t>(typed->start - 1), story.size());
         story.replace(offset, std::min(static_cast<size_t>(typed->length), story.size() - offset), typed->text);
-        search_.storiesChanged(before, stories_);
+        search_.edited(typed->story, stories_[typed->story - 1], story);
+        stories_[typed->story - 1] = std::move(story);
     }
-    if (const auto* deleted = std::get_if<simhost::steps::DeleteStory>(&step);
-        deleted && deleted->story <= static_cast<int32_t>(stories_.size())) {
+    if (const auto* deleted = std::get_if<simhost::steps::DeleteStory>(&step); deleted && deleted->story <= count) {
         stories_.erase(stories_.begin() + (deleted->story - 1));
         search_.storyDeleted(deleted->story);
     }
     if (const auto* inserted = std::get_if<simhost::steps::InsertStory>(&step);
-        inserted && inserted->story <= static_cast<int32_t>(stories_.size()) + 1) {
+        inserted && inserted->story <= count + 1) {
         stories_.insert(stories_.begin() + (inserted->story - 1), inserted->text);
         search_.storyInserted(inserted->story);
+    }
+    if (const auto* moved = std::get_if<simhost::steps::Move>(&step);
+        moved && moved->story <= count && moved->to <= count) {
+        std::u16string story = std::move(stories_[moved->story - 1]);
+        stories_.erase(stories_.begin() + (moved->story - 1));
+        stories_.insert(stories_.begin() + (moved->to - 1), std::move(story));
+        search_.storyMoved(moved->story, moved->to);
     }
     if (storiesFromTheHost_) search_.undone();
 }
@@ -134,6 +147,8 @@ void RunInvariants::breach(const std::string& what) {
 
 void RunInvariants::checkStoriesMatchTheHost() {
     if (storiesOf(host_.publication().model()) != stories_) breach("a story changed without a write event");
+    if (search_.storyCount() != host_.publication().model().stories.size())
+        breach("the search tracker lost count of the stories");
     // Go on from what the host holds, so that one unseen change is told once.
     stories_ = storiesOf(host_.publication().model());
 }

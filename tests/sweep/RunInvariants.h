@@ -25,7 +25,8 @@ namespace quillet::testing {
 /// - every selection event shows the text that is there;
 /// - every write covers an occurrence under the options of the press that
 ///   made it, never text that the search wrote itself, and "Replace
-///   complete!" leaves no occurrence behind (SearchTracker).
+///   complete!" leaves no occurrence behind (SearchTracker, which lets the
+///   add-in off only where no add-in could know better: leniency()).
 /// - between steps and at the end, ScreenUpdating is back to its first value
 ///   and no undo group is open;
 /// - no box appears while updating is off or an undo group is open.
@@ -57,6 +58,8 @@ public:
     void finish();
 
     const std::vector<std::string>& breaches() const { return breaches_; }
+    /// Where the checks let the add-in off because no add-in could know better.
+    const Leniency& leniency() const { return search_.leniency(); }
 
 private:
     /// A span of a story in the copy.
@@ -69,6 +72,9 @@ private:
     };
 
     void breach(const std::string& what);
+    /// Follows what the user's `step` changes in the stories, in the copy
+    /// and in the search tracker, before the runner carries it out.
+    void followTheUser(const simhost::Step& step);
     void checkStoriesMatchTheHost();
     /// The span that a select or write event names; nothing, after a breach,
     /// when it does not lie in a story.

@@ -218,6 +218,45 @@ TEST(InMemoryPublicationPages, EveryCallHandsOutANewPageObject) {
     EXPECT_FALSE(valueOf(h.view()->page())->isSameObject(*page));
 }
 
+// --- The publication object ---------------------------------------------------
+
+TEST(InMemoryPublicationObject, TheHostHandsOutOneObjectWhileThePublicationIsOpenAndANewOneForAnother) {
+    Host h(onPageOne({u"first"}));
+    const PublicationRef first = h.publication();
+    EXPECT_TRUE(first->isSameObject(*h.publication()));
+    EXPECT_TRUE(h.publication()->isSameObject(*first));
+
+    h.host.open(onPageOne({u"second"}));
+    const PublicationRef second = h.publication();
+    EXPECT_FALSE(second->isSameObject(*first));
+    EXPECT_TRUE(second->isSameObject(*h.publication()));
+    // The add-in's reference keeps the first publication as it was.
+    EXPECT_EQ(valueOf(valueOf(valueOf(valueOf(first->stories())->item(1))->textSpan())->text()), u"first");
+}
+
+TEST(InMemoryPublicationObject, AHostThatKeepsNoObjectHandsOutANewOneAtEveryCall) {
+    Host h(onPageOne({u"text"}), {.samePublicationObject = false});
+    const PublicationRef publication = h.publication();
+    EXPECT_TRUE(publication->isSameObject(*publication));
+    EXPECT_FALSE(publication->isSameObject(*h.publication()));
+    EXPECT_EQ(valueOf(valueOf(publication->stories())->count()), 1);
+}
+
+TEST(InMemoryPublicationObject, AClosedPublicationGoesOnceTheAddInLetsGoOfItsObjects) {
+    for (const bool same : {true, false}) {
+        SCOPED_TRACE(same ? "one object" : "a new object at every call");
+        Host h(onPageOne({u"text"}), {.samePublicationObject = same});
+        const std::weak_ptr<simhost::InMemoryPublication> first = h.host.publication().weak_from_this();
+        PublicationRef held = h.publication();
+        StoryCollectionRef stories = valueOf(held->stories());
+        h.host.open(onPageOne({u"other"}));
+        held.reset();
+        EXPECT_FALSE(first.expired()) << "the stories still reach it";
+        stories.reset();
+        EXPECT_TRUE(first.expired());
+    }
+}
+
 // --- The publication's selection --------------------------------------------
 
 TEST(InMemoryPublicationSelection, WithNothingSelectedItsSpanIsAnUnspecifiedError) {
@@ -352,6 +391,63 @@ TEST(InMemoryPublicationUser, ASelectionOutsideItsStoryIsClampedOrDropped) {
     EXPECT_EQ(h.model().selection, (SelectionModel{1, 2, 2}));
 }
 
+// --- Moving a text box ------------------------------------------------------------
+
+std::vector<std::u16string> movedTo(int32_t story, int32_t to) {
+    Host h(onPageOne({u"one", u"two", u"three"}));
+    EXPECT_TRUE(h.host.publication().moveStory(story, to));
+    return h.storyTexts();
+}
+
+TEST(InMemoryPublicationMove, AMovedStoryComesAtItsNewPlaceTheOthersKeepingTheirOrder) {
+    using Texts = std::vector<std::u16string>;
+    EXPECT_EQ(movedTo(3, 1), (Texts{u"three", u"one", u"two"}));
+    EXPECT_EQ(movedTo(1, 3), (Texts{u"two", u"three", u"one"}));
+    EXPECT_EQ(movedTo(1, 2), (Texts{u"two", u"one", u"three"}));
+    EXPECT_EQ(movedTo(2, 2), (Texts{u"one", u"two", u"three"}));
+
+    // A swap of the first and the last takes two moves.
+    Host h(onPageOne({u"one", u"two", u"three"}));
+    ASSERT_TRUE(h.host.publication().moveStory(1, 3));
+    ASSERT_TRUE(h.host.publication().moveStory(2, 1));
+    EXPECT_EQ(h.storyTexts(), (Texts{u"three", u"two", u"one"}));
+}
+
+TEST(InMemoryPublicationMove, TheStoryKeepsItsFramesASelectionInItGoesAndOthersFollowTheirStories) {
+    Host h(onPages(2, {{u"one", {Frame{1, 0}}},
+                       {u"two, then more", {Frame{2, 4}, Frame{0, 0}}},
+                       {u"three", {Frame{1, 0}}}}));
+    simhost::InMemoryPublication& publication = h.host.publication();
+    publication.select(SelectionModel{3, 1, 2});
+    ASSERT_TRUE(publication.moveStory(2, 3));
+    EXPECT_EQ(h.model().selection, (SelectionModel{2, 1, 2}));
+    ASSERT_EQ(h.model().stories[2].frames.size(), 2u);
+    EXPECT_EQ(h.model().stories[2].frames[0].page, 2);
+    EXPECT_EQ(h.model().stories[2].frames[1].page, 0);
+    h.host.publication().displayPage(2);
+    succeed(h.span(3, 1, 3)->select());
+
+    ASSERT_TRUE(publication.moveStory(3, 1));
+    EXPECT_FALSE(h.model().selection.has_value()) << "the cut takes the selection in the moved story";
+    EXPECT_EQ(h.log.take(), (Events{"select 3 1 3 two"})) << "a move is the user's: the host shows no write";
+}
+
+TEST(InMemoryPublicationMove, TheCutAndThePasteAreAnUndoStepEachAndAMoveNowhereIsRefused) {
+    Host h(onPageOne({u"one", u"two", u"three"}));
+    simhost::InMemoryPublication& publication = h.host.publication();
+    EXPECT_FALSE(publication.moveStory(4, 1));
+    EXPECT_FALSE(publication.moveStory(1, 4));
+    EXPECT_FALSE(publication.moveStory(1, 0));
+    EXPECT_EQ(publication.undoSteps(), 0u);
+
+    ASSERT_TRUE(publication.moveStory(1, 3));
+    EXPECT_EQ(publication.undoSteps(), 2u);
+    EXPECT_TRUE(publication.undo());
+    EXPECT_EQ(h.storyTexts(), (std::vector<std::u16string>{u"two", u"three"})) << "the paste goes first";
+    EXPECT_TRUE(publication.undo());
+    EXPECT_EQ(h.storyTexts(), (std::vector<std::u16string>{u"one", u"two", u"three"}));
+}
+
 // --- Undo ----------------------------------------------------------------------
 
 TEST(InMemoryPublicationUndo, EachWriteOutsideAGroupIsOneStepAndUndoTakesTheLastBackExactly) {
@@ -416,6 +512,86 @@ TEST(InMemoryPublicationUndo, UndoKeepsTheSelectionInsideTheTextItGivesBack) {
     EXPECT_TRUE(h.host.publication().undo());
     EXPECT_EQ(h.storyText(1), u"The elephant sat.");
     EXPECT_EQ(h.model().selection, (SelectionModel{1, 16, 2}));
+}
+
+TEST(InMemoryPublicationUndo, TheUsersEditsAreStepsOfTheirOwnAndUndoTakesBackTheLatestFirst) {
+    Host h(onPageOne({u"The cat sat.", u"A cat."}));
+    simhost::InMemoryPublication& publication = h.host.publication();
+    succeed(h.span(1, 5, 3)->setText(u"dog"));
+    ASSERT_TRUE(publication.typeInto(1, 1, 3, u"One"));
+    publication.editStory(2, u"A cow.");
+    publication.editStory(2, u"A cow.");  // the same text again is still a step of the user's
+    EXPECT_EQ(publication.undoSteps(), 4u);
+
+    EXPECT_TRUE(publication.undo());
+    EXPECT_TRUE(publication.undo());
+    EXPECT_EQ(h.storyTexts(), (std::vector<std::u16string>{u"One dog sat.", u"A cat."}));
+    EXPECT_TRUE(publication.undo());
+    EXPECT_EQ(h.storyTexts(), (std::vector<std::u16string>{u"The dog sat.", u"A cat."}))
+        << "the typing goes first, the write under it stays";
+    EXPECT_TRUE(publication.undo());
+    EXPECT_EQ(h.storyTexts(), (std::vector<std::u16string>{u"The cat sat.", u"A cat."}));
+    EXPECT_FALSE(publication.undo());
+    EXPECT_EQ(h.log.take(), (Events{"write 1 5 3 cat>dog"})) << "the user's steps and undos show no event";
+}
+
+TEST(InMemoryPublicationUndo, ADeletedTextBoxComesBackAtItsPlaceWithItsFramesAndAnAddedOneGoes) {
+    Host h(onPages(2, {{u"one", {Frame{1, 0}}},
+                       {u"two, then more", {Frame{2, 4}, Frame{0, 0}}},
+                       {u"three", {Frame{1, 0}}}}));
+    simhost::InMemoryPublication& publication = h.host.publication();
+    publication.select(SelectionModel{3, 2, 3});
+    ASSERT_TRUE(publication.deleteStory(2));
+    ASSERT_TRUE(publication.insertStory(1, u"new"));
+    EXPECT_EQ(h.model().selection, (SelectionModel{3, 2, 3}));
+
+    EXPECT_TRUE(publication.undo());
+    EXPECT_EQ(h.storyTexts(), (std::vector<std::u16string>{u"one", u"three"}));
+    EXPECT_EQ(h.model().selection, (SelectionModel{2, 2, 3}));
+    EXPECT_TRUE(publication.undo());
+    EXPECT_EQ(h.storyTexts(), (std::vector<std::u16string>{u"one", u"two, then more", u"three"}));
+    EXPECT_EQ(h.model().selection, (SelectionModel{3, 2, 3})) << "the selection stays in its story";
+    ASSERT_EQ(h.model().stories[1].frames.size(), 2u);
+    EXPECT_EQ(h.model().stories[1].frames[0].page, 2);
+    EXPECT_EQ(h.model().stories[1].frames[0].length, 4);
+    EXPECT_EQ(h.model().stories[1].frames[1].page, 0);
+    EXPECT_EQ(publication.undoSteps(), 0u);
+}
+
+TEST(InMemoryPublicationUndo, AWriteIsTakenBackInItsOwnStoryWhereverTextBoxesCameAndWentBeforeIt) {
+    Host h(onPageOne({u"first", u"second cat", u"third"}));
+    simhost::InMemoryPublication& publication = h.host.publication();
+    ASSERT_TRUE(publication.deleteStory(1));
+    succeed(h.span(1, 8, 3)->setText(u"dog"));
+    ASSERT_TRUE(publication.insertStory(1, u"added"));
+
+    EXPECT_TRUE(publication.undo());
+    EXPECT_TRUE(publication.undo());
+    EXPECT_EQ(h.storyTexts(), (std::vector<std::u16string>{u"second cat", u"third"}));
+    EXPECT_TRUE(publication.undo());
+    EXPECT_EQ(h.storyTexts(), (std::vector<std::u16string>{u"first", u"second cat", u"third"}));
+}
+
+TEST(InMemoryPublicationUndo, ChangesMadeWhileTheHostStillHoldsAGroupOpenJoinIt) {
+    Host h(onPageOne({u"a cat", u"b"}));
+    simhost::InMemoryPublication& publication = h.host.publication();
+    const PublicationRef pub = h.publication();
+    succeed(pub->beginUndoGroup(u"Replace All"));
+    succeed(h.span(1, 3, 3)->setText(u"dog"));
+    h.host.faults().fail("Publication.endUndo", kInjected, /*count=*/1, /*after=*/0);
+    EXPECT_TRUE(failedWith(pub->endUndoGroup(), kInjected));
+
+    ASSERT_TRUE(publication.typeInto(1, 1, 1, u"A"));
+    ASSERT_TRUE(publication.deleteStory(2));
+    ASSERT_TRUE(publication.insertStory(1, u"new"));
+    EXPECT_EQ(publication.undoSteps(), 1u);
+    EXPECT_FALSE(publication.undo()) << "a host refuses an undo inside a group";
+
+    succeed(pub->endUndoGroup());
+    EXPECT_EQ(publication.undoSteps(), 1u);
+    EXPECT_TRUE(publication.undo());
+    EXPECT_EQ(h.storyTexts(), (std::vector<std::u16string>{u"a cat", u"b"}));
+    EXPECT_FALSE(publication.undo());
 }
 
 // --- Redraws and ScreenUpdating -------------------------------------------------

@@ -39,6 +39,13 @@ TEST_F(ScenarioFile, AHostOffersEveryMemberOfCurrentHostsUnlessToldOtherwise) {
               (HostCapabilities{true, false, false}));
 }
 
+TEST_F(ScenarioFile, AHostKeepsOnePublicationObjectUnlessToldOtherwise) {
+    EXPECT_TRUE(read("{}").host.samePublicationObject);
+    const HostCapabilities host = read(R"({"host": {"samePublicationObject": false}})").host;
+    EXPECT_FALSE(host.samePublicationObject);
+    EXPECT_TRUE(host.undoGroups);
+}
+
 TEST_F(ScenarioFile, AHostFieldThatNamesNothingAHostMayLackIsRejected) {
     EXPECT_THROW(read(R"({"host": {"pageNumber": false}})"), ScenarioError);
     EXPECT_THROW(read(R"({"host": {"screenUpdating": 0}})"), ScenarioError);
@@ -50,6 +57,17 @@ TEST_F(ScenarioFile, UndoIsAStepWithoutArguments) {
     ASSERT_EQ(scenario.steps.size(), 1u);
     EXPECT_TRUE(std::holds_alternative<steps::Undo>(scenario.steps[0]));
     EXPECT_THROW(read(R"({"steps": [["undo", 2]]})"), ScenarioError);
+}
+
+TEST_F(ScenarioFile, AMoveNamesTheStoryAndItsPlaceAfterwards) {
+    const Scenario scenario = read(R"({"steps": [["move", 3, 1]]})");
+    ASSERT_EQ(scenario.steps.size(), 1u);
+    const auto* move = std::get_if<steps::Move>(&scenario.steps[0]);
+    ASSERT_NE(move, nullptr);
+    EXPECT_EQ(move->story, 3);
+    EXPECT_EQ(move->to, 1);
+    for (const char* wrong : {R"([["move", 3]])", R"([["move", 0, 1]])", R"([["move", 1, "2"]])"})
+        EXPECT_THROW(read(std::string(R"({"steps": )") + wrong + "}"), ScenarioError) << wrong;
 }
 
 }  // namespace

@@ -262,6 +262,41 @@ TEST_P(ComHost, APageIsTheSameObjectAsItselfButNotAsThePageReadAgain) {
     EXPECT_FALSE(page->isSameObject(**(*Publication()->pages())->item(1)));
 }
 
+/// An application over `host`, bridged as the add-in bridges it.
+ApplicationRef bridgedApplication(simhost::InMemoryHost& host) {
+    ComPtr<IDispatch> app;
+    EXPECT_EQ(S_OK, createComApplication(host.application(), app.out()));
+    auto inRole = com::inRole(app.get(), roles::kApplication);
+    EXPECT_TRUE(inRole);
+    return inRole ? com::bridgeApplication(std::move(*inRole)) : nullptr;
+}
+
+TEST_P(ComHost, ActiveDocumentIsOneObjectForAPublicationAndAnotherForTheNextOneOpened) {
+    PublicationRef first = Publication();
+    EXPECT_TRUE(first->isSameObject(*Publication()));
+    // The same COM object: one IUnknown.
+    const ComPtr<IDispatch> once = Member(app_.get(), L"ActiveDocument", roles::kPublication);
+    const ComPtr<IDispatch> again = Member(app_.get(), L"ActiveDocument", roles::kPublication);
+    EXPECT_EQ(once.query<IUnknown>(IID_IUnknown).get(), again.query<IUnknown>(IID_IUnknown).get());
+
+    host_.open(simhost::PublicationModel{{u"1"}, {{u"Another text.", {simhost::Frame{1, 0}}}}, {}, 1});
+    PublicationRef second = Publication();
+    EXPECT_FALSE(second->isSameObject(*first));
+    EXPECT_TRUE(second->isSameObject(*Publication()));
+    EXPECT_EQ(u"The cat sat on the mat.", *(*(*(*first->stories())->item(1))->textSpan())->text());
+    EXPECT_EQ(u"Another text.", *(*(*(*second->stories())->item(1))->textSpan())->text());
+}
+
+TEST_P(ComHost, AHostThatKeepsNoPublicationObjectHandsOutANewOneAtEveryCall) {
+    simhost::InMemoryHost host(Model(), {}, {.samePublicationObject = false});
+    const ApplicationRef application = bridgedApplication(host);
+    ASSERT_TRUE(application);
+    PublicationRef publication = *application->publication();
+    EXPECT_TRUE(publication->isSameObject(*publication));
+    EXPECT_FALSE(publication->isSameObject(**application->publication()));
+    EXPECT_EQ(3, *(*publication->stories())->count());
+}
+
 // ---- Names only ------------------------------------------------------------------
 
 TEST_P(ComHost, MembersAreFoundByNameWhateverTheCaseAndNothingElseIsPublished) {
