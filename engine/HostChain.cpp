@@ -1,6 +1,7 @@
 #include "engine/HostChain.h"
 
 #include <limits>
+#include <utility>
 
 namespace quillet {
 
@@ -147,6 +148,18 @@ Status HostChain::writeSelection(const std::u16string& text) {
     if (!selection_) return errors::objectNotSet();
     wholeStory_.clear();
     return selection_->setText(text);
+}
+
+Result<HostChain::PublicationVerdict> HostChain::publicationSinceLastPress() {
+    auto now = publication();
+    if (!now) return now.error();
+    const PublicationRef last = std::exchange(lastPublication_, *now);
+    if (!last || (*now)->isSameObject(*last)) return PublicationVerdict::Same;
+    // Another object: another publication, or a host that hands out a new
+    // object at every call, which asking again tells.
+    auto again = application().and_then([](const ApplicationRef& app) { return app->publication(); });
+    if (!again) return again.error();
+    return (*again)->isSameObject(**now) ? PublicationVerdict::Another : PublicationVerdict::Unknown;
 }
 
 Result<bool> HostChain::screenUpdating() {

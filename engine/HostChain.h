@@ -56,6 +56,15 @@ public:
     /// Replaces the selected text with `text` (the selection read last in this press).
     Status writeSelection(const std::u16string& text);
 
+    /// Whether the active publication is the one of the last press that
+    /// asked: surely the same host object, surely another (the host hands
+    /// out one object per publication, and this is not it), or it cannot be
+    /// told (the host hands out a new object at every call). The first ask
+    /// of a press compares; later asks in the press find it the same. The
+    /// publication object is held between presses for this alone.
+    enum class PublicationVerdict { Same, Another, Unknown };
+    Result<PublicationVerdict> publicationSinceLastPress();
+
     /// The application's ScreenUpdating (current hosts only).
     Result<bool> screenUpdating();
     Status setScreenUpdating(bool updating);
@@ -75,6 +84,8 @@ private:
 
     HostApplicationClass& applicationClass_;
     ApplicationRef application_;
+    /// The active publication when the last press asked.
+    PublicationRef lastPublication_;
 
     // Held within a press.
     PublicationRef publication_;

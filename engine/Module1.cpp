@@ -21,6 +21,7 @@ Module1::Module1(EnginePorts ports)
 
 Module1::Press::Press(Module1& engine) : engine_(engine) {
     engine_.restorer_.retryPending();
+    engine_.step_.pressBegins();
     engine_.passedOverOnNoPage_ = 0;
     engine_.leftInDoubt_ = 0;
 }

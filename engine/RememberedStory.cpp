@@ -13,7 +13,8 @@ namespace {
 
 /// `spans` (in order) as `changes` leave them: moved with the text, or gone
 /// where a change touched them. One sweep: both lists are in order.
-std::vector<WrittenSpan> carriedAll(const std::vector<WrittenSpan>& spans, const std::vector<ChangedStretch>& changes) {
+std::vector<WrittenSpan> carriedAll(const std::vector<WrittenSpan>& spans, const std::vector<ChangedStretch>& changes,
+                                    AtItsEdges edges) {
     std::vector<WrittenSpan> kept;
     kept.reserve(spans.size());
     auto change = changes.begin();
@@ -21,11 +22,11 @@ std::vector<WrittenSpan> carriedAll(const std::vector<WrittenSpan>& spans, const
     for (const WrittenSpan& written : spans) {
         // Changes that end by the span's start lie before it, unless they touch it (a place).
         while (change != changes.end() && change->start + change->oldLength <= written.span.start &&
-               !touches(*change, written.span)) {
+               !touches(*change, written.span, edges)) {
             shift += change->newLength - change->oldLength;
             ++change;
         }
-        if (change != changes.end() && touches(*change, written.span)) continue;
+        if (change != changes.end() && touches(*change, written.span, edges)) continue;
         kept.push_back(written.movedBy(shift));
     }
     return kept;
@@ -83,6 +84,14 @@ bool RememberedStory::readsAsItDid(std::u16string_view now) const {
 
 RememberedStory::Change RememberedStory::follow(std::u16string_view now) {
     if (sameText(text, now)) return Change::None;
+    if (auto again = std::find_if(before.rbegin(), before.rend(), [&](const Before& was) { return sameText(was.text, now); });
+        again != before.rend()) {
+        written = std::move(again->written);
+        doubt();
+        text.assign(now.data(), now.size());
+        before.erase(std::prev(again.base()), before.end());
+        return Change::ReadsAgain;
+    }
     Change change = Change::Edit;
     if (auto undone = written.empty() ? std::nullopt : undoneWrites(text, allWritten(), now)) {
         // What was put back is gone; the rest moves with the text. A place
@@ -96,24 +105,34 @@ RememberedStory::Change RememberedStory::follow(std::u16string_view now) {
             spans = std::move(kept);
         }
         std::erase_if(written, [](const auto& job) { return job.second.empty(); });
-        carry(undone->changes);
+        carry(undone->changes, AtItsEdges::PlacesKept);
         change = Change::Undo;
     } else {
+        Before was{text, written};
+        const size_t spans = allWritten().size();
         carry(changesBetween(text, now));
+        if (allWritten().size() < spans) keepBefore(std::move(was));
     }
     text.assign(now.data(), now.size());
     return change;
 }
 
-void RememberedStory::carry(const std::vector<ChangedStretch>& changes) {
-    for (auto& [job, spans] : written) spans = carriedAll(spans, changes);
+void RememberedStory::keepBefore(Before was) {
+    // A few edits back are enough for the undos that users make between presses.
+    constexpr size_t kMostBefore = 4;
+    before.push_back(std::move(was));
+    if (before.size() > kMostBefore) before.erase(before.begin());
+}
+
+void RememberedStory::carry(const std::vector<ChangedStretch>& changes, AtItsEdges edges) {
+    for (auto& [job, spans] : written) spans = carriedAll(spans, changes, edges);
     std::erase_if(written, [](const auto& job) { return job.second.empty(); });
-    if (current) current = carried(*current, changes);
+    if (current) current = carried(*current, changes, edges);
 }
 
 bool RememberedStory::keepsWritingIn(std::u16string_view now) const {
     if (written.empty()) return false;
-    RememberedStory followed{text, written, std::nullopt, false};
+    RememberedStory followed{text, written, std::nullopt, false, before};
     followed.follow(now);
     return !followed.written.empty();
 }

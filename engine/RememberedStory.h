@@ -21,6 +21,14 @@ struct RememberedStory {
     std::map<int, std::vector<WrittenSpan>> written;
     std::optional<Span> current;
     bool searched = false;
+    /// The texts it had before edits that took writing away, with that
+    /// writing, the latest last: when the story reads as one of them again
+    /// (the user's edit undone), the writing comes back.
+    struct Before {
+        std::u16string text;
+        std::map<int, std::vector<WrittenSpan>> written;
+    };
+    std::vector<Before> before;
 
     bool holdsNothing() const { return written.empty() && !current && !searched; }
     /// Every job's writing, in order.
@@ -31,20 +39,25 @@ struct RememberedStory {
 
     /// How the text changed when it was followed.
     enum class Change {
-        None,  // it reads as it did
-        Undo,  // some writing was taken back, and nothing else changed
-        Edit,  // anything else
+        None,      // it reads as it did
+        Undo,      // some writing was taken back, and nothing else changed
+        ReadsAgain,  // it reads as it did before an edit that took writing away
+        Edit,      // anything else
     };
     /// Carries what is remembered over to the text `now`: what an undo put
-    /// back is gone; what an edit touched is gone, the rest moves with the text.
+    /// back is gone; what an edit touched is gone, the rest moves with the
+    /// text. Where it reads as before such an edit, that writing is back,
+    /// only possibly the job's: the edit was undone, or typed again as it was.
     Change follow(std::u16string_view now);
     /// Carries what is remembered through `changes` of the text.
-    void carry(const std::vector<ChangedStretch>& changes);
+    void carry(const std::vector<ChangedStretch>& changes, AtItsEdges edges = AtItsEdges::PlacesTouched);
     /// Whether any writing would be left after following to `now`.
     bool keepsWritingIn(std::u16string_view now) const;
 
     /// Every span becomes only possibly the job's.
     void doubt();
+    /// Keeps the text and writing `was` that an edit took writing from.
+    void keepBefore(Before was);
     /// Whether both hold the same writing, job by job and span by span.
     bool sameWritingAs(const RememberedStory& other) const;
     /// Takes in `other`'s writing, which reads the same text, beside its own:

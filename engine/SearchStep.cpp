@@ -38,7 +38,22 @@ StoryMemory::StoryReader SearchStep::storyReader() {
     return [this](int32_t story) { return host_.storyText(story); };
 }
 
+Status SearchStep::checkPublication() {
+    auto verdict = host_.publicationSinceLastPress();
+    if (!verdict) return verdict.error();
+    if (*verdict == HostChain::PublicationVerdict::Another) {
+        memory_.forget();
+        reloadBuffer_ = true;
+    }
+    memory_.publicationKnown(*verdict != HostChain::PublicationVerdict::Unknown);
+    publicationChecked_ = true;
+    return {};
+}
+
 Status SearchStep::recount() {
+    if (!publicationChecked_) {
+        if (Status checked = checkPublication(); !checked) return checked;
+    }
     auto count = host_.storyCount();
     if (!count) return count.error();
     if (Status followed = memory_.storyCountIs(*count, storyReader()); !followed) return followed;
@@ -155,8 +170,10 @@ quillet::Result<std::optional<Span>> SearchStep::searchStory(const FindRequest& 
     };
     const bool otherWriting =
         !sameJob(maskedFor_, job) && (wroteHere(maskedFor_ ? &*maskedFor_ : nullptr) || wroteHere(job));
-    if (buffer.selectedText() != newSearchMask || otherWriting || !buffer.mirrors(state_.StoryText))
+    if (buffer.selectedText() != newSearchMask || otherWriting || reloadBuffer_ || !buffer.mirrors(state_.StoryText)) {
         loadMasked(buffer, state_.StoryIndex, state_.StoryText, job);
+        reloadBuffer_ = false;
+    }
     maskedFor_ = job ? std::optional(*job) : std::nullopt;
 
     buffer.find(find.text, find.options);
@@ -172,7 +189,7 @@ void SearchStep::loadMasked(SearchBuffer& buffer, int32_t story, std::u16string 
 
 std::optional<SearchBuffer> SearchStep::runningBuffer(int32_t story, const std::u16string& text, const Job& job) {
     auto buffer = buffers_.searchBuffer();
-    if (!buffer || state_.StoryIndex != story || !sameJob(maskedFor_, &job) || !(*buffer)->mirrors(text))
+    if (!buffer || reloadBuffer_ || state_.StoryIndex != story || !sameJob(maskedFor_, &job) || !(*buffer)->mirrors(text))
         return std::nullopt;
     return **buffer;
 }
@@ -186,6 +203,7 @@ Status SearchStep::standAt(int32_t story, const std::u16string& text, const Job&
     state_.StoryText = text;
     loadMasked(**buffer, story, text, &job);
     maskedFor_ = job;
+    reloadBuffer_ = false;
     memory_.clearCurrentMatch();
     memory_.searchIn(story, text);
     return {};
@@ -211,6 +229,7 @@ Status SearchStep::goOnAfterWrite(const Job& job, int32_t story, const std::u16s
         state_.StoryIndex = *index;
         loadMasked(buffer, story, after, &job);
         maskedFor_ = job;
+        reloadBuffer_ = false;
         if (occurrence.start > 0) {
             buffer.select(0, static_cast<int32_t>(occurrence.start));
             buffer.maskSelection(unitsOf(after, 0, occurrence.start));

@@ -50,8 +50,13 @@ public:
     /// the caller.
     quillet::Result<Result> run(const FindRequest& find, const Job* job, bool noWrapPrompt);
 
+    /// A press begins: its first recount asks whether the publication is the last press's.
+    void pressBegins() { publicationChecked_ = false; }
     /// The story count read, what is remembered brought up to it, and the
-    /// search's story followed to where it went.
+    /// search's story followed to where it went. First in a press, whether
+    /// the active publication is the one of the last press: what is
+    /// remembered of another is forgotten and the buffer loaded again; where
+    /// it cannot be told, edits leave the job's writing in doubt.
     Status recount();
     /// `story` read `text` now: what is remembered follows it (and, when it
     /// tells that text boxes moved, every story is read to follow them).
@@ -90,6 +95,8 @@ private:
                                                            std::set<std::pair<int32_t, Position>>& passedOver);
     /// At the end of the publication: whether to go on from the first story.
     bool goOnFromTheStart(bool noWrapPrompt, bool& wrappedOnce);
+    /// Takes in whether the active publication is the one of the last press.
+    Status checkPublication();
     /// Makes the search go on in `story`, with an empty buffer.
     Status moveTo(int64_t story);
     /// Reads a story's text for what is remembered.
@@ -109,6 +116,9 @@ private:
     SearchBufferSource& buffers_;
     /// The job whose writing the buffer masks; a step for another one loads the story again.
     std::optional<Job> maskedFor_;
+    /// The buffer holds another publication's story: it is loaded again.
+    bool reloadBuffer_ = false;
+    bool publicationChecked_ = false;
 };
 
 }  // namespace quillet

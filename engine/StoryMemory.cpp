@@ -11,6 +11,8 @@ namespace {
 
 /// The most jobs whose writing is remembered at once.
 constexpr size_t kJobs = 8;
+/// The most vanished stories kept, in case they come back.
+constexpr size_t kMostGone = 32;
 
 /// How much of `text` another text must share at its ends to be taken for
 /// the same story, edited: half of it.
@@ -28,6 +30,7 @@ int StoryMemory::idOf(const Job& job) {
         const int forgotten = jobs_.front().first;
         jobs_.erase(jobs_.begin());
         for (auto& [index, story] : stories_) story.written.erase(forgotten);
+        for (RememberedStory& story : gone_) story.written.erase(forgotten);
         releaseAll();
     }
     jobs_.emplace_back(nextJobId_++, job);
@@ -54,10 +57,12 @@ void StoryMemory::follow(RememberedStory& story, std::u16string_view now) const 
 
 void StoryMemory::releaseAll() {
     std::erase_if(stories_, [](const auto& story) { return story.second.holdsNothing(); });
+    std::erase_if(gone_, [](const RememberedStory& story) { return story.written.empty(); });
 }
 
 void StoryMemory::forget() {
     stories_.clear();
+    gone_.clear();
     count_.reset();
 }
 
@@ -78,7 +83,22 @@ Status StoryMemory::relocate(int32_t count, const StoryReader& read) {
         if (!text) return text.error();
         texts.push_back(std::move(*text));
     }
-    stories_ = placedAmong(stories_, count_.value_or(count), texts, /*editsAreCertain=*/publicationKnown_);
+    // The vanished stories join as stories with no place: -1 the latest.
+    Stories all = stories_;
+    for (size_t i = 0; i < gone_.size(); ++i) all.emplace(-static_cast<int32_t>(gone_.size() - i), gone_[i]);
+    Placement placement = placedAmong(all, count_.value_or(count), texts, /*editsAreCertain=*/publicationKnown_);
+    stories_ = std::move(placement.placed);
+    std::vector<RememberedStory> gone;
+    for (const int32_t key : placement.vanished) {
+        RememberedStory vanished = all.at(key);
+        vanished.current.reset();
+        vanished.searched = false;
+        if (!vanished.written.empty()) gone.push_back(std::move(vanished));
+    }
+    // Those that vanished now are the latest: the stories with no place
+    // come first among the keys, oldest first, then the placed ones.
+    if (gone.size() > kMostGone) gone.erase(gone.begin(), gone.end() - kMostGone);
+    gone_ = std::move(gone);
     return {};
 }
 
@@ -86,37 +106,49 @@ Result<StoryMemory::Reading> StoryMemory::readingOf(int32_t story, std::u16strin
                                                     const StoryReader& read) const {
     Reading reading;
     const auto here = stories_.find(story);
-    const bool asItDid = here != stories_.end() && here->second.readsAsItDid(text);
+    const bool remembered = here != stories_.end();
+    const bool asItDid = remembered && here->second.readsAsItDid(text);
     // An edit leaves most of the text as it was; another text box's story
     // in its place shares little with it.
-    if (here != stories_.end() && !asItDid) {
+    if (remembered && !asItDid) {
         const SharedEnds shared = sharedEndsOf(here->second.text, text);
         if (shared.prefix + shared.suffix < leastShareOf(here->second.text)) {
             reading.moved = true;
             return reading;
         }
     }
-    // The text remembered of another story: that story came here, unless it
-    // still reads so where it was. One such story is read: when it stands
-    // where it was, the text boxes are alike, and a publication of many
-    // alike costs one read for each, not one for each pair. A story that
-    // reads as it did tells nothing of moves, and costs no read.
+    // A story that vanished and reads here now came back.
+    if (!asItDid && std::any_of(gone_.begin(), gone_.end(),
+                                [&](const RememberedStory& vanished) { return vanished.readsAsItDid(text); })) {
+        reading.moved = true;
+        return reading;
+    }
+    // Another story's remembered text, or its text edited so that its
+    // writing would stay (where no writing of this story's own would): that
+    // story came here, unless it still reads so where it was. One such story
+    // is read: when it stands where it was, the text boxes are alike, and a
+    // publication of many alike costs one read for each, not one for each
+    // pair. A story that reads as it did tells nothing of moves, and costs
+    // no read.
+    const bool ownEdit = remembered && here->second.keepsWritingIn(text);
     bool moveRuledOut = asItDid;
     bool otherWriting = false;
-    for (const auto& [other, remembered] : stories_) {
-        if (other == story || other > *count_ || !sameText(remembered.text, text)) continue;
+    for (const auto& [other, them] : stories_) {
+        if (other == story || other > *count_) continue;
+        const bool same = sameText(them.text, text);
+        if (!same && (asItDid || ownEdit || !them.keepsWritingIn(text))) continue;
         if (!moveRuledOut) {
             moveRuledOut = true;
             auto there = read(other);
             if (!there) return there.error();
-            if (!remembered.readsAsItDid(*there)) {
+            if (!them.readsAsItDid(*there)) {
                 reading.moved = true;
                 return reading;
             }
         }
+        if (!same) continue;
         reading.alike.push_back(other);
-        otherWriting = otherWriting ||
-                       (here != stories_.end() ? !here->second.sameWritingAs(remembered) : !remembered.written.empty());
+        otherWriting = otherWriting || (remembered ? !here->second.sameWritingAs(them) : !them.written.empty());
     }
     // Alike stories that hold the same writing stand for one another as they are.
     if (!otherWriting) reading.alike.clear();
@@ -135,7 +167,7 @@ void StoryMemory::doubtAlike(std::vector<int32_t> stories) {
     const bool anyWriting =
         std::any_of(alike.begin(), alike.end(), [](const RememberedStory* story) { return !story->written.empty(); });
     if (sameWriting || !anyWriting) return;
-    RememberedStory all{alike.front()->text, {}, std::nullopt, false};
+    RememberedStory all{alike.front()->text, {}, std::nullopt, false, {}};
     for (const RememberedStory* story : alike) all.mergeInDoubt(*story);
     for (const int32_t index : stories) track(index, all.text).written = all.written;
 }

@@ -161,6 +161,9 @@ private:
     Stories stories_;
     /// The story count last read; none before the first.
     std::optional<int32_t> count_;
+    /// Stories with writing that vanished (deleted, or cut to be pasted
+    /// later), the latest last: an undo or a paste may bring one back.
+    std::vector<RememberedStory> gone_;
     bool publicationKnown_ = true;
 };
 

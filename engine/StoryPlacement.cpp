@@ -79,12 +79,13 @@ private:
 
 }  // namespace
 
-std::map<int32_t, RememberedStory> placedAmong(const std::map<int32_t, RememberedStory>& remembered, int32_t oldCount,
-                                               const std::vector<std::u16string>& texts, bool editsAreCertain) {
+Placement placedAmong(const std::map<int32_t, RememberedStory>& remembered, int32_t oldCount,
+                      const std::vector<std::u16string>& texts, bool editsAreCertain) {
     const auto count = static_cast<int32_t>(texts.size());
     const int32_t shift = count - oldCount;
     auto textAt = [&](int32_t index) -> std::u16string_view { return texts[static_cast<size_t>(index - 1)]; };
-    auto inPlace = [&](int32_t old, int32_t index) { return index == old || index == old + shift; };
+    // A story that had vanished has no place.
+    auto inPlace = [&](int32_t old, int32_t index) { return old >= 1 && (index == old || index == old + shift); };
 
     std::unordered_map<std::u16string_view, std::vector<int32_t>> byText;
     for (int32_t index = 1; index <= count; ++index) byText[textAt(index)].push_back(index);
@@ -101,7 +102,7 @@ std::map<int32_t, RememberedStory> placedAmong(const std::map<int32_t, Remembere
         if (story.text.empty()) {
             // An empty story reads as any other: only its place tells.
             for (const int32_t index : {old, old + shift}) {
-                if (index < 1 || index > count || !textAt(index).empty()) continue;
+                if (!inPlace(old, index) || index < 1 || index > count || !textAt(index).empty()) continue;
                 claim(old, index, /*exact=*/true);
                 break;
             }
@@ -144,18 +145,20 @@ std::map<int32_t, RememberedStory> placedAmong(const std::map<int32_t, Remembere
     std::vector<std::set<int32_t>> claimedByClass(classes.count());
     for (const auto& [old, indexes] : claimedBy) claimedByClass[classes.of(old)].insert(indexes.begin(), indexes.end());
 
-    std::map<int32_t, RememberedStory> placed;
+    Placement placement;
+    std::map<int32_t, RememberedStory>& placed = placement.placed;
     for (int32_t index = 1; index <= count; ++index) {
         const std::vector<Claim>& onIt = claims[static_cast<size_t>(index)];
         if (onIt.empty()) continue;
         const size_t cls = classes.of(onIt.front().old);
         const bool oneClass = std::all_of(onIt.begin(), onIt.end(), [&](const Claim& c) { return classes.of(c.old) == cls; });
+        const bool backAgain = std::any_of(onIt.begin(), onIt.end(), [](const Claim& c) { return c.old < 1; });
         const bool certain =
-            oneClass && claimedByClass[cls].size() <= classes.size(cls) &&
+            oneClass && !backAgain && claimedByClass[cls].size() <= classes.size(cls) &&
             (onIt.front().exact ||
              (editsAreCertain && std::any_of(onIt.begin(), onIt.end(), [&](const Claim& c) { return inPlace(c.old, index); })));
 
-        RememberedStory here{std::u16string(textAt(index)), {}, std::nullopt, false};
+        RememberedStory here{std::u16string(textAt(index)), {}, std::nullopt, false, {}};
         for (const Claim& c : onIt) {
             RememberedStory followed = remembered.at(c.old);
             followed.follow(textAt(index));
@@ -169,7 +172,10 @@ std::map<int32_t, RememberedStory> placedAmong(const std::map<int32_t, Remembere
         }
         if (!here.holdsNothing()) placed.emplace(index, std::move(here));
     }
-    return placed;
+    for (const auto& [old, story] : remembered) {
+        if (!claimedBy.contains(old)) placement.vanished.push_back(old);
+    }
+    return placement;
 }
 
 }  // namespace quillet

@@ -136,17 +136,18 @@ std::vector<ChangedStretch> changesBetween(std::u16string_view before, std::u16s
     return *edits;
 }
 
-bool touches(const ChangedStretch& change, Span span) {
+bool touches(const ChangedStretch& change, Span span, AtItsEdges edges) {
     const Position end = change.start + change.oldLength;
+    if (span.length == 0 && edges == AtItsEdges::PlacesKept) return change.start < span.start && span.start < end;
     if (span.length == 0) return change.start <= span.start && span.start <= end;
     if (change.oldLength == 0) return span.start < change.start && change.start < span.end();
     return change.start < span.end() && span.start < end;
 }
 
-std::optional<Span> carried(Span span, const std::vector<ChangedStretch>& changes) {
+std::optional<Span> carried(Span span, const std::vector<ChangedStretch>& changes, AtItsEdges edges) {
     Position shift = 0;
     for (const ChangedStretch& change : changes) {
-        if (touches(change, span)) return std::nullopt;
+        if (touches(change, span, edges)) return std::nullopt;
         // Changes are in order: one that neither touches the span nor ends
         // by its start lies after it, and so do all that follow.
         if (change.start + change.oldLength > span.start) break;

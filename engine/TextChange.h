@@ -34,15 +34,26 @@ struct SharedEnds {
 };
 SharedEnds sharedEndsOf(std::u16string_view a, std::u16string_view b);
 
-/// Whether `change` touches `span`: they overlap, or the change is made
-/// inside it. A change next to a stretch of text leaves it alone; a change
-/// at a place (an empty span), or ending or beginning there, touches it:
-/// what stood on either side of the place is no longer what did.
-bool touches(const ChangedStretch& change, Span span);
+/// How a change fares with the places (empty spans) at its edges.
+enum class AtItsEdges {
+    /// An edit: a place where it is made, or where it begins or ends, is
+    /// touched: what stood on either side of the place is no longer what did.
+    PlacesTouched,
+    /// An undo: it puts back exactly what a write replaced, and the places
+    /// beside it stand as they did before that write; one where text is put
+    /// back stands after it.
+    PlacesKept,
+};
 
-/// Where a stretch that edits left alone lies afterwards, or nothing when
+/// Whether `change` touches `span`: they overlap, or the change is made
+/// inside it. A change next to a stretch of text leaves it alone; one at or
+/// next to a place as `edges` says.
+bool touches(const ChangedStretch& change, Span span, AtItsEdges edges = AtItsEdges::PlacesTouched);
+
+/// Where a stretch that changes left alone lies afterwards, or nothing when
 /// one touched it. `changes` are in order and apart, in the coordinates of
 /// the text before them.
-std::optional<Span> carried(Span span, const std::vector<ChangedStretch>& changes);
+std::optional<Span> carried(Span span, const std::vector<ChangedStretch>& changes,
+                            AtItsEdges edges = AtItsEdges::PlacesTouched);
 
 }  // namespace quillet

@@ -18,21 +18,23 @@ void JobWriting::wrote(const JobKey& job, const std::u16string& before, size_t s
     const auto place = std::count_if(own.begin(), own.end(), [&](const Written& span) {
         return span.start + span.length <= start && !(span.length == 0 && span.start == start + length && length > 0);
     });
-    change(start, length, writtenLength, &job);
+    change(start, length, writtenLength, {&job, /*undo=*/false});
     auto& spans = byJob_[job];
     spans.insert(spans.begin() + std::min<std::ptrdiff_t>(place, static_cast<std::ptrdiff_t>(spans.size())),
                  Written{start, writtenLength, before.substr(start, length), write});
 }
 
-void JobWriting::change(size_t start, size_t oldLength, size_t newLength, const JobKey* writer) {
+void JobWriting::change(size_t start, size_t oldLength, size_t newLength, const Edges& edges) {
     for (auto& [job, spans] : byJob_) {
         std::vector<Written> kept;
         for (Written span : spans) {
             // A change at the place of an empty replacement, or beginning or
             // ending there, leaves whole words there to the text as it reads;
-            // a job's own places next to what it writes stay its own.
-            if (span.length == 0 && start <= span.start && span.start <= start + oldLength &&
-                !(writer && *writer == job && (span.start == start || span.start == start + oldLength)))
+            // a job's own places next to what it writes stay its own, and an
+            // undo puts back exactly what stood beside the places there.
+            const bool atAnEdge = span.start == start || span.start == start + oldLength;
+            if (span.length == 0 && start <= span.start && span.start <= start + oldLength && !edges.undo &&
+                !(edges.writer && *edges.writer == job && atAnEdge))
                 continue;
             if (span.start >= start + oldLength) {
                 span.start = span.start + newLength - oldLength;
@@ -103,7 +105,7 @@ void JobWriting::follow(const std::u16string& before, const std::u16string& afte
             for (auto& other : spans) {
                 if (other.first == spans[k].first && other.second > spans[k].second) --other.second;
             }
-            change(span.start, span.length, span.replaced.size());
+            change(span.start, span.length, span.replaced.size(), {nullptr, /*undo=*/true});
         }
         return;
     }
@@ -113,7 +115,7 @@ void JobWriting::follow(const std::u16string& before, const std::u16string& afte
     while (suffix < before.size() - prefix && suffix < after.size() - prefix &&
            before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
         ++suffix;
-    change(prefix, before.size() - prefix - suffix, after.size() - prefix - suffix);
+    change(prefix, before.size() - prefix - suffix, after.size() - prefix - suffix, Edges{});
 }
 
 }  // namespace quillet::testing

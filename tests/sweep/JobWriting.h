@@ -51,10 +51,15 @@ private:
     /// `after`, the text between them unchanged; none when it reads otherwise.
     std::optional<std::vector<bool>> takenBack(const std::vector<std::pair<JobKey, size_t>>& spans,
                                                const std::u16string& before, const std::u16string& after) const;
+    /// What a change is, for the places at its edges: a job's write
+    /// (`writer`), an undo, or else the user's edit.
+    struct Edges {
+        const JobKey* writer = nullptr;
+        bool undo = false;
+    };
     /// Moves every span through one change: `oldLength` units from `start`
-    /// became `newLength`; those it touches are gone. `writer`: the job
-    /// whose write the change is.
-    void change(size_t start, size_t oldLength, size_t newLength, const JobKey* writer = nullptr);
+    /// became `newLength`; those it touches are gone.
+    void change(size_t start, size_t oldLength, size_t newLength, const Edges& edges);
 
     std::map<JobKey, std::vector<Written>> byJob_;
 };

@@ -13,7 +13,7 @@ constexpr int kJob = 0;
 /// A story that reads `text`, where the job wrote over `spans`, each having
 /// replaced "cat".
 RememberedStory written(std::u16string text, std::vector<Span> spans) {
-    RememberedStory story{std::move(text), {}, std::nullopt, false};
+    RememberedStory story{std::move(text), {}, std::nullopt, false, {}};
     uint64_t order = 0;
     for (const Span& span : spans) story.written[kJob].push_back({span, u"cat", ++order});
     return story;
@@ -27,9 +27,9 @@ struct Placed {
 };
 
 /// The job's spans at each new index, and whether all of them are certain.
-std::map<int32_t, Placed> spansOf(const std::map<int32_t, RememberedStory>& placed) {
+std::map<int32_t, Placed> spansOf(const Placement& placement) {
     std::map<int32_t, Placed> out;
-    for (const auto& [index, story] : placed) {
+    for (const auto& [index, story] : placement.placed) {
         auto found = story.written.find(kJob);
         if (found == story.written.end()) continue;
         Placed& spans = out[index];
@@ -97,18 +97,35 @@ TEST(StoryPlacement, AStoryThatCouldBeEitherOfTwoLeavesItsWritingInBothInDoubt) 
 }
 
 TEST(StoryPlacement, TheSearchAndItsMatchGoOnlyWhereTheirStorySurelyWent) {
-    RememberedStory searched{u"a cat", {}, Span{2, 3}, true};
+    RememberedStory searched{u"a cat", {}, Span{2, 3}, true, {}};
     const std::map<int32_t, RememberedStory> one{{2, searched}};
-    const auto moved = placedAmong(one, 2, {u"a cat", u"b"}, true);
+    const auto moved = placedAmong(one, 2, {u"a cat", u"b"}, true).placed;
     ASSERT_TRUE(moved.contains(1));
     EXPECT_TRUE(moved.at(1).searched);
     EXPECT_EQ(moved.at(1).current, (Span{2, 3}));
     // Two that read so: neither is surely it.
-    EXPECT_TRUE(placedAmong(one, 2, {u"a cat", u"a cat"}, true).empty());
+    EXPECT_TRUE(placedAmong(one, 2, {u"a cat", u"a cat"}, true).placed.empty());
     // Edited at its place, it is followed there.
-    const auto edited = placedAmong(one, 2, {u"b", u"so a cat", u"c"}, true);
+    const auto edited = placedAmong(one, 2, {u"b", u"so a cat", u"c"}, true).placed;
     ASSERT_TRUE(edited.contains(2));
     EXPECT_EQ(edited.at(2).current, (Span{5, 3}));
+}
+
+}  // namespace
+}  // namespace quillet
+
+namespace quillet {
+namespace {
+
+TEST(StoryPlacement, AStoryThatVanishedIsToldAndOneThatComesBackKeepsItsWritingInDoubt) {
+    // Its text box deleted, or cut to be pasted later.
+    const std::map<int32_t, RememberedStory> two{{1, written(u"a roses", {{2, 5}})}, {2, written(u"rose", {})}};
+    const Placement deleted = placedAmong(two, 2, {u"rose"}, true);
+    EXPECT_EQ(deleted.vanished, (std::vector<int32_t>{1}));
+    // Back again (an undo, a paste): another text box could read so, too.
+    const std::map<int32_t, RememberedStory> back{{-1, written(u"a roses", {{2, 5}})}};
+    EXPECT_EQ(spansOf(placedAmong(back, 1, {u"a roses", u"rose"}, true)),
+              (std::map<int32_t, Placed>{{1, {{{2, 5}}, false}}}));
 }
 
 }  // namespace
