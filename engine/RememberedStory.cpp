@@ -82,7 +82,7 @@ bool RememberedStory::readsAsItDid(std::u16string_view now) const {
     return sameText(text, now) || (!written.empty() && undoneWrites(text, allWritten(), now).has_value());
 }
 
-RememberedStory::Change RememberedStory::follow(std::u16string_view now) {
+RememberedStory::Change RememberedStory::follow(std::u16string_view now, NearEdits nearEdits) {
     if (sameText(text, now)) return Change::None;
     if (auto again = std::find_if(before.rbegin(), before.rend(), [&](const Before& was) { return sameText(was.text, now); });
         again != before.rend()) {
@@ -110,11 +110,133 @@ RememberedStory::Change RememberedStory::follow(std::u16string_view now) {
     } else {
         Before was{text, written};
         const size_t spans = allWritten().size();
-        carry(changesBetween(text, now));
-        if (allWritten().size() < spans) keepBefore(std::move(was));
+        const Edit edit = editedTo(now);
+        const bool tookWriting = allWritten().size() < spans;
+        if (nearEdits == NearEdits::KeepWhatMayStand) keepWhatMayStand(edit.from, edit.changes, now);
+        if (tookWriting) keepBefore(std::move(was));
     }
     text.assign(now.data(), now.size());
     return change;
+}
+
+namespace {
+
+Position unitsChanged(const std::vector<ChangedStretch>& changes) {
+    Position units = 0;
+    for (const ChangedStretch& change : changes) units += change.oldLength + change.newLength;
+    return units;
+}
+
+}  // namespace
+
+RememberedStory::Edit RememberedStory::editedTo(std::u16string_view now) {
+    const std::vector<ChangedStretch> changes = changesBetween(text, now);
+    Edit edit{{text, written}, changes};
+    // An undo and an edit between two presses: the latest writing may have
+    // been undone first (an undo takes back the latest step first), which a
+    // smaller edit of the text so put back tells. Each count of the latest
+    // writes is tried, and the smallest edit is the other reading.
+    constexpr size_t kMostUndone = 8;
+    std::vector<const WrittenSpan*> latest = allWritten();
+    std::sort(latest.begin(), latest.end(),
+              [](const WrittenSpan* a, const WrittenSpan* b) { return a->writeOrder > b->writeOrder; });
+    std::optional<RememberedStory> undoneFirst;
+    Position smallest = unitsChanged(changes);
+    for (size_t count = 1; count <= std::min(latest.size(), kMostUndone); ++count) {
+        std::vector<const WrittenSpan*> tried(latest.begin(), latest.begin() + static_cast<std::ptrdiff_t>(count));
+        std::sort(tried.begin(), tried.end(), inWritingOrder);
+        RememberedStory reading{{}, written, std::nullopt, false, {}};
+        std::vector<ChangedStretch> putting;
+        Position copied = 0;
+        for (const WrittenSpan* span : tried) {
+            reading.text.append(unitsOf(text, copied, span->span.start - copied));
+            reading.text.append(span->replaced);
+            copied = span->span.end();
+            putting.push_back({span->span.start, span->span.length, lengthOf(span->replaced)});
+        }
+        reading.text.append(unitsOf(text, copied, lengthOf(text) - copied));
+        const std::vector<ChangedStretch> after = changesBetween(reading.text, now);
+        if (unitsChanged(after) >= smallest) continue;
+        smallest = unitsChanged(after);
+        for (auto& [job, spans] : reading.written) {
+            std::erase_if(spans, [&](const WrittenSpan& span) {
+                return std::any_of(tried.begin(), tried.end(), [&](const WrittenSpan* undone) {
+                    return undone->span == span.span && undone->writeOrder == span.writeOrder;
+                });
+            });
+        }
+        reading.carry(putting, AtItsEdges::PlacesKept);
+        reading.carry(after);
+        undoneFirst = std::move(reading);
+    }
+    carry(changes);
+    // Both readings may be the truth: what only one of them keeps stays, in doubt.
+    if (undoneFirst) keepAlsoInDoubt(*undoneFirst);
+    return edit;
+}
+
+void RememberedStory::keepAlsoInDoubt(const RememberedStory& other) {
+    auto holds = [](const std::map<int, std::vector<WrittenSpan>>& all, int job, const WrittenSpan& span) {
+        const auto ofJob = all.find(job);
+        return ofJob != all.end() && std::any_of(ofJob->second.begin(), ofJob->second.end(),
+                                                 [&](const WrittenSpan& held) { return held.sameWritingAs(span); });
+    };
+    const auto mine = written;
+    for (auto& [job, spans] : written) {
+        for (WrittenSpan& span : spans) {
+            if (!holds(other.written, job, span)) span.certain = false;
+        }
+    }
+    for (const auto& [job, spans] : other.written) {
+        for (const WrittenSpan& span : spans) {
+            if (!holds(mine, job, span)) keepInDoubt(job, span);
+        }
+    }
+}
+
+void RememberedStory::keepWhatMayStand(const Before& was, const std::vector<ChangedStretch>& changes,
+                                       std::u16string_view now) {
+    // Where letters repeat, an edit reads more ways than one, and text that
+    // a job wrote beside it or under it may stand where the reading put the
+    // user's. Every place beside or under an edit that reads as such text
+    // is kept, only possibly the job's.
+    Position shift = 0;
+    for (const ChangedStretch& change : changes) {
+        const Position oldEnd = change.start + change.oldLength;
+        const Position newStart = change.start + shift;
+        const Position newEnd = newStart + change.newLength;
+        shift += change.newLength - change.oldLength;
+        for (const auto& [job, spans] : was.written) {
+            for (const WrittenSpan& span : spans) {
+                if (span.span.length == 0 || span.span.end() < change.start || span.span.start > oldEnd) continue;
+                const std::u16string_view text = unitsOf(was.text, span.span);
+                const Position from = std::max<Position>(0, newStart - lengthOf(text));
+                const std::u16string_view near = unitsOf(now, from, newEnd + lengthOf(text) - from);
+                for (size_t at = near.find(text); at != std::u16string_view::npos; at = near.find(text, at + 1))
+                    keepInDoubt(job, {{from + static_cast<Position>(at), lengthOf(text)}, span.replaced, span.writeOrder, false});
+            }
+        }
+    }
+}
+
+void RememberedStory::keepInDoubt(int job, WrittenSpan span) {
+    span.certain = false;
+    for (auto& [other, spans] : written) {
+        for (WrittenSpan& kept : spans) {
+            if (other == job && kept.span == span.span) {
+                kept.certain = false;
+                return;
+            }
+            const bool overlaps = kept.span.start < span.span.end() && span.span.start < kept.span.end();
+            const bool placeInside = kept.span.length == 0 && span.span.start < kept.span.start && kept.span.start < span.span.end();
+            if (overlaps || placeInside) return;
+        }
+    }
+    std::vector<WrittenSpan>& spans = written[job];
+    const auto at = std::lower_bound(spans.begin(), spans.end(), span, [](const WrittenSpan& a, const WrittenSpan& b) {
+        return std::tie(a.span.start, a.span.length, a.writeOrder) < std::tie(b.span.start, b.span.length, b.writeOrder);
+    });
+    spans.insert(at, std::move(span));
 }
 
 void RememberedStory::keepBefore(Before was) {
@@ -133,7 +255,7 @@ void RememberedStory::carry(const std::vector<ChangedStretch>& changes, AtItsEdg
 bool RememberedStory::keepsWritingIn(std::u16string_view now) const {
     if (written.empty()) return false;
     RememberedStory followed{text, written, std::nullopt, false, before};
-    followed.follow(now);
+    followed.follow(now, NearEdits::LeaveAsRead);
     return !followed.written.empty();
 }
 

@@ -44,11 +44,19 @@ struct RememberedStory {
         ReadsAgain,  // it reads as it did before an edit that took writing away
         Edit,      // anything else
     };
+    /// What following an edit keeps of the writing beside it.
+    enum class NearEdits {
+        /// What reads as the writing there stays, in doubt: where letters
+        /// repeat, an edit reads more ways than one.
+        KeepWhatMayStand,
+        /// Only what the reading of the edit leaves.
+        LeaveAsRead,
+    };
     /// Carries what is remembered over to the text `now`: what an undo put
     /// back is gone; what an edit touched is gone, the rest moves with the
     /// text. Where it reads as before such an edit, that writing is back,
     /// only possibly the job's: the edit was undone, or typed again as it was.
-    Change follow(std::u16string_view now);
+    Change follow(std::u16string_view now, NearEdits nearEdits = NearEdits::KeepWhatMayStand);
     /// Carries what is remembered through `changes` of the text.
     void carry(const std::vector<ChangedStretch>& changes, AtItsEdges edges = AtItsEdges::PlacesTouched);
     /// Whether any writing would be left after following to `now`.
@@ -56,8 +64,27 @@ struct RememberedStory {
 
     /// Every span becomes only possibly the job's.
     void doubt();
+    /// An edit as read: the text and writing it began from, and its changes.
+    struct Edit {
+        Before from;
+        std::vector<ChangedStretch> changes;
+    };
+    /// Carries what is remembered through the edit that made the text
+    /// `now`, read as the changes between the texts, and where an undo of
+    /// the latest writing and a smaller edit after it read so too, as both:
+    /// what only one reading keeps stays, in doubt.
+    Edit editedTo(std::u16string_view now);
+    /// Keeps what `other`, another reading of the same text, keeps, and
+    /// doubts what the two do not both keep.
+    void keepAlsoInDoubt(const RememberedStory& other);
     /// Keeps the text and writing `was` that an edit took writing from.
     void keepBefore(Before was);
+    /// After `changes` made `was` into `now`: what the job wrote beside or
+    /// under an edit is kept, in doubt, wherever near it it reads so.
+    void keepWhatMayStand(const Before& was, const std::vector<ChangedStretch>& changes, std::u16string_view now);
+    /// Keeps `span` of `job`, in doubt: the same span kept is doubted, and
+    /// one that would overlap another span is not kept.
+    void keepInDoubt(int job, WrittenSpan span);
     /// Whether both hold the same writing, job by job and span by span.
     bool sameWritingAs(const RememberedStory& other) const;
     /// Takes in `other`'s writing, which reads the same text, beside its own:

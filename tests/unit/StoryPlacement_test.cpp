@@ -130,3 +130,13 @@ TEST(StoryPlacement, AStoryThatVanishedIsToldAndOneThatComesBackKeepsItsWritingI
 
 }  // namespace
 }  // namespace quillet
+namespace quillet { namespace {
+TEST(Scratch, S13991) {
+    RememberedStory r{u"ccatsccatstsCAT", {}, std::nullopt, false, {}};
+    r.written[0].push_back({{1, 4}, u"a", 1});
+    r.written[0].push_back({{6, 4}, u"a", 2});
+    for (auto c : changesBetween(u"ccatsccatstsCAT", u"ccatsccatsCAT")) printf("change %lld %lld %lld\n", (long long)c.start, (long long)c.oldLength, (long long)c.newLength);
+    RememberedStory f = r; f.follow(u"ccatsccatsCAT");
+    for (auto* s : f.allWritten()) printf("span %lld %lld %d\n", (long long)s->span.start, (long long)s->span.length, s->certain);
+}
+}}
