@@ -32,6 +32,13 @@ std::vector<WrittenSpan> carriedAll(const std::vector<WrittenSpan>& spans, const
     return kept;
 }
 
+/// How many units `changes` take out and put in.
+Position unitsChanged(const std::vector<ChangedStretch>& changes) {
+    Position units = 0;
+    for (const ChangedStretch& change : changes) units += change.oldLength + change.newLength;
+    return units;
+}
+
 bool inWritingOrder(const WrittenSpan* a, const WrittenSpan* b) {
     return std::tie(a->span.start, a->span.length, a->writeOrder) <
            std::tie(b->span.start, b->span.length, b->writeOrder);
@@ -113,21 +120,12 @@ RememberedStory::Change RememberedStory::follow(std::u16string_view now, NearEdi
         const Edit edit = editedTo(now);
         const bool tookWriting = allWritten().size() < spans;
         if (nearEdits == NearEdits::KeepWhatMayStand) keepWhatMayStand(edit.from, edit.changes, now);
+        lastEdited = was;
         if (tookWriting) keepBefore(std::move(was));
     }
     text.assign(now.data(), now.size());
     return change;
 }
-
-namespace {
-
-Position unitsChanged(const std::vector<ChangedStretch>& changes) {
-    Position units = 0;
-    for (const ChangedStretch& change : changes) units += change.oldLength + change.newLength;
-    return units;
-}
-
-}  // namespace
 
 RememberedStory::Edit RememberedStory::editedTo(std::u16string_view now) {
     const std::vector<ChangedStretch> changes = changesBetween(text, now);
@@ -145,7 +143,7 @@ RememberedStory::Edit RememberedStory::editedTo(std::u16string_view now) {
     for (size_t count = 1; count <= std::min(latest.size(), kMostUndone); ++count) {
         std::vector<const WrittenSpan*> tried(latest.begin(), latest.begin() + static_cast<std::ptrdiff_t>(count));
         std::sort(tried.begin(), tried.end(), inWritingOrder);
-        RememberedStory reading{{}, written, std::nullopt, false, {}};
+        RememberedStory reading{{}, written, std::nullopt, false, {}, std::nullopt};
         std::vector<ChangedStretch> putting;
         Position copied = 0;
         for (const WrittenSpan* span : tried) {
@@ -199,7 +197,10 @@ void RememberedStory::keepWhatMayStand(const Before& was, const std::vector<Chan
     // Where letters repeat, an edit reads more ways than one, and text that
     // a job wrote beside it or under it may stand where the reading put the
     // user's. Every place beside or under an edit that reads as such text
-    // is kept, only possibly the job's.
+    // is kept, only possibly the job's. A text rewritten is no such edit:
+    // what it holds alike is the user's.
+    constexpr Position kFewUnits = 8;
+    if (unitsChanged(changes) > std::max(kFewUnits, std::min(lengthOf(was.text), lengthOf(now)) / 4)) return;
     Position shift = 0;
     for (const ChangedStretch& change : changes) {
         const Position oldEnd = change.start + change.oldLength;
@@ -212,8 +213,16 @@ void RememberedStory::keepWhatMayStand(const Before& was, const std::vector<Chan
                 const std::u16string_view text = unitsOf(was.text, span.span);
                 const Position from = std::max<Position>(0, newStart - lengthOf(text));
                 const std::u16string_view near = unitsOf(now, from, newEnd + lengthOf(text) - from);
-                for (size_t at = near.find(text); at != std::u16string_view::npos; at = near.find(text, at + 1))
-                    keepInDoubt(job, {{from + static_cast<Position>(at), lengthOf(text)}, span.replaced, span.writeOrder, false});
+                // Where the reading kept it and nothing else near reads so, it stands as read.
+                const std::optional<Span> kept = carried(span.span, changes);
+                std::vector<Span> elsewhere;
+                for (size_t at = near.find(text); at != std::u16string_view::npos; at = near.find(text, at + 1)) {
+                    const Span there{from + static_cast<Position>(at), lengthOf(text)};
+                    if (there != kept) elsewhere.push_back(there);
+                }
+                if (elsewhere.empty()) continue;
+                if (kept) elsewhere.push_back(*kept);
+                for (const Span& there : elsewhere) keepInDoubt(job, {there, span.replaced, span.writeOrder, false});
             }
         }
     }
@@ -254,7 +263,7 @@ void RememberedStory::carry(const std::vector<ChangedStretch>& changes, AtItsEdg
 
 bool RememberedStory::keepsWritingIn(std::u16string_view now) const {
     if (written.empty()) return false;
-    RememberedStory followed{text, written, std::nullopt, false, before};
+    RememberedStory followed{text, written, std::nullopt, false, before, std::nullopt};
     followed.follow(now, NearEdits::LeaveAsRead);
     return !followed.written.empty();
 }

@@ -29,8 +29,11 @@ struct RememberedStory {
         std::map<int, std::vector<WrittenSpan>> written;
     };
     std::vector<Before> before;
+    /// The text and writing before the last edit: a story that reads so
+    /// now may be this one, moved, with an alike text edited in its place.
+    std::optional<Before> lastEdited;
 
-    bool holdsNothing() const { return written.empty() && !current && !searched; }
+    bool holdsNothing() const { return written.empty() && before.empty() && !current && !searched; }
     /// Every job's writing, in order.
     std::vector<const WrittenSpan*> allWritten() const;
     /// Whether the story reads `now` as it did, or as if some of the writing

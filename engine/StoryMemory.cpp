@@ -136,6 +136,8 @@ Result<StoryMemory::Reading> StoryMemory::readingOf(int32_t story, std::u16strin
     for (const auto& [other, them] : stories_) {
         if (other == story || other > *count_) continue;
         const bool same = sameText(them.text, text);
+        if (!same && !them.written.empty() && them.lastEdited && sameText(them.lastEdited->text, text))
+            reading.asBeforeAnEdit.push_back(other);
         if (!same && (asItDid || ownEdit || !them.keepsWritingIn(text))) continue;
         if (!moveRuledOut) {
             moveRuledOut = true;
@@ -167,13 +169,14 @@ void StoryMemory::doubtAlike(std::vector<int32_t> stories) {
     const bool anyWriting =
         std::any_of(alike.begin(), alike.end(), [](const RememberedStory* story) { return !story->written.empty(); });
     if (sameWriting || !anyWriting) return;
-    RememberedStory all{alike.front()->text, {}, std::nullopt, false, {}};
+    RememberedStory all{alike.front()->text, {}, std::nullopt, false, {}, std::nullopt};
     for (const RememberedStory* story : alike) all.mergeInDoubt(*story);
     for (const int32_t index : stories) track(index, all.text).written = all.written;
 }
 
 Status StoryMemory::seen(int32_t story, std::u16string_view text, const StoryReader& read) {
     std::vector<int32_t> alike;
+    std::vector<int32_t> asBeforeAnEdit;
     if (count_ && story <= *count_) {
         auto reading = readingOf(story, text, read);
         if (!reading) return reading.error();
@@ -181,12 +184,19 @@ Status StoryMemory::seen(int32_t story, std::u16string_view text, const StoryRea
             if (Status found = relocate(*count_, read); !found) return found;
         } else {
             alike = std::move(reading->alike);
+            asBeforeAnEdit = std::move(reading->asBeforeAnEdit);
         }
     }
     if (auto found = stories_.find(story); found != stories_.end()) follow(found->second, text);
     if (!alike.empty()) {
         alike.push_back(story);
         doubtAlike(std::move(alike));
+    }
+    for (const int32_t other : asBeforeAnEdit) {
+        RememberedStory& them = stories_.at(other);
+        const RememberedStory was{them.lastEdited->text, them.lastEdited->written, std::nullopt, false, {}, std::nullopt};
+        track(story, text).mergeInDoubt(was);
+        them.doubt();
     }
     releaseAll();
     return {};

@@ -143,6 +143,9 @@ private:
     struct Reading {
         bool moved = false;
         std::vector<int32_t> alike;
+        /// Stories that read so before their last edit: one of them may have
+        /// moved here, an alike text edited in its place.
+        std::vector<int32_t> asBeforeAnEdit;
     };
     Result<Reading> readingOf(int32_t story, std::u16string_view text, const StoryReader& read) const;
     /// Stories that read alike: unless they hold the same writing, each

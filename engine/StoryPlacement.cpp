@@ -158,7 +158,7 @@ Placement placedAmong(const std::map<int32_t, RememberedStory>& remembered, int3
             (onIt.front().exact ||
              (editsAreCertain && std::any_of(onIt.begin(), onIt.end(), [&](const Claim& c) { return inPlace(c.old, index); })));
 
-        RememberedStory here{std::u16string(textAt(index)), {}, std::nullopt, false, {}};
+        RememberedStory here{std::u16string(textAt(index)), {}, std::nullopt, false, {}, std::nullopt};
         for (const Claim& c : onIt) {
             RememberedStory followed = remembered.at(c.old);
             followed.follow(textAt(index));
@@ -167,8 +167,13 @@ Placement placedAmong(const std::map<int32_t, RememberedStory>& remembered, int3
                 if (followed.current) here.current = followed.current;
                 here.searched = here.searched || followed.searched;
             }
-            if (!certain) here.mergeInDoubt(followed);
-            else if (here.written.empty()) here.written = std::move(followed.written);
+            if (!certain) {
+                here.mergeInDoubt(followed);
+            } else if (here.written.empty()) {
+                here.written = std::move(followed.written);
+                here.before = std::move(followed.before);
+                here.lastEdited = std::move(followed.lastEdited);
+            }
         }
         if (!here.holdsNothing()) placed.emplace(index, std::move(here));
     }

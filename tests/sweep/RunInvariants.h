@@ -41,7 +41,7 @@ public:
     /// publications hold a handful of occurrences, so a step that goes beyond
     /// these has run away.
     static constexpr int kMaxSelectionsPerStep = 40;
-    static constexpr int kMaxWritesPerStep = 40;
+    static constexpr int kMaxWritesPerStep = 200;
     static constexpr int kMaxBoxesPerStep = 4;
 
     /// `host` is the stand-in host of the run; it must outlive this object.
