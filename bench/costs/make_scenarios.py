@@ -54,12 +54,18 @@ class Steps:
         self.measured[name] = len(self.steps)
 
 
-def replace_all():
+def replacing_cat_by_dog():
+    """The Replace dialog open on "cat" and "dog", and its Find Next pressed."""
     steps = Steps()
     steps.add(["click", "Replace"],
               ["set", "frmReplace.txtFindWhat", "cat"],
               ["set", "frmReplace.txtReplaceWith", "dog"],
               ["press", "frmReplace.cmdFind"])
+    return steps
+
+
+def replace_all():
+    steps = replacing_cat_by_dog()
     steps.measure("replace-all", ["press", "frmReplace.cmdReplaceAll"])
     return steps
 
@@ -90,11 +96,7 @@ def one_by_one_publication(on_one_page):
 
 
 def replace_one_by_one():
-    steps = Steps()
-    steps.add(["click", "Replace"],
-              ["set", "frmReplace.txtFindWhat", "cat"],
-              ["set", "frmReplace.txtReplaceWith", "dog"],
-              ["press", "frmReplace.cmdFind"])
+    steps = replacing_cat_by_dog()
     replace = ["press", "frmReplace.cmdReplace"]
     for press in range(1, BOXES + 1):
         if press in REPLACE_PRESSES_MEASURED:
