@@ -51,8 +51,26 @@ RememberedStory& StoryMemory::track(int32_t index, std::u16string_view text) {
     return story;
 }
 
-void StoryMemory::follow(RememberedStory& story, std::u16string_view now) const {
-    if (story.follow(now) == RememberedStory::Change::Edit && !publicationKnown_) story.doubt();
+RememberedStory::Change StoryMemory::followed(RememberedStory& story, std::u16string_view now) const {
+    const RememberedStory::Change change = story.follow(now);
+    if (change == RememberedStory::Change::Edit && !publicationKnown_) story.doubt();
+    return change;
+}
+
+void StoryMemory::follow(RememberedStory& story, std::u16string_view now) {
+    if (story.written.empty() || sameText(story.text, now)) {
+        followed(story, now);
+        return;
+    }
+    RememberedStory was = story;
+    // What reads as an undo may be the story moved elsewhere unchanged, and
+    // another text box with the text it had before the writing in its
+    // place: what was taken back is kept aside, in case it turns up.
+    if (followed(story, now) != RememberedStory::Change::Undo) return;
+    was.current.reset();
+    was.searched = false;
+    gone_.push_back(std::move(was));
+    if (gone_.size() > kMostGone) gone_.erase(gone_.begin());
 }
 
 void StoryMemory::releaseAll() {
@@ -245,10 +263,10 @@ std::vector<int32_t> StoryMemory::couldHoldWritingNear(const Job& job, std::u16s
     if (!id) return stories;
     for (const auto& [index, story] : stories_) {
         if (index == except || !story.written.contains(*id)) continue;
-        RememberedStory followed = story;
-        follow(followed, text);
-        const auto spans = followed.written.find(*id);
-        if (spans == followed.written.end()) continue;
+        RememberedStory copy = story;
+        followed(copy, text);
+        const auto spans = copy.written.find(*id);
+        if (spans == copy.written.end()) continue;
         const bool touching = std::any_of(spans->second.begin(), spans->second.end(), [&](const WrittenSpan& span) {
             return !near || (span.span.start <= near->end() && near->start <= span.span.end());
         });

@@ -136,7 +136,10 @@ private:
     RememberedStory& track(int32_t index, std::u16string_view text);
     /// Carries what is remembered in `story` over to its text `now`,
     /// doubting what an edit left when the publication is not known.
-    void follow(RememberedStory& story, std::u16string_view now) const;
+    RememberedStory::Change followed(RememberedStory& story, std::u16string_view now) const;
+    /// As followed, for a story remembered here: what an undo took back is
+    /// kept aside with the vanished stories.
+    void follow(RememberedStory& story, std::u16string_view now);
     /// What reading `text` at `story` tells: whether stories moved, and the
     /// other remembered stories that read alike; `read` reads another story
     /// whose remembered text this is.
