@@ -281,6 +281,33 @@ TEST(StoryMemory, AStoryIsReadForASelectionOnlyWhereTheJobsWritingCouldBeUnderIt
               (std::vector<int32_t>{2}));
 }
 
+TEST(StoryMemory, WritingTakenFromAStoryComesBackWhereTheStoryMayStandAgain) {
+    // The user's typing over the job's output, undone: the output is back, in doubt.
+    StoryMemory typed;
+    typed.wrote(kCats, 1, u"a cat.", {2, 3}, u"cats");
+    ASSERT_TRUE(typed.seen(1, u"a cxts.", {}));
+    EXPECT_TRUE(spansOf(typed, kCats, 1).empty());
+    ASSERT_TRUE(typed.seen(1, u"a cats.", {}));
+    EXPECT_EQ(spansOf(typed, kCats, 1), (std::vector<Span>{{2, 4}}));
+    EXPECT_FALSE(allCertain(typed, kCats, 1));
+    // An undo of the latest Replace All, then typing: what only one
+    // reading keeps stays in doubt, and the earlier Replace stays.
+    StoryMemory undone;
+    undone.wrote(kCats, 1, u".cat cat", {1, 3}, u"cats");
+    undone.wrote(kCats, 1, u".cats cat", {6, 3}, u"cats");
+    ASSERT_TRUE(undone.seen(1, u"xy.cats cat", {}));
+    EXPECT_EQ(spansOf(undone, kCats, 1), (std::vector<Span>{{3, 4}}));
+    // Its writing read as undone, a story may have moved away unchanged and
+    // an alike text taken its place: where it turns up, its writing is found.
+    StoryMemory moved;
+    ASSERT_TRUE(moved.storyCountIs(2, readerOf({})));
+    moved.wrote(kCats, 1, u"a cat", {2, 3}, u"cats");
+    const std::vector<std::u16string> now{u"a cat", u"a cats"};
+    ASSERT_TRUE(moved.seen(1, now[0], readerOf(now)));
+    ASSERT_TRUE(moved.seen(2, now[1], readerOf(now)));
+    EXPECT_EQ(spansOf(moved, kCats, 2), (std::vector<Span>{{2, 4}}));
+}
+
 TEST(StoryMemory, OnlyTheLastFewJobsAreRemembered) {
     StoryMemory memory;
     for (int job = 0; job < 9; ++job)
