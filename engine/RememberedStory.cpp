@@ -32,13 +32,6 @@ std::vector<WrittenSpan> carriedAll(const std::vector<WrittenSpan>& spans, const
     return kept;
 }
 
-/// How many units `changes` take out and put in.
-Position unitsChanged(const std::vector<ChangedStretch>& changes) {
-    Position units = 0;
-    for (const ChangedStretch& change : changes) units += change.oldLength + change.newLength;
-    return units;
-}
-
 bool inWritingOrder(const WrittenSpan* a, const WrittenSpan* b) {
     return std::tie(a->span.start, a->span.length, a->writeOrder) <
            std::tie(b->span.start, b->span.length, b->writeOrder);
@@ -199,8 +192,7 @@ void RememberedStory::keepWhatMayStand(const Before& was, const std::vector<Chan
     // user's. Every place beside or under an edit that reads as such text
     // is kept, only possibly the job's. A text rewritten is no such edit:
     // what it holds alike is the user's.
-    constexpr Position kFewUnits = 8;
-    if (unitsChanged(changes) > std::max(kFewUnits, std::min(lengthOf(was.text), lengthOf(now)) / 4)) return;
+    if (!isAFewEdits(changes, was.text, now)) return;
     Position shift = 0;
     for (const ChangedStretch& change : changes) {
         const Position oldEnd = change.start + change.oldLength;

@@ -142,13 +142,15 @@ Result<StoryMemory::Reading> StoryMemory::readingOf(int32_t story, std::u16strin
         return reading;
     }
     // Another story's remembered text, or its text edited so that its
-    // writing would stay (where no writing of this story's own would): that
+    // writing would stay (where this is no small edit that keeps writing of
+    // this story's own): that
     // story came here, unless it still reads so where it was. One such story
     // is read: when it stands where it was, the text boxes are alike, and a
     // publication of many alike costs one read for each, not one for each
     // pair. A story that reads as it did tells nothing of moves, and costs
     // no read.
-    const bool ownEdit = remembered && here->second.keepsWritingIn(text);
+    const bool ownEdit = remembered && isAFewEdits(changesBetween(here->second.text, text), here->second.text, text) &&
+                         here->second.keepsWritingIn(text);
     bool moveRuledOut = asItDid;
     bool otherWriting = false;
     for (const auto& [other, them] : stories_) {
@@ -157,8 +159,10 @@ Result<StoryMemory::Reading> StoryMemory::readingOf(int32_t story, std::u16strin
         if (!same && !them.written.empty() && them.lastEdited && sameText(them.lastEdited->text, text))
             reading.asBeforeAnEdit.push_back(other);
         if (!same && (asItDid || ownEdit || !them.keepsWritingIn(text))) continue;
-        if (!moveRuledOut) {
-            moveRuledOut = true;
+        // Alike texts: one read tells for all of them. An edited text may
+        // be any of the stories it could have been: each is read.
+        if (!moveRuledOut || !same) {
+            moveRuledOut = moveRuledOut || same;
             auto there = read(other);
             if (!there) return there.error();
             if (!them.readsAsItDid(*there)) {
@@ -293,9 +297,14 @@ void StoryMemory::wroteAll(const Job& job, int32_t story, std::u16string_view be
                            static_cast<Position>(rewrite.written.size())});
 
     // Whatever else is remembered here follows the writing as any change.
+    // What it writes over, the host's Undo may give back: the story as it
+    // was is kept, to be known again.
+    RememberedStory::Before was{memory.text, memory.written};
     std::vector<WrittenSpan> own = std::move(memory.written[id]);
     memory.written.erase(id);
+    const size_t others = memory.allWritten().size();
     memory.carry(changes);
+    if (memory.allWritten().size() < others) memory.keepBefore(std::move(was));
 
     // The job's own spans and the new ones, in the old text's order: an own
     // span comes before a new one when it ends by the new one's start. The

@@ -21,16 +21,15 @@ constexpr Position kShortestUntouched = 3;
 /// whatever letters the alignment finds in common are no text left alone.
 constexpr Position kFewUnits = 8;
 
+bool fewUnits(Position changed, Position shorterLength) { return changed <= std::max<Position>(kFewUnits, shorterLength / 4); }
+
 /// Whether `changes` tell of a few edits here and there, rather than of
 /// text rewritten in which the alignment found letters in common.
 bool fewEditsApart(const std::vector<ChangedStretch>& changes, Position shorterLength) {
-    Position changed = 0;
-    for (size_t i = 0; i < changes.size(); ++i) {
-        changed += changes[i].oldLength + changes[i].newLength;
-        if (i > 0 && changes[i].start - (changes[i - 1].start + changes[i - 1].oldLength) < kShortestUntouched)
-            return false;
+    for (size_t i = 1; i < changes.size(); ++i) {
+        if (changes[i].start - (changes[i - 1].start + changes[i - 1].oldLength) < kShortestUntouched) return false;
     }
-    return changed <= std::max<Position>(kFewUnits, shorterLength / 4);
+    return fewUnits(unitsChanged(changes), shorterLength);
 }
 
 /// One row of Myers' diff: for each diagonal k = x - y, how far along `a`
@@ -114,6 +113,16 @@ std::optional<std::vector<ChangedStretch>> aligned(std::u16string_view a, std::u
 }
 
 }  // namespace
+
+Position unitsChanged(const std::vector<ChangedStretch>& changes) {
+    Position units = 0;
+    for (const ChangedStretch& change : changes) units += change.oldLength + change.newLength;
+    return units;
+}
+
+bool isAFewEdits(const std::vector<ChangedStretch>& changes, std::u16string_view before, std::u16string_view after) {
+    return fewUnits(unitsChanged(changes), std::min(lengthOf(before), lengthOf(after)));
+}
 
 SharedEnds sharedEndsOf(std::u16string_view a, std::u16string_view b) {
     const size_t shortest = std::min(a.size(), b.size());

@@ -26,6 +26,13 @@ struct ChangedStretch {
 /// into a run of the same letter), it lies as far to the end as it can.
 std::vector<ChangedStretch> changesBetween(std::u16string_view before, std::u16string_view after);
 
+/// How many units `changes` take out and put in.
+Position unitsChanged(const std::vector<ChangedStretch>& changes);
+
+/// Whether `changes` made of `before` are a few quick edits (at most 8
+/// units, or a quarter of the shorter text), rather than a text rewritten.
+bool isAFewEdits(const std::vector<ChangedStretch>& changes, std::u16string_view before, std::u16string_view after);
+
 /// How many units two texts share at their beginning and then at their end,
 /// the end not reaching into the beginning.
 struct SharedEnds {
