@@ -90,6 +90,8 @@ public:
     int64_t leftInDoubt() const { return leftInDoubt_; }
 
     const SearchState& searchState() const { return state_; }
+    /// What is wrong with what the engine remembers between presses, if anything.
+    std::optional<std::string> memoryFault() const { return memory_.brokenInvariant(); }
 
 private:
     /// One call from a dialog: what the host refused to put back before is

@@ -136,6 +136,11 @@ RememberedStory::Edit RememberedStory::editedTo(std::u16string_view now) {
     for (size_t count = 1; count <= std::min(latest.size(), kMostUndone); ++count) {
         std::vector<const WrittenSpan*> tried(latest.begin(), latest.begin() + static_cast<std::ptrdiff_t>(count));
         std::sort(tried.begin(), tried.end(), inWritingOrder);
+        // Writing in doubt of two jobs may overlap: no undo takes back both.
+        const bool apart = std::adjacent_find(tried.begin(), tried.end(), [](const WrittenSpan* a, const WrittenSpan* b) {
+                               return b->span.start < a->span.end();
+                           }) == tried.end();
+        if (!apart) break;
         RememberedStory reading{{}, written, std::nullopt, false, {}, std::nullopt};
         std::vector<ChangedStretch> putting;
         Position copied = 0;

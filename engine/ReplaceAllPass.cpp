@@ -35,20 +35,6 @@ private:
     std::vector<Position> tree_;
 };
 
-/// `before` with each of `rewrites` (in order, apart) made.
-std::u16string rewritten(const std::u16string& before, const std::vector<Rewrite>& rewrites) {
-    std::u16string after;
-    after.reserve(before.size());
-    Position copied = 0;
-    for (const Rewrite& rewrite : rewrites) {
-        after.append(before, static_cast<size_t>(copied), static_cast<size_t>(rewrite.replaced.start - copied));
-        after.append(rewrite.written);
-        copied = rewrite.replaced.end();
-    }
-    after.append(before, static_cast<size_t>(copied));
-    return after;
-}
-
 }  // namespace
 
 ReplaceAllReport ReplaceAllPass::run(const Job& job, FindOptions options, ReplaceOptions replaceOptions,

@@ -11,8 +11,8 @@ namespace quillet {
 namespace {
 
 /// `text` with `length` units from `start` replaced by `replacement`.
-std::u16string writtenInto(std::u16string text, Position start, Position length, const std::u16string& replacement) {
-    return text.replace(static_cast<size_t>(start), static_cast<size_t>(length), replacement);
+std::u16string writtenInto(std::u16string_view text, Position start, Position length, const std::u16string& replacement) {
+    return rewritten(text, {{{start, length}, replacement}});
 }
 
 }  // namespace

@@ -281,9 +281,8 @@ std::vector<int32_t> StoryMemory::couldHoldWritingNear(const Job& job, std::u16s
 
 void StoryMemory::wrote(const Job& job, int32_t story, std::u16string_view before, Span replaced,
                         std::u16string_view written) {
-    std::u16string after(before);
-    after.replace(static_cast<size_t>(replaced.start), static_cast<size_t>(replaced.length), written);
-    wroteAll(job, story, before, {Rewrite{replaced, std::u16string(written)}}, after);
+    const std::vector<Rewrite> rewrite{{replaced, std::u16string(written)}};
+    wroteAll(job, story, before, rewrite, rewritten(before, rewrite));
 }
 
 void StoryMemory::wroteAll(const Job& job, int32_t story, std::u16string_view before,
@@ -327,6 +326,43 @@ void StoryMemory::wroteAll(const Job& job, int32_t story, std::u16string_view be
         mine.push_back(earlier->movedBy(shift));
     memory.written[id] = std::move(mine);
     memory.text.assign(after.data(), after.size());
+}
+
+std::optional<std::string> StoryMemory::brokenInvariant() const {
+    if (jobs_.size() > kJobs) return "more jobs than are kept";
+    auto brokenIn = [&](const RememberedStory& story) -> std::optional<std::string> {
+        for (const auto& [job, spans] : story.written) {
+            if (!std::any_of(jobs_.begin(), jobs_.end(), [&](const auto& known) { return known.first == job; }))
+                return "writing of a job no longer remembered";
+            for (size_t i = 0; i < spans.size(); ++i) {
+                const Span& span = spans[i].span;
+                if (span.start < 0 || span.length < 0 || span.end() > lengthOf(story.text))
+                    return "a span outside its story's text";
+                if (i > 0 && spans[i - 1].span.start > span.start) return "a job's spans out of order";
+            }
+        }
+        for (const auto& [job, spans] : story.written) {
+            for (size_t i = 1; i < spans.size(); ++i) {
+                if (spans[i].span.start < spans[i - 1].span.end()) return "spans of one job that overlap";
+            }
+        }
+        // Two jobs' writing overlaps only in doubt: either story could be the other.
+        const auto all = story.allWritten();
+        for (size_t i = 0; i < all.size(); ++i) {
+            for (size_t j = i + 1; j < all.size() && all[j]->span.start < all[i]->span.end(); ++j) {
+                if (all[i]->certain || all[j]->certain) return "certain writing that overlaps other writing";
+            }
+        }
+        return std::nullopt;
+    };
+    for (const auto& [index, story] : stories_) {
+        if (index < 1 || (count_ && index > *count_)) return "a story outside the collection";
+        if (auto broken = brokenIn(story)) return "story " + std::to_string(index) + ": " + *broken;
+    }
+    for (const RememberedStory& story : gone_) {
+        if (auto broken = brokenIn(story)) return "a vanished story: " + *broken;
+    }
+    return std::nullopt;
 }
 
 std::optional<StoryMemory::Match> StoryMemory::currentMatch() const {

@@ -26,12 +26,6 @@ struct Job {
     friend bool operator==(const Job&, const Job&) = default;
 };
 
-/// One replacement in a story: the span it replaced, and what it wrote there.
-struct Rewrite {
-    Span replaced;
-    std::u16string written;
-};
-
 /// What the engine remembers of the stories between presses: what each of
 /// the last few jobs wrote where, the running search's current match, and
 /// the story the search stands in, each with the story's text as the engine
@@ -108,6 +102,13 @@ public:
     /// `after` is the story's text with all of them made.
     void wroteAll(const Job& job, int32_t story, std::u16string_view before, const std::vector<Rewrite>& rewrites,
                   std::u16string_view after);
+
+    /// What is wrong with what is remembered, if anything: every span lies
+    /// in its story's text, each job's in order and apart, a certain one
+    /// overlapping no other of any job (only writing in doubt may), each
+    /// belonging to a job still remembered, and no more jobs than are kept.
+    /// The tests check it after every step.
+    std::optional<std::string> brokenInvariant() const;
 
     /// The running search's current match: its story and span.
     struct Match {

@@ -114,6 +114,19 @@ std::optional<std::vector<ChangedStretch>> aligned(std::u16string_view a, std::u
 
 }  // namespace
 
+std::u16string rewritten(std::u16string_view before, const std::vector<Rewrite>& rewrites) {
+    std::u16string after;
+    after.reserve(before.size());
+    Position copied = 0;
+    for (const Rewrite& rewrite : rewrites) {
+        after.append(unitsOf(before, copied, rewrite.replaced.start - copied));
+        after.append(rewrite.written);
+        copied = rewrite.replaced.end();
+    }
+    after.append(unitsOf(before, copied, lengthOf(before) - copied));
+    return after;
+}
+
 Position unitsChanged(const std::vector<ChangedStretch>& changes) {
     Position units = 0;
     for (const ChangedStretch& change : changes) units += change.oldLength + change.newLength;

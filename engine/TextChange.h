@@ -1,12 +1,22 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/Position.h"
 
 namespace quillet {
+
+/// One replacement in a text: the span it replaced, and what it wrote there.
+struct Rewrite {
+    Span replaced;
+    std::u16string written;
+};
+
+/// `before` with each of `rewrites` (in order, apart) made.
+std::u16string rewritten(std::u16string_view before, const std::vector<Rewrite>& rewrites);
 
 /// A stretch of a text that an edit changed: `oldLength` units from `start`
 /// became `newLength` units.

@@ -37,7 +37,9 @@ private:
     std::optional<Position> gapEnd(size_t i, Position at) const {
         const Position from = i == 0 ? 0 : spans_[i - 1]->span.end();
         const Position to = i < spans_.size() ? spans_[i]->span.start : lengthOf(before_);
-        if (at + (to - from) > lengthOf(after_)) return std::nullopt;
+        // Spans in doubt of two jobs may overlap (either story could be the
+        // other): no undo reads through both.
+        if (to < from || at + (to - from) > lengthOf(after_)) return std::nullopt;
         if (unitsOf(after_, at, to - from) != unitsOf(before_, from, to - from))
             return std::nullopt;
         return at + (to - from);

@@ -15,7 +15,7 @@ struct UndoneWrites {
     std::vector<ChangedStretch> changes;
 };
 
-/// When `after` is `before` with some of `spans` (in order, apart) put back
+/// When `after` is `before` with some of `spans` (in order) put back
 /// to the text that they replaced and nothing else changed, as an undo
 /// leaves it: those put back. Where a span's text reads both ways (a
 /// replacement that begins with what it replaced), what follows decides; a

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "engine/SearchBuffer.h"
 #include "engine/SearchState.h"
@@ -37,6 +39,9 @@ public:
     /// while the Find dialog does not exist.
     virtual const SearchState* searchState() = 0;
     virtual const SearchBuffer* searchBuffer() = 0;
+    /// What is wrong with what the engine remembers between presses, where
+    /// the site sees the engine; nothing otherwise.
+    virtual std::optional<std::string> engineMemoryFault() { return std::nullopt; }
 };
 
 }  // namespace quillet::simhost

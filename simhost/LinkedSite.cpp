@@ -50,6 +50,9 @@ public:
     bool canUnload() override { return !component_ || component_->liveObjects().canUnload(); }
     bool seesEngine() const override { return true; }
     const SearchState* searchState() override { return component_ ? &component_->engine().searchState() : nullptr; }
+    std::optional<std::string> engineMemoryFault() override {
+        return component_ ? component_->engine().memoryFault() : std::nullopt;
+    }
     const SearchBuffer* searchBuffer() override {
         return component_ ? component_->forms().existingSearchBuffer() : nullptr;
     }

@@ -18,6 +18,7 @@ RunReport checkedRun(const simhost::Scenario& scenario, const HostVisit& prepare
         if (prepare) prepare(parts.host);
         auto site = simhost::makeLinkedSite(parts);
         invariants->readDialogsFrom(site->dialogs());
+        invariants->watchEngineOf(site->addin());
         return site;
     };
     simhost::ScenarioRunner runner(

@@ -258,6 +258,9 @@ private:
     int answers_ = 0;
 };
 
+/// The most of the stories judged at "Replace complete!" that a run of users may exempt.
+constexpr double kMostExemptShare = 0.02;
+
 int caseCount() {
     const char* configured = std::getenv("QUILLET_DIFF_CASES");
     return configured != nullptr ? std::max(1, std::atoi(configured)) : 1000;
@@ -291,6 +294,9 @@ TEST(RandomInterleaving, EveryWriteLandsOnAnOccurrenceWhateverTheUserDoesBetween
     std::cout << tally.totals() << "\n";
     EXPECT_EQ(tally.failures(), 0) << tally.failuresTold(/*smallest=*/3)
                                    << "Save a scenario to a file and replay it with QUILLET_REPLAY=FILE.";
+    // A checker that lets off more than a few stories no longer checks what
+    // it claims to: where the engine is hardest.
+    EXPECT_LE(exemptShare(tally.leniency()), kMostExemptShare) << tally.totals();
 }
 
 }  // namespace

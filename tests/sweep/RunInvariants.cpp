@@ -40,6 +40,7 @@ void RunInvariants::beforeStep(size_t number, const simhost::Step& step) {
     if (storiesFromTheHost_) stories_ = storiesOf(host_.publication().model());
     storiesFromTheHost_ = std::holds_alternative<simhost::steps::Undo>(step);
     checkStoriesMatchTheHost();
+    checkTheEnginesMemory();
     checkHostPutRight("between steps");
     step_ = number;
     stepIsReplaceAll_ = isReplaceAll(step);
@@ -106,6 +107,7 @@ void RunInvariants::event(const ordered_json& event) {
 void RunInvariants::finish() {
     if (storiesFromTheHost_) stories_ = storiesOf(host_.publication().model());
     checkStoriesMatchTheHost();
+    checkTheEnginesMemory();
     checkHostPutRight("at the end");
     if (!ended_) breach("the transcript has no end");
 }
@@ -151,6 +153,11 @@ void RunInvariants::checkStoriesMatchTheHost() {
         breach("the search tracker lost count of the stories");
     // Go on from what the host holds, so that one unseen change is told once.
     stories_ = storiesOf(host_.publication().model());
+}
+
+void RunInvariants::checkTheEnginesMemory() {
+    if (!addin_) return;
+    if (auto fault = addin_->engineMemoryFault()) breach("the engine's memory breaks its own invariants: " + *fault);
 }
 
 std::optional<RunInvariants::Span> RunInvariants::spanOf(const ordered_json& event) {

@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "simhost/AddinSite.h"
 #include "simhost/Scenario.h"
 #include "simhost/memory/InMemoryHost.h"
 #include "tests/sweep/SearchTracker.h"
@@ -49,6 +50,9 @@ public:
 
     /// The dialogs' windows of the run, read at each press.
     void readDialogsFrom(simhost::DialogFinder& dialogs) { search_.readDialogsFrom(dialogs); }
+    /// The add-in of the run, whose memory between presses must keep its
+    /// own invariants before every step and at the end.
+    void watchEngineOf(simhost::AddinSite& addin) { addin_ = &addin; }
 
     /// Before step `number` (from 1) is carried out.
     void beforeStep(size_t number, const simhost::Step& step);
@@ -76,6 +80,7 @@ private:
     /// and in the search tracker, before the runner carries it out.
     void followTheUser(const simhost::Step& step);
     void checkStoriesMatchTheHost();
+    void checkTheEnginesMemory();
     /// The span that a select or write event names; nothing, after a breach,
     /// when it does not lie in a story.
     std::optional<Span> spanOf(const nlohmann::ordered_json& event);
@@ -96,6 +101,7 @@ private:
     void stopTheHost();
 
     simhost::InMemoryHost& host_;
+    simhost::AddinSite* addin_ = nullptr;
     const bool firstScreenUpdating_;
     /// The refusals of ScreenUpdating calls when it went off, while it is off.
     std::optional<int> screenRefusalsWhenOff_;

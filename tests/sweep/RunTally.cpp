@@ -1,6 +1,7 @@
 #include "tests/sweep/RunTally.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cctype>
 #include <map>
 
@@ -26,14 +27,24 @@ std::string kindOf(const std::string& breach) {
 
 void RunTally::add(int run, const std::string& scenario, const RunReport& report) {
     ++runs_;
+    leniency_.storiesJudgedAtComplete += report.leniency.storiesJudgedAtComplete;
     leniency_.storiesExemptedFromComplete += report.leniency.storiesExemptedFromComplete;
     leniency_.wholeWordJudgementsSkipped += report.leniency.wholeWordJudgementsSkipped;
     leniency_.selectionsOfOutputOnlyTheTruthKnows += report.leniency.selectionsOfOutputOnlyTheTruthKnows;
     if (!report.breaches.empty()) failures_.push_back({run, scenario, report.breaches});
 }
 
+double exemptShare(const Leniency& leniency) {
+    if (leniency.storiesJudgedAtComplete == 0) return 0;
+    return static_cast<double>(leniency.storiesExemptedFromComplete) / leniency.storiesJudgedAtComplete;
+}
+
 std::string told(const Leniency& leniency) {
-    return std::to_string(leniency.storiesExemptedFromComplete) + " stories exempted from \"Replace complete!\", " +
+    char share[32];
+    std::snprintf(share, sizeof share, "%.2f", 100 * exemptShare(leniency));
+    return std::to_string(leniency.storiesExemptedFromComplete) + " of " +
+           std::to_string(leniency.storiesJudgedAtComplete) + " stories judged at \"Replace complete!\" exempted (" +
+           share + " %), " +
            std::to_string(leniency.wholeWordJudgementsSkipped) + " whole-word judgements skipped, " +
            std::to_string(leniency.selectionsOfOutputOnlyTheTruthKnows) +
            " selections of output that only the truth knows as the job's";

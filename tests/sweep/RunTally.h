@@ -10,6 +10,8 @@ namespace quillet::testing {
 
 /// How leniently the checks judged, in words.
 std::string told(const Leniency& leniency);
+/// The share of the stories judged at "Replace complete!" that were exempted.
+double exemptShare(const Leniency& leniency);
 
 /// What many watched runs came to, told together: how many broke the
 /// invariants and with which kinds of breach, the smallest of their
@@ -20,6 +22,7 @@ public:
     void add(int run, const std::string& scenario, const RunReport& report);
 
     int failures() const { return static_cast<int>(failures_.size()); }
+    const Leniency& leniency() const { return leniency_; }
     /// The runs, the failures and the leniency, in one line.
     std::string totals() const;
     /// Each kind of breach (a run's first, its step and story numbers left

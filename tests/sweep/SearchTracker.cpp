@@ -214,6 +214,7 @@ std::optional<std::string> SearchTracker::complete(const std::vector<std::u16str
                 return "\"Replace complete!\" with an occurrence left in story " + std::to_string(story);
             exempted = true;
         }
+        ++leniency_.storiesJudgedAtComplete;
         if (exempted) ++leniency_.storiesExemptedFromComplete;
     }
     return std::nullopt;

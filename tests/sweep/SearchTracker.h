@@ -16,8 +16,9 @@ namespace quillet::testing {
 /// How often a run's checks had to let the add-in off because no add-in
 /// could know the truth from what the host shows.
 struct Leniency {
-    /// Stories held to no occurrence at a "Replace complete!" where one stood
-    /// that only the truth knew of.
+    /// Stories judged at a "Replace complete!", and of them those held to no
+    /// occurrence where one stood that only the truth knew of.
+    int storiesJudgedAtComplete = 0;
     int storiesExemptedFromComplete = 0;
     /// Whole words, at writes and selections, that only a reading of the
     /// texts took for whole words.
