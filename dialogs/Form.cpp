@@ -4,7 +4,7 @@
 
 #include "dialogs/EventEntry.h"
 #include "dialogs/FormInstances.h"
-#include "dialogs/SpecialCharacters.h"
+#include "engine/CaretCodeTable.h"
 #include "engine/Module1.h"
 
 namespace quillet {
@@ -20,16 +20,15 @@ void Form::Show() {
 void Form::cmdSpecial_Click() {
     std::string box = window_->lastTextBox();
     if (box.empty()) box = "txtFindWhat";
-    const bool findText = box == "txtFindWhat";
-    std::vector<const SpecialCharacter*> offered;
+    const CodedText text = box == "txtFindWhat" ? CodedText::Find : CodedText::Replacement;
+    std::vector<const CaretCode*> offered;
     std::vector<std::u16string_view> names;
-    for (const SpecialCharacter& special : kSpecialCharacters) {
-        if (special.findOnly && !findText) continue;
-        offered.push_back(&special);
-        names.push_back(special.name);
+    for (const CaretCode& code : kCaretCodes) {
+        if (!code.knownIn(text)) continue;
+        offered.push_back(&code);
+        names.push_back(code.menuName);
     }
-    if (auto chosen = window_->chooseFrom("cmdSpecial", names))
-        window_->insertAtCaret(box, std::u16string(offered[*chosen]->code));
+    if (auto chosen = window_->chooseFrom("cmdSpecial", names)) window_->insertAtCaret(box, offered[*chosen]->typed());
 }
 
 Status Form::createWindow(const FormLayout& layout) {

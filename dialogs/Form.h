@@ -45,9 +45,9 @@ protected:
     }
 
     /// The Special menu: the code that the user chooses goes to the caret of
-    /// the text box that last had the focus (the find box at first). The
-    /// codes that stand for classes of characters are offered for a find
-    /// text only.
+    /// the text box that last had the focus (the find box at first). It
+    /// offers the codes of kCaretCodes that the box's text knows, in the
+    /// table's order.
     void cmdSpecial_Click();
     /// What the status line under the buttons says.
     void showStatus(const std::u16string& text) { window_->setText("lblStatus", text); }

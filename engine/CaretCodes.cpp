@@ -1,47 +1,32 @@
 #include "engine/CaretCodes.h"
 
-#include <optional>
+#include <algorithm>
 
 namespace quillet {
 
 namespace {
 
-// The codes that stand for one character wherever they are typed.
-std::optional<char16_t> characterOfCode(char16_t letter) {
-    switch (letter) {
-    case u't': return u'\t';
-    case u's': return u'\u00A0';
-    case u'+': return u'\u2014';
-    case u'=': return u'\u2013';
-    case u'~': return u'\u2011';
-    case u'-': return u'\u00AD';
-    case kCaret: return kCaret;
-    default: return std::nullopt;
-    }
+const CaretCode* codeOf(char16_t letter, CodedText in) {
+    const auto* found = std::ranges::find(kCaretCodes, letter, &CaretCode::letter);
+    if (found == std::ranges::end(kCaretCodes) || !found->knownIn(in)) return nullptr;
+    return found;
 }
 
 }  // namespace
 
 bool hasCaret(std::u16string_view text) { return text.find(kCaret) != std::u16string_view::npos; }
 
-std::vector<CaretToken> readCaretCodes(std::u16string_view text, std::u16string_view codeLetters) {
+std::vector<CaretToken> readCaretCodes(std::u16string_view text, CodedText in) {
     std::vector<CaretToken> tokens;
     tokens.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == kCaret && i + 1 < text.size()) {
-            const char16_t letter = text[i + 1];
-            if (const auto character = characterOfCode(letter)) {
-                tokens.push_back({/*isCode=*/false, *character});
-                ++i;
-                continue;
-            }
-            if (codeLetters.find(letter) != std::u16string_view::npos) {
-                tokens.push_back({/*isCode=*/true, letter});
-                ++i;
-                continue;
-            }
+        const CaretCode* code = text[i] == kCaret && i + 1 < text.size() ? codeOf(text[i + 1], in) : nullptr;
+        if (code == nullptr) {
+            tokens.push_back({CodeMeaning::Character, text[i]});
+            continue;
         }
-        tokens.push_back({/*isCode=*/false, text[i]});
+        tokens.push_back({code->meaning, code->character});
+        ++i;
     }
     return tokens;
 }

@@ -4,13 +4,12 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/CaretCodeTable.h"
+
 namespace quillet {
 
-// The codes that a user types into a find or a replacement text: a caret and
-// the unit after it. Both texts read them alike and differ only in which
-// codes, besides those for single characters, they know.
-
-inline constexpr char16_t kCaret = u'^';
+// Reading the codes (kCaretCodes) out of a find or a replacement text. Both
+// texts read them alike and differ only in which codes they know.
 
 /// Whether `text` holds a caret; a text without one holds no code and
 /// stands for itself.
@@ -18,19 +17,17 @@ bool hasCaret(std::u16string_view text);
 
 /// One step of reading a text for its codes.
 struct CaretToken {
-    /// true: the code made of a caret and `unit`; false: `unit` is a
-    /// character of the text.
-    bool isCode = false;
-    char16_t unit = 0;
+    /// CodeMeaning::Character: `character` is a character of the text, typed
+    /// as it is or as a code. Otherwise what the code read stands for.
+    CodeMeaning meaning = CodeMeaning::Character;
+    char16_t character = 0;
 };
 
-/// Reads `text` left to right. ^t ^s ^+ ^= ^~ ^- ^^ read as the character
-/// they stand for (tab, U+00A0, U+2014, U+2013, U+2011, U+00AD, caret); a
-/// caret and one of `codeLetters` read as that code. A caret before any other
-/// unit, or at the very end, is a character, and the unit after it is read as
-/// it would be anywhere else. Codes are case-sensitive: "^T" is a caret and a
-/// T.
-std::vector<CaretToken> readCaretCodes(std::u16string_view text, std::u16string_view codeLetters);
+/// Reads `text` left to right: a caret and the letter of a code that `in`
+/// knows read as what the code stands for. A caret before any other unit, or
+/// at the very end, is a character, and the unit after it is read as it would
+/// be anywhere else: "^T" is a caret and a T, and so is "^w" in a replacement.
+std::vector<CaretToken> readCaretCodes(std::u16string_view text, CodedText in);
 
 /// The find text that finds exactly `text`, character for character: each
 /// caret doubled, so that none begins a code ("2^n" gives "2^^n").

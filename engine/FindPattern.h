@@ -12,17 +12,16 @@
 
 namespace quillet {
 
-/// A find text with codes, prepared for matching. The codes:
-///   ^p  a paragraph end: CR LF where the text has the pair, else CR
-///   ^n  a line break: U+000B, or an LF that does not follow a CR
-///   ^t ^s ^+ ^= ^~ ^- ^^  tab, U+00A0, U+2014, U+2013, U+2011, U+00AD, caret
-///   ^?  any one code point (a surrogate pair is one; so is a lone surrogate)
-///   ^#  a decimal digit (general category Nd)
-///   ^$  a letter (general category L*)
-///   ^w  one or more of tab and the space separators (Zs, U+0020 and U+00A0
-///       among them); never CR, LF, U+000B, U+2028 or U+2029
-/// A caret before anything else, or at the very end, is a caret, and what
-/// follows it reads as it would anywhere else; codes are case-sensitive.
+/// A find text with codes, prepared for matching: kCaretCodes lists the
+/// codes, and readCaretCodes tells how a text reads. Each code matches what
+/// the table says it stands for; in detail,
+///   a paragraph end  CR LF where the text has the pair, else CR
+///   a line break     U+000B, or an LF that does not follow a CR
+///   any character    one code point (a surrogate pair is one; so is a lone
+///                    surrogate)
+///   white space      one or more of tab and the space separators (U+0020 and
+///                    U+00A0 among them); never CR, LF, U+000B, U+2028 or
+///                    U+2029
 ///
 /// Without matchCase, the literal characters compare under Unicode simple
 /// case folding, as TextMatcher compares them; the classes ignore case by

@@ -1,6 +1,5 @@
 #include "engine/PatternElement.h"
 
-#include <iterator>
 #include <string>
 
 #include "engine/CaretCodes.h"
@@ -14,12 +13,19 @@ using unicode::CodePointClass;
 
 namespace {
 
-// The codes that only a find text knows, and the elements each reads as, in
-// the same order.
-constexpr std::u16string_view kFindCodeLetters = u"pn?#$w";
-constexpr Kind kFindCodeKinds[] = {Kind::ParagraphEnd, Kind::LineBreak, Kind::AnyCharacter,
-                                   Kind::Digit,        Kind::Letter,    Kind::WhiteSpace};
-static_assert(std::size(kFindCodeKinds) == kFindCodeLetters.size());
+// A code for one character joins the literal run around it instead.
+Kind kindOf(CodeMeaning meaning) {
+    switch (meaning) {
+    case CodeMeaning::Character: return Kind::Literal;
+    case CodeMeaning::ParagraphEnd: return Kind::ParagraphEnd;
+    case CodeMeaning::LineBreak: return Kind::LineBreak;
+    case CodeMeaning::AnyCharacter: return Kind::AnyCharacter;
+    case CodeMeaning::Digit: return Kind::Digit;
+    case CodeMeaning::Letter: return Kind::Letter;
+    case CodeMeaning::WhiteSpace: return Kind::WhiteSpace;
+    }
+    return Kind::Literal;
+}
 
 PatternElement codeElement(Kind kind) {
     PatternElement element;
@@ -57,13 +63,13 @@ std::vector<PatternElement> readFindPattern(std::u16string_view findText, FindOp
         elements.push_back(literalElement(run, options));
         run.clear();
     };
-    for (const CaretToken& token : readCaretCodes(findText, kFindCodeLetters)) {
-        if (!token.isCode) {
-            run.push_back(token.unit);
+    for (const CaretToken& token : readCaretCodes(findText, CodedText::Find)) {
+        if (token.meaning == CodeMeaning::Character) {
+            run.push_back(token.character);
             continue;
         }
         endRun();
-        const Kind kind = kFindCodeKinds[kFindCodeLetters.find(token.unit)];
+        const Kind kind = kindOf(token.meaning);
         elements.push_back(codeElement(kind));
         if (kind == Kind::WhiteSpace) elements.push_back(codeElement(Kind::MoreWhiteSpace));
     }

@@ -32,8 +32,9 @@ struct PatternElement {
     TextMatcher leadingText;
 };
 
-/// The find text as elements: each code (see readCaretCodes) on its own, and
-/// the characters between codes as one literal run. An empty text has none.
+/// The find text as elements (see readCaretCodes): each code for more than
+/// one character on its own, and the characters between them, typed or given
+/// by a code, as one literal run. An empty text has none.
 std::vector<PatternElement> readFindPattern(std::u16string_view findText, FindOptions options);
 
 /// A way on from an element: where the next element begins, and whether that

@@ -1,5 +1,6 @@
 #include "engine/ReplacementText.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "engine/CaretCodes.h"
@@ -9,7 +10,12 @@ namespace quillet {
 
 namespace {
 
-constexpr std::u16string_view kReplacementCodeLetters = u"pn";
+// A replacement writes what each code it knows stands for: a class of
+// characters has nothing to write.
+static_assert(std::ranges::all_of(kCaretCodes, [](const CaretCode& code) {
+    return !code.knownIn(CodedText::Replacement) || code.meaning == CodeMeaning::Character ||
+           code.meaning == CodeMeaning::ParagraphEnd || code.meaning == CodeMeaning::LineBreak;
+}));
 
 std::u16string_view paragraphEndOf(std::u16string_view story) {
     return story.find(u"\r\n") != std::u16string_view::npos ? u"\r\n" : u"\r";
@@ -31,10 +37,10 @@ std::u16string expandReplacement(std::u16string_view replaceText, std::u16string
     // The story is looked at only for the codes that need it, and once.
     std::optional<std::u16string_view> paragraphEnd;
     std::optional<char16_t> lineBreak;
-    for (const CaretToken& token : readCaretCodes(replaceText, kReplacementCodeLetters)) {
-        if (!token.isCode) {
-            expanded.push_back(token.unit);
-        } else if (token.unit == u'p') {
+    for (const CaretToken& token : readCaretCodes(replaceText, CodedText::Replacement)) {
+        if (token.meaning == CodeMeaning::Character) {
+            expanded.push_back(token.character);
+        } else if (token.meaning == CodeMeaning::ParagraphEnd) {
             if (!paragraphEnd) paragraphEnd = paragraphEndOf(story);
             expanded += *paragraphEnd;
         } else {

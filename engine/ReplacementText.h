@@ -8,15 +8,16 @@
 namespace quillet {
 
 /// The text that replaces a match in `story`, from the replacement text as
-/// typed (see readCaretCodes for how codes read):
-/// - ^p: the story's own paragraph end, CR LF when the story holds a CR LF
-///   pair anywhere, else CR;
-/// - ^n: a line break, U+000B, or LF when the story has a lone LF (one not
-///   after a CR) and no U+000B;
-/// - ^t ^s ^+ ^= ^~ ^- ^^: the character each stands for.
-/// The codes that only a find text knows (^? ^# ^$ ^w), and a caret before
-/// anything else or at the end, stay as typed. Without a caret the result is
-/// `replaceText` itself.
+/// typed, each code (kCaretCodes, read as readCaretCodes reads them) written
+/// as what it stands for:
+/// - a paragraph end as the story writes it, CR LF when the story holds a
+///   CR LF pair anywhere, else CR;
+/// - a line break, U+000B, or LF when the story has a lone LF (one not after
+///   a CR) and no U+000B;
+/// - a code for a character, that character.
+/// The codes that only a find text knows, and a caret before anything else
+/// or at the end, stay as typed. Without a caret the result is `replaceText`
+/// itself.
 std::u16string expandReplacement(std::u16string_view replaceText, std::u16string_view story);
 
 /// What replaces `occurrence` in `story`: the replacement text as typed with

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillet::simhost {
 
@@ -18,6 +19,7 @@ public:
     void add(std::u16string item) { waiting_.push_back(std::move(item)); }
 
     std::optional<size_t> choose(std::span<const std::u16string_view> items) {
+        lastMenu_.assign(items.begin(), items.end());
         if (waiting_.empty()) return std::nullopt;
         const std::u16string wanted = std::move(waiting_.front());
         waiting_.pop_front();
@@ -27,8 +29,12 @@ public:
         return std::nullopt;
     }
 
+    /// The items of the latest menu, in the order it showed them.
+    const std::vector<std::u16string>& lastMenu() const { return lastMenu_; }
+
 private:
     std::deque<std::u16string> waiting_;
+    std::vector<std::u16string> lastMenu_;
 };
 
 }  // namespace quillet::simhost

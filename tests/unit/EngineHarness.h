@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "addin/Component.h"
+#include "simhost/MenuChoices.h"
 #include "simhost/headless/HeadlessWindows.h"
 #include "simhost/memory/InMemoryHost.h"
 
@@ -91,7 +92,8 @@ struct EngineHarness {
     simhost::InMemoryHost host;
     RecordedEvents events;
     ScriptedMessages messages;
-    simhost::HeadlessWindowSystem windows{host.faults()};
+    simhost::MenuChoices menus;
+    simhost::HeadlessWindowSystem windows{host.faults(), &menus};
     Component component{{messages, host, windows, windows}};
     Module1& engine = component.engine();
     FormInstances& forms = component.forms();

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "dialogs/StatusLine.h"
-#include "simhost/MenuChoices.h"
 #include "tests/unit/EngineHarness.h"
 #include "tests/unit/HostResults.h"
 
@@ -93,23 +92,18 @@ TEST(DialogStatusLine, JoinsWhatItsPartsSayWithOneBlankAndNoneInFront) {
 }
 
 TEST(DialogSpecialMenu, PutsTheChosenCodeAtTheCaretOfTheTextBoxThatLastHadTheFocus) {
-    simhost::MenuChoices menus;
-    simhost::InMemoryHost host(publicationOf({u"a	b"}), {});
-    ScriptedMessages messages;
-    simhost::HeadlessWindowSystem windows(host.faults(), &menus);
-    Component component({messages, host, windows, windows});
-    valueOf(component.forms().replaceForm())->Show();
-    simhost::DialogView& replace = *windows.find("frmReplace");
+    EngineHarness h(publicationOf({u"a	b"}));
+    simhost::DialogView& replace = shown(h, h.forms.replaceForm());
     replace.userSetText("txtFindWhat", u"a");
-    menus.add(u"Tab Character");
+    h.menus.add(u"Tab Character");
     ASSERT_TRUE(replace.userPress("cmdSpecial"));
     EXPECT_EQ(replace.text("txtFindWhat"), u"a^t");
     // The replacement's menu has no codes for classes of characters.
     replace.userSetText("txtReplaceWith", u"x");
-    menus.add(u"Any Digit");
+    h.menus.add(u"Any Digit");
     ASSERT_TRUE(replace.userPress("cmdSpecial"));
     EXPECT_EQ(replace.text("txtReplaceWith"), u"x");
-    menus.add(u"Paragraph Mark");
+    h.menus.add(u"Paragraph Mark");
     ASSERT_TRUE(replace.userPress("cmdSpecial"));
     EXPECT_EQ(replace.text("txtReplaceWith"), u"x^p");
     // No choice: nothing changes.
