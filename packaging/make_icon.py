@@ -1,7 +1,11 @@
 #!/usr/bin/env python3
 """Writes the dialogs' window icon: a page of text under a magnifying glass,
 as a 16-colour .ico with a 32x32 and a 16x16 image.
-    make_icon.py OUT.ico"""
+    make_icon.py OUT.ico
+
+Written out by hand: Pillow's icon writer has no 4-bit frames, and its
+palette frames come with a mask that leaves no pixel transparent; it keeps
+transparency only in 32-bit or PNG frames, another and larger icon."""
 import struct
 import sys
 

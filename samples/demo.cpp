@@ -1,6 +1,8 @@
 // Runs scenario files through the stand-in host and tells, in plain words,
 // what the user did and what the add-in made the host and the user see.
 #include <iostream>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -91,22 +93,19 @@ struct Narrator {
 /// What the add-in made the host and the user see, in words.
 class Account {
 public:
+    explicit Account(const PublicationModel& publication)
+        : page_(publication.displayedPage), pageCount_(publication.pageNumbers.size()) {}
+
     void event(const ordered_json& event) {
         const std::string kind = event["ev"];
         if (kind == "view") {
-            // The walk starts again from page 1 only after a match that no
-            // page showed: its refusals are its own, not the next match's.
-            if (event["page"] == 1) flushRefusals();
             page_ = event["page"];
+            // The walk turns back to the page on show only when no page
+            // showed the match.
+            if (walk_ && page_ == walk_->pageOnShow) endWalk();
         }
-        if (kind == "refused") refusedPages_.push_back(page_);
-        if (kind == "select") {
-            std::string line = "    The host selects " + event["text"].dump() + " in story " +
-                               std::to_string(int(event["story"])) + " at " + std::to_string(int(event["start"])) +
-                               ", on page " + std::to_string(page_);
-            if (!refusedPages_.empty()) line += ", after it refused the selection on page " + pages();
-            say(line + ".");
-        }
+        if (kind == "refused") refused(Match{event["story"], event["start"], event["length"]});
+        if (kind == "select") selected(event);
         if (kind == "msgbox") {
             say("    A box titled " + event["title"].dump() + " says " + event["prompt"].dump() + "; the answer is " +
                 answerName(event["answer"]) + ".");
@@ -115,9 +114,10 @@ public:
             say("    The host writes " + event["new"].dump() + " over " + event["old"].dump() + " in story " +
                 std::to_string(int(event["story"])) + ".");
         }
+        // Redrawing stops inside a walk, while it turns the pages: that ends no walk.
         if (kind == "screen") {
-            say(event["updating"] == true ? "    The host redraws its window again."
-                                          : "    The host stops redrawing its window.");
+            tell(event["updating"] == true ? "    The host redraws its window again."
+                                           : "    The host stops redrawing its window.");
         }
         if (kind == "undo") {
             say(event["op"] == "begin" ? "    The host gathers what follows into one undo step, " +
@@ -132,33 +132,78 @@ public:
 
     void step(const std::string& line) {
         if (line.empty()) return;
-        flushRefusals();
+        endWalk();
         std::cout << "  " << line << "\n";
     }
-    void finish() { flushRefusals(); }
+    void finish() { endWalk(); }
 
     const ordered_json& finalStories() const { return finalStories_; }
 
 private:
+    struct Match {
+        int story, start, length;
+        bool operator==(const Match&) const = default;
+    };
+    /// A match that the host refused to select on the page on show, while
+    /// the engine turns the pages for it, and the pages that refused it too.
+    struct Walk {
+        Match match;
+        int pageOnShow;
+        std::vector<int> refusedPages;
+    };
+
+    void refused(const Match& match) {
+        if (walk_ && walk_->match != match) endWalk();
+        if (walk_) {
+            walk_->refusedPages.push_back(page_);
+            return;
+        }
+        tell("    The host refuses to select the match in story " + std::to_string(match.story) + " at " +
+             std::to_string(match.start) + ": it is not on page " + std::to_string(page_) + ", the page on show.");
+        walk_ = Walk{match, page_, {}};
+    }
+    void selected(const ordered_json& event) {
+        const Match match{event["story"], event["start"], event["length"]};
+        std::string line = "    The host selects " + event["text"].dump() + " in story " +
+                           std::to_string(match.story) + " at " + std::to_string(match.start) + ", on page " +
+                           std::to_string(page_);
+        if (walk_ && walk_->match == match) {
+            if (!walk_->refusedPages.empty())
+                line += ", after it refused the selection on page " + pages(walk_->refusedPages);
+            walk_.reset();
+        }
+        say(line + ".");
+    }
+    /// Tells where else the host refused the match of a walk that no page
+    /// showed it on. A walk that stops at a failure before it tried every
+    /// page leaves the match's place untold.
+    void endWalk() {
+        if (!walk_) return;
+        std::set<int> refusing(walk_->refusedPages.begin(), walk_->refusedPages.end());
+        refusing.insert(walk_->pageOnShow);
+        const bool everyPageRefused = refusing.size() >= pageCount_;
+        if (!walk_->refusedPages.empty())
+            tell("    The host refuses it on page " + pages(walk_->refusedPages) + " too" +
+                 (everyPageRefused ? ": the match is on no page." : "."));
+        else if (pageCount_ == 1)
+            tell("    The publication has no other page: the match is on no page.");
+        walk_.reset();
+    }
     void say(const std::string& line) {
-        if (line.find("The host selects") == std::string::npos) flushRefusals();
-        refusedPages_.clear();
-        std::cout << line << "\n";
+        endWalk();
+        tell(line);
     }
-    void flushRefusals() {
-        if (refusedPages_.empty()) return;
-        std::cout << "    The host refuses the selection on page " << pages() << ": the match is on no page.\n";
-        refusedPages_.clear();
-    }
-    std::string pages() const {
+    static void tell(const std::string& line) { std::cout << line << "\n"; }
+    static std::string pages(const std::vector<int>& pages) {
         std::string list;
-        for (size_t i = 0; i < refusedPages_.size(); ++i) list += (i ? ", " : "") + std::to_string(refusedPages_[i]);
+        for (size_t i = 0; i < pages.size(); ++i) list += (i ? ", " : "") + std::to_string(pages[i]);
         return list;
     }
     static std::string answerName(int answer) { return answer == 6 ? "Yes" : answer == 7 ? "No" : "OK"; }
 
-    int page_ = 1;
-    std::vector<int> refusedPages_;
+    int page_;
+    size_t pageCount_;
+    std::optional<Walk> walk_;
     ordered_json finalStories_;
 };
 
@@ -181,7 +226,7 @@ int main(int argc, char** argv) {
         std::vector<std::u16string> before;
         for (const StoryModel& story : scenario.publication.stories) before.push_back(story.text);
 
-        Account account;
+        Account account(scenario.publication);
         ScenarioRunner runner(scenario, [&](const ordered_json& event) { account.event(event); });
         runner.listenToSteps([&](size_t, const Step& step) { account.step(std::visit(Narrator{}, step)); });
         if (scenario.start) std::cout << "  The host starts with the add-in connected.\n";

@@ -7,14 +7,8 @@
 # the package writes; and an older version, or the other build of this one,
 # is replaced by this package, while a newer version is not.
 #   tests/windows/run-install-tests.sh NATIVE_BUILD WINDOWS_BUILD
-set -eu
-
-if [ $# -ne 2 ] || [ ! -d "$1" ] || [ ! -d "$2" ]; then
-    echo "usage: $0 NATIVE_BUILD WINDOWS_BUILD" >&2
-    exit 2
-fi
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/wine.sh"
+. "$(dirname "$0")/preamble.sh"
+if [ $# -ne 2 ] || [ ! -d "$1" ] || [ ! -d "$2" ]; then usage NATIVE_BUILD WINDOWS_BUILD; fi
 native=$(cd "$1" && pwd)/simhost/simhost
 windows=$(cd "$2" && pwd)
 . "$windows/identity.sh"

@@ -8,14 +8,8 @@
 # seed is printed with any difference). Then checks that a user who did not
 # register the DLL gets no add-in.
 #   tests/windows/run-parity.sh NATIVE_BUILD WINDOWS_BUILD
-set -eu
-
-if [ $# -ne 2 ] || [ ! -d "$1" ] || [ ! -d "$2" ]; then
-    echo "usage: $0 NATIVE_BUILD WINDOWS_BUILD" >&2
-    exit 2
-fi
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/wine.sh"
+. "$(dirname "$0")/preamble.sh"
+if [ $# -ne 2 ] || [ ! -d "$1" ] || [ ! -d "$2" ]; then usage NATIVE_BUILD WINDOWS_BUILD; fi
 corpus=$(cd "$here/../scenarios" && pwd)
 native=$(cd "$1" && pwd)/simhost/simhost
 windows=$(cd "$2" && pwd)

@@ -5,15 +5,9 @@
 # debug information and the installer must be the very bytes that the
 # build made. Where they hold a time, it is the time of the sources.
 #   tests/windows/run-reproducible.sh WINDOWS_BUILD
-set -eu
-
-if [ $# -ne 1 ] || [ ! -f "$1/identity.sh" ]; then
-    echo "usage: $0 WINDOWS_BUILD" >&2
-    exit 2
-fi
-here=$(cd "$(dirname "$0")" && pwd)
+. "$(dirname "$0")/preamble.sh"
+if [ $# -ne 1 ] || [ ! -f "$1/identity.sh" ]; then usage WINDOWS_BUILD; fi
 root=$(cd "$here/../.." && pwd)
-. "$here/wine.sh"
 windows=$(cd "$1" && pwd)
 . "$windows/identity.sh"
 first_dll=$dll first_debug=$debug first_msi=$msi

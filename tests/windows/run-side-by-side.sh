@@ -4,14 +4,10 @@
 # the 64-bit host the 64-bit DLL. Unregistering either leaves the other
 # loading and working; unregistering both leaves nothing of the component.
 #   tests/windows/run-side-by-side.sh NATIVE_BUILD WINDOWS32_BUILD WINDOWS64_BUILD
-set -eu
-
+. "$(dirname "$0")/preamble.sh"
 if [ $# -ne 3 ] || [ ! -d "$1" ] || [ ! -d "$2" ] || [ ! -d "$3" ]; then
-    echo "usage: $0 NATIVE_BUILD WINDOWS32_BUILD WINDOWS64_BUILD" >&2
-    exit 2
+    usage NATIVE_BUILD WINDOWS32_BUILD WINDOWS64_BUILD
 fi
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/wine.sh"
 native=$(cd "$1" && pwd)/simhost/simhost
 build32=$(cd "$2" && pwd)
 build64=$(cd "$3" && pwd)

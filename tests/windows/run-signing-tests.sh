@@ -7,14 +7,8 @@
 # signature gives back the unsigned DLL byte for byte; and signing leaves the
 # builds' own files as they were.
 #   tests/windows/run-signing-tests.sh WINDOWS_BUILD...
-set -eu
-
-if [ $# -lt 1 ]; then
-    echo "usage: $0 WINDOWS_BUILD..." >&2
-    exit 2
-fi
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/wine.sh"
+. "$(dirname "$0")/preamble.sh"
+[ $# -ge 1 ] || usage WINDOWS_BUILD...
 make_dist="$here/../../packaging/make-dist.sh"
 last=
 for build in "$@"; do last=$build; done

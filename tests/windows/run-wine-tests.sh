@@ -9,14 +9,8 @@
 # Then the dialogs' tests again with the display at 120, 144 and 192 DPI,
 # and at all four in BUILD_DIR/wineprefix-plain, a prefix without the fonts
 # that Windows has, where Wine gives the dialogs a wider face of its own.
-set -eu
-
-if [ $# -lt 1 ] || [ ! -d "$1" ]; then
-    echo "usage: $0 BUILD_DIR [test options...]" >&2
-    exit 2
-fi
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/wine.sh"
+. "$(dirname "$0")/preamble.sh"
+if [ $# -lt 1 ] || [ ! -d "$1" ]; then usage BUILD_DIR "[test options...]"; fi
 build=$(cd "$1" && pwd)
 shift
 tests="$build/tests/windows/quillet_wine_tests.exe"
