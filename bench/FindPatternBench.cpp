@@ -11,8 +11,8 @@
 #include <string_view>
 
 #include "bench/EnglishLikeText.h"
-#include "engine/FindPattern.h"
-#include "engine/TextMatcher.h"
+#include "engine/text/FindPattern.h"
+#include "engine/text/TextMatcher.h"
 
 namespace {
 

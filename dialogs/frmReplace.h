@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "dialogs/Form.h"
-#include "engine/FindRequest.h"
+#include "engine/text/FindRequest.h"
 
 namespace quillet {
 

@@ -1,12 +1,12 @@
 #include "engine/Module1.h"
 
-#include "engine/CaretCodes.h"
 #include "engine/Counts.h"
 #include "engine/EngineTexts.h"
 #include "engine/InDoubtTexts.h"
-#include "engine/MaskedStory.h"
 #include "engine/RuntimeErrorPrompt.h"
 #include "engine/SixteenBit.h"
+#include "engine/memory/MaskedStory.h"
+#include "engine/text/CaretCodes.h"
 
 namespace quillet {
 

@@ -3,7 +3,6 @@
 #include <optional>
 #include <string>
 
-#include "engine/FindRequest.h"
 #include "engine/GuardedMessages.h"
 #include "engine/HostChain.h"
 #include "engine/HostRestorer.h"
@@ -14,7 +13,8 @@
 #include "engine/SearchState.h"
 #include "engine/SearchStep.h"
 #include "engine/SelectionReplacer.h"
-#include "engine/StoryMemory.h"
+#include "engine/memory/StoryMemory.h"
+#include "engine/text/FindRequest.h"
 #include "platform/MessageBox.h"
 
 namespace quillet {

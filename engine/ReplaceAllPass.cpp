@@ -6,10 +6,10 @@
 #include "engine/Counts.h"
 #include "engine/EngineTexts.h"
 #include "engine/InDoubtTexts.h"
-#include "engine/MaskedStory.h"
-#include "engine/ReplacementText.h"
 #include "engine/RuntimeErrorPrompt.h"
 #include "engine/SixteenBit.h"
+#include "engine/memory/MaskedStory.h"
+#include "engine/text/ReplacementText.h"
 
 namespace quillet {
 

@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "engine/FindRequest.h"
 #include "engine/HostChain.h"
 #include "engine/HostRestorer.h"
 #include "engine/ReplaceAllProgress.h"
 #include "engine/SearchState.h"
 #include "engine/SearchStep.h"
-#include "engine/StoryMemory.h"
+#include "engine/memory/StoryMemory.h"
+#include "engine/text/FindRequest.h"
 #include "platform/MessageBox.h"
 
 namespace quillet {

@@ -3,9 +3,9 @@
 #include <string_view>
 
 #include "engine/EngineTexts.h"
-#include "engine/MaskedStory.h"
 #include "engine/RuntimeErrorPrompt.h"
 #include "engine/SixteenBit.h"
+#include "engine/memory/MaskedStory.h"
 
 namespace quillet {
 

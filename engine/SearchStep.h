@@ -5,12 +5,12 @@
 #include <set>
 #include <string>
 
-#include "engine/FindRequest.h"
 #include "engine/HostChain.h"
 #include "engine/PageWalk.h"
 #include "engine/SearchBufferSource.h"
 #include "engine/SearchState.h"
-#include "engine/StoryMemory.h"
+#include "engine/memory/StoryMemory.h"
+#include "engine/text/FindRequest.h"
 #include "platform/MessageBox.h"
 
 namespace quillet {

@@ -4,7 +4,7 @@
 #include <set>
 
 #include "engine/EngineTexts.h"
-#include "engine/ReplacementText.h"
+#include "engine/text/ReplacementText.h"
 
 namespace quillet {
 

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "engine/FindRequest.h"
 #include "engine/HostChain.h"
 #include "engine/HostRestorer.h"
 #include "engine/SearchState.h"
 #include "engine/SearchStep.h"
-#include "engine/StoryMemory.h"
+#include "engine/memory/StoryMemory.h"
+#include "engine/text/FindRequest.h"
 
 namespace quillet {
 

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/FindPattern.h"
+#include "engine/text/FindPattern.h"
 
 namespace quillet {
 namespace {

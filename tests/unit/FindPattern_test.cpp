@@ -1,4 +1,4 @@
-#include "engine/FindPattern.h"
+#include "engine/text/FindPattern.h"
 
 #include <gtest/gtest.h>
 
