@@ -15,13 +15,13 @@ Module1::Module1(EnginePorts ports)
       restorer_(host_, ports.messages),
       messages_(ports.messages, host_, restorer_),
       walk_(host_, restorer_),
-      step_(state_, memory_, host_, walk_, messages_, ports.buffers),
-      replacer_(state_, memory_, host_, restorer_, step_),
-      replaceAll_(state_, memory_, host_, restorer_, messages_, step_) {}
+      search_(state_, memory_, host_, walk_, messages_, ports.buffers),
+      replacer_(state_, memory_, host_, restorer_, search_),
+      replaceAll_(state_, memory_, host_, restorer_, messages_, search_) {}
 
 Module1::Press::Press(Module1& engine) : engine_(engine) {
     engine_.restorer_.retryPending();
-    engine_.step_.pressBegins();
+    engine_.search_.pressBegins();
     engine_.passedOverOnNoPage_ = 0;
     engine_.leftInDoubt_ = 0;
 }
@@ -37,9 +37,9 @@ const Job* Module1::jobOf(const std::u16string& findText, const std::u16string* 
     return &*job_;
 }
 
-void Module1::stepTook(const SearchStep::Result& step, const FindRequest& find, const Job* job) {
+void Module1::stepTook(const RunningSearch::Step& step, const FindRequest& find, const Job* job) {
     passedOverOnNoPage_ = step.passedOver;
-    if (step.outcome != SearchStep::Outcome::Finished || !job) return;
+    if (step.outcome != RunningSearch::Outcome::Finished || !job) return;
     for (const StoryMemory::InDoubt& story : memory_.inDoubt(*job))
         leftInDoubt_ += occurrencesLeftInDoubt(story.text, story.spans, find.text, find.options);
 }
@@ -47,9 +47,9 @@ void Module1::stepTook(const SearchStep::Result& step, const FindRequest& find, 
 Result<bool> Module1::FindNext(const FindRequest& find, bool noWrapPrompt, const std::u16string* replaceText) {
     const Press press(*this);
     const Job* job = jobOf(find.text, replaceText);
-    return step_.run(find, job, noWrapPrompt).transform([&](const SearchStep::Result& step) {
+    return search_.step(find, job, noWrapPrompt).transform([&](const RunningSearch::Step& step) {
         stepTook(step, find, job);
-        return step.outcome == SearchStep::Outcome::Finished;
+        return step.outcome == RunningSearch::Outcome::Finished;
     });
 }
 
@@ -74,13 +74,13 @@ bool Module1::ReplaceAndFindNext(const FindRequest& find, const std::u16string& 
     }
     // Nothing written, for whatever reason, is passed over: the search still moves on.
     (void)replacer_.replace(job, find.options, options);
-    auto step = step_.run(find, &job, /*noWrapPrompt=*/true);
+    auto step = search_.step(find, &job, /*noWrapPrompt=*/true);
     if (!step) {
         failureBox(step.error());
         return false;
     }
     stepTook(*step, find, &job);
-    const bool finished = step->outcome == SearchStep::Outcome::Finished;
+    const bool finished = step->outcome == RunningSearch::Outcome::Finished;
     if (finished && !quiet) messages_.show(allReplaced(find.text, replaceText), msgbox::kOkInformation, texts::kTitle);
     return finished;
 }

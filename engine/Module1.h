@@ -9,9 +9,9 @@
 #include "engine/PageWalk.h"
 #include "engine/ReplaceAllPass.h"
 #include "engine/ReplaceAllProgress.h"
+#include "engine/RunningSearch.h"
 #include "engine/SearchBufferSource.h"
 #include "engine/SearchState.h"
-#include "engine/SearchStep.h"
 #include "engine/SelectionReplacer.h"
 #include "engine/memory/StoryMemory.h"
 #include "engine/text/FindRequest.h"
@@ -27,7 +27,7 @@ struct EnginePorts {
 };
 
 /// The search engine's three entry points, which the dialogs call: one
-/// running search shared by every caller (SearchStep), Replace
+/// running search shared by every caller (RunningSearch), Replace
 /// (SelectionReplacer) and Replace All (ReplaceAllPass), over what the
 /// engine remembers between presses (StoryMemory).
 ///
@@ -112,7 +112,7 @@ private:
     const Job* jobOf(const std::u16string& findText, const std::u16string* replaceText);
     /// Takes in what a step for `job` passed over, and at the end of its
     /// search what it left in doubt.
-    void stepTook(const SearchStep::Result& step, const FindRequest& find, const Job* job);
+    void stepTook(const RunningSearch::Step& step, const FindRequest& find, const Job* job);
     /// What the box says when one Replace finds nothing more: all instances
     /// replaced, or all on the pages and how many are left in text on no page.
     std::u16string allReplaced(const std::u16string& findText, const std::u16string& replaceText) const;
@@ -125,7 +125,7 @@ private:
     HostRestorer restorer_;
     GuardedMessages messages_;
     PageWalk walk_;
-    SearchStep step_;
+    RunningSearch search_;
     SelectionReplacer replacer_;
     ReplaceAllPass replaceAll_;
     /// The job that the Replace dialog worked on last.

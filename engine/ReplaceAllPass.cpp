@@ -48,7 +48,7 @@ ReplaceAllReport ReplaceAllPass::run(const Job& job, FindOptions options, Replac
         failed(fits.error());
         return {};
     }
-    auto begun = step_.begin(job.find);
+    auto begun = search_.begin(job.find);
     if (!begun) {
         failed(begun.error());
         return {};
@@ -77,7 +77,7 @@ ReplaceAllReport ReplaceAllPass::run(const Job& job, FindOptions options, Replac
     // The search stands where a search that found nothing more would: at
     // the end of the publication.
     const StoryPlan& last = plans_[planOfStory_.at(state_.StoryCount)];
-    if (Status stood = step_.standAt(last.story, last.after, job); !stood) {
+    if (Status stood = search_.standAt(last.story, last.after, job); !stood) {
         failed(stood.error());
         return report;
     }
@@ -90,7 +90,7 @@ Result<size_t> ReplaceAllPass::planOf(int32_t story) {
     if (auto known = planOfStory_.find(story); known != planOfStory_.end()) return known->second;
     auto text = host_.storyText(story);
     if (!text) return text.error();
-    if (Status followed = step_.follow(story, *text); !followed) return followed.error();
+    if (Status followed = search_.follow(story, *text); !followed) return followed.error();
     plans_.push_back({story, *text, {}, *text});
     planOfStory_[story] = plans_.size() - 1;
     return plans_.size() - 1;
@@ -108,7 +108,7 @@ Status ReplaceAllPass::plan(const Job& job, FindOptions options, ReplaceOptions 
     const int32_t start = state_.StoryIndex >= 1 && state_.StoryIndex <= count ? state_.StoryIndex : 0;
     auto fresh = [&](size_t index) {
         SearchBuffer buffer;
-        step_.loadMasked(buffer, plans_[index].story, plans_[index].before, &job);
+        search_.loadMasked(buffer, plans_[index].story, plans_[index].before, &job);
         return buffer;
     };
 
@@ -126,7 +126,7 @@ Status ReplaceAllPass::plan(const Job& job, FindOptions options, ReplaceOptions 
         auto index = planOf(start);
         if (!index) return index.error();
         std::optional<SearchBuffer> running;
-        if (!newSearch) running = step_.runningBuffer(start, plans_[*index].before, job);
+        if (!newSearch) running = search_.runningBuffer(start, plans_[*index].before, job);
         SearchBuffer buffer = running ? std::move(*running) : fresh(*index);
         findAll(*index, buffer, job, options, replaceOptions);
     }

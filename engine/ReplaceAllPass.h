@@ -8,8 +8,8 @@
 #include "engine/HostChain.h"
 #include "engine/HostRestorer.h"
 #include "engine/ReplaceAllProgress.h"
+#include "engine/RunningSearch.h"
 #include "engine/SearchState.h"
-#include "engine/SearchStep.h"
 #include "engine/memory/StoryMemory.h"
 #include "engine/text/FindRequest.h"
 #include "platform/MessageBox.h"
@@ -45,8 +45,8 @@ struct ReplaceAllReport {
 class ReplaceAllPass {
 public:
     ReplaceAllPass(SearchState& state, StoryMemory& memory, HostChain& host, HostRestorer& restorer,
-                   MessageBoxPort& messages, SearchStep& step)
-        : state_(state), memory_(memory), host_(host), restorer_(restorer), messages_(messages), step_(step) {}
+                   MessageBoxPort& messages, RunningSearch& search)
+        : state_(state), memory_(memory), host_(host), restorer_(restorer), messages_(messages), search_(search) {}
 
     /// Replaces every occurrence of `job`'s find text under `options` and
     /// says "Replace complete!", or says why it stopped: the user stopped it
@@ -94,7 +94,7 @@ private:
     HostChain& host_;
     HostRestorer& restorer_;
     MessageBoxPort& messages_;
-    SearchStep& step_;
+    RunningSearch& search_;
     // For one run.
     std::vector<StoryPlan> plans_;
     std::map<int32_t, size_t> planOfStory_;

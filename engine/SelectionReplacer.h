@@ -9,8 +9,8 @@
 
 #include "engine/HostChain.h"
 #include "engine/HostRestorer.h"
+#include "engine/RunningSearch.h"
 #include "engine/SearchState.h"
-#include "engine/SearchStep.h"
 #include "engine/memory/StoryMemory.h"
 #include "engine/text/FindRequest.h"
 
@@ -35,8 +35,8 @@ namespace quillet {
 class SelectionReplacer {
 public:
     SelectionReplacer(SearchState& state, StoryMemory& memory, HostChain& host, HostRestorer& restorer,
-                      SearchStep& step)
-        : state_(state), memory_(memory), host_(host), restorer_(restorer), step_(step) {}
+                      RunningSearch& search)
+        : state_(state), memory_(memory), host_(host), restorer_(restorer), search_(search) {}
 
     /// Writes `job`'s replacement (its codes and, with Keep Case, its case
     /// as the selection asks) over the selection when it may, and moves the
@@ -79,7 +79,7 @@ private:
     StoryMemory& memory_;
     HostChain& host_;
     HostRestorer& restorer_;
-    SearchStep& step_;
+    RunningSearch& search_;
     // For one press.
     std::map<int32_t, std::u16string> read_;
     std::vector<Candidate> candidates_;

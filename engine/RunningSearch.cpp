@@ -1,4 +1,4 @@
-#include "engine/SearchStep.h"
+#include "engine/RunningSearch.h"
 
 #include <string_view>
 
@@ -17,28 +17,28 @@ bool sameJob(const std::optional<Job>& held, const Job* job) {
 
 }  // namespace
 
-quillet::Result<SearchStep::Result> SearchStep::run(const FindRequest& find, const Job* job, bool noWrapPrompt) {
+Result<RunningSearch::Step> RunningSearch::step(const FindRequest& find, const Job* job, bool noWrapPrompt) {
     auto begun = begin(find.text);
     if (!begun) return begun.error();
-    if (!*begun) return Result{Outcome::NoText};
+    if (!*begun) return Step{Outcome::NoText};
     std::u16string newSearchMask = std::move(**begun);
     // A wrap meets those on no page again: each counts once.
     std::set<std::pair<int32_t, Position>> passedOver;
     for (bool wrappedOnce = false;;) {
         auto outcome = searchToTheEnd(find, job, newSearchMask, passedOver);
         if (!outcome) return outcome.error();
-        if (*outcome) return Result{**outcome, static_cast<int>(passedOver.size())};
+        if (*outcome) return Step{**outcome, static_cast<int>(passedOver.size())};
         if (!goOnFromTheStart(noWrapPrompt, wrappedOnce))
-            return Result{Outcome::Finished, static_cast<int>(passedOver.size())};
+            return Step{Outcome::Finished, static_cast<int>(passedOver.size())};
         if (auto moved = moveTo(1); !moved) return moved.error();
     }
 }
 
-StoryMemory::StoryReader SearchStep::storyReader() {
+StoryMemory::StoryReader RunningSearch::storyReader() {
     return [this](int32_t story) { return host_.storyText(story); };
 }
 
-Status SearchStep::checkPublication() {
+Status RunningSearch::checkPublication() {
     auto verdict = host_.publicationSinceLastPress();
     if (!verdict) return verdict.error();
     if (*verdict == HostChain::PublicationVerdict::Another) {
@@ -50,7 +50,7 @@ Status SearchStep::checkPublication() {
     return {};
 }
 
-Status SearchStep::recount() {
+Status RunningSearch::recount() {
     if (!publicationChecked_) {
         if (Status checked = checkPublication(); !checked) return checked;
     }
@@ -67,9 +67,9 @@ Status SearchStep::recount() {
     return {};
 }
 
-Status SearchStep::follow(int32_t story, std::u16string_view text) { return memory_.seen(story, text, storyReader()); }
+Status RunningSearch::follow(int32_t story, std::u16string_view text) { return memory_.seen(story, text, storyReader()); }
 
-quillet::Result<std::optional<std::u16string>> SearchStep::begin(const std::u16string& findText) {
+Result<std::optional<std::u16string>> RunningSearch::begin(const std::u16string& findText) {
     if (Status counted = recount(); !counted) return counted.error();
     if (findText == state_.LastFindText.value_or(std::u16string())) return std::optional(std::u16string());
 
@@ -83,10 +83,9 @@ quillet::Result<std::optional<std::u16string>> SearchStep::begin(const std::u16s
     return maskOf(findText.size()).transform([](const std::u16string& mask) { return std::optional(mask); });
 }
 
-quillet::Result<std::optional<SearchStep::Outcome>> SearchStep::searchToTheEnd(const FindRequest& find,
-                                                                               const Job* job,
-                                                                               std::u16string& newSearchMask,
-                                                                               std::set<std::pair<int32_t, Position>>& passedOver) {
+Result<std::optional<RunningSearch::Outcome>> RunningSearch::searchToTheEnd(
+    const FindRequest& find, const Job* job, std::u16string& newSearchMask,
+    std::set<std::pair<int32_t, Position>>& passedOver) {
     // An index outside the collection (the very first search, or stories
     // removed since) counts as having passed the last story.
     while (state_.StoryIndex >= 1 && state_.StoryIndex <= state_.StoryCount) {
@@ -123,7 +122,7 @@ quillet::Result<std::optional<SearchStep::Outcome>> SearchStep::searchToTheEnd(c
     return std::optional<Outcome>();
 }
 
-Status SearchStep::maskVisited(const std::u16string& findText, Span occurrence) {
+Status RunningSearch::maskVisited(const std::u16string& findText, Span occurrence) {
     if (auto fits = maskFits(findText.size()); !fits) return fits;
     auto buffer = buffers_.searchBuffer();
     if (!buffer) return buffer.error();
@@ -131,7 +130,7 @@ Status SearchStep::maskVisited(const std::u16string& findText, Span occurrence) 
     return {};
 }
 
-bool SearchStep::goOnFromTheStart(bool noWrapPrompt, bool& wrappedOnce) {
+bool RunningSearch::goOnFromTheStart(bool noWrapPrompt, bool& wrappedOnce) {
     if (!noWrapPrompt)
         return messages_.show(texts::kWrapQuestion, msgbox::kYesNoQuestion, texts::kTitle) == msgbox::kAnswerYes;
     if (wrappedOnce) return false;
@@ -139,7 +138,7 @@ bool SearchStep::goOnFromTheStart(bool noWrapPrompt, bool& wrappedOnce) {
     return true;
 }
 
-Status SearchStep::moveTo(int64_t story) {
+Status RunningSearch::moveTo(int64_t story) {
     auto buffer = buffers_.searchBuffer();
     if (!buffer) return buffer.error();
     (*buffer)->load(u"");
@@ -149,7 +148,7 @@ Status SearchStep::moveTo(int64_t story) {
     return {};
 }
 
-quillet::Result<std::optional<Span>> SearchStep::searchStory(const FindRequest& find, const Job* job,
+Result<std::optional<Span>> RunningSearch::searchStory(const FindRequest& find, const Job* job,
                                                              const std::u16string& newSearchMask) {
     auto text = host_.storyText(state_.StoryIndex);
     if (!text) return text.error();
@@ -183,18 +182,18 @@ quillet::Result<std::optional<Span>> SearchStep::searchStory(const FindRequest& 
     return std::optional(Span{buffer.selStart(), *length});
 }
 
-void SearchStep::loadMasked(SearchBuffer& buffer, int32_t story, std::u16string text, const Job* job) const {
+void RunningSearch::loadMasked(SearchBuffer& buffer, int32_t story, std::u16string text, const Job* job) const {
     quillet::loadMasked(buffer, std::move(text), job ? memory_.writtenBy(*job, story) : std::vector<WrittenSpan>());
 }
 
-std::optional<SearchBuffer> SearchStep::runningBuffer(int32_t story, const std::u16string& text, const Job& job) {
+std::optional<SearchBuffer> RunningSearch::runningBuffer(int32_t story, const std::u16string& text, const Job& job) {
     auto buffer = buffers_.searchBuffer();
     if (!buffer || reloadBuffer_ || state_.StoryIndex != story || !sameJob(maskedFor_, &job) || !(*buffer)->mirrors(text))
         return std::nullopt;
     return **buffer;
 }
 
-Status SearchStep::standAt(int32_t story, const std::u16string& text, const Job& job) {
+Status RunningSearch::standAt(int32_t story, const std::u16string& text, const Job& job) {
     auto buffer = buffers_.searchBuffer();
     if (!buffer) return buffer.error();
     auto index = toInt16(story);
@@ -209,7 +208,7 @@ Status SearchStep::standAt(int32_t story, const std::u16string& text, const Job&
     return {};
 }
 
-Status SearchStep::goOnAfterWrite(const Job& job, int32_t story, const std::u16string& before,
+Status RunningSearch::goOnAfterWrite(const Job& job, int32_t story, const std::u16string& before,
                                   const std::u16string& after, Span occurrence, const std::u16string& written,
                                   bool wasCurrentMatch) {
     auto found = buffers_.searchBuffer();

@@ -15,19 +15,21 @@
 
 namespace quillet {
 
-/// One step of the running search, as FindNext makes it: from where the
-/// search stands to the next occurrence, which it selects in the
-/// publication, wrapping at the end of the publication as asked.
+/// The search as it runs from press to press, shared by every caller: its
+/// steps, as FindNext makes them, from where it stands to the next
+/// occurrence, which a step selects in the publication, wrapping at the end
+/// of the publication as asked; and where it goes on after Replace or
+/// Replace All wrote. It alone moves SearchState: the replace jobs read it.
 ///
 /// The search's place is SearchState and the buffer's masked copy of the
 /// current story (the masks hold the search's position: an occurrence
 /// visited is masked, and the next find passes over it). A step never
 /// selects text that the job it serves wrote (StoryMemory): a reloaded story
 /// gets that writing back as masks.
-class SearchStep {
+class RunningSearch {
 public:
-    SearchStep(SearchState& state, StoryMemory& memory, HostChain& host, PageWalk& walk, MessageBoxPort& messages,
-               SearchBufferSource& buffers)
+    RunningSearch(SearchState& state, StoryMemory& memory, HostChain& host, PageWalk& walk, MessageBoxPort& messages,
+                  SearchBufferSource& buffers)
         : state_(state), memory_(memory), host_(host), walk_(walk), messages_(messages), buffers_(buffers) {}
 
     enum class Outcome {
@@ -36,7 +38,8 @@ public:
         NoText,      // the publication has no stories (and the user was told)
         ErrorShown,  // the selection failed, and the "Error" box told why
     };
-    struct Result {
+    /// What one step came to.
+    struct Step {
         Outcome outcome = Outcome::Finished;
         /// Occurrences that no page shows, passed over on the way, each counted once.
         int passedOver = 0;
@@ -48,7 +51,7 @@ public:
     /// goes on once per step without asking. An occurrence that no page
     /// shows is masked and passed over. Failures outside the selection go to
     /// the caller.
-    quillet::Result<Result> run(const FindRequest& find, const Job* job, bool noWrapPrompt);
+    Result<Step> step(const FindRequest& find, const Job* job, bool noWrapPrompt);
 
     /// A press begins: its first recount asks whether the publication is the last press's.
     void pressBegins() { publicationChecked_ = false; }
@@ -65,7 +68,7 @@ public:
     /// Starts a step for `findText`: the new search's mask (empty when the
     /// running search goes on), or nothing when the publication has no
     /// stories to begin one in (and the user was told).
-    quillet::Result<std::optional<std::u16string>> begin(const std::u16string& findText);
+    Result<std::optional<std::u16string>> begin(const std::u16string& findText);
 
     /// A copy of the search's buffer when it holds `story`, which reads
     /// `text`, with `job`'s writing masked: it passes over what the search
@@ -90,7 +93,7 @@ public:
 private:
     /// Searches the stories from StoryIndex to the last; nothing when the
     /// step passed the last story without selecting.
-    quillet::Result<std::optional<Outcome>> searchToTheEnd(const FindRequest& find, const Job* job,
+    Result<std::optional<Outcome>> searchToTheEnd(const FindRequest& find, const Job* job,
                                                            std::u16string& newSearchMask,
                                                            std::set<std::pair<int32_t, Position>>& passedOver);
     /// At the end of the publication: whether to go on from the first story.
@@ -103,7 +106,7 @@ private:
     StoryMemory::StoryReader storyReader();
     /// Reads the story at StoryIndex, reloads the buffer when it no longer
     /// mirrors the story, and finds there; nothing when it holds no further occurrence.
-    quillet::Result<std::optional<Span>> searchStory(const FindRequest& find, const Job* job,
+    Result<std::optional<Span>> searchStory(const FindRequest& find, const Job* job,
                                                      const std::u16string& newSearchMask);
     /// Masks the occurrence that the find selected in the buffer as visited.
     Status maskVisited(const std::u16string& findText, Span occurrence);
