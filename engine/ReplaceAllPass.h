@@ -44,7 +44,8 @@ struct ReplaceAllReport {
 /// one undo step (HostRestorer).
 class ReplaceAllPass {
 public:
-    ReplaceAllPass(SearchState& state, StoryMemory& memory, HostChain& host, HostRestorer& restorer,
+    /// `state` is where `search` stands, read here and moved by `search` alone.
+    ReplaceAllPass(const SearchState& state, StoryMemory& memory, HostChain& host, HostRestorer& restorer,
                    MessageBoxPort& messages, RunningSearch& search)
         : state_(state), memory_(memory), host_(host), restorer_(restorer), messages_(messages), search_(search) {}
 
@@ -89,7 +90,7 @@ private:
     void remember(const Job& job, size_t made);
 
 
-    SearchState& state_;
+    const SearchState& state_;
     StoryMemory& memory_;
     HostChain& host_;
     HostRestorer& restorer_;

@@ -34,7 +34,8 @@ namespace quillet {
 /// once the story is known.
 class SelectionReplacer {
 public:
-    SelectionReplacer(SearchState& state, StoryMemory& memory, HostChain& host, HostRestorer& restorer,
+    /// `state` is where `search` stands, read here and moved by `search` alone.
+    SelectionReplacer(const SearchState& state, StoryMemory& memory, HostChain& host, HostRestorer& restorer,
                       RunningSearch& search)
         : state_(state), memory_(memory), host_(host), restorer_(restorer), search_(search) {}
 
@@ -75,7 +76,7 @@ private:
     /// The candidate that the write went to, read back from the stories.
     std::optional<Candidate> landed(const std::u16string& written, Position length, bool everyStoryRead);
 
-    SearchState& state_;
+    const SearchState& state_;
     StoryMemory& memory_;
     HostChain& host_;
     HostRestorer& restorer_;
