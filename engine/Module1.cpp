@@ -2,8 +2,8 @@
 
 #include "engine/Counts.h"
 #include "engine/EngineTexts.h"
+#include "engine/FailureBox.h"
 #include "engine/InDoubtTexts.h"
-#include "engine/RuntimeErrorPrompt.h"
 #include "engine/SixteenBit.h"
 #include "engine/memory/MaskedStory.h"
 #include "engine/text/CaretCodes.h"
@@ -69,14 +69,14 @@ bool Module1::ReplaceAndFindNext(const FindRequest& find, const std::u16string& 
     // A find text that the search cannot mask would fail right after the
     // write; it fails before it instead.
     if (auto fits = maskFits(find.text.size()); !fits) {
-        failureBox(fits.error());
+        showFailureBox(messages_, fits.error());
         return false;
     }
     // Nothing written, for whatever reason, is passed over: the search still moves on.
     (void)replacer_.replace(job, find.options, options);
     auto step = search_.step(find, &job, /*noWrapPrompt=*/true);
     if (!step) {
-        failureBox(step.error());
+        showFailureBox(messages_, step.error());
         return false;
     }
     stepTook(*step, find, &job);
@@ -105,10 +105,6 @@ std::u16string Module1::allReplaced(const std::u16string& findText, const std::u
                (passedOverOnNoPage_ == 1 ? u" more is in text that is on no page." : u" more are in text that is on no page.");
     if (leftInDoubt_ > 0) box += moreInDoubt(leftInDoubt_);
     return box;
-}
-
-void Module1::failureBox(const RaisedError& error) {
-    messages_.show(runtimeErrorPrompt(error), msgbox::kOkOnly, std::nullopt);
 }
 
 }  // namespace quillet

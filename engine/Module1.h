@@ -116,8 +116,6 @@ private:
     /// What the box says when one Replace finds nothing more: all instances
     /// replaced, or all on the pages and how many are left in text on no page.
     std::u16string allReplaced(const std::u16string& findText, const std::u16string& replaceText) const;
-    /// Tells a failure of the replace operations: the run-time error box without a title.
-    void failureBox(const RaisedError& error);
 
     SearchState state_;
     StoryMemory memory_;

@@ -5,8 +5,8 @@
 
 #include "engine/Counts.h"
 #include "engine/EngineTexts.h"
+#include "engine/FailureBox.h"
 #include "engine/InDoubtTexts.h"
-#include "engine/RuntimeErrorPrompt.h"
 #include "engine/SixteenBit.h"
 #include "engine/memory/MaskedStory.h"
 #include "engine/text/ReplacementText.h"
@@ -43,20 +43,19 @@ ReplaceAllReport ReplaceAllPass::run(const Job& job, FindOptions options, Replac
     planOfStory_.clear();
     writes_.clear();
     leftInDoubt_ = 0;
-    auto failed = [&](const RaisedError& error) { messages_.show(runtimeErrorPrompt(error), msgbox::kOkOnly, std::nullopt); };
     if (auto fits = maskFits(job.find.size()); !fits) {
-        failed(fits.error());
+        showFailureBox(messages_, fits.error());
         return {};
     }
     auto begun = search_.begin(job.find);
     if (!begun) {
-        failed(begun.error());
+        showFailureBox(messages_, begun.error());
         return {};
     }
     // No stories: a new search has said so, and a running one has nothing to do.
     if (!*begun || state_.StoryCount == 0) return {};
     if (Status planned = plan(job, options, replaceOptions, /*newSearch=*/!(*begun)->empty()); !planned) {
-        failed(planned.error());
+        showFailureBox(messages_, planned.error());
         return {};
     }
     std::optional<RaisedError> failure;
@@ -65,7 +64,7 @@ ReplaceAllReport ReplaceAllPass::run(const Job& job, FindOptions options, Replac
     if (progress) progress->ended();
     remember(job, static_cast<size_t>(report.replaced));
     if (failure) {
-        failed(*failure);
+        showFailureBox(messages_, *failure);
         return report;
     }
     if (report.stopped) {
@@ -78,7 +77,7 @@ ReplaceAllReport ReplaceAllPass::run(const Job& job, FindOptions options, Replac
     // the end of the publication.
     const StoryPlan& last = plans_[planOfStory_.at(state_.StoryCount)];
     if (Status stood = search_.standAt(last.story, last.after, job); !stood) {
-        failed(stood.error());
+        showFailureBox(messages_, stood.error());
         return report;
     }
     messages_.show(report.leftInDoubt == 0 ? std::u16string(texts::kReplaceComplete) : allButInDoubt(report.leftInDoubt),

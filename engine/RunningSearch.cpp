@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "engine/EngineTexts.h"
-#include "engine/RuntimeErrorPrompt.h"
+#include "engine/FailureBox.h"
 #include "engine/SixteenBit.h"
 #include "engine/memory/MaskedStory.h"
 
@@ -99,14 +99,14 @@ Result<std::optional<RunningSearch::Outcome>> RunningSearch::searchToTheEnd(
         auto selection = walk_.select(state_.StoryIndex, **match);
         if (!selection) return selection.error();
         if (selection->outcome == PageWalk::Outcome::Refused) {
-            messages_.show(runtimeErrorPrompt(selection->refusal), msgbox::kOkOnly, texts::kErrorTitle);
+            showFailureBox(messages_, selection->refusal, texts::kErrorTitle);
             return std::optional(Outcome::ErrorShown);
         }
         // A match that no page shows is masked all the same: left unmasked,
         // it would be found again by every later search and hide what
         // follows it.
         if (Status masked = maskVisited(find.text, **match); !masked) {
-            messages_.show(runtimeErrorPrompt(masked.error()), msgbox::kOkOnly, texts::kErrorTitle);
+            showFailureBox(messages_, masked.error(), texts::kErrorTitle);
             return std::optional(Outcome::ErrorShown);
         }
         if (selection->outcome == PageWalk::Outcome::Selected) {
