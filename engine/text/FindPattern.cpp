@@ -1,6 +1,7 @@
 #include "engine/text/FindPattern.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <unordered_set>
 #include <utility>
 
@@ -13,10 +14,10 @@ namespace {
 /// Where a match stands: the element to match next and where it begins.
 struct State {
     std::size_t element = 0;
-    std::int64_t pos = 0;
+    Position pos = 0;
 };
 
-bool startsInsidePair(std::u16string_view text, std::int64_t q) {
+bool startsInsidePair(std::u16string_view text, Position q) {
     return q > 0 && unicode::isLowSurrogate(text[q]) && unicode::isHighSurrogate(text[q - 1]);
 }
 
@@ -30,7 +31,7 @@ class FindPattern::FailedStates {
 public:
     explicit FailedStates(std::size_t elementCount) : stride_(elementCount + 1) {}
 
-    void startAt(std::int64_t q) {
+    void startAt(Position q) {
         if (!keys_.empty() && q > highestPos_) keys_.clear();
     }
     bool contains(State state) const { return !keys_.empty() && keys_.contains(key(state)); }
@@ -44,7 +45,7 @@ private:
 
     std::uint64_t stride_;
     std::unordered_set<std::uint64_t> keys_;
-    std::int64_t highestPos_ = -1;
+    Position highestPos_ = -1;
 };
 
 FindPattern::FindPattern(std::u16string_view findText, FindOptions options)
@@ -56,14 +57,14 @@ FindPattern::FindPattern(std::u16string_view findText, FindOptions options)
 // match the most: one after which the start lies within a bounded distance,
 // then the one with the longest leading text, then the earliest.
 void FindPattern::chooseAnchor() {
-    std::int64_t fewestBefore = 0;
-    std::int64_t mostBefore = 0;
-    std::size_t anchorLength = 0;
-    auto rank = [](const Anchor& anchor, std::size_t leadingLength) {
+    Position fewestBefore = 0;
+    Position mostBefore = 0;
+    Position anchorLength = 0;
+    auto rank = [](const Anchor& anchor, Position leadingLength) {
         return std::pair(anchor.mostBefore != kUnboundedLength, leadingLength);
     };
     for (std::size_t i = 0; i < elements_.size(); ++i) {
-        const std::size_t leadingLength = elements_[i].leadingText.length();
+        const Position leadingLength = elements_[i].leadingText.length();
         const Anchor candidate{i, fewestBefore, mostBefore};
         if (leadingLength > 0 && (!anchor_ || rank(candidate, leadingLength) > rank(*anchor_, anchorLength))) {
             anchor_ = candidate;
@@ -76,18 +77,17 @@ void FindPattern::chooseAnchor() {
     }
 }
 
-std::optional<std::int64_t> FindPattern::matchAt(std::u16string_view text, std::int64_t q) const {
+std::optional<Position> FindPattern::matchAt(std::u16string_view text, Position at) const {
     FailedStates failed(elements_.size());
-    return matchFrom(text, q, failed);
+    return matchFrom(text, at, failed);
 }
 
 // A depth-first walk over the states, the preferred way on first. A state is
 // never entered twice: along one path the states only move on, so a state
 // entered before has failed, or the walk would have ended. Before the first
 // state with two ways on there is one path, and nothing worth remembering.
-std::optional<std::int64_t> FindPattern::matchFrom(std::u16string_view text, std::int64_t q,
-                                                   FailedStates& failed) const {
-    const auto size = static_cast<std::int64_t>(text.size());
+std::optional<Position> FindPattern::matchFrom(std::u16string_view text, Position q, FailedStates& failed) const {
+    const Position size = lengthOf(text);
     if (elements_.empty() || q < 0 || q >= size || startsInsidePair(text, q)) return std::nullopt;
     failed.startAt(q);
     std::vector<State> untried;  // the other ways on, the latest last
@@ -116,12 +116,12 @@ std::optional<std::int64_t> FindPattern::matchFrom(std::u16string_view text, std
     }
 }
 
-std::optional<FindPattern::Match> FindPattern::firstMatchIn(std::u16string_view text, std::int64_t first,
-                                                             std::int64_t last, FailedStates& failed) const {
+std::optional<Span> FindPattern::firstMatchIn(std::u16string_view text, Position first, Position last,
+                                              FailedStates& failed) const {
     const PatternElement& firstElement = elements_.front();
-    for (std::int64_t q = first; q <= last; ++q) {
+    for (Position q = first; q <= last; ++q) {
         if (!mayBeginWith(firstElement, text[q])) continue;
-        if (const auto length = matchFrom(text, q, failed)) return Match{q, *length};
+        if (const auto length = matchFrom(text, q, failed)) return Span{q, *length};
     }
     return std::nullopt;
 }
@@ -131,19 +131,18 @@ std::optional<FindPattern::Match> FindPattern::firstMatchIn(std::u16string_view 
 // the match's start. So the starts worth trying lie in a window before each
 // occurrence; the windows, each taken from where the last one ended, try
 // every such start once and in order.
-std::optional<FindPattern::Match> FindPattern::findFrom(std::u16string_view text, std::int64_t from) const {
-    const auto size = static_cast<std::int64_t>(text.size());
-    from = std::max<std::int64_t>(from, 0);
+std::optional<Span> FindPattern::findFrom(std::u16string_view text, Position from) const {
+    const Position size = lengthOf(text);
+    from = std::max<Position>(from, 0);
     if (elements_.empty()) return std::nullopt;
     FailedStates failed(elements_.size());
     if (!anchor_) return firstMatchIn(text, from, size - 1, failed);
     const TextMatcher& leading = elements_[anchor_->element].leadingText;
-    std::int64_t untried = from;
-    for (std::int64_t at = leading.findFrom(text, from + anchor_->fewestBefore); at >= 0;
-         at = leading.findFrom(text, at + 1)) {
-        const std::int64_t last = at - anchor_->fewestBefore;
-        const std::int64_t first =
-            anchor_->mostBefore == kUnboundedLength ? untried : std::max(untried, at - anchor_->mostBefore);
+    Position untried = from;
+    for (auto at = leading.findFrom(text, from + anchor_->fewestBefore); at; at = leading.findFrom(text, *at + 1)) {
+        const Position last = *at - anchor_->fewestBefore;
+        const Position first =
+            anchor_->mostBefore == kUnboundedLength ? untried : std::max(untried, *at - anchor_->mostBefore);
         if (const auto match = firstMatchIn(text, first, last, failed)) return match;
         untried = last + 1;
     }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -9,6 +8,7 @@
 #include "engine/text/CaretCodes.h"
 #include "engine/text/FindRequest.h"
 #include "engine/text/PatternElement.h"
+#include "engine/text/Position.h"
 
 namespace quillet {
 
@@ -42,40 +42,33 @@ namespace quillet {
 /// looks at, however many runs of white space it holds.
 class FindPattern {
 public:
-    struct Match {
-        std::int64_t start = 0;
-        std::int64_t length = 0;
-
-        friend bool operator==(const Match&, const Match&) = default;
-    };
-
     FindPattern(std::u16string_view findText, FindOptions options);
 
     /// Whether `findText` may hold a code: only a text with a caret needs a
     /// FindPattern, and a plain TextMatcher finds every other one.
     static bool hasCodes(std::u16string_view findText) { return hasCaret(findText); }
 
-    /// The length of the match that begins at `q`, if one does.
-    std::optional<std::int64_t> matchAt(std::u16string_view text, std::int64_t q) const;
+    /// The length of the match that begins at `at`, if one does.
+    std::optional<Position> matchAt(std::u16string_view text, Position at) const;
 
     /// The first match that begins at or after `from` (0 if negative).
-    std::optional<Match> findFrom(std::u16string_view text, std::int64_t from) const;
+    std::optional<Span> findFrom(std::u16string_view text, Position from) const;
 
 private:
     /// The element the scan looks for first, and how far before it a match
     /// can begin.
     struct Anchor {
         std::size_t element = 0;
-        std::int64_t fewestBefore = 0;
-        std::int64_t mostBefore = 0;  // kUnboundedLength after a ^w
+        Position fewestBefore = 0;
+        Position mostBefore = 0;  // kUnboundedLength after a ^w
     };
     class FailedStates;
 
     void chooseAnchor();
-    std::optional<std::int64_t> matchFrom(std::u16string_view text, std::int64_t q, FailedStates& failed) const;
+    std::optional<Position> matchFrom(std::u16string_view text, Position q, FailedStates& failed) const;
     /// The first match that begins in [first, last].
-    std::optional<Match> firstMatchIn(std::u16string_view text, std::int64_t first, std::int64_t last,
-                                      FailedStates& failed) const;
+    std::optional<Span> firstMatchIn(std::u16string_view text, Position first, Position last,
+                                     FailedStates& failed) const;
 
     std::vector<PatternElement> elements_;
     std::optional<Anchor> anchor_;

@@ -43,9 +43,9 @@ PatternElement literalElement(std::u16string_view run, FindOptions options) {
 // Space separators are all in the BMP: here a unit is a character.
 bool isWhiteSpace(char16_t u) { return u == u'\t' || unicode::classOf(u) == CodePointClass::SpaceSeparator; }
 
-ElementExits onlyTo(std::int64_t pos) { return {1, {{/*again=*/false, pos}}}; }
+ElementExits onlyTo(Position pos) { return {1, {{/*again=*/false, pos}}}; }
 
-ElementExits exitsOfClass(bool (*wanted)(CodePointClass), std::u16string_view text, std::int64_t pos) {
+ElementExits exitsOfClass(bool (*wanted)(CodePointClass), std::u16string_view text, Position pos) {
     const auto [cp, units] = unicode::codePointAt(text, pos);
     if (!wanted(unicode::classOf(cp))) return {};
     return onlyTo(pos + units);
@@ -77,14 +77,14 @@ std::vector<PatternElement> readFindPattern(std::u16string_view findText, FindOp
     return elements;
 }
 
-ElementExits exitsOf(const PatternElement& element, std::u16string_view text, std::int64_t pos) {
-    const auto size = static_cast<std::int64_t>(text.size());
+ElementExits exitsOf(const PatternElement& element, std::u16string_view text, Position pos) {
+    const Position size = lengthOf(text);
     // Only more white space can end where it begins, at the end of the text too.
     if (pos >= size) return element.kind == Kind::MoreWhiteSpace ? onlyTo(pos) : ElementExits{};
     const char16_t u = text[pos];
     switch (element.kind) {
     case Kind::Literal: {
-        const auto length = static_cast<std::int64_t>(element.leadingText.length());
+        const Position length = element.leadingText.length();
         if (pos + length > size || !element.leadingText.matchesAt(text.data(), size, pos)) return {};
         return onlyTo(pos + length);
     }
@@ -115,7 +115,7 @@ ElementExits exitsOf(const PatternElement& element, std::u16string_view text, st
 LengthBounds lengthBoundsOf(const PatternElement& element) {
     switch (element.kind) {
     case Kind::Literal: {
-        const auto length = static_cast<std::int64_t>(element.leadingText.length());
+        const Position length = element.leadingText.length();
         return {length, length};
     }
     case Kind::LineBreak:

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/text/FindRequest.h"
+#include "engine/text/Position.h"
 #include "engine/text/TextMatcher.h"
 
 namespace quillet {
@@ -41,7 +42,7 @@ std::vector<PatternElement> readFindPattern(std::u16string_view findText, FindOp
 /// is this element again (a run of white space going on).
 struct ElementExit {
     bool again = false;
-    std::int64_t pos = 0;
+    Position pos = 0;
 };
 
 /// The ways on from an element that begins at `pos` in `text`, the one a
@@ -56,7 +57,7 @@ struct ElementExits {
 /// A code point is a surrogate pair or any other single unit, a lone
 /// surrogate included: no element ends inside a pair that it began outside,
 /// and a literal run neither begins nor ends inside one.
-ElementExits exitsOf(const PatternElement& element, std::u16string_view text, std::int64_t pos);
+ElementExits exitsOf(const PatternElement& element, std::u16string_view text, Position pos);
 
 /// Whether an occurrence of `element` may begin with the unit `u`: false only
 /// where none can, which lets a scan pass over most units without calling
@@ -78,13 +79,13 @@ inline bool mayBeginWith(const PatternElement& element, char16_t u) {
     return true;
 }
 
-inline constexpr std::int64_t kUnboundedLength = std::numeric_limits<std::int64_t>::max();
+inline constexpr Position kUnboundedLength = std::numeric_limits<Position>::max();
 
 /// The fewest and the most units an occurrence of an element covers; the most
 /// is kUnboundedLength for more white space.
 struct LengthBounds {
-    std::int64_t fewest = 0;
-    std::int64_t most = 0;
+    Position fewest = 0;
+    Position most = 0;
 };
 
 LengthBounds lengthBoundsOf(const PatternElement& element);

@@ -160,14 +160,10 @@ void SearchBuffer::prepare(std::u16string_view text, FindOptions options) {
 }
 
 std::optional<Span> SearchBuffer::candidateFrom(Position from) const {
-    if (pattern_) {
-        const auto match = pattern_->findFrom(text_, from);
-        if (!match) return std::nullopt;
-        return Span{match->start, match->length};
-    }
-    const Position found = matcher_.findFrom(text_, from);
-    if (found < 0) return std::nullopt;
-    return Span{found, lengthOf(memoText_)};
+    if (pattern_) return pattern_->findFrom(text_, from);
+    const auto found = matcher_.findFrom(text_, from);
+    if (!found) return std::nullopt;
+    return Span{*found, lengthOf(memoText_)};
 }
 
 std::optional<Span> SearchBuffer::scanFrom(Position from) const {

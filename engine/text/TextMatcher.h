@@ -1,10 +1,10 @@
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "engine/text/Position.h"
 
 namespace quillet {
 
@@ -19,7 +19,7 @@ public:
     /// of `units`. The mask merges a pair of units that differ in one bit,
     /// such as 'a' and 'A', into one compare.
     struct Anchor {
-        std::int64_t offset = 0;
+        Position offset = 0;
         int count = 0;  // 0: no such anchor
         char16_t units[4] = {};
         char16_t orMask = 0;
@@ -28,14 +28,14 @@ public:
     /// `needle` must not be empty.
     void prepare(std::u16string_view needle, bool matchCase);
 
-    /// Position of the first occurrence that begins at or after `from`, or -1.
-    std::int64_t findFrom(std::u16string_view haystack, std::int64_t from) const;
+    /// Where the first occurrence that begins at or after `from` begins, if one does.
+    std::optional<Position> findFrom(std::u16string_view haystack, Position from) const;
 
-    std::size_t length() const { return needle_.size(); }
+    Position length() const { return lengthOf(needle_); }
 
-    /// Whether an occurrence begins at `q`; `q + length()` must not pass
-    /// `size`.
-    bool matchesAt(const char16_t* haystack, std::int64_t size, std::int64_t q) const;
+    /// Whether an occurrence begins at `at` in the `size` units of
+    /// `haystack`; `at + length()` must not pass `size`.
+    bool matchesAt(const char16_t* haystack, Position size, Position at) const;
 
 private:
     void chooseAnchors();
