@@ -11,8 +11,8 @@
 #include <string_view>
 
 #include "bench/EnglishLikeText.h"
-#include "engine/FindPattern.h"
-#include "engine/TextMatcher.h"
+#include "engine/text/FindPattern.h"
+#include "engine/text/TextMatcher.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ const std::u16string& megabyteText() {
     return text;
 }
 
-bool isInTail(std::int64_t at) { return at >= static_cast<std::int64_t>(kUnits - kTail.size()); }
+bool isInTail(quillet::Position at) { return at >= static_cast<quillet::Position>(kUnits - kTail.size()); }
 
 FindOptions optionsOf(const benchmark::State& state) { return {state.range(0) != 0, /*wholeWord=*/false}; }
 
@@ -42,7 +42,8 @@ void BM_Find1MiBTextMatcher(benchmark::State& state) {
     const std::u16string& text = megabyteText();
     TextMatcher matcher;
     matcher.prepare(u"lanterns", optionsOf(state).matchCase);
-    if (!isInTail(matcher.findFrom(text, 0))) {
+    const auto found = matcher.findFrom(text, 0);
+    if (!found || !isInTail(*found)) {
         state.SkipWithError("the find text occurs before the tail");
         return;
     }

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "bench/EnglishLikeText.h"
-#include "engine/SearchBuffer.h"
+#include "engine/text/SearchBuffer.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <new>
 #include <optional>
 
-#include "engine/RuntimeErrorPrompt.h"
 #include "base/Result.h"
+#include "engine/FailureBox.h"
 #include "platform/MessageBox.h"
 
 namespace quillet {
@@ -23,7 +23,7 @@ void runEventHandler(MessageBoxPort& messages, Handler&& handler) {
     } catch (...) {
         failure = RaisedError{51, u"Internal error"};
     }
-    if (failure) messages.show(runtimeErrorPrompt(*failure), msgbox::kOkOnly, std::nullopt);
+    if (failure) showFailureBox(messages, *failure);
 }
 
 }  // namespace quillet

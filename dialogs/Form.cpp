@@ -4,8 +4,8 @@
 
 #include "dialogs/EventEntry.h"
 #include "dialogs/FormInstances.h"
-#include "engine/CaretCodeTable.h"
 #include "engine/Module1.h"
+#include "engine/text/CaretCodeTable.h"
 
 namespace quillet {
 

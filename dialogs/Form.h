@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "dialogs/FormContext.h"
-#include "engine/FindRequest.h"
+#include "engine/text/FindRequest.h"
 
 namespace quillet {
 

@@ -40,7 +40,7 @@ Status frmFind::cmdFind_Click() {
     showStatus(u"");
     auto found = context_.engine.FindNext(findRequest(), /*noWrapPrompt=*/false);
     if (!found) return found.error();
-    showStatus(moreOnNoPage(context_.engine.passedOverOnNoPage()));
+    showStatus(moreOnNoPage(found->passedOverOnNoPage));
     return {};
 }
 

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "dialogs/Form.h"
-#include "engine/SearchBuffer.h"
+#include "engine/text/SearchBuffer.h"
 
 namespace quillet {
 

@@ -27,6 +27,12 @@ constexpr ControlSpec kControls[] = {
     {"lblStatus", ControlKind::Label, u"", 120, 2640, 4455, 480, 12},
 };
 
+/// What the status line says a press left: occurrences in text on no page,
+/// and those that may be the job's own earlier replacements.
+std::u16string whatWasLeft(const FindNextReport& report) {
+    return statusLineOf({moreOnNoPage(report.passedOverOnNoPage), moreInDoubtOnTheLine(report.leftInDoubt)});
+}
+
 constexpr FormLayout kLayout{"frmReplace", u"Tarnwick Replace", BorderStyle::FixedDialog, /*showInTaskbar=*/false,
                              4680,         3240,               u"",                      0,
                              kControls};
@@ -54,19 +60,19 @@ void frmReplace::txtFindWhat_Change() { enableReplacing(false); }
 Status frmReplace::cmdFind_Click() {
     showStatus(u"");
     const std::u16string replaceText = window_->text("txtReplaceWith");
-    auto finished = context_.engine.FindNext(findRequest(), /*noWrapPrompt=*/false, &replaceText);
-    if (!finished) return finished.error();
-    if (!*finished) enableReplacing(true);
-    showStatus(whatWasLeft());
+    auto found = context_.engine.FindNext(findRequest(), /*noWrapPrompt=*/false, &replaceText);
+    if (!found) return found.error();
+    if (!found->finished) enableReplacing(true);
+    showStatus(whatWasLeft(*found));
     return {};
 }
 
 void frmReplace::cmdReplace_Click() {
     showStatus(u"");
-    const bool finished = context_.engine.ReplaceAndFindNext(findRequest(), window_->text("txtReplaceWith"),
-                                                             /*quiet=*/false, replaceOptions());
-    if (finished) enableReplacing(false);
-    showStatus(whatWasLeft());
+    const FindNextReport report = context_.engine.ReplaceAndFindNext(findRequest(), window_->text("txtReplaceWith"),
+                                                                     /*quiet=*/false, replaceOptions());
+    if (report.finished) enableReplacing(false);
+    showStatus(whatWasLeft(report));
 }
 
 void frmReplace::cmdReplaceAll_Click() {
@@ -79,12 +85,9 @@ void frmReplace::cmdReplaceAll_Click() {
     // What is selected now is text that Replace All wrote, or nothing of the
     // search at all: a Replace would write over it.
     enableReplacing(false);
-    showStatus(statusLineOf({replacedInStories(report.replaced, report.stories), whatWasLeft()}));
-}
-
-std::u16string frmReplace::whatWasLeft() const {
-    return statusLineOf({moreOnNoPage(context_.engine.passedOverOnNoPage()),
-                         moreInDoubtOnTheLine(context_.engine.leftInDoubt())});
+    // Replace All writes text on no page too: it leaves only what may be its own.
+    showStatus(statusLineOf({replacedInStories(report.replaced, report.stories),
+                             moreInDoubtOnTheLine(report.leftInDoubt)}));
 }
 
 void frmReplace::cmdClose_Click() {

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "dialogs/Form.h"
-#include "engine/FindRequest.h"
+#include "engine/text/FindRequest.h"
 
 namespace quillet {
 
@@ -33,9 +33,6 @@ private:
     void enableReplacing(bool enabled);
     /// How the replacement is written, read at the press.
     ReplaceOptions replaceOptions() const;
-    /// What the status line says the last press left: occurrences in text
-    /// on no page, and those that may be the job's own earlier replacements.
-    std::u16string whatWasLeft() const;
 
     /// The Replace All running now, if any.
     ReplaceAllRun* running_ = nullptr;

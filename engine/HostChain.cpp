@@ -14,6 +14,18 @@ Result<std::pair<int32_t, int32_t>> hostPositions(Span span) {
     return std::pair{static_cast<int32_t>(span.start + 1), static_cast<int32_t>(span.length)};
 }
 
+/// The object that `held` holds within the press, or else the one that
+/// `member` gives of the object that `chain` reaches with `parent`, which
+/// `held` then holds. A failure is passed on, and nothing is held.
+template <typename Ref, typename Parent, typename Object>
+Result<Ref> heldOrReached(Ref& held, HostChain& chain, Result<Parent> (HostChain::*parent)(),
+                          Result<Ref> (Object::*member)()) {
+    if (held) return held;
+    auto found = (chain.*parent)().and_then([member](const Parent& object) { return ((*object).*member)(); });
+    if (found) held = *found;
+    return found;
+}
+
 }  // namespace
 
 void HostChain::forget() {
@@ -37,31 +49,19 @@ Result<ApplicationRef> HostChain::application() {
 }
 
 Result<PublicationRef> HostChain::publication() {
-    if (publication_) return publication_;
-    auto found = application().and_then([](const ApplicationRef& app) { return app->publication(); });
-    if (found) publication_ = *found;
-    return found;
+    return heldOrReached(publication_, *this, &HostChain::application, &Application::publication);
 }
 
 Result<StoryCollectionRef> HostChain::stories() {
-    if (stories_) return stories_;
-    auto found = publication().and_then([](const PublicationRef& pub) { return pub->stories(); });
-    if (found) stories_ = *found;
-    return found;
+    return heldOrReached(stories_, *this, &HostChain::publication, &Publication::stories);
 }
 
 Result<PageCollectionRef> HostChain::pages() {
-    if (pages_) return pages_;
-    auto found = publication().and_then([](const PublicationRef& pub) { return pub->pages(); });
-    if (found) pages_ = *found;
-    return found;
+    return heldOrReached(pages_, *this, &HostChain::publication, &Publication::pages);
 }
 
 Result<PublicationViewRef> HostChain::view() {
-    if (view_) return view_;
-    auto found = publication().and_then([](const PublicationRef& pub) { return pub->view(); });
-    if (found) view_ = *found;
-    return found;
+    return heldOrReached(view_, *this, &HostChain::publication, &Publication::view);
 }
 
 Result<StoryRef> HostChain::story(int32_t index) {

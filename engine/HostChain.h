@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/Position.h"
+#include "engine/text/Position.h"
 #include "host/HostApplicationClass.h"
 #include "host/HostObjects.h"
 

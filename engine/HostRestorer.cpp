@@ -1,6 +1,6 @@
 #include "engine/HostRestorer.h"
 
-#include "engine/RuntimeErrorPrompt.h"
+#include "engine/FailureBox.h"
 
 namespace quillet {
 
@@ -39,7 +39,7 @@ void HostRestorer::restore() {
     const auto refused = putBack(/*attempts=*/2);
     if (!refused || told_) return;
     told_ = true;
-    boxes_.show(runtimeErrorPrompt(*refused), msgbox::kOkOnly, std::nullopt);
+    showFailureBox(boxes_, *refused);
 }
 
 void HostRestorer::retryPending() { (void)putBack(/*attempts=*/1); }

@@ -1,12 +1,12 @@
 #include "engine/Module1.h"
 
-#include "engine/CaretCodes.h"
 #include "engine/Counts.h"
 #include "engine/EngineTexts.h"
+#include "engine/FailureBox.h"
 #include "engine/InDoubtTexts.h"
-#include "engine/MaskedStory.h"
-#include "engine/RuntimeErrorPrompt.h"
 #include "engine/SixteenBit.h"
+#include "engine/memory/MaskedStory.h"
+#include "engine/text/CaretCodes.h"
 
 namespace quillet {
 
@@ -15,15 +15,13 @@ Module1::Module1(EnginePorts ports)
       restorer_(host_, ports.messages),
       messages_(ports.messages, host_, restorer_),
       walk_(host_, restorer_),
-      step_(state_, memory_, host_, walk_, messages_, ports.buffers),
-      replacer_(state_, memory_, host_, restorer_, step_),
-      replaceAll_(state_, memory_, host_, restorer_, messages_, step_) {}
+      search_(state_, memory_, host_, walk_, messages_, ports.buffers),
+      replacer_(state_, memory_, host_, restorer_, search_),
+      replaceAll_(state_, memory_, host_, restorer_, messages_, search_) {}
 
 Module1::Press::Press(Module1& engine) : engine_(engine) {
     engine_.restorer_.retryPending();
-    engine_.step_.pressBegins();
-    engine_.passedOverOnNoPage_ = 0;
-    engine_.leftInDoubt_ = 0;
+    engine_.search_.pressBegins();
 }
 
 Module1::Press::~Press() {
@@ -37,19 +35,20 @@ const Job* Module1::jobOf(const std::u16string& findText, const std::u16string* 
     return &*job_;
 }
 
-void Module1::stepTook(const SearchStep::Result& step, const FindRequest& find, const Job* job) {
-    passedOverOnNoPage_ = step.passedOver;
-    if (step.outcome != SearchStep::Outcome::Finished || !job) return;
+FindNextReport Module1::reportOf(const RunningSearch::Step& step, const FindRequest& find, const Job* job) const {
+    FindNextReport report{step.outcome == RunningSearch::Outcome::Finished, step.passedOver};
+    if (!report.finished || !job) return report;
     for (const StoryMemory::InDoubt& story : memory_.inDoubt(*job))
-        leftInDoubt_ += occurrencesLeftInDoubt(story.text, story.spans, find.text, find.options);
+        report.leftInDoubt += occurrencesLeftInDoubt(story.text, story.spans, find.text, find.options);
+    return report;
 }
 
-Result<bool> Module1::FindNext(const FindRequest& find, bool noWrapPrompt, const std::u16string* replaceText) {
+Result<FindNextReport> Module1::FindNext(const FindRequest& find, bool noWrapPrompt,
+                                         const std::u16string* replaceText) {
     const Press press(*this);
     const Job* job = jobOf(find.text, replaceText);
-    return step_.run(find, job, noWrapPrompt).transform([&](const SearchStep::Result& step) {
-        stepTook(step, find, job);
-        return step.outcome == SearchStep::Outcome::Finished;
+    return search_.step(find, job, noWrapPrompt).transform([&](const RunningSearch::Step& step) {
+        return reportOf(step, find, job);
     });
 }
 
@@ -62,53 +61,49 @@ std::optional<std::u16string> Module1::SelectionForFindBox() {
     return literalFindText(selected->text);
 }
 
-bool Module1::ReplaceAndFindNext(const FindRequest& find, const std::u16string& replaceText, bool quiet,
-                                 ReplaceOptions options) {
+FindNextReport Module1::ReplaceAndFindNext(const FindRequest& find, const std::u16string& replaceText, bool quiet,
+                                           ReplaceOptions options) {
     const Press press(*this);
     const Job& job = *jobOf(find.text, &replaceText);
     // A find text that the search cannot mask would fail right after the
     // write; it fails before it instead.
     if (auto fits = maskFits(find.text.size()); !fits) {
-        failureBox(fits.error());
-        return false;
+        showFailureBox(messages_, fits.error());
+        return {};
     }
     // Nothing written, for whatever reason, is passed over: the search still moves on.
     (void)replacer_.replace(job, find.options, options);
-    auto step = step_.run(find, &job, /*noWrapPrompt=*/true);
+    auto step = search_.step(find, &job, /*noWrapPrompt=*/true);
     if (!step) {
-        failureBox(step.error());
-        return false;
+        showFailureBox(messages_, step.error());
+        return {};
     }
-    stepTook(*step, find, &job);
-    const bool finished = step->outcome == SearchStep::Outcome::Finished;
-    if (finished && !quiet) messages_.show(allReplaced(find.text, replaceText), msgbox::kOkInformation, texts::kTitle);
-    return finished;
+    const FindNextReport report = reportOf(*step, find, &job);
+    if (report.finished && !quiet)
+        messages_.show(allReplaced(find.text, replaceText, report), msgbox::kOkInformation, texts::kTitle);
+    return report;
 }
 
 ReplaceAllReport Module1::ReplaceAll(const FindRequest& find, const std::u16string& replaceText,
                                      ReplaceOptions options, ReplaceAllProgress* progress) {
     const Press press(*this);
-    ReplaceAllReport report = replaceAll_.run(*jobOf(find.text, &replaceText), find.options, options, progress);
-    leftInDoubt_ = report.leftInDoubt;
-    return report;
+    return replaceAll_.run(*jobOf(find.text, &replaceText), find.options, options, progress);
 }
 
-std::u16string Module1::allReplaced(const std::u16string& findText, const std::u16string& replaceText) const {
+std::u16string Module1::allReplaced(const std::u16string& findText, const std::u16string& replaceText,
+                                    const FindNextReport& report) {
+    const int passedOver = report.passedOverOnNoPage;
     // What the job may have written itself it leaves, and does not claim all.
-    std::u16string box = leftInDoubt_ == 0 ? u"All instances of \"" : u"Instances of \"";
+    std::u16string box = report.leftInDoubt == 0 ? u"All instances of \"" : u"Instances of \"";
     box += findText + u"\"";
     // Occurrences in text that no page shows cannot be selected, and are left.
-    if (passedOverOnNoPage_ > 0) box += u" on the pages";
+    if (passedOver > 0) box += u" on the pages";
     box += u" have been replaced with \"" + replaceText + u"\".";
-    if (passedOverOnNoPage_ > 0)
-        box += u" " + withThousands(passedOverOnNoPage_) +
-               (passedOverOnNoPage_ == 1 ? u" more is in text that is on no page." : u" more are in text that is on no page.");
-    if (leftInDoubt_ > 0) box += moreInDoubt(leftInDoubt_);
+    if (passedOver > 0)
+        box += u" " + withThousands(passedOver) +
+               (passedOver == 1 ? u" more is in text that is on no page." : u" more are in text that is on no page.");
+    if (report.leftInDoubt > 0) box += moreInDoubt(report.leftInDoubt);
     return box;
-}
-
-void Module1::failureBox(const RaisedError& error) {
-    messages_.show(runtimeErrorPrompt(error), msgbox::kOkOnly, std::nullopt);
 }
 
 }  // namespace quillet

@@ -1,20 +1,21 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
-#include "engine/FindRequest.h"
 #include "engine/GuardedMessages.h"
 #include "engine/HostChain.h"
 #include "engine/HostRestorer.h"
 #include "engine/PageWalk.h"
 #include "engine/ReplaceAllPass.h"
 #include "engine/ReplaceAllProgress.h"
+#include "engine/RunningSearch.h"
 #include "engine/SearchBufferSource.h"
 #include "engine/SearchState.h"
-#include "engine/SearchStep.h"
 #include "engine/SelectionReplacer.h"
-#include "engine/StoryMemory.h"
+#include "engine/memory/StoryMemory.h"
+#include "engine/text/FindRequest.h"
 #include "platform/MessageBox.h"
 
 namespace quillet {
@@ -26,8 +27,22 @@ struct EnginePorts {
     SearchBufferSource& buffers;
 };
 
+/// What a press of Find Next, or of Replace, which finds the next occurrence
+/// after it writes, came to: what the dialog enables and its status line says.
+struct FindNextReport {
+    /// The search ended without a selection: the user said No, or the end
+    /// was reached a second time.
+    bool finished = false;
+    /// Occurrences in text that no page shows that the press passed over.
+    int passedOverOnNoPage = 0;
+    /// Occurrences that the press's job left because they may be what it
+    /// wrote before (text boxes moved or alike, or another publication that
+    /// could not be told apart), counted when its search came to an end.
+    int64_t leftInDoubt = 0;
+};
+
 /// The search engine's three entry points, which the dialogs call: one
-/// running search shared by every caller (SearchStep), Replace
+/// running search shared by every caller (RunningSearch), Replace
 /// (SelectionReplacer) and Replace All (ReplaceAllPass), over what the
 /// engine remembers between presses (StoryMemory).
 ///
@@ -53,25 +68,27 @@ public:
     /// there. Without it, the search finds every occurrence as the text
     /// reads: a look-up tells the truth.
     ///
-    /// Returns true when the search ended without a selection: the user said
-    /// No, or with `noWrapPrompt` the end was reached a second time. Returns
-    /// false otherwise, also after its own messages ("There is no text to
-    /// search", the "Error" box). Failures outside the selection go to the
-    /// caller.
-    Result<bool> FindNext(const FindRequest& find, bool noWrapPrompt, const std::u16string* replaceText = nullptr);
+    /// The report is finished when the search ended without a selection:
+    /// the user said No, or with `noWrapPrompt` the end was reached a second
+    /// time. It is not otherwise, also after the search's own messages
+    /// ("There is no text to search", the "Error" box). Failures outside the
+    /// selection go to the caller.
+    Result<FindNextReport> FindNext(const FindRequest& find, bool noWrapPrompt,
+                                    const std::u16string* replaceText = nullptr);
 
     /// Writes `replaceText` over the publication's selection when it is an
     /// occurrence under these options that this job did not write, wherever
     /// it is; nothing is written otherwise. Then finds the next match after
-    /// it without asking to wrap. Returns true when the search is finished,
-    /// and unless `quiet` says so in a box. A failure after the write is
-    /// shown in a box and gives false.
-    bool ReplaceAndFindNext(const FindRequest& find, const std::u16string& replaceText, bool quiet,
-                            ReplaceOptions options = {});
+    /// it without asking to wrap. The report is finished when the search is,
+    /// and unless `quiet` the box says so. A failure after the write is
+    /// shown in a box and gives a report that is not finished.
+    FindNextReport ReplaceAndFindNext(const FindRequest& find, const std::u16string& replaceText, bool quiet,
+                                      ReplaceOptions options = {});
 
     /// Replaces every occurrence under these options once, in one pass
     /// (ReplaceAllPass), then says "Replace complete!". `progress` (if any)
-    /// is told after each write and may stop it.
+    /// is told after each write and may stop it. It writes text that no
+    /// page shows too, and so passes over none.
     ReplaceAllReport ReplaceAll(const FindRequest& find, const std::u16string& replaceText,
                                 ReplaceOptions options = {}, ReplaceAllProgress* progress = nullptr);
 
@@ -80,14 +97,6 @@ public:
     /// characters, no paragraph end or line break. Nothing otherwise, or when
     /// the host cannot say.
     std::optional<std::u16string> SelectionForFindBox();
-
-    /// Occurrences in text that no page shows that the last call passed over
-    /// (one Replace All writes them, and passes over none).
-    int passedOverOnNoPage() const { return passedOverOnNoPage_; }
-    /// Occurrences that the last call's job left because they may be what
-    /// it wrote before (text boxes moved or alike, or another publication
-    /// that could not be told apart), counted when its search came to an end.
-    int64_t leftInDoubt() const { return leftInDoubt_; }
 
     const SearchState& searchState() const { return state_; }
     /// What is wrong with what the engine remembers between presses, if anything.
@@ -110,14 +119,14 @@ private:
     /// The job whose writing a search passes over: the Replace dialog's,
     /// which it remembers as the last job; none for a look-up.
     const Job* jobOf(const std::u16string& findText, const std::u16string* replaceText);
-    /// Takes in what a step for `job` passed over, and at the end of its
-    /// search what it left in doubt.
-    void stepTook(const SearchStep::Result& step, const FindRequest& find, const Job* job);
-    /// What the box says when one Replace finds nothing more: all instances
-    /// replaced, or all on the pages and how many are left in text on no page.
-    std::u16string allReplaced(const std::u16string& findText, const std::u16string& replaceText) const;
-    /// Tells a failure of the replace operations: the run-time error box without a title.
-    void failureBox(const RaisedError& error);
+    /// What a step for `job` passed over, and at the end of its search what
+    /// it left in doubt.
+    FindNextReport reportOf(const RunningSearch::Step& step, const FindRequest& find, const Job* job) const;
+    /// What the box says when one Replace finds nothing more, as `report`
+    /// tells: all instances replaced, or all on the pages and how many are
+    /// left in text on no page, and how many may be the job's own.
+    static std::u16string allReplaced(const std::u16string& findText, const std::u16string& replaceText,
+                                      const FindNextReport& report);
 
     SearchState state_;
     StoryMemory memory_;
@@ -125,13 +134,11 @@ private:
     HostRestorer restorer_;
     GuardedMessages messages_;
     PageWalk walk_;
-    SearchStep step_;
+    RunningSearch search_;
     SelectionReplacer replacer_;
     ReplaceAllPass replaceAll_;
     /// The job that the Replace dialog worked on last.
     std::optional<Job> job_;
-    int passedOverOnNoPage_ = 0;
-    int64_t leftInDoubt_ = 0;
 };
 
 }  // namespace quillet

@@ -5,11 +5,11 @@
 
 #include "engine/Counts.h"
 #include "engine/EngineTexts.h"
+#include "engine/FailureBox.h"
 #include "engine/InDoubtTexts.h"
-#include "engine/MaskedStory.h"
-#include "engine/ReplacementText.h"
-#include "engine/RuntimeErrorPrompt.h"
 #include "engine/SixteenBit.h"
+#include "engine/memory/MaskedStory.h"
+#include "engine/text/ReplacementText.h"
 
 namespace quillet {
 
@@ -43,20 +43,19 @@ ReplaceAllReport ReplaceAllPass::run(const Job& job, FindOptions options, Replac
     planOfStory_.clear();
     writes_.clear();
     leftInDoubt_ = 0;
-    auto failed = [&](const RaisedError& error) { messages_.show(runtimeErrorPrompt(error), msgbox::kOkOnly, std::nullopt); };
     if (auto fits = maskFits(job.find.size()); !fits) {
-        failed(fits.error());
+        showFailureBox(messages_, fits.error());
         return {};
     }
-    auto begun = step_.begin(job.find);
+    auto begun = search_.begin(job.find);
     if (!begun) {
-        failed(begun.error());
+        showFailureBox(messages_, begun.error());
         return {};
     }
     // No stories: a new search has said so, and a running one has nothing to do.
     if (!*begun || state_.StoryCount == 0) return {};
     if (Status planned = plan(job, options, replaceOptions, /*newSearch=*/!(*begun)->empty()); !planned) {
-        failed(planned.error());
+        showFailureBox(messages_, planned.error());
         return {};
     }
     std::optional<RaisedError> failure;
@@ -65,7 +64,7 @@ ReplaceAllReport ReplaceAllPass::run(const Job& job, FindOptions options, Replac
     if (progress) progress->ended();
     remember(job, static_cast<size_t>(report.replaced));
     if (failure) {
-        failed(*failure);
+        showFailureBox(messages_, *failure);
         return report;
     }
     if (report.stopped) {
@@ -77,8 +76,8 @@ ReplaceAllReport ReplaceAllPass::run(const Job& job, FindOptions options, Replac
     // The search stands where a search that found nothing more would: at
     // the end of the publication.
     const StoryPlan& last = plans_[planOfStory_.at(state_.StoryCount)];
-    if (Status stood = step_.standAt(last.story, last.after, job); !stood) {
-        failed(stood.error());
+    if (Status stood = search_.standAt(last.story, last.after, job); !stood) {
+        showFailureBox(messages_, stood.error());
         return report;
     }
     messages_.show(report.leftInDoubt == 0 ? std::u16string(texts::kReplaceComplete) : allButInDoubt(report.leftInDoubt),
@@ -90,7 +89,7 @@ Result<size_t> ReplaceAllPass::planOf(int32_t story) {
     if (auto known = planOfStory_.find(story); known != planOfStory_.end()) return known->second;
     auto text = host_.storyText(story);
     if (!text) return text.error();
-    if (Status followed = step_.follow(story, *text); !followed) return followed.error();
+    if (Status followed = search_.follow(story, *text); !followed) return followed.error();
     plans_.push_back({story, *text, {}, *text});
     planOfStory_[story] = plans_.size() - 1;
     return plans_.size() - 1;
@@ -108,7 +107,7 @@ Status ReplaceAllPass::plan(const Job& job, FindOptions options, ReplaceOptions 
     const int32_t start = state_.StoryIndex >= 1 && state_.StoryIndex <= count ? state_.StoryIndex : 0;
     auto fresh = [&](size_t index) {
         SearchBuffer buffer;
-        step_.loadMasked(buffer, plans_[index].story, plans_[index].before, &job);
+        search_.loadMasked(buffer, plans_[index].story, plans_[index].before, &job);
         return buffer;
     };
 
@@ -126,7 +125,7 @@ Status ReplaceAllPass::plan(const Job& job, FindOptions options, ReplaceOptions 
         auto index = planOf(start);
         if (!index) return index.error();
         std::optional<SearchBuffer> running;
-        if (!newSearch) running = step_.runningBuffer(start, plans_[*index].before, job);
+        if (!newSearch) running = search_.runningBuffer(start, plans_[*index].before, job);
         SearchBuffer buffer = running ? std::move(*running) : fresh(*index);
         findAll(*index, buffer, job, options, replaceOptions);
     }

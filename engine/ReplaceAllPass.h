@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "engine/FindRequest.h"
 #include "engine/HostChain.h"
 #include "engine/HostRestorer.h"
 #include "engine/ReplaceAllProgress.h"
+#include "engine/RunningSearch.h"
 #include "engine/SearchState.h"
-#include "engine/SearchStep.h"
-#include "engine/StoryMemory.h"
+#include "engine/memory/StoryMemory.h"
+#include "engine/text/FindRequest.h"
 #include "platform/MessageBox.h"
 
 namespace quillet {
@@ -44,9 +44,10 @@ struct ReplaceAllReport {
 /// one undo step (HostRestorer).
 class ReplaceAllPass {
 public:
-    ReplaceAllPass(SearchState& state, StoryMemory& memory, HostChain& host, HostRestorer& restorer,
-                   MessageBoxPort& messages, SearchStep& step)
-        : state_(state), memory_(memory), host_(host), restorer_(restorer), messages_(messages), step_(step) {}
+    /// `state` is where `search` stands, read here and moved by `search` alone.
+    ReplaceAllPass(const SearchState& state, StoryMemory& memory, HostChain& host, HostRestorer& restorer,
+                   MessageBoxPort& messages, RunningSearch& search)
+        : state_(state), memory_(memory), host_(host), restorer_(restorer), messages_(messages), search_(search) {}
 
     /// Replaces every occurrence of `job`'s find text under `options` and
     /// says "Replace complete!", or says why it stopped: the user stopped it
@@ -89,12 +90,12 @@ private:
     void remember(const Job& job, size_t made);
 
 
-    SearchState& state_;
+    const SearchState& state_;
     StoryMemory& memory_;
     HostChain& host_;
     HostRestorer& restorer_;
     MessageBoxPort& messages_;
-    SearchStep& step_;
+    RunningSearch& search_;
     // For one run.
     std::vector<StoryPlan> plans_;
     std::map<int32_t, size_t> planOfStory_;

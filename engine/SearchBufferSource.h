@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/SearchBuffer.h"
 #include "base/Result.h"
+#include "engine/text/SearchBuffer.h"
 
 namespace quillet {
 

@@ -4,7 +4,7 @@
 #include <set>
 
 #include "engine/EngineTexts.h"
-#include "engine/ReplacementText.h"
+#include "engine/text/ReplacementText.h"
 
 namespace quillet {
 
@@ -21,7 +21,7 @@ Result<std::u16string> SelectionReplacer::textOf(int32_t story) {
     if (auto held = read_.find(story); held != read_.end()) return held->second;
     auto text = host_.storyText(story);
     if (!text) return text.error();
-    if (Status followed = step_.follow(story, *text); !followed) return followed.error();
+    if (Status followed = search_.follow(story, *text); !followed) return followed.error();
     read_[story] = *text;
     return text;
 }
@@ -43,7 +43,7 @@ void SelectionReplacer::addCandidates(int32_t story, const std::u16string& text,
 bool SelectionReplacer::mayWrite(const Candidate& candidate, const Job& job, FindOptions options,
                                  Position length) const {
     SearchBuffer buffer;
-    step_.loadMasked(buffer, candidate.story, candidate.text, &job);
+    search_.loadMasked(buffer, candidate.story, candidate.text, &job);
     const auto found = buffer.findFrom(job.find, options, candidate.start);
     return found && found->start == candidate.start && found->length == length;
 }
@@ -125,7 +125,7 @@ bool SelectionReplacer::replace(const Job& job, FindOptions options, ReplaceOpti
     candidates_.clear();
     auto selection = host_.selection();
     if (!selection || selection->text.empty()) return false;
-    if (!step_.recount()) return false;
+    if (!search_.recount()) return false;
     const auto length = lengthOf(selection->text);
 
     const bool sameSearch = state_.LastFindText && *state_.LastFindText == job.find;
@@ -170,7 +170,7 @@ bool SelectionReplacer::replace(const Job& job, FindOptions options, ReplaceOpti
     const bool wasCurrentMatch = current && current->story == target->story && current->span == occurrence;
     const std::u16string after = writtenInto(target->text, target->start, length, written);
     memory_.wrote(job, target->story, target->text, occurrence, written);
-    (void)step_.goOnAfterWrite(job, target->story, target->text, after, occurrence, written, wasCurrentMatch);
+    (void)search_.goOnAfterWrite(job, target->story, target->text, after, occurrence, written, wasCurrentMatch);
     return true;
 }
 

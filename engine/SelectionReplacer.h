@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "engine/FindRequest.h"
 #include "engine/HostChain.h"
 #include "engine/HostRestorer.h"
+#include "engine/RunningSearch.h"
 #include "engine/SearchState.h"
-#include "engine/SearchStep.h"
-#include "engine/StoryMemory.h"
+#include "engine/memory/StoryMemory.h"
+#include "engine/text/FindRequest.h"
 
 namespace quillet {
 
@@ -34,9 +34,10 @@ namespace quillet {
 /// once the story is known.
 class SelectionReplacer {
 public:
-    SelectionReplacer(SearchState& state, StoryMemory& memory, HostChain& host, HostRestorer& restorer,
-                      SearchStep& step)
-        : state_(state), memory_(memory), host_(host), restorer_(restorer), step_(step) {}
+    /// `state` is where `search` stands, read here and moved by `search` alone.
+    SelectionReplacer(const SearchState& state, StoryMemory& memory, HostChain& host, HostRestorer& restorer,
+                      RunningSearch& search)
+        : state_(state), memory_(memory), host_(host), restorer_(restorer), search_(search) {}
 
     /// Writes `job`'s replacement (its codes and, with Keep Case, its case
     /// as the selection asks) over the selection when it may, and moves the
@@ -75,11 +76,11 @@ private:
     /// The candidate that the write went to, read back from the stories.
     std::optional<Candidate> landed(const std::u16string& written, Position length, bool everyStoryRead);
 
-    SearchState& state_;
+    const SearchState& state_;
     StoryMemory& memory_;
     HostChain& host_;
     HostRestorer& restorer_;
-    SearchStep& step_;
+    RunningSearch& search_;
     // For one press.
     std::map<int32_t, std::u16string> read_;
     std::vector<Candidate> candidates_;

@@ -5,8 +5,8 @@
 #include <limits>
 #include <string>
 
-#include "engine/SearchBuffer.h"
 #include "base/Result.h"
+#include "engine/text/SearchBuffer.h"
 
 namespace quillet {
 

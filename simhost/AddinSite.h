@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "engine/SearchBuffer.h"
 #include "engine/SearchState.h"
+#include "engine/text/SearchBuffer.h"
 
 namespace quillet::simhost {
 

@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 """Checks that each folder of the sources uses only its own floor and those
 below it: no #include of a project file, and no CMake target linked, from a
-floor above.
+floor above; and that every C++ source of the engine, the dialogs and the
+tests is built by some target.
 
     check_floors.py SOURCES
 
-Prints every upward use as FILE:LINE: ... and exits with 1 when there is one."""
+Prints every upward use as FILE:LINE: ..., and every source that nothing
+builds as FILE: ..., and exits with 1 when there is one."""
 import os
 import re
 import sys
@@ -21,18 +23,29 @@ FLOORS = {
     "platform/win32": (1, True),
     "host": (2, False),
     "host/com": (2, True),
-    "engine": (3, False),
-    "dialogs": (4, False),
-    "dialogs/win32": (4, True),
-    "addin": (5, False),
-    "addin/win32": (5, True),
-    "packaging": (6, True),
+    # The engine's rooms: matching, then what the engine remembers, then the
+    # rest of the engine over both.
+    "engine/text": (3, False),
+    "engine/memory": (4, False),
+    "engine": (5, False),
+    "dialogs": (6, False),
+    "dialogs/win32": (6, True),
+    "addin": (7, False),
+    "addin/win32": (7, True),
+    "packaging": (8, True),
     # On top, free to use anything.
-    "simhost": (7, True),
-    "samples": (7, True),
-    "bench": (7, True),
-    "tests": (7, True),
+    "simhost": (9, True),
+    "samples": (9, True),
+    "bench": (9, True),
+    "tests": (9, True),
 }
+
+# The folders whose every C++ source some target must build. A source that
+# none names still compiles in an editor and reads as part of the system, yet
+# its tests never run and its code never ships. The check reads every
+# CMakeLists.txt, those of the Windows build too, which a configure-time check
+# in CMake could not: it sees only the targets of the platform it configures.
+BUILT = ("engine", "dialogs", "tests")
 
 # Files that the build makes, by the name that they are included by, and the
 # folder whose CMakeLists.txt makes them.
@@ -45,7 +58,10 @@ GENERATED = {
 
 SOURCE_SUFFIXES = (".h", ".cpp", ".c", ".idl", ".rc", ".in")
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
-TARGET_COMMAND = re.compile(r"\b(add_library|add_executable|target_link_libraries)\s*\(")
+TARGET_COMMAND = re.compile(r"\b(add_library|add_executable|target_sources|target_link_libraries)\s*\(")
+DEFINING = {"add_library", "add_executable"}
+# Where a source named by these stands, relative to its CMakeLists.txt's folder or to the root.
+FOLDER_VARIABLES = {"${CMAKE_CURRENT_SOURCE_DIR}/": False, "${PROJECT_SOURCE_DIR}/": True}
 LINK_KEYWORDS = {"PUBLIC", "PRIVATE", "INTERFACE", "LINK_PUBLIC", "LINK_PRIVATE", "debug", "optimized", "general"}
 
 
@@ -105,26 +121,58 @@ def cmake_commands(text):
         yield match.group(1), text.count("\n", 0, match.start()) + 1, text[match.end() : end - 1].split()
 
 
-def links(root, files):
-    """(where, user, target linked, used) of every link between two targets of
-    the sources, each in the folder that defines it."""
-    defined = {}
-    commands = []
+def target_commands(root, files):
+    """(CMakeLists.txt, name, line, arguments) of every target command of the
+    sources that names a target."""
     for path in files:
         if os.path.basename(path) != "CMakeLists.txt":
             continue
         with open(os.path.join(root, path), encoding="utf-8") as cmake:
             for command, number, arguments in cmake_commands(cmake.read()):
-                if not arguments:
-                    continue
-                if command == "target_link_libraries":
-                    commands.append((f"{path}:{number}", arguments[0], arguments[1:]))
-                else:
-                    defined[arguments[0]] = folder_of(path)
-    for where, target, dependencies in commands:
+                if arguments:
+                    yield path, command, number, arguments
+
+
+def links(commands):
+    """(where, user, target linked, used) of every link between two targets of
+    the sources, each in the folder that defines it."""
+    defined = {}
+    linking = []
+    for path, command, number, arguments in commands:
+        if command == "target_link_libraries":
+            linking.append((f"{path}:{number}", arguments[0], arguments[1:]))
+        elif command in DEFINING:
+            defined[arguments[0]] = folder_of(path)
+    for where, target, dependencies in linking:
         for dependency in dependencies:
             if target in defined and dependency in defined and dependency not in LINK_KEYWORDS:
                 yield where, defined[target], dependency, defined[dependency]
+
+
+def named_source(cmake, argument):
+    """The source that `argument` of a target command in `cmake` names,
+    relative to the root; None for what the build makes."""
+    folder = os.path.dirname(cmake)
+    for variable, from_root in FOLDER_VARIABLES.items():
+        if argument.startswith(variable):
+            argument = argument[len(variable) :]
+            folder = "" if from_root else folder
+    if "${" in argument:
+        return None
+    return os.path.normpath(os.path.join(folder, argument)).replace(os.sep, "/")
+
+
+def unbuilt(files, commands):
+    """The C++ sources of BUILT that no target command names."""
+    built = {
+        named_source(path, argument)
+        for path, command, _, arguments in commands
+        if command != "target_link_libraries"
+        for argument in arguments[1:]
+    }
+    for path in files:
+        if path.endswith(".cpp") and path.split("/")[0] in BUILT and path not in built:
+            yield f"{path}: no target of any CMakeLists.txt builds it"
 
 
 def upward(uses, verb):
@@ -145,14 +193,17 @@ def main():
     root = sys.argv[1]
     files = list(source_files(root))
     included = list(includes(root, files))
-    linked = list(links(root, files))
+    commands = list(target_commands(root, files))
+    linked = list(links(commands))
     wrong = list(upward(included, "includes")) + list(upward(linked, "links"))
-    for use in wrong:
-        print(use)
-    if wrong:
-        sys.exit(f"includes and links that go up a floor: {len(wrong)} (the floors: tests/floors/check_floors.py)")
+    orphans = list(unbuilt(files, commands))
+    for line in wrong + orphans:
+        print(line)
+    if wrong or orphans:
+        sys.exit(f"includes and links that go up a floor: {len(wrong)}, sources that nothing builds: {len(orphans)} "
+                 "(the floors: tests/floors/check_floors.py)")
     print(f"{len(included)} includes and {len(linked)} links between the sources' own files and targets: "
-          "each goes to its user's floor or below")
+          "each goes to its user's floor or below; every C++ source of " + ", ".join(BUILT) + " is built")
 
 
 if __name__ == "__main__":

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """check_floors.py on small trees of sources: it passes a tree whose folders
-use their own floors and those below, and names every use of one above."""
+use their own floors and those below, and whose C++ sources are all built;
+it names every use of a floor above, and every source that nothing builds."""
 import os
 import subprocess
 import sys
@@ -9,27 +10,44 @@ import unittest
 
 CHECKER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "check_floors.py")
 
-# A tree in which every folder uses only what lies below it.
+# A tree in which every folder uses only what lies below it, and every
+# source is built.
 SOUND = {
     "base/Result.h": "#pragma once\n",
     "base/CMakeLists.txt": "add_library(quillet_base INTERFACE)\n",
     "platform/win32/Variant.h": '#include "base/Result.h"\n',
     "platform/win32/CMakeLists.txt": "add_library(quillet_platform_win32 STATIC Variant.cpp)\n",
-    "engine/Module1.h": '#include "base/Result.h"\n',
-    "engine/unicode/Unicode.h": "#pragma once\n",
-    "engine/Module1.cpp": '#include "engine/Module1.h"\n#include "unicode/Unicode.h"\n#include <vector>\n',
+    "engine/text/Position.h": "#pragma once\n",
+    "engine/text/unicode/Unicode.h": "#pragma once\n",
+    "engine/text/CMakeLists.txt": "add_library(quillet_text INTERFACE)\n",
+    "engine/memory/StoryMemory.h": '#include "engine/text/Position.h"\n',
+    "engine/memory/StoryMemory.cpp": '#include "engine/memory/StoryMemory.h"\n',
+    "engine/memory/CMakeLists.txt": (
+        "add_library(quillet_memory STATIC ${CMAKE_CURRENT_SOURCE_DIR}/StoryMemory.cpp)\n"
+        "target_link_libraries(quillet_memory PUBLIC quillet_text)\n"
+    ),
+    "engine/Module1.h": '#include "base/Result.h"\n#include "engine/memory/StoryMemory.h"\n',
+    "engine/Module1.cpp": '#include "engine/Module1.h"\n#include "text/unicode/Unicode.h"\n#include <vector>\n',
     "engine/CMakeLists.txt": (
         "# The engine.\n"
         "add_library(quillet_engine STATIC\n  Module1.cpp)\n"
         "target_link_libraries(quillet_engine PUBLIC quillet_base # the results\n  Threads::Threads)\n"
     ),
     "dialogs/frmFind.h": '#include "engine/Module1.h"\n',
+    "dialogs/frmFind.cpp": '#include "dialogs/frmFind.h"\n',
     "dialogs/CMakeLists.txt": (
         "add_library(quillet_dialogs STATIC frmFind.cpp)\n"
         "target_link_libraries(quillet_dialogs PUBLIC quillet_engine)\n"
     ),
     "packaging/Module.cpp": '#include "Identity.h"\n#include "platform/win32/Variant.h"\n',
     "tests/unit/Find_test.cpp": '#include "dialogs/frmFind.h"\n',
+    "tests/windows/Dialogs_test.cpp": '#include "dialogs/frmFind.h"\n',
+    "tests/CMakeLists.txt": (
+        "add_executable(quillet_tests unit/Find_test.cpp)\n"
+        "target_sources(quillet_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/windows/Dialogs_test.cpp)\n"
+    ),
+    # The samples may hold a program that no target builds.
+    "samples/sketch.cpp": "int main() {}\n",
 }
 
 
@@ -48,7 +66,7 @@ class CheckFloors(unittest.TestCase):
         status, lines = self.check({})
         self.assertEqual(0, status, lines)
         # Neither <vector> nor Threads::Threads is the sources' own.
-        self.assertIn("8 includes and 2 links", lines[0])
+        self.assertIn("13 includes and 3 links", lines[0])
 
     def test_includes_of_a_floor_above_are_named_with_their_line(self):
         status, lines = self.check({
@@ -81,6 +99,42 @@ class CheckFloors(unittest.TestCase):
         })
         self.assertEqual(1, status)
         self.assertEqual(["engine/CMakeLists.txt:2: engine links quillet_dialogs, of dialogs, a floor above"], lines)
+
+    def test_the_engines_rooms_use_only_the_rooms_below_them(self):
+        status, lines = self.check({
+            "engine/text/Position.h": '#include "engine/memory/StoryMemory.h"\n#include "engine/Module1.h"\n',
+            "engine/memory/StoryMemory.h": '#include "engine/text/Position.h"\n#include "engine/Module1.h"\n',
+            "engine/text/CMakeLists.txt": (
+                "add_library(quillet_text STATIC Position.cpp)\n"
+                "target_link_libraries(quillet_text PUBLIC quillet_memory)\n"
+            ),
+        })
+        self.assertEqual(1, status)
+        self.assertEqual([
+            "engine/memory/StoryMemory.h:2: engine/memory includes engine/Module1.h, of engine, a floor above",
+            "engine/text/Position.h:1: engine/text includes engine/memory/StoryMemory.h, of engine/memory, a floor above",
+            "engine/text/Position.h:2: engine/text includes engine/Module1.h, of engine, a floor above",
+            "engine/text/CMakeLists.txt:2: engine/text links quillet_memory, of engine/memory, a floor above",
+        ], lines)
+
+    def test_a_source_that_no_target_builds_is_named(self):
+        status, lines = self.check({
+            "engine/memory/UndoneWrites.cpp": "\n",
+            "dialogs/win32/Win32Windows.cpp": "\n",
+            "tests/unit/Forgotten_test.cpp": "\n",
+            # Built all the same where the CMakeLists.txt of another folder names it.
+            "dialogs/CMakeLists.txt": (
+                "add_library(quillet_dialogs STATIC frmFind.cpp ../tests/unit/Find_test.cpp)\n"
+                "target_link_libraries(quillet_dialogs PUBLIC quillet_engine)\n"
+            ),
+            "tests/CMakeLists.txt": "add_executable(quillet_tests windows/Dialogs_test.cpp)\n",
+        })
+        self.assertEqual(1, status)
+        self.assertEqual([
+            "dialogs/win32/Win32Windows.cpp: no target of any CMakeLists.txt builds it",
+            "engine/memory/UndoneWrites.cpp: no target of any CMakeLists.txt builds it",
+            "tests/unit/Forgotten_test.cpp: no target of any CMakeLists.txt builds it",
+        ], lines)
 
 
 if __name__ == "__main__":

@@ -1,6 +1,6 @@
 #include "tests/sweep/Occurrences.h"
 
-#include "engine/unicode/Unicode.h"
+#include "engine/text/unicode/Unicode.h"
 
 namespace quillet::testing {
 

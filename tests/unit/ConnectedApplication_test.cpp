@@ -20,7 +20,7 @@ struct TwoInstances {
     Component component{{messages, reachedByClass, windows, windows}};
     Connect connect{component};
 
-    bool findNext(const std::u16string& text) { return component.engine().FindNext({text, {}}, /*noWrapPrompt=*/false).value(); }
+    bool findNext(const std::u16string& text) { return component.engine().FindNext({text, {}}, /*noWrapPrompt=*/false).value().finished; }
 };
 
 TEST(ConnectedApplication, TheEngineSearchesThePublicationOfTheHostThatConnected) {

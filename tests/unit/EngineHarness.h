@@ -86,7 +86,7 @@ struct EngineHarness {
     bool findNext(const std::u16string& text, bool matchCase = false, bool wholeWord = false) {
         auto result = engine.FindNext({text, {matchCase, wholeWord}}, /*noWrapPrompt=*/false);
         if (!result) throw std::runtime_error("FindNext failed");
-        return *result;
+        return result->finished;
     }
 
     simhost::InMemoryHost host;

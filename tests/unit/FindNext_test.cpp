@@ -136,7 +136,7 @@ TEST(FindNextWrap, WithoutThePromptACallPassesEveryStoryTwiceSilentlyAndReturnsT
     h.host.faults().fail("TextSpan.text", {1, u"seventh read"}, 1, 6);
     auto result = h.engine.FindNext({u"cat", {}}, /*noWrapPrompt=*/true);
     ASSERT_TRUE(result);
-    EXPECT_TRUE(*result);
+    EXPECT_TRUE(result->finished);
     EXPECT_TRUE(h.messages.shown.empty());
     EXPECT_TRUE(h.host.faults().check("TextSpan.text").has_value());
 }
@@ -173,6 +173,30 @@ simhost::PublicationModel storyOnPage(int32_t page, int32_t pages) {
     auto model = publicationOf({u"Text with a cat."}, pages);
     model.stories[0].frames = {Frame{page, 0}};
     return model;
+}
+
+TEST(FindNextReport, CountsTheOccurrencesOnNoPageThatThePressPassedOverEachOnce) {
+    auto model = publicationOf({u"cat cat"});
+    model.stories[0].frames = {Frame{0, 4}, Frame{1, 0}};
+    EngineHarness h(model);
+    auto first = h.engine.FindNext({u"cat", {}}, /*noWrapPrompt=*/true);
+    ASSERT_TRUE(first);
+    EXPECT_FALSE(first->finished);
+    EXPECT_EQ(first->passedOverOnNoPage, 1);
+    // The next press passes it again after the wrap: its own count.
+    auto second = h.engine.FindNext({u"cat", {}}, /*noWrapPrompt=*/true);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->passedOverOnNoPage, 1);
+    EXPECT_EQ(h.events.selections, (std::vector<SelectionModel>{{1, 5, 3}, {1, 5, 3}}));
+
+    // Met before and after the wrap, in one press: counted once.
+    auto hidden = publicationOf({u"cat"});
+    hidden.stories[0].frames = {Frame{0, 0}};
+    EngineHarness none(hidden);
+    auto passed = none.engine.FindNext({u"cat", {}}, /*noWrapPrompt=*/true);
+    ASSERT_TRUE(passed);
+    EXPECT_TRUE(passed->finished);
+    EXPECT_EQ(passed->passedOverOnNoPage, 1);
 }
 
 TEST(FindNextPageWalk, TheWalkGoesFromThePageOnShowToThoseAfterItThenFromPageOne) {

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/FindPattern.h"
+#include "engine/text/FindPattern.h"
 
 namespace quillet {
 namespace {
@@ -288,9 +288,9 @@ TEST(FindPatternDifferential, RandomFindTextsMatchLikeTheReference) {
                 << "case " << c << ": find " << escaped(findText) << " in " << escaped(text) << " at " << q
                 << (matchCase ? " matching case" : "");
         }
-        std::optional<FindPattern::Match> first;
-        for (std::int64_t from = size; from >= 0; --from) {
-            if (want[from]) first = FindPattern::Match{from, *want[from]};
+        std::optional<Span> first;
+        for (Position from = size; from >= 0; --from) {
+            if (want[from]) first = Span{from, *want[from]};
             const auto found = pattern.findFrom(text, from);
             ASSERT_EQ(found.has_value(), first.has_value())
                 << "case " << c << ": find " << escaped(findText) << " in " << escaped(text) << " from " << from;

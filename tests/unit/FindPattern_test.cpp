@@ -1,4 +1,4 @@
-#include "engine/FindPattern.h"
+#include "engine/text/FindPattern.h"
 
 #include <gtest/gtest.h>
 
@@ -8,13 +8,13 @@
 
 namespace quillet {
 
-void PrintTo(const FindPattern::Match& match, std::ostream* os) {
+void PrintTo(const Span& match, std::ostream* os) {
     *os << "{start " << match.start << ", length " << match.length << "}";
 }
 
 namespace {
 
-using Match = FindPattern::Match;
+using Match = Span;
 
 constexpr FindOptions kAnyCase{};
 constexpr FindOptions kCase{/*matchCase=*/true, /*wholeWord=*/false};

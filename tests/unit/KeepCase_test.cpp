@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "engine/KeepCase.h"
-#include "engine/ReplacementText.h"
-#include "engine/unicode/CaseMapping.h"
+#include "engine/text/KeepCase.h"
+#include "engine/text/ReplacementText.h"
+#include "engine/text/unicode/CaseMapping.h"
 
 namespace quillet {
 namespace {

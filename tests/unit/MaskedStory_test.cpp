@@ -2,7 +2,7 @@
 // its writing is only possibly its own.
 #include <gtest/gtest.h>
 
-#include "engine/MaskedStory.h"
+#include "engine/memory/MaskedStory.h"
 
 namespace quillet {
 namespace {

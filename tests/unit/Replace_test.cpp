@@ -9,7 +9,7 @@ using simhost::Frame;
 using simhost::SelectionModel;
 
 bool replace(EngineHarness& h, const std::u16string& find, const std::u16string& with, bool quiet = false) {
-    return h.engine.ReplaceAndFindNext({find, {}}, with, quiet);
+    return h.engine.ReplaceAndFindNext({find, {}}, with, quiet).finished;
 }
 
 TEST(ReplaceAndFindNext, WritesOverTheMatchAndSelectsTheNextOne) {
@@ -122,7 +122,7 @@ TEST(ReplaceAndFindNext, WritesNothingWhereTheSelectionIsNoOccurrenceOrTheJobsOw
         EngineHarness h(publicationOf({u"cat concat cat"}));
         h.findNext(u"cat", /*matchCase=*/false, /*wholeWord=*/true);
         h.host.publication().select(selected);
-        EXPECT_FALSE(h.engine.ReplaceAndFindNext({u"cat", {false, true}}, u"dog", false));
+        EXPECT_FALSE(h.engine.ReplaceAndFindNext({u"cat", {false, true}}, u"dog", false).finished);
         EXPECT_EQ(h.stories()[0], u"cat concat cat");
         // It goes on as Find Next does.
         EXPECT_EQ(h.selection(), (SelectionModel{1, 12, 3}));
@@ -174,7 +174,7 @@ TEST(ReplaceAndFindNext, WithoutTheSelectionsStoryOnlyAStoryThatTheTextPlacesFor
         Module1& engine = component.engine();
         ASSERT_TRUE(engine.FindNext({u"cat", {}}, /*noWrapPrompt=*/false).ok());
         host.publication().select(SelectionModel{2, 1, 3});
-        EXPECT_FALSE(engine.ReplaceAndFindNext({u"cat", {}}, with, /*quiet=*/false));
+        EXPECT_FALSE(engine.ReplaceAndFindNext({u"cat", {}}, with, /*quiet=*/false).finished);
         EXPECT_EQ(host.publication().model().stories[1].text, with + u" two");
         EXPECT_EQ(host.publication().model().stories[0].text, u"cat one");
         EXPECT_EQ(host.publication().model().selection, (SelectionModel{1, 1, 3}));
@@ -218,12 +218,19 @@ simhost::PublicationModel threeCatsTheMiddleOneOnNoPage() {
 TEST(ReplaceAndFindNext, AMatchThatNoPageShowsIsPassedOverAsFindNextDoes) {
     EngineHarness h(threeCatsTheMiddleOneOnNoPage());
     h.findNext(u"cat");
-    EXPECT_FALSE(replace(h, u"cat", u"dog"));
+    const FindNextReport first = h.engine.ReplaceAndFindNext({u"cat", {}}, u"dog", /*quiet=*/false);
+    EXPECT_FALSE(first.finished);
+    EXPECT_EQ(first.passedOverOnNoPage, 1);
     EXPECT_EQ(h.stories(), (std::vector<std::u16string>{u"dog", u"cat", u"cat"}));
     EXPECT_EQ(h.selection(), (SelectionModel{3, 1, 3}));
-    EXPECT_TRUE(replace(h, u"cat", u"dog"));
+    const FindNextReport last = h.engine.ReplaceAndFindNext({u"cat", {}}, u"dog", /*quiet=*/false);
+    EXPECT_TRUE(last.finished);
+    EXPECT_EQ(last.passedOverOnNoPage, 1);
     EXPECT_EQ(h.stories(), (std::vector<std::u16string>{u"dog", u"cat", u"dog"}));
     EXPECT_EQ(h.events.writes.size(), 2u);
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_EQ(h.messages.shown[0].prompt, u"All instances of \"cat\" on the pages have been replaced with \"dog\". "
+                                          u"1 more is in text that is on no page.");
 }
 
 TEST(ReplaceAndFindNext, AReplacementOfAnyLengthIsWrittenWholeAndTheSearchGoesOn) {

@@ -1,4 +1,4 @@
-#include "engine/ReplacementText.h"
+#include "engine/text/ReplacementText.h"
 
 #include <gtest/gtest.h>
 

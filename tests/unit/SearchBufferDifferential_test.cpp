@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/SearchBuffer.h"
-#include "engine/unicode/Unicode.h"
+#include "engine/text/SearchBuffer.h"
+#include "engine/text/unicode/Unicode.h"
 
 namespace quillet {
 namespace {

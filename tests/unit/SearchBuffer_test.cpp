@@ -1,4 +1,4 @@
-#include "engine/SearchBuffer.h"
+#include "engine/text/SearchBuffer.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/unicode/Unicode.h"
+#include "engine/text/unicode/Unicode.h"
 
 namespace quillet {
 namespace {

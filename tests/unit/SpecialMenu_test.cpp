@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "engine/FindPattern.h"
-#include "engine/ReplacementText.h"
+#include "engine/text/FindPattern.h"
+#include "engine/text/ReplacementText.h"
 #include "tests/unit/EngineHarness.h"
 #include "tests/unit/HostResults.h"
 

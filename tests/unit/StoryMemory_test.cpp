@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "engine/StoryMemory.h"
+#include "engine/memory/StoryMemory.h"
 
 namespace quillet {
 namespace {

@@ -3,7 +3,7 @@
 // story could be either of two.
 #include <gtest/gtest.h>
 
-#include "engine/StoryPlacement.h"
+#include "engine/memory/StoryPlacement.h"
 
 namespace quillet {
 namespace {

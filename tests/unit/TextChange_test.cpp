@@ -4,7 +4,7 @@
 
 #include <tuple>
 
-#include "engine/TextChange.h"
+#include "engine/memory/TextChange.h"
 
 namespace quillet {
 namespace {

@@ -1,7 +1,7 @@
 // A text read as another with some of the writing made there taken back.
 #include <gtest/gtest.h>
 
-#include "engine/UndoneWrites.h"
+#include "engine/memory/UndoneWrites.h"
 
 namespace quillet {
 namespace {
