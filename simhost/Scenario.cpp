@@ -59,6 +59,11 @@ public:
         return value.get<int64_t>();
     }
 
+    /// A 1-based story, place or page number, or (`from` 0) a length.
+    int32_t number(size_t index, int64_t from = 1) const {
+        return static_cast<int32_t>(integer(index, from, INT32_MAX));
+    }
+
     std::u16string text(size_t index) const {
         return guarded([&] { return readText(step_[index], "the argument"); });
     }
@@ -101,9 +106,7 @@ Step readSelect(const StepReader& step) {
         return steps::Select{};
     }
     step.expectArguments(3, 3);
-    return steps::Select{SelectionModel{static_cast<int32_t>(step.integer(1, 1, INT32_MAX)),
-                                        static_cast<int32_t>(step.integer(2, 1, INT32_MAX)),
-                                        static_cast<int32_t>(step.integer(3, 0, INT32_MAX))}};
+    return steps::Select{SelectionModel{step.number(1), step.number(2), step.number(3, /*from=*/0)}};
 }
 
 Step readFail(const StepReader& step) {
@@ -167,33 +170,31 @@ const Verb kVerbs[] = {
     {"select", 1, 3, readSelect},
     {"edit", 2, 2,
      [](const StepReader& step) -> Step {
-         return steps::Edit{static_cast<int32_t>(step.integer(1, 1, INT32_MAX)), step.text(2)};
+         return steps::Edit{step.number(1), step.text(2)};
      }},
     {"type", 4, 4,
      [](const StepReader& step) -> Step {
-         return steps::Type{static_cast<int32_t>(step.integer(1, 1, INT32_MAX)),
-                            static_cast<int32_t>(step.integer(2, 1, INT32_MAX)),
-                            static_cast<int32_t>(step.integer(3, 0, INT32_MAX)), step.text(4)};
+         return steps::Type{step.number(1), step.number(2), step.number(3, /*from=*/0), step.text(4)};
      }},
     {"deletestory", 1, 1,
      [](const StepReader& step) -> Step {
-         return steps::DeleteStory{static_cast<int32_t>(step.integer(1, 1, INT32_MAX))};
+         return steps::DeleteStory{step.number(1)};
      }},
     {"insertstory", 2, 2,
      [](const StepReader& step) -> Step {
-         return steps::InsertStory{static_cast<int32_t>(step.integer(1, 1, INT32_MAX)), step.text(2)};
+         return steps::InsertStory{step.number(1), step.text(2)};
      }},
     {"move", 2, 2,
      [](const StepReader& step) -> Step {
-         return steps::Move{static_cast<int32_t>(step.integer(1, 1, INT32_MAX)),
-                            static_cast<int32_t>(step.integer(2, 1, INT32_MAX))};
+         return steps::Move{step.number(1),
+                            step.number(2)};
      }},
     {"open", 1, 1,
      [](const StepReader& step) -> Step {
          return steps::Open{step.guarded([&] { return readPublication(step.at(1)); })};
      }},
     {"page", 1, 1,
-     [](const StepReader& step) -> Step { return steps::Page{static_cast<int32_t>(step.integer(1, 1, INT32_MAX))}; }},
+     [](const StepReader& step) -> Step { return steps::Page{step.number(1)}; }},
     {"fail", 1, 5, readFail},
     {"screenshot", 1, 1,
      [](const StepReader& step) -> Step {
