@@ -1,5 +1,6 @@
 #include "dialogs/frmFind.h"
 
+#include "dialogs/FoundListColumns.h"
 #include "dialogs/SetTopmost.h"
 #include "dialogs/StatusLine.h"
 #include "engine/Module1.h"
@@ -16,14 +17,16 @@ constexpr ControlSpec kControls[] = {
     {"cmdFind", ControlKind::Button, u"Find Next", 120, 1080, 2175, 375, 4, /*isDefault=*/true},
     {"cmdClose", ControlKind::Button, u"Close", 2400, 1080, 2175, 375, 5, false, /*isCancel=*/true},
     // Below the client area and never shown: the place of the search buffer.
-    {"rtbFinder", ControlKind::RichText, u"", 360, 2880, 2535, 2415, 6, false, false, /*visible=*/false},
+    {"rtbFinder", ControlKind::RichText, u"", 360, 4920, 2535, 2415, 6, false, false, /*visible=*/false},
     {"cmdSpecial", ControlKind::Button, u"Special", 3960, 120, 615, 285, 7},
-    // Two lines, under the buttons.
-    {"lblStatus", ControlKind::Label, u"", 120, 1560, 4455, 480, 8},
+    {"cmdFindAll", ControlKind::Button, u"Find All", 120, 1560, 2175, 375, 8},
+    {"lstFound", ControlKind::List, u"", 120, 2040, 4455, 1935, 9, false, false, true, kFoundColumns},
+    // Two lines, under the list.
+    {"lblStatus", ControlKind::Label, u"", 120, 4080, 4455, 480, 10},
 };
 
 constexpr FormLayout kLayout{"frmFind", u"Tarnwick Find", BorderStyle::FixedSingle, /*showInTaskbar=*/true,
-                             4680,      2160,            u"Tahoma",                8.25,
+                             4680,      4680,            u"Tahoma",                8.25,
                              kControls};
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "dialogs/frmReplace.h"
 
+#include "dialogs/FoundListColumns.h"
 #include "dialogs/ReplaceAllRun.h"
 #include "dialogs/SetTopmost.h"
 #include "dialogs/StatusLine.h"
@@ -23,8 +24,12 @@ constexpr ControlSpec kControls[] = {
     {"chkKeepCase", ControlKind::CheckBox, u"Keep Case", 120, 1320, 4455, 255, 10},
     // Beside the two text boxes, for whichever had the focus last.
     {"cmdSpecial", ControlKind::Button, u"Special", 3960, 300, 615, 285, 11},
-    // Two lines, under the buttons.
-    {"lblStatus", ControlKind::Label, u"", 120, 2640, 4455, 480, 12},
+    {"cmdFindAll", ControlKind::Button, u"Find All", 120, 2640, 2175, 375, 12},
+    {"cmdReplaceChecked", ControlKind::Button, u"Replace Checked", 2400, 2640, 2175, 375, 13},
+    {"lstFound", ControlKind::List, u"", 120, 3120, 4455, 1935, 14, false, false, true, kFoundColumns,
+     /*checkBoxes=*/true},
+    // Two lines, under the list.
+    {"lblStatus", ControlKind::Label, u"", 120, 5160, 4455, 480, 15},
 };
 
 /// What the status line says a press left: occurrences in text on no page,
@@ -34,7 +39,7 @@ std::u16string whatWasLeft(const FindNextReport& report) {
 }
 
 constexpr FormLayout kLayout{"frmReplace", u"Tarnwick Replace", BorderStyle::FixedDialog, /*showInTaskbar=*/false,
-                             4680,         3240,               u"",                      0,
+                             4680,         5760,               u"",                      0,
                              kControls};
 
 }  // namespace

@@ -20,6 +20,9 @@ namespace quillet {
 
 class Page;
 class PageCollection;
+class Shape;
+class ShapeCollection;
+class TextFrame;
 class PublicationView;
 class TextSpan;
 class Story;
@@ -30,6 +33,9 @@ class Application;
 class ToolbarCollection;
 
 using PageRef = std::shared_ptr<Page>;
+using ShapeRef = std::shared_ptr<Shape>;
+using ShapeCollectionRef = std::shared_ptr<ShapeCollection>;
+using TextFrameRef = std::shared_ptr<TextFrame>;
 using PageCollectionRef = std::shared_ptr<PageCollection>;
 using PublicationViewRef = std::shared_ptr<PublicationView>;
 using TextSpanRef = std::shared_ptr<TextSpan>;
@@ -49,10 +55,41 @@ public:
     /// shows. Older hosts lack the member: looked up by name, it fails with
     /// hresults::kUnknownName.
     virtual Result<int32_t> index() = 0;
+    /// The shapes on the page. Current hosts only, and a host may lack it
+    /// (hresults::kUnknownName).
+    virtual Result<ShapeCollectionRef> shapes() = 0;
     /// Whether `other` is this very object of the host (for a COM host, the
     /// same IUnknown). A host may hand out a new object at every call, so two
     /// objects for one page need not be the same.
     virtual bool isSameObject(const Page& other) const = 0;
+};
+
+/// The shapes on one page, as the host orders them. Like every member of
+/// shapes, a host may lack it (hresults::kUnknownName).
+class ShapeCollection {
+public:
+    virtual ~ShapeCollection() = default;
+    virtual Result<int32_t> count() = 0;
+    virtual Result<ShapeRef> item(int32_t index) = 0;
+};
+
+class Shape {
+public:
+    virtual ~Shape() = default;
+    /// Whether the shape holds a text frame (lines, pictures and embedded
+    /// objects do not).
+    virtual Result<bool> hasTextFrame() = 0;
+    /// The shape's text frame; fails for a shape without one.
+    virtual Result<TextFrameRef> textFrame() = 0;
+};
+
+class TextFrame {
+public:
+    virtual ~TextFrame() = default;
+    /// The text that the frame shows: its start() is where that text begins
+    /// in its story, and its text() is what the frame shows (empty for a
+    /// frame that its story's text does not reach).
+    virtual Result<TextSpanRef> textRange() = 0;
 };
 
 class PageCollection {

@@ -5,7 +5,18 @@
 
 namespace quillet {
 
-enum class ControlKind { Label, TextBox, CheckBox, Button, RichText };
+enum class ControlKind { Label, TextBox, CheckBox, Button, RichText, List };
+
+/// One column of a list control. A column of width 0 is never shown: it
+/// holds what the rows stand for, for whoever reads the list by its columns.
+struct ListColumn {
+    std::string_view name;
+    std::u16string_view caption;
+    int width;  // twips; 0: not shown
+    /// The part of this column's text that ListRows::setApart names is drawn
+    /// so that the eye finds it.
+    bool setsApart = false;
+};
 
 /// One control of a dialog, placed in twips from the client area's top left.
 struct ControlSpec {
@@ -17,6 +28,16 @@ struct ControlSpec {
     bool isDefault = false;  // Enter presses it
     bool isCancel = false;   // Esc presses it
     bool visible = true;
+    /// A list's columns, in order, and whether its rows have check boxes.
+    std::span<const ListColumn> columns = {};
+    bool checkBoxes = false;
+
+    const ListColumn* column(std::string_view columnName) const {
+        for (const ListColumn& entry : columns) {
+            if (entry.name == columnName) return &entry;
+        }
+        return nullptr;
+    }
 };
 
 enum class BorderStyle {

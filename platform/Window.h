@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "base/Result.h"
 #include "platform/FormLayout.h"
@@ -31,6 +32,27 @@ public:
     /// (see Window::holdModal): the window stays until the job that holds it
     /// is over, and the form then ends it.
     virtual void onCloseBoxHeld() = 0;
+    /// The user went to a row of a list (0-based): double-clicked it, or
+    /// pressed Enter on it.
+    virtual void onPick(std::string_view control, size_t row) = 0;
+    /// The user set or cleared the check box of a row of a list (0-based).
+    virtual void onCheck(std::string_view control, size_t row, bool checked) = 0;
+};
+
+/// The rows that a list control shows, held by its dialog: the list asks
+/// for what it draws, so that ten thousand rows cost no window items.
+class ListRows {
+public:
+    virtual ~ListRows() = default;
+    virtual size_t rowCount() const = 0;
+    /// The text of the column at `column` (as the layout orders them) in `row`.
+    virtual std::u16string cell(size_t row, size_t column) const = 0;
+    /// The part of the text of the column that sets apart, in `row`:
+    /// its first code unit and length.
+    virtual std::pair<size_t, size_t> setApart(size_t row) const = 0;
+    virtual bool checked(size_t row) const = 0;
+    /// A row that no longer stands for what it showed: drawn greyed.
+    virtual bool stale(size_t row) const = 0;
 };
 
 /// While it lives, the user can reach nothing of the thread's windows but
@@ -69,6 +91,12 @@ public:
     /// Shows a menu of `items` at a button; the index of the item that the
     /// user chose, or nothing.
     virtual std::optional<size_t> chooseFrom(std::string_view control, std::span<const std::u16string_view> items) = 0;
+
+    /// Makes a list control show `rows`, which outlive the window.
+    virtual void bindList(std::string_view control, const ListRows& rows) = 0;
+    /// The bound rows changed (their count, texts or checks): the list shows
+    /// them anew, from its first row when `fromTop`.
+    virtual void listChanged(std::string_view control, bool fromTop) = 0;
 
     /// Disables every other window of the thread, and every control of this
     /// one but `control`, until the hold goes. Esc presses `control`

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/FormLayout.h"
 
@@ -18,6 +19,13 @@ public:
     virtual std::u16string text(std::string_view control) const = 0;
     virtual int checkValue(std::string_view control) const = 0;
     virtual bool enabled(std::string_view control) const = 0;
+    /// A list's rows as it shows them: each column's text, in the layout's
+    /// order, and the row's check box.
+    struct ShownRow {
+        std::vector<std::u16string> cells;
+        bool checked = false;
+    };
+    virtual std::vector<ShownRow> rows(std::string_view control) const = 0;
 
     // What the user does. Each returns false, doing nothing, when a user could
     // not do it: the window is not shown, or the control is disabled.
@@ -26,6 +34,10 @@ public:
     virtual bool userPress(std::string_view control) = 0;
     virtual bool userEnter() = 0;
     virtual bool userEsc() = 0;
+    /// Double-clicks row `row` (0-based) of a list.
+    virtual bool userPick(std::string_view control, size_t row) = 0;
+    /// Sets or clears the check box of row `row` (0-based) of a list.
+    virtual bool userCheck(std::string_view control, size_t row, bool checked) = 0;
     /// The close box: the window and everything in it are destroyed; under
     /// the hold of a long job, once the job has stopped and ended.
     virtual bool userCloseBox() = 0;
