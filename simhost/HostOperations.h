@@ -7,7 +7,7 @@ namespace quillet::simhost {
 
 /// Every operation of the stand-in host that can be made to fail, by the name
 /// that a scenario's "fail" step gives it.
-inline constexpr std::array<std::string_view, 41> kHostOperations = {
+inline constexpr std::array<std::string_view, 47> kHostOperations = {
     "Application.publication", "Application.toolbars",     "Application.query",       "Publication.pages",
     "Publication.selection",   "Publication.stories",      "Publication.view",        "PageCollection.item",
     "PageCollection.count",    "Page.number",              "PublicationView.page",    "PublicationView.setPage",
@@ -18,7 +18,9 @@ inline constexpr std::array<std::string_view, 41> kHostOperations = {
     "Toolbar.setEnabled",      "Toolbar.setName",          "Toolbar.setVisible",      "ToolbarControls.add",
     "ToolbarControls.item",    "ToolbarControl.setCaption", "ToolbarControl.setEnabled", "ToolbarControl.setVisible",
     "ToolbarButton.query",     "ToolbarButton.setIcon",    "Application.screenUpdating", "Publication.beginUndo",
-    "Publication.endUndo",     "Page.index",               "window.topmost",
+    "Publication.endUndo",     "Page.index",               "Page.shapes",             "ShapeCollection.count",
+    "ShapeCollection.item",    "Shape.hasTextFrame",       "Shape.textFrame",         "TextFrame.textRange",
+    "window.topmost",
 };
 
 }  // namespace quillet::simhost

@@ -15,6 +15,9 @@ struct HostCapabilities {
     bool undoGroups = true;
     /// Each page's PageIndex, its 1-based place in the page collection.
     bool pageIndex = true;
+    /// Each page's Shapes, with each shape's HasTextFrame and TextFrame, and
+    /// each frame's TextRange: which text each page shows.
+    bool pageShapes = true;
     /// A text span's Story, the story that holds it (the selection's span too).
     bool spanStory = true;
     /// How the host hands out a publication, rather than a member it has:

@@ -35,6 +35,8 @@ public:
         return index_;
     }
 
+    Result<ShapeCollectionRef> shapes() override;
+
     bool isSameObject(const Page& other) const override { return &other == this; }
 
     int32_t modelIndex() const { return index_; }
@@ -167,6 +169,82 @@ private:
     int32_t length_;
     bool isSelection_;
 };
+
+class MemTextFrame : public TextFrame {
+public:
+    MemTextFrame(PublicationState pub, InMemoryPublication::FramePlace place) : pub_(std::move(pub)), place_(place) {}
+
+    /// A span like any other of the story, over what the frame shows now.
+    Result<TextSpanRef> textRange() override {
+        if (auto gate = pub_->context_->gate("TextFrame.textRange", &HostCapabilities::pageShapes); !gate)
+            return gate.error();
+        if (!pub_->hasFrame(place_)) return invalidArgument();
+        const auto [offset, length] = pub_->frameText(place_);
+        return std::make_shared<MemTextSpan>(pub_, place_.story, static_cast<int32_t>(offset + 1),
+                                             static_cast<int32_t>(length), false);
+    }
+
+private:
+    PublicationState pub_;
+    InMemoryPublication::FramePlace place_;
+};
+
+/// A text box: the only kind of shape that the stand-in host has, so every
+/// one holds a text frame.
+class MemShape : public Shape {
+public:
+    MemShape(PublicationState pub, InMemoryPublication::FramePlace place) : pub_(std::move(pub)), place_(place) {}
+
+    Result<bool> hasTextFrame() override {
+        if (auto gate = pub_->context_->gate("Shape.hasTextFrame", &HostCapabilities::pageShapes); !gate)
+            return gate.error();
+        if (!pub_->hasFrame(place_)) return invalidArgument();
+        return true;
+    }
+
+    Result<TextFrameRef> textFrame() override {
+        if (auto gate = pub_->context_->gate("Shape.textFrame", &HostCapabilities::pageShapes); !gate)
+            return gate.error();
+        if (!pub_->hasFrame(place_)) return invalidArgument();
+        return std::make_shared<MemTextFrame>(pub_, place_);
+    }
+
+private:
+    PublicationState pub_;
+    InMemoryPublication::FramePlace place_;
+};
+
+/// The shapes of one page, read from the stories at every call, so that a
+/// collection taken before the user added or deleted a text box counts it as
+/// the page holds it now.
+class MemShapeCollection : public ShapeCollection {
+public:
+    MemShapeCollection(PublicationState pub, int32_t page) : pub_(std::move(pub)), page_(page) {}
+
+    Result<int32_t> count() override {
+        if (auto gate = pub_->context_->gate("ShapeCollection.count", &HostCapabilities::pageShapes); !gate)
+            return gate.error();
+        return static_cast<int32_t>(pub_->framesOn(page_).size());
+    }
+
+    Result<ShapeRef> item(int32_t index) override {
+        if (auto gate = pub_->context_->gate("ShapeCollection.item", &HostCapabilities::pageShapes); !gate)
+            return gate.error();
+        const auto frames = pub_->framesOn(page_);
+        if (index < 1 || static_cast<size_t>(index) > frames.size()) return invalidArgument();
+        return std::make_shared<MemShape>(pub_, frames[index - 1]);
+    }
+
+private:
+    PublicationState pub_;
+    int32_t page_;
+};
+
+Result<ShapeCollectionRef> MemPage::shapes() {
+    if (auto gate = pub_->context_->gate("Page.shapes", &HostCapabilities::pageShapes); !gate) return gate.error();
+    if (!pub_->hasPage(index_)) return invalidArgument();
+    return std::make_shared<MemShapeCollection>(pub_, index_);
+}
 
 class MemStory : public Story {
 public:
@@ -405,6 +483,28 @@ int32_t InMemoryPublication::pageOf(int32_t story, int32_t position) const {
         offset -= frames[i].length;
     }
     return frames.empty() ? 0 : frames.back().page;
+}
+
+std::vector<InMemoryPublication::FramePlace> InMemoryPublication::framesOn(int32_t page) const {
+    std::vector<FramePlace> found;
+    for (size_t story = 0; story < model_.stories.size(); ++story) {
+        const auto& frames = model_.stories[story].frames;
+        for (size_t frame = 0; frame < frames.size(); ++frame) {
+            if (frames[frame].page == page) found.push_back({static_cast<int32_t>(story + 1), frame});
+        }
+    }
+    return found;
+}
+
+std::pair<size_t, size_t> InMemoryPublication::frameText(const FramePlace& place) const {
+    const StoryModel& story = model_.stories[place.story - 1];
+    const size_t size = story.text.size();
+    // As pageOf counts: each frame before the last holds its length.
+    auto held = [&](size_t frame) { return static_cast<size_t>(std::max(story.frames[frame].length, 0)); };
+    size_t offset = 0;
+    for (size_t before = 0; before < place.frame; ++before) offset = std::min(size, offset + held(before));
+    if (place.frame + 1 == story.frames.size()) return {offset, size - offset};
+    return {offset, std::min(held(place.frame), size - offset)};
 }
 
 void InMemoryPublication::clampSelection() {

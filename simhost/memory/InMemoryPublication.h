@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/HostObjects.h"
@@ -67,7 +68,27 @@ private:
     friend class MemStory;
     friend class MemSelection;
     friend class MemPage;
+    friend class MemShapeCollection;
+    friend class MemShape;
+    friend class MemTextFrame;
 
+    /// A frame of a story: the story's 1-based index, and the frame's
+    /// 0-based place among the story's frames.
+    struct FramePlace {
+        int32_t story;
+        size_t frame;
+    };
+    /// The frames on `page`, in the order of the stories, each story's in
+    /// their order: the shapes that the page holds.
+    std::vector<FramePlace> framesOn(int32_t page) const;
+    bool hasFrame(const FramePlace& place) const {
+        return hasStory(place.story) && place.frame < model_.stories[place.story - 1].frames.size();
+    }
+    /// The text that a frame shows: its 0-based offset in the story and its
+    /// length, within the story's current text. The frames before it hold
+    /// their lengths, the last one the rest; a frame that the text does not
+    /// reach shows nothing, at the story's end.
+    std::pair<size_t, size_t> frameText(const FramePlace& place) const;
     /// The page that holds the 1-based position `position` of `story`.
     int32_t pageOf(int32_t story, int32_t position) const;
     bool hasStory(int32_t story) const { return story >= 1 && story <= static_cast<int32_t>(model_.stories.size()); }

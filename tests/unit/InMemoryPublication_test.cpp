@@ -218,6 +218,82 @@ TEST(InMemoryPublicationPages, EveryCallHandsOutANewPageObject) {
     EXPECT_FALSE(valueOf(h.view()->page())->isSameObject(*page));
 }
 
+// --- Shapes ------------------------------------------------------------------
+
+/// What each text frame on `page` shows, in the order of its shapes: the
+/// text and where it begins in its story.
+std::vector<std::pair<std::u16string, int32_t>> framesShownOn(Host& h, int32_t page) {
+    const ShapeCollectionRef shapes = valueOf(h.page(page)->shapes());
+    std::vector<std::pair<std::u16string, int32_t>> shown;
+    for (int32_t index = 1, count = valueOf(shapes->count()); index <= count; ++index) {
+        const ShapeRef shape = valueOf(shapes->item(index));
+        EXPECT_TRUE(valueOf(shape->hasTextFrame()));
+        const TextSpanRef range = valueOf(valueOf(shape->textFrame())->textRange());
+        shown.emplace_back(valueOf(range->text()), valueOf(range->start()));
+    }
+    return shown;
+}
+
+using Shown = std::vector<std::pair<std::u16string, int32_t>>;
+
+PublicationModel framesOverThreePages() {
+    return onPages(3, {
+                          {u"On one.", {Frame{1, 0}}},
+                          {u"abcdefghij", {Frame{2, 4}, Frame{1, 3}, Frame{2, 0}}},
+                          {u"overflow", {Frame{0, 0}}},
+                          {u"short", {Frame{3, 10}, Frame{1, 0}}},
+                          {u"fits, then overflows", {Frame{3, 4}, Frame{0, 0}}},
+                      });
+}
+
+TEST(InMemoryPublicationShapes, EachPageHoldsATextFrameForEachOfItsFramesInTheOrderOfTheStories) {
+    Host h(framesOverThreePages());
+    // The last frame of story 4 lies past the end of its text: it shows
+    // nothing, from there. Overflow is on no page.
+    EXPECT_EQ(framesShownOn(h, 1), (Shown{{u"On one.", 0}, {u"efg", 4}, {u"", 5}}));
+    EXPECT_EQ(framesShownOn(h, 2), (Shown{{u"abcd", 0}, {u"hij", 7}}));
+    EXPECT_EQ(framesShownOn(h, 3), (Shown{{u"short", 0}, {u"fits", 0}}));
+
+    const ShapeCollectionRef shapes = valueOf(h.page(2)->shapes());
+    for (const int32_t index : {0, 3, -1}) EXPECT_TRUE(failedWith(shapes->item(index), kInvalid)) << index;
+    EXPECT_TRUE(h.log.take().empty());
+}
+
+TEST(InMemoryPublicationShapes, AFramesRangeIsASpanLikeAnyOtherOverTheStoryAsItIsNow) {
+    Host h(framesOverThreePages());
+    const PageRef page = h.page(1);
+    const int64_t before = h.host.operations();
+    const ShapeCollectionRef shapes = valueOf(page->shapes());
+    const TextSpanRef shown = valueOf(valueOf(valueOf(shapes->item(2))->textFrame())->textRange());
+    // Each call is an operation of the host's, whatever its role.
+    EXPECT_EQ(h.host.operations() - before, 4);
+    EXPECT_EQ(valueOf(valueOf(valueOf(shown->story())->textSpan())->text()), u"abcdefghij");
+    EXPECT_EQ(valueOf(valueOf(shown->span(2, 2))->text()), u"fg");
+
+    h.host.publication().editStory(2, u"ABCDEFGHIJ");
+    EXPECT_EQ(valueOf(shown->text()), u"EFG");
+    succeed(shown->select());
+    succeed(shown->setText(u"x"));
+    EXPECT_EQ(h.storyText(2), u"ABCDxHIJ");
+    EXPECT_EQ(h.log.take(), (Events{"select 2 5 3 EFG", "write 2 5 3 EFG>x"}));
+
+    // The collection holds what the page holds at each call.
+    ASSERT_TRUE(h.host.publication().insertStory(1, u"new"));
+    EXPECT_EQ(valueOf(shapes->count()), 4);
+}
+
+TEST(InMemoryPublicationShapes, AnOlderHostsPageHasNoShapesNotEvenOnesThatCouldBeMadeToFail) {
+    Host h(framesOverThreePages(), {.pageShapes = false});
+    const PageRef page = h.page(1);
+    h.host.faults().fail("Page.shapes", kInjected, /*count=*/1, /*after=*/0);
+    const int64_t before = h.host.operations();
+    // Without Shapes, no shape, frame or range of one can be reached either.
+    EXPECT_TRUE(failedWith(page->shapes(), simhost::unknownMember()));
+    EXPECT_EQ(h.host.operations(), before);
+    EXPECT_TRUE(h.host.faults().planned("Page.shapes"));
+    EXPECT_EQ(valueOf(page->index()), 1);
+}
+
 // --- The publication object ---------------------------------------------------
 
 TEST(InMemoryPublicationObject, TheHostHandsOutOneObjectWhileThePublicationIsOpenAndANewOneForAnother) {
@@ -699,6 +775,9 @@ std::vector<Operation> everyOperation(Host& h) {
     const TextSpanRef span = h.story(1);
     const std::u16string text = valueOf(span->text());
     const PublicationSelectionRef selection = valueOf(pub->selection());
+    const ShapeCollectionRef shapes = valueOf(page->shapes());
+    const ShapeRef shape = valueOf(shapes->item(1));
+    const TextFrameRef frame = valueOf(shape->textFrame());
     simhost::InMemoryHost& host = h.host;
     return {
         {"Application.query", [&host] { return failureOf(host.applicationObject()->queryApplication()); }},
@@ -712,6 +791,12 @@ std::vector<Operation> everyOperation(Host& h) {
         {"PageCollection.count", [=] { return failureOf(pages->count()); }},
         {"Page.number", [=] { return failureOf(page->number()); }},
         {"Page.index", [=] { return failureOf(page->index()); }},
+        {"Page.shapes", [=] { return failureOf(page->shapes()); }},
+        {"ShapeCollection.count", [=] { return failureOf(shapes->count()); }},
+        {"ShapeCollection.item", [=] { return failureOf(shapes->item(1)); }},
+        {"Shape.hasTextFrame", [=] { return failureOf(shape->hasTextFrame()); }},
+        {"Shape.textFrame", [=] { return failureOf(shape->textFrame()); }},
+        {"TextFrame.textRange", [=] { return failureOf(frame->textRange()); }},
         {"PublicationView.page", [=] { return failureOf(view->page()); }},
         {"PublicationView.setPage", [=] { return failureOf(view->setPage(page)); }},
         {"StoryCollection.item", [=] { return failureOf(stories->item(1)); }},

@@ -23,6 +23,7 @@ public:
         return number_;
     }
     Result<int32_t> index() override { return RaisedError{hresults::kUnknownName, u"Unknown name."}; }
+    Result<ShapeCollectionRef> shapes() override { return RaisedError{hresults::kUnknownName, u"Unknown name."}; }
     bool isSameObject(const Page& other) const override { return &other == this; }
 
     bool broken = false;
