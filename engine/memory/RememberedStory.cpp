@@ -88,6 +88,7 @@ RememberedStory::Change RememberedStory::follow(std::u16string_view now, NearEdi
         again != before.rend()) {
         written = std::move(again->written);
         doubt();
+        carryFound(changesBetween(text, now), AtItsEdges::PlacesTouched);
         text.assign(now.data(), now.size());
         before.erase(std::prev(again.base()), before.end());
         return Change::ReadsAgain;
@@ -141,7 +142,7 @@ RememberedStory::Edit RememberedStory::editedTo(std::u16string_view now) {
                                return b->span.start < a->span.end();
                            }) == tried.end();
         if (!apart) break;
-        RememberedStory reading{{}, written, std::nullopt, false, {}, std::nullopt};
+        RememberedStory reading{{}, written, std::nullopt, false, {}, std::nullopt, {}};
         std::vector<ChangedStretch> putting;
         Position copied = 0;
         for (const WrittenSpan* span : tried) {
@@ -256,11 +257,24 @@ void RememberedStory::carry(const std::vector<ChangedStretch>& changes, AtItsEdg
     for (auto& [job, spans] : written) spans = carriedAll(spans, changes, edges);
     std::erase_if(written, [](const auto& job) { return job.second.empty(); });
     if (current) current = carried(*current, changes, edges);
+    carryFound(changes, edges);
+}
+
+void RememberedStory::carryFound(const std::vector<ChangedStretch>& changes, AtItsEdges edges) {
+    for (auto row = found.begin(); row != found.end();) {
+        const std::optional<Span> moved = carried(row->second, changes, edges);
+        if (!moved) {
+            row = found.erase(row);
+            continue;
+        }
+        row->second = *moved;
+        ++row;
+    }
 }
 
 bool RememberedStory::keepsWritingIn(std::u16string_view now) const {
     if (written.empty()) return false;
-    RememberedStory followed{text, written, std::nullopt, false, before, std::nullopt};
+    RememberedStory followed{text, written, std::nullopt, false, before, std::nullopt, {}};
     followed.follow(now, NearEdits::LeaveAsRead);
     return !followed.written.empty();
 }

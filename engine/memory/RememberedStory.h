@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -32,8 +33,11 @@ struct RememberedStory {
     /// The text and writing before the last edit: a story that reads so
     /// now may be this one, moved, with an alike text edited in its place.
     std::optional<Before> lastEdited;
+    /// Occurrences that a list of what was found shows here, by row: each
+    /// moves with the text, and is gone once an edit touches it.
+    std::map<uint64_t, Span> found;
 
-    bool holdsNothing() const { return written.empty() && before.empty() && !current && !searched; }
+    bool holdsNothing() const { return written.empty() && before.empty() && !current && !searched && found.empty(); }
     /// Every job's writing, in order.
     std::vector<const WrittenSpan*> allWritten() const;
     /// Whether the story reads `now` as it did, or as if some of the writing
@@ -62,6 +66,8 @@ struct RememberedStory {
     Change follow(std::u16string_view now, NearEdits nearEdits = NearEdits::KeepWhatMayStand);
     /// Carries what is remembered through `changes` of the text.
     void carry(const std::vector<ChangedStretch>& changes, AtItsEdges edges = AtItsEdges::PlacesTouched);
+    /// Carries the found occurrences alone through `changes`.
+    void carryFound(const std::vector<ChangedStretch>& changes, AtItsEdges edges);
     /// Whether any writing would be left after following to `now`.
     bool keepsWritingIn(std::u16string_view now) const;
 

@@ -69,6 +69,7 @@ void StoryMemory::follow(RememberedStory& story, std::u16string_view now) {
     if (followed(story, now) != RememberedStory::Change::Undo) return;
     was.current.reset();
     was.searched = false;
+    was.found.clear();
     gone_.push_back(std::move(was));
     if (gone_.size() > kMostGone) gone_.erase(gone_.begin());
 }
@@ -111,6 +112,7 @@ Status StoryMemory::relocate(int32_t count, const StoryReader& read) {
         RememberedStory vanished = all.at(key);
         vanished.current.reset();
         vanished.searched = false;
+        vanished.found.clear();
         if (!vanished.written.empty()) gone.push_back(std::move(vanished));
     }
     // Those that vanished now are the latest: the stories with no place
@@ -191,7 +193,7 @@ void StoryMemory::doubtAlike(std::vector<int32_t> stories) {
     const bool anyWriting =
         std::any_of(alike.begin(), alike.end(), [](const RememberedStory* story) { return !story->written.empty(); });
     if (sameWriting || !anyWriting) return;
-    RememberedStory all{alike.front()->text, {}, std::nullopt, false, {}, std::nullopt};
+    RememberedStory all{alike.front()->text, {}, std::nullopt, false, {}, std::nullopt, {}};
     for (const RememberedStory* story : alike) all.mergeInDoubt(*story);
     for (const int32_t index : stories) track(index, all.text).written = all.written;
 }
@@ -216,7 +218,7 @@ Status StoryMemory::seen(int32_t story, std::u16string_view text, const StoryRea
     }
     for (const int32_t other : asBeforeAnEdit) {
         RememberedStory& them = stories_.at(other);
-        const RememberedStory was{them.lastEdited->text, them.lastEdited->written, std::nullopt, false, {}, std::nullopt};
+        const RememberedStory was{them.lastEdited->text, them.lastEdited->written, std::nullopt, false, {}, std::nullopt, {}};
         track(story, text).mergeInDoubt(was);
         them.doubt();
     }
@@ -341,6 +343,9 @@ std::optional<std::string> StoryMemory::brokenInvariant() const {
                 if (i > 0 && spans[i - 1].span.start > span.start) return "a job's spans out of order";
             }
         }
+        for (const auto& [row, span] : story.found) {
+            if (span.end() > lengthOf(story.text)) return "a found occurrence outside its story's text";
+        }
         for (const auto& [job, spans] : story.written) {
             for (size_t i = 1; i < spans.size(); ++i) {
                 if (spans[i].span.start < spans[i - 1].span.end()) return "spans of one job that overlap";
@@ -363,6 +368,29 @@ std::optional<std::string> StoryMemory::brokenInvariant() const {
         if (auto broken = brokenIn(story)) return "a vanished story: " + *broken;
     }
     return std::nullopt;
+}
+
+void StoryMemory::markFound(int32_t story, std::u16string_view text, uint64_t row, Span span) {
+    track(story, text).found[row] = span;
+}
+
+void StoryMemory::unmarkFound(const std::set<uint64_t>& rows) {
+    for (auto& [index, story] : stories_) std::erase_if(story.found, [&](const auto& row) { return rows.contains(row.first); });
+    releaseAll();
+}
+
+std::map<uint64_t, StoryMemory::Match> StoryMemory::foundMarks() const {
+    std::map<uint64_t, Match> marks;
+    for (const auto& [index, story] : stories_) {
+        for (const auto& [row, span] : story.found) marks.emplace(row, Match{index, span});
+    }
+    return marks;
+}
+
+std::optional<std::u16string_view> StoryMemory::textOf(int32_t story) const {
+    const auto remembered = stories_.find(story);
+    if (remembered == stories_.end()) return std::nullopt;
+    return std::u16string_view(remembered->second.text);
 }
 
 std::optional<StoryMemory::Match> StoryMemory::currentMatch() const {

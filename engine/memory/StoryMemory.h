@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -119,6 +120,17 @@ public:
     /// The running search selected `span` of `story`, which reads `text`.
     void setCurrentMatch(int32_t story, std::u16string_view text, Span span);
     void clearCurrentMatch();
+
+    /// A list of found occurrences shows `span` of `story`, which reads
+    /// `text`, as its row `row` (an id unique among all lists' rows): the
+    /// span follows the story from now on, until an edit touches it.
+    void markFound(int32_t story, std::u16string_view text, uint64_t row, Span span);
+    void unmarkFound(const std::set<uint64_t>& rows);
+    /// Where each marked row's occurrence is now; a row that an edit
+    /// touched, or whose story vanished, is not among them.
+    std::map<uint64_t, Match> foundMarks() const;
+    /// The text last seen of `story`, when anything is remembered there.
+    std::optional<std::u16string_view> textOf(int32_t story) const;
 
     /// The story that the running search stands in, which read `text`: kept
     /// so that the search follows it when text boxes before it come or go.

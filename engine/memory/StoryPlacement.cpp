@@ -145,6 +145,13 @@ Placement placedAmong(const std::map<int32_t, RememberedStory>& remembered, int3
     std::vector<std::set<int32_t>> claimedByClass(classes.count());
     for (const auto& [old, indexes] : claimedBy) claimedByClass[classes.of(old)].insert(indexes.begin(), indexes.end());
 
+    std::map<int32_t, size_t> exactClaims;
+    for (const auto& onIt : claims) {
+        for (const Claim& c : onIt) {
+            if (c.exact) ++exactClaims[c.old];
+        }
+    }
+
     Placement placement;
     std::map<int32_t, RememberedStory>& placed = placement.placed;
     for (int32_t index = 1; index <= count; ++index) {
@@ -158,7 +165,7 @@ Placement placedAmong(const std::map<int32_t, RememberedStory>& remembered, int3
             (onIt.front().exact ||
              (editsAreCertain && std::any_of(onIt.begin(), onIt.end(), [&](const Claim& c) { return inPlace(c.old, index); })));
 
-        RememberedStory here{std::u16string(textAt(index)), {}, std::nullopt, false, {}, std::nullopt};
+        RememberedStory here{std::u16string(textAt(index)), {}, std::nullopt, false, {}, std::nullopt, {}};
         for (const Claim& c : onIt) {
             RememberedStory followed = remembered.at(c.old);
             followed.follow(textAt(index));
@@ -167,6 +174,10 @@ Placement placedAmong(const std::map<int32_t, RememberedStory>& remembered, int3
                 if (followed.current) here.current = followed.current;
                 here.searched = here.searched || followed.searched;
             }
+            // What a list found goes where its story reads exactly as it
+            // did, when that is one place, though an edit elsewhere may
+            // also read as it: the list shows text, not writing to guard.
+            if (c.exact ? exactClaims.at(c.old) == 1 : claimedBy.at(c.old).size() == 1) here.found.merge(followed.found);
             if (!certain) {
                 here.mergeInDoubt(followed);
             } else if (here.written.empty()) {

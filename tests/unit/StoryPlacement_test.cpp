@@ -13,7 +13,7 @@ constexpr int kJob = 0;
 /// A story that reads `text`, where the job wrote over `spans`, each having
 /// replaced "cat".
 RememberedStory written(std::u16string text, std::vector<Span> spans) {
-    RememberedStory story{std::move(text), {}, std::nullopt, false, {}, std::nullopt};
+    RememberedStory story{std::move(text), {}, std::nullopt, false, {}, std::nullopt, {}};
     uint64_t order = 0;
     for (const Span& span : spans) story.written[kJob].push_back({span, u"cat", ++order});
     return story;
@@ -97,7 +97,7 @@ TEST(StoryPlacement, AStoryThatCouldBeEitherOfTwoLeavesItsWritingInBothInDoubt) 
 }
 
 TEST(StoryPlacement, TheSearchAndItsMatchGoOnlyWhereTheirStorySurelyWent) {
-    RememberedStory searched{u"a cat", {}, Span{2, 3}, true, {}, std::nullopt};
+    RememberedStory searched{u"a cat", {}, Span{2, 3}, true, {}, std::nullopt, {}};
     const std::map<int32_t, RememberedStory> one{{2, searched}};
     const auto moved = placedAmong(one, 2, {u"a cat", u"b"}, true).placed;
     ASSERT_TRUE(moved.contains(1));
