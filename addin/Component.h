@@ -26,8 +26,8 @@ public:
     explicit Component(ComponentPorts ports)
         : messages_(ports.messages),
           hostApplication_(ports.applicationClass),
-          forms_(engine_, ports.windows, ports.windowService, ports.messages, liveObjects_),
-          engine_({ports.messages, hostApplication_, forms_}) {}
+          engine_({ports.messages, hostApplication_, forms_}),
+          forms_(engine_, ports.windows, ports.windowService, ports.messages, liveObjects_) {}
 
     Component(const Component&) = delete;
     Component& operator=(const Component&) = delete;
@@ -43,8 +43,10 @@ private:
     MessageBoxPort& messages_;
     ConnectedApplication hostApplication_;
     LiveObjects liveObjects_;
-    FormInstances forms_;  // holds a reference to engine_, which is made after it
+    // The engine holds a reference to forms_, made after it, for the search
+    // buffer; the forms go first, and let go of their lists in the engine.
     Module1 engine_;
+    FormInstances forms_;
 };
 
 }  // namespace quillet

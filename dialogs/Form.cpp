@@ -1,13 +1,17 @@
 #include "dialogs/Form.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "dialogs/EventEntry.h"
 #include "dialogs/FormInstances.h"
+#include "dialogs/StatusLine.h"
 #include "engine/Module1.h"
 #include "engine/text/CaretCodeTable.h"
 
 namespace quillet {
+
+Form::~Form() { context_.engine.forgetList(found_); }
 
 void Form::Show() {
     if (auto selected = context_.engine.SelectionForFindBox()) {
@@ -35,7 +39,53 @@ Status Form::createWindow(const FormLayout& layout) {
     auto window = context_.windows.create(layout, *this);
     if (!window) return window.error();
     window_ = std::move(*window);
+    window_->bindList("lstFound", rows_);
     return {};
+}
+
+void Form::findAll(const std::u16string* replaceText) {
+    showStatus(u"");
+    const FindAllReport report = context_.engine.FindAll(findRequest(), replaceText, found_);
+    showRows(/*fromTop=*/true);
+    showStatus(statusLineOf({foundInStories(report.found, report.stories), ofThemOnNoPage(report.onNoPage),
+                             report.incomplete ? kListIncomplete : std::u16string_view()}));
+    checksChanged();
+}
+
+bool Form::anyRowChecked() const {
+    return std::any_of(found_.rows.begin(), found_.rows.end(), [](const FoundRow& row) { return row.checked; });
+}
+
+void Form::onPick(std::string_view, size_t row) {
+    handle([&]() -> Status {
+        showStatus(u"");
+        const Module1::PickOutcome outcome = context_.engine.GoToFound(found_, row);
+        showRows();
+        switch (outcome) {
+            case Module1::PickOutcome::Selected:
+                occurrencePicked();
+                break;
+            case Module1::PickOutcome::NoLongerFound:
+                showStatus(u"Nothing selected: the text there has changed since Find All.");
+                break;
+            case Module1::PickOutcome::OnNoPage:
+                showStatus(u"Nothing selected: the occurrence is in text that is on no page.");
+                break;
+            case Module1::PickOutcome::NotSelected:
+                break;
+        }
+        return {};
+    });
+}
+
+void Form::onCheck(std::string_view, size_t row, bool checked) {
+    handle([&]() -> Status {
+        if (row >= found_.rows.size()) return {};
+        found_.rows[row].checked = checked;
+        showRows();
+        checksChanged();
+        return {};
+    });
 }
 
 template <typename Handler>
@@ -47,7 +97,12 @@ void Form::handle(Handler&& handler) {
 }
 
 void Form::onClick(std::string_view control) {
-    handle([&] { return click(control); });
+    handle([&] {
+        Status status = click(control);
+        // The press may have moved rows, or found them changed.
+        if (window_) showRows();
+        return status;
+    });
 }
 
 void Form::onChange(std::string_view control) {

@@ -4,6 +4,8 @@
 #include <string_view>
 
 #include "dialogs/FormContext.h"
+#include "dialogs/FoundRows.h"
+#include "engine/FoundList.h"
 #include "engine/text/FindRequest.h"
 
 namespace quillet {
@@ -13,7 +15,7 @@ namespace quillet {
 /// through the guard for untrapped failures.
 class Form : protected WindowEvents {
 public:
-    ~Form() override = default;
+    ~Form() override;
 
     Window& window() { return *window_; }
     /// Shows the dialog modeless and without an owner. A selection in the
@@ -52,6 +54,21 @@ protected:
     /// What the status line under the buttons says.
     void showStatus(const std::u16string& text) { window_->setText("lblStatus", text); }
 
+    /// Find All: the list shows every occurrence of the dialog's find text,
+    /// passing over what the job of `replaceText` wrote (the Replace
+    /// dialog's), and the status line how many and where.
+    void findAll(const std::u16string* replaceText);
+    /// The list shows its rows anew, as the engine keeps them.
+    void showRows(bool fromTop = false) { window_->listChanged("lstFound", fromTop); }
+    /// Whether any row of the list is checked.
+    bool anyRowChecked() const;
+    /// A row was gone to: its occurrence is selected and the search's current match.
+    virtual void occurrencePicked() {}
+    /// A row's check box changed.
+    virtual void checksChanged() {}
+
+    FoundList found_;
+
     FormContext& context_;
     std::unique_ptr<Window> window_;
 
@@ -61,6 +78,8 @@ private:
     void onChange(std::string_view control) final;
     void onDestroyed() final;
     void onCloseBoxHeld() final;
+    void onPick(std::string_view control, size_t row) final;
+    void onCheck(std::string_view control, size_t row, bool checked) final;
     /// Runs a handler. A window destroyed meanwhile (its close box, clicked
     /// while one of the handler's boxes was up), or whose close box was
     /// pressed under the hold of a long job, ends the form afterwards, with
@@ -68,6 +87,7 @@ private:
     template <typename Handler>
     void handle(Handler&& handler);
 
+    FoundRows rows_{found_};
     LiveObjects::Token liveObject_;
     int handlersRunning_ = 0;
     bool windowDestroyed_ = false;

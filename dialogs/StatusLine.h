@@ -44,6 +44,31 @@ inline std::u16string moreInDoubtOnTheLine(int64_t left) {
     return withThousands(left) + u" more may be what it wrote before.";
 }
 
+/// "N found in M stories." ("1 found in 1 story."), or "No occurrences
+/// found.", after Find All.
+inline std::u16string foundInStories(int64_t found, int32_t stories) {
+    if (found == 0) return u"No occurrences found.";
+    return withThousands(found) + u" found in " + withThousands(stories) + (stories == 1 ? u" story." : u" stories.");
+}
+
+/// "K of them are in text that is on no page." ("1 of them is …"), after
+/// Find All found such; nothing when it found none.
+inline std::u16string ofThemOnNoPage(int64_t onNoPage) {
+    if (onNoPage == 0) return {};
+    return withThousands(onNoPage) +
+           (onNoPage == 1 ? u" of them is in text that is on no page." : u" of them are in text that is on no page.");
+}
+
+/// What the line adds when a host failure stopped Find All.
+inline constexpr std::u16string_view kListIncomplete = u"The list is incomplete: the host failed before the end.";
+
+/// "K no longer found.", after Replace Checked met checked rows whose text
+/// changed; nothing when it met none.
+inline std::u16string noLongerFound(int64_t count) {
+    if (count == 0) return {};
+    return withThousands(count) + u" no longer found.";
+}
+
 /// "Replacing… 1,200 of 3,400", while a Replace All runs.
 inline std::u16string replacing(int64_t done, int64_t total) {
     return u"Replacing\u2026 " + withThousands(done) + u" of " + withThousands(total);

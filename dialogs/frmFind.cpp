@@ -47,10 +47,13 @@ Status frmFind::cmdFind_Click() {
     return {};
 }
 
+void frmFind::cmdFindAll_Click() { findAll(nullptr); }
+
 void frmFind::cmdClose_Click() { window_->hide(); }
 
 Status frmFind::click(std::string_view control) {
     if (control == "cmdFind") return cmdFind_Click();
+    if (control == "cmdFindAll") cmdFindAll_Click();
     if (control == "cmdSpecial") cmdSpecial_Click();
     if (control == "cmdClose") cmdClose_Click();
     return {};

@@ -20,6 +20,7 @@ public:
 
     void Form_Load();
     Status cmdFind_Click();
+    void cmdFindAll_Click();
     void cmdClose_Click();
 
 private:

@@ -57,6 +57,7 @@ void frmReplace::enableReplacing(bool enabled) {
 
 void frmReplace::Form_Load() {
     enableReplacing(false);
+    checksChanged();
     (void)SetTopmost(context_.windowService, window_->handle(), true);
 }
 
@@ -95,6 +96,24 @@ void frmReplace::cmdReplaceAll_Click() {
                              moreInDoubtOnTheLine(report.leftInDoubt)}));
 }
 
+void frmReplace::cmdFindAll_Click() {
+    const std::u16string replaceText = window_->text("txtReplaceWith");
+    findAll(&replaceText);
+}
+
+void frmReplace::cmdReplaceChecked_Click() {
+    showStatus(u"");
+    ReplaceAllRun run(*window_, context_.clock);
+    running_ = &run;
+    const ReplaceAllReport report = context_.engine.ReplaceChecked(found_, window_->text("txtReplaceWith"), replaceOptions(), &run);
+    running_ = nullptr;
+    showRows();
+    checksChanged();
+    showStatus(statusLineOf({replacedInStories(report.replaced, report.stories), noLongerFound(report.noLongerFound)}));
+}
+
+void frmReplace::checksChanged() { window_->setEnabled("cmdReplaceChecked", anyRowChecked()); }
+
 void frmReplace::cmdClose_Click() {
     // While Replace All runs, Close is the one button the user can reach: it stops the run.
     if (running_) {
@@ -110,6 +129,8 @@ Status frmReplace::click(std::string_view control) {
     if (control == "cmdFind") return cmdFind_Click();
     if (control == "cmdReplace") cmdReplace_Click();
     if (control == "cmdReplaceAll") cmdReplaceAll_Click();
+    if (control == "cmdFindAll") cmdFindAll_Click();
+    if (control == "cmdReplaceChecked") cmdReplaceChecked_Click();
     if (control == "cmdSpecial") cmdSpecial_Click();
     if (control == "cmdClose") cmdClose_Click();
     return {};

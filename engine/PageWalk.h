@@ -39,9 +39,10 @@ public:
     /// as the host does.
     Result<Selection> select(int32_t story, Span span);
 
-private:
-    /// Where `page` stands in the page collection, of `count` pages.
+    /// Where `page` stands in the page collection.
     Result<int32_t> placeOf(const PageRef& page);
+
+private:
 
     HostChain& host_;
     HostRestorer& restorer_;

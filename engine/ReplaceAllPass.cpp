@@ -37,12 +37,78 @@ private:
 
 }  // namespace
 
-ReplaceAllReport ReplaceAllPass::run(const Job& job, FindOptions options, ReplaceOptions replaceOptions,
-                                     ReplaceAllProgress* progress) {
+void ReplaceAllPass::clear() {
     plans_.clear();
     planOfStory_.clear();
     writes_.clear();
     leftInDoubt_ = 0;
+}
+
+ReplaceAllReport ReplaceAllPass::writePlanned(const Job& job, std::u16string_view undoName, ReplaceAllProgress* progress,
+                                              bool& ended) {
+    std::optional<RaisedError> failure;
+    ReplaceAllReport report = write(undoName, progress, failure);
+    report.leftInDoubt = leftInDoubt_;
+    if (progress) progress->ended();
+    remember(job, static_cast<size_t>(report.replaced));
+    for (size_t w = 0; w < static_cast<size_t>(report.replaced); ++w) report.writtenTags.push_back(writes_[w].tag);
+    ended = true;
+    if (failure) {
+        showFailureBox(messages_, *failure);
+        return report;
+    }
+    if (report.stopped) {
+        messages_.show(u"Replace All stopped: " + withThousands(report.replaced) + u" of " +
+                           withThousands(static_cast<int64_t>(writes_.size())) + u" replaced.",
+                       msgbox::kOkOnly, texts::kTitle);
+        return report;
+    }
+    ended = false;
+    return report;
+}
+
+ReplaceAllReport ReplaceAllPass::runChosen(const Job& job, FindOptions options, ReplaceOptions replaceOptions,
+                                           const std::vector<int32_t>& stories,
+                                           const std::function<std::vector<ChosenOccurrence>(int32_t story)>& chosen,
+                                           ReplaceAllProgress* progress) {
+    clear();
+    if (auto fits = maskFits(job.find.size()); !fits) {
+        showFailureBox(messages_, fits.error());
+        return {};
+    }
+    int64_t noLongerFound = 0;
+    auto planned = [&]() -> Status {
+        if (Status counted = search_.recount(); !counted) return counted;
+        for (const int32_t story : stories) {
+            if (story < 1 || story > state_.StoryCount) continue;
+            auto index = planOf(story);
+            if (!index) return index.error();
+            SearchBuffer buffer;
+            search_.loadMasked(buffer, story, plans_[*index].before, &job);
+            for (const ChosenOccurrence& one : chosen(story)) {
+                if (buffer.findFrom(job.find, options, one.span.start) != one.span) {
+                    ++noLongerFound;
+                    continue;
+                }
+                add(*index, one.span, job, replaceOptions);
+                writes_.back().tag = one.tag;
+            }
+        }
+        return {};
+    }();
+    if (!planned) {
+        showFailureBox(messages_, planned.error());
+        return {};
+    }
+    bool ended = false;
+    ReplaceAllReport report = writePlanned(job, u"Replace Checked", progress, ended);
+    report.noLongerFound = noLongerFound;
+    return report;
+}
+
+ReplaceAllReport ReplaceAllPass::run(const Job& job, FindOptions options, ReplaceOptions replaceOptions,
+                                     ReplaceAllProgress* progress) {
+    clear();
     if (auto fits = maskFits(job.find.size()); !fits) {
         showFailureBox(messages_, fits.error());
         return {};
@@ -58,21 +124,9 @@ ReplaceAllReport ReplaceAllPass::run(const Job& job, FindOptions options, Replac
         showFailureBox(messages_, planned.error());
         return {};
     }
-    std::optional<RaisedError> failure;
-    ReplaceAllReport report = write(progress, failure);
-    report.leftInDoubt = leftInDoubt_;
-    if (progress) progress->ended();
-    remember(job, static_cast<size_t>(report.replaced));
-    if (failure) {
-        showFailureBox(messages_, *failure);
-        return report;
-    }
-    if (report.stopped) {
-        messages_.show(u"Replace All stopped: " + withThousands(report.replaced) + u" of " +
-                           withThousands(static_cast<int64_t>(writes_.size())) + u" replaced.",
-                       msgbox::kOkOnly, texts::kTitle);
-        return report;
-    }
+    bool ended = false;
+    ReplaceAllReport report = writePlanned(job, texts::kReplaceAllUndo, progress, ended);
+    if (ended) return report;
     // The search stands where a search that found nothing more would: at
     // the end of the publication.
     const StoryPlan& last = plans_[planOfStory_.at(state_.StoryCount)];
@@ -158,11 +212,12 @@ void ReplaceAllPass::findAll(size_t index, SearchBuffer& buffer, const Job& job,
     for (const Span& found : occurrencesIn(buffer, job.find, options)) add(index, found, job, replaceOptions);
 }
 
-ReplaceAllReport ReplaceAllPass::write(ReplaceAllProgress* progress, std::optional<RaisedError>& failure) {
+ReplaceAllReport ReplaceAllPass::write(std::u16string_view undoName, ReplaceAllProgress* progress,
+                                       std::optional<RaisedError>& failure) {
     ReplaceAllReport report;
     if (writes_.empty()) return report;
     restorer_.quietScreen();
-    restorer_.beginUndoGroup(texts::kReplaceAllUndo);
+    restorer_.beginUndoGroup(std::u16string(undoName));
 
     // Each occurrence's rank among its story's by place, and what the
     // writes made so far changed before it.

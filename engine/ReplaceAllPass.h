@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/HostChain.h"
@@ -26,6 +28,17 @@ struct ReplaceAllReport {
     bool stopped = false;
     /// Occurrences left because they may be what the job wrote before.
     int64_t leftInDoubt = 0;
+    /// Chosen occurrences that no longer read as occurrences (runChosen).
+    int64_t noLongerFound = 0;
+    /// The tags of the chosen occurrences written (runChosen).
+    std::vector<uint64_t> writtenTags;
+};
+
+/// An occurrence that the user chose to replace, as the caller knows it
+/// after the story was read: its span, and the caller's tag for it.
+struct ChosenOccurrence {
+    Span span;
+    uint64_t tag = 0;
 };
 
 /// Replace All in one pass over the stories. It writes, in this order, the
@@ -57,7 +70,21 @@ public:
     ReplaceAllReport run(const Job& job, FindOptions options, ReplaceOptions replaceOptions,
                          ReplaceAllProgress* progress);
 
+    /// Replaces, in the same way, only the occurrences that `chosen` names in
+    /// each of `stories`: it is asked after the story is read, and each span
+    /// it gives is written when it still reads as an occurrence under
+    /// `options` that the job did not write. Nothing is said at the end but
+    /// a failure or a stop; the search stays where it stands.
+    ReplaceAllReport runChosen(const Job& job, FindOptions options, ReplaceOptions replaceOptions,
+                               const std::vector<int32_t>& stories,
+                               const std::function<std::vector<ChosenOccurrence>(int32_t story)>& chosen,
+                               ReplaceAllProgress* progress);
+
 private:
+    /// Forgets the plans of the last run.
+    void clear();
+    /// Writes what was planned, remembers it, and tells a failure or a stop.
+    ReplaceAllReport writePlanned(const Job& job, std::u16string_view undoName, ReplaceAllProgress* progress, bool& ended);
     /// One story's part: its text before the pass, its occurrences there,
     /// and its text after what was written of them.
     struct StoryPlan {
@@ -70,6 +97,7 @@ private:
     struct Write {
         size_t plan = 0;
         size_t rewrite = 0;
+        uint64_t tag = 0;
     };
 
     /// Finds what to write, in the order of writing. A story that cannot be
@@ -84,7 +112,7 @@ private:
     /// The plan of `story`, reading the story when it has none yet.
     Result<size_t> planOf(int32_t story);
     /// Writes the plan; the writes made, and the failure that stopped it, if any.
-    ReplaceAllReport write(ReplaceAllProgress* progress, std::optional<RaisedError>& failure);
+    ReplaceAllReport write(std::u16string_view undoName, ReplaceAllProgress* progress, std::optional<RaisedError>& failure);
     /// Tells StoryMemory what the first `made` writes wrote, and each
     /// story's plan what it reads now.
     void remember(const Job& job, size_t made);

@@ -208,6 +208,32 @@ Status RunningSearch::standAt(int32_t story, const std::u16string& text, const J
     return {};
 }
 
+Status RunningSearch::goTo(const std::u16string& findText, const Job* job, int32_t story, const std::u16string& text,
+                           Span match) {
+    if (auto fits = maskFits(findText.size()); !fits) return fits;
+    auto found = buffers_.searchBuffer();
+    if (!found) return found.error();
+    SearchBuffer& buffer = **found;
+    auto index = toInt16(story);
+    if (!index) return index.error();
+    state_.LastFindText = findText;
+    state_.StoryIndex = *index;
+    state_.StoryText = text;
+    loadMasked(buffer, story, text, job);
+    maskedFor_ = job ? std::optional(*job) : std::nullopt;
+    reloadBuffer_ = false;
+    // What comes before the match is met again only after a wrap, as after a step.
+    if (match.start > 0) {
+        buffer.select(0, static_cast<int32_t>(match.start));
+        buffer.maskSelection(unitsOf(text, 0, match.start));
+    }
+    buffer.select(static_cast<int32_t>(match.start), static_cast<int32_t>(match.length));
+    buffer.maskSelection(unitsOf(text, match));
+    memory_.searchIn(story, text);
+    memory_.setCurrentMatch(story, text, match);
+    return {};
+}
+
 Status RunningSearch::goOnAfterWrite(const Job& job, int32_t story, const std::u16string& before,
                                   const std::u16string& after, Span occurrence, const std::u16string& written,
                                   bool wasCurrentMatch) {

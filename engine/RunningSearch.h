@@ -79,6 +79,11 @@ public:
     /// found nothing more ends.
     Status standAt(int32_t story, const std::u16string& text, const Job& job);
 
+    /// Makes `match` of `story`, which reads `text`, the search's current
+    /// match for `findText`, as if a step had just selected it: the next
+    /// step goes on after it, passing over `job`'s writing.
+    Status goTo(const std::u16string& findText, const Job* job, int32_t story, const std::u16string& text, Span match);
+
     /// `job` has just written `written` over `occurrence` of `story`, which
     /// read `before` and reads `after` now: the search goes on just after
     /// what it wrote, in that story, as a search for `job`'s find text.

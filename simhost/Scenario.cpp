@@ -159,6 +159,12 @@ const Verb kVerbs[] = {
          return steps::Key{step.form(1), key == "Enter"};
      }},
     {"closebox", 1, 1, [](const StepReader& step) -> Step { return steps::CloseBox{step.form(1)}; }},
+    {"pick", 2, 2,
+     [](const StepReader& step) -> Step { return steps::Pick{step.control(1, {ControlKind::List}), step.number(2)}; }},
+    {"check", 3, 3,
+     [](const StepReader& step) -> Step {
+         return steps::Check{step.control(1, {ControlKind::List}), step.number(2), step.integer(3, 0, 1) != 0};
+     }},
     {"answer", 0, kAny,
      [](const StepReader& step) -> Step {
          steps::Answer answer;
@@ -242,6 +248,7 @@ HostCapabilities readHostCapabilities(const json& host) {
         {"screenUpdating", &HostCapabilities::screenUpdating},
         {"undoGroups", &HostCapabilities::undoGroups},
         {"pageIndex", &HostCapabilities::pageIndex},
+        {"pageShapes", &HostCapabilities::pageShapes},
         {"spanStory", &HostCapabilities::spanStory},
         {"samePublicationObject", &HostCapabilities::samePublicationObject},
     };

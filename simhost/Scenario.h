@@ -31,6 +31,9 @@ struct SetCheck { ControlName target; int value = 0; };
 struct Press { ControlName target; };
 struct Key { std::string form; bool enter = true; };  // Enter, or Esc
 struct CloseBox { std::string form; };
+/// A row of a list, 1-based: double-clicked, or its check box set or cleared.
+struct Pick { ControlName target; int32_t row = 1; };
+struct Check { ControlName target; int32_t row = 1; bool checked = true; };
 struct Answer { std::vector<int> answers; };
 /// The user's choice, by its name, in the next menu that a dialog shows.
 struct Choose { std::u16string item; };
@@ -59,7 +62,7 @@ struct Screenshot { std::string path; };
 }  // namespace steps
 
 using Step = std::variant<steps::Connect, steps::Disconnect, steps::CallAddToolbar, steps::Click, steps::SetText,
-                          steps::SetCheck, steps::Press, steps::Key, steps::CloseBox, steps::Answer, steps::Choose,
+                          steps::SetCheck, steps::Press, steps::Key, steps::CloseBox, steps::Pick, steps::Check, steps::Answer, steps::Choose,
                           steps::Select, steps::Edit, steps::Type, steps::DeleteStory, steps::InsertStory, steps::Move,
                           steps::Open, steps::Page, steps::Undo, steps::Fail, steps::Heal, steps::Dump, steps::Screenshot>;
 

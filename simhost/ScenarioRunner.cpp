@@ -84,6 +84,14 @@ struct ScenarioRunner::StepVisitor {
         DialogView* target = window(step.form);
         return target != nullptr && target->userCloseBox();
     }
+    bool operator()(const steps::Pick& step) const {
+        DialogView* target = window(step.target.form);
+        return target != nullptr && target->userPick(step.target.control, static_cast<size_t>(step.row - 1));
+    }
+    bool operator()(const steps::Check& step) const {
+        DialogView* target = window(step.target.form);
+        return target != nullptr && target->userCheck(step.target.control, static_cast<size_t>(step.row - 1), step.checked);
+    }
     bool operator()(const steps::Choose& step) const {
         runner.menus_.add(step.item);
         return true;
@@ -153,6 +161,38 @@ bool ScenarioRunner::perform(const Step& step) { return std::visit(StepVisitor{*
 
 namespace {
 
+/// A list's rows as the dump shows them: what each stands for, read from
+/// the list's columns, its text as the list shows it, and its check box.
+ordered_json rowsDump(const ControlSpec& list, const std::vector<DialogView::ShownRow>& rows) {
+    auto columnOf = [&](std::string_view name) -> std::optional<size_t> {
+        for (size_t c = 0; c < list.columns.size(); ++c) {
+            if (list.columns[c].name == name) return c;
+        }
+        return std::nullopt;
+    };
+    auto number = [](const std::u16string& cell) -> ordered_json {
+        if (cell.empty()) return nullptr;
+        int64_t value = 0;
+        for (const char16_t c : cell) value = value * 10 + (c - u'0');
+        return value;
+    };
+    ordered_json result = ordered_json::array();
+    for (const DialogView::ShownRow& row : rows) {
+        auto cell = [&](std::string_view name) {
+            const auto column = columnOf(name);
+            return column && *column < row.cells.size() ? row.cells[*column] : std::u16string();
+        };
+        ordered_json entry{{"story", number(cell("story"))},
+                           {"start", number(cell("start"))},
+                           {"length", number(cell("length"))},
+                           {"page", number(cell("place"))},
+                           {"text", text(cell("text"))}};
+        if (list.checkBoxes) entry["checked"] = row.checked ? 1 : 0;
+        result.push_back(std::move(entry));
+    }
+    return result;
+}
+
 ordered_json formDump(const DialogView* window) {
     if (window == nullptr) return {{"state", "absent"}};
     ordered_json form{{"state", window->visible() ? "shown" : "hidden"}, {"topmost", window->topmost()}};
@@ -161,7 +201,10 @@ ordered_json formDump(const DialogView* window) {
         if (control.kind == ControlKind::TextBox) form[name] = text(window->text(control.name));
         if (control.kind == ControlKind::CheckBox) form[name] = window->checkValue(control.name);
         if (control.name == "lblStatus") form[name] = text(window->text(control.name));
-        if (control.name == "cmdReplace" || control.name == "cmdReplaceAll") form[name] = window->enabled(control.name);
+        if (control.name == "cmdReplace" || control.name == "cmdReplaceAll" || control.name == "cmdFindAll" ||
+            control.name == "cmdReplaceChecked")
+            form[name] = window->enabled(control.name);
+        if (control.kind == ControlKind::List) form[name] = rowsDump(control, window->rows(control.name));
     }
     return form;
 }

@@ -146,6 +146,45 @@ bool HeadlessWindow::userPress(std::string_view control) {
     return true;
 }
 
+void HeadlessWindow::bindList(std::string_view control, const ListRows& rows) {
+    if (const ControlSpec* entry = layout_.control(control); entry && entry->kind == ControlKind::List)
+        lists_[std::string(control)] = &rows;
+}
+
+std::vector<DialogView::ShownRow> HeadlessWindow::rows(std::string_view control) const {
+    std::vector<ShownRow> shown;
+    const auto list = lists_.find(control);
+    const ControlSpec* entry = layout_.control(control);
+    if (list == lists_.end() || entry == nullptr) return shown;
+    for (size_t row = 0; row < list->second->rowCount(); ++row) {
+        ShownRow line;
+        for (size_t column = 0; column < entry->columns.size(); ++column) line.cells.push_back(list->second->cell(row, column));
+        line.checked = entry->checkBoxes && list->second->checked(row);
+        shown.push_back(std::move(line));
+    }
+    return shown;
+}
+
+bool HeadlessWindow::userPick(std::string_view control, size_t row) {
+    const auto list = lists_.find(control);
+    if (!visible_ || list == lists_.end() || row >= list->second->rowCount() || !enabled(control) ||
+        system_.held(*this, control))
+        return false;
+    events_.onPick(control, row);
+    return true;
+}
+
+bool HeadlessWindow::userCheck(std::string_view control, size_t row, bool checked) {
+    const auto list = lists_.find(control);
+    const ControlSpec* entry = layout_.control(control);
+    if (!visible_ || list == lists_.end() || !entry->checkBoxes || row >= list->second->rowCount() ||
+        !enabled(control) || system_.held(*this, control))
+        return false;
+    // A click on a box that already shows what the user wants is no click.
+    if (list->second->checked(row) != checked) events_.onCheck(control, row, checked);
+    return true;
+}
+
 bool HeadlessWindow::userEnter() {
     for (const ControlSpec& control : layout_.controls) {
         if (control.isDefault) return userPress(control.name);

@@ -37,6 +37,8 @@ public:
     std::optional<size_t> chooseFrom(std::string_view control, std::span<const std::u16string_view> items) override;
     std::unique_ptr<ModalHold> holdModal(std::string_view control) override;
     void pumpMessages() override;
+    void bindList(std::string_view control, const ListRows& rows) override;
+    void listChanged(std::string_view, bool) override {}
 
     const FormLayout& layout() const override { return layout_; }
     bool topmost() const override { return topmost_; }
@@ -47,6 +49,9 @@ public:
     bool userPress(std::string_view control) override;
     bool userEnter() override;
     bool userEsc() override;
+    std::vector<ShownRow> rows(std::string_view control) const override;
+    bool userPick(std::string_view control, size_t row) override;
+    bool userCheck(std::string_view control, size_t row, bool checked) override;
     /// The object itself may be deleted during the call. Under a modal hold
     /// on this window, it presses the control that the hold leaves, as Esc
     /// does, and the form ends the window once the job that holds it is over.
@@ -66,6 +71,8 @@ private:
     std::map<std::string, std::u16string, std::less<>> texts_;
     std::map<std::string, int, std::less<>> checks_;
     std::map<std::string, bool, std::less<>> enabled_;
+    /// Each list's rows, which its dialog holds.
+    std::map<std::string, const ListRows*, std::less<>> lists_;
     /// The text box that the user last typed into, and the one whose whole
     /// text is selected, if any; elsewhere the caret stands at the end.
     std::string lastTextBox_;

@@ -63,7 +63,7 @@ TEST(PixelLayout, AWideLabelMovesTheColumnsToItsRightAndTheDialogGrows) {
     for (const char* kept : {"lblFindWhat", "chkWholeWord", "chkCase", "cmdFind", "cmdReplaceAll"})
         EXPECT_EQ(placed.controls[indexOf(layout, kept)], scaled(*layout.control(kept), 96)) << kept;
     EXPECT_EQ(placed.clientWidth, 312 + 11);
-    EXPECT_EQ(placed.clientHeight, 216);
+    EXPECT_EQ(placed.clientHeight, 384);
 }
 
 TEST(PixelLayout, WideningsAtOneEdgeTakeTheMostAndAtDifferentEdgesAddUp) {
