@@ -121,8 +121,10 @@ private:
         return {"set", "frmReplace.txtReplaceWith", job_.second};
     }
 
+    /// A dialog, the Replace dialog the likelier.
+    static constexpr const char* kForms[] = {"frmReplace", "frmReplace", "frmFind"};
+
     json setting() {
-        static const char* const kForms[] = {"frmReplace", "frmReplace", "frmFind"};
         switch (below(4)) {
             case 0: return findText(pick(kForms));
             case 1: return replacement();
@@ -239,12 +241,17 @@ private:
     }
 
     json press() {
-        switch (below(6)) {
+        switch (below(9)) {
             case 0:
             case 1:
             case 2: return {"press", "frmReplace.cmdReplace"};
             case 3: return {"press", "frmReplace.cmdReplaceAll"};
             case 4: return {"press", "frmReplace.cmdFind"};
+            case 5: return {"press", std::string(pick(kForms)) + ".cmdFindAll"};
+            // A row that the list may not have is a step that a user could not do.
+            case 6: return {"pick", std::string(pick(kForms)) + ".lstFound", 1 + below(4)};
+            case 7: return below(2) == 0 ? json{"check", "frmReplace.lstFound", 1 + below(4), below(2)}
+                                         : json{"press", "frmReplace.cmdReplaceChecked"};
             default: return {"press", "frmFind.cmdFind"};
         }
     }

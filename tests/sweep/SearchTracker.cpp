@@ -35,7 +35,25 @@ void SearchTracker::beforeStep(const simhost::Step& step, const std::optional<si
         // What the dialog shows as it is pressed: the user's texts, or one
         // that the dialog took from the selection.
         const std::optional<Dialog> pressed = dialog(form);
-        if (!pressed || (control != "cmdFind" && control != "cmdReplace" && control != "cmdReplaceAll")) return;
+        if (!pressed) return;
+        if (control == "cmdFindAll") {
+            look(stories);
+            state_.listed[form] = *pressed;
+            if (form == "frmReplace") state_.lastJob = JobKey{pressed->search.findText, pressed->replaceText};
+            return;
+        }
+        // Replace Checked writes the replacement of the press over rows that
+        // Find All found: occurrences of the find text of that Find All.
+        if (control == "cmdReplaceChecked") {
+            const auto listed = state_.listed.find(form);
+            if (listed == state_.listed.end()) return;
+            look(stories);
+            state_.press = Dialog{listed->second.search, pressed->replaceText};
+            state_.lastJob = JobKey{listed->second.search.findText, pressed->replaceText};
+            state_.replacesAll = true;
+            return;
+        }
+        if (control != "cmdFind" && control != "cmdReplace" && control != "cmdReplaceAll") return;
         look(stories);
         state_.searching = *pressed;
         state_.searchingForAJob = form == "frmReplace";
@@ -49,6 +67,16 @@ void SearchTracker::beforeStep(const simhost::Step& step, const std::optional<si
     if (const auto* pressed = std::get_if<simhost::steps::Press>(&step))
         press(pressed->target.form, pressed->target.control);
     if (const auto* key = std::get_if<simhost::steps::Key>(&step); key && key->enter) press(key->form, "cmdFind");
+    // Going to a row selects what its Find All found, and for the Replace
+    // dialog's list makes that Find All's job the one that Replace serves.
+    if (const auto* pick = std::get_if<simhost::steps::Pick>(&step)) {
+        const auto listed = state_.listed.find(pick->target.form);
+        if (listed == state_.listed.end()) return;
+        look(stories);
+        state_.searching = listed->second;
+        state_.searchingForAJob = pick->target.form == "frmReplace";
+        if (state_.searchingForAJob) state_.lastJob = JobKey{listed->second.search.findText, listed->second.replaceText};
+    }
 }
 
 void SearchTracker::look(const std::vector<std::u16string>& stories) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -115,6 +116,9 @@ private:
         /// For one Replace: the selection that it may write over, if any.
         std::optional<simhost::SelectionModel> pressedOver;
         bool replacesAll = false;
+        /// Each dialog as it was at its last Find All: what its list's rows,
+        /// gone to or replaced, stand for.
+        std::map<std::string, Dialog> listed;
         /// What was written in each story, as it is and as it reads.
         std::vector<JobWriting> truth;
         std::vector<JobWriting> reading;

@@ -38,6 +38,9 @@ public:
     bool userEnter() override { return unexpected<bool>("userEnter"); }
     bool userEsc() override { return unexpected<bool>("userEsc"); }
     bool userCloseBox() override { return unexpected<bool>("userCloseBox"); }
+    std::vector<ShownRow> rows(std::string_view) const override { return unexpected<std::vector<ShownRow>>("rows"); }
+    bool userPick(std::string_view, size_t) override { return unexpected<bool>("userPick"); }
+    bool userCheck(std::string_view, size_t, bool) override { return unexpected<bool>("userCheck"); }
 
 private:
     template <typename T>
