@@ -182,12 +182,23 @@ Module1::PickOutcome Module1::GoToFound(FoundList& list, size_t index) {
     const Press press(*this);
     if (index >= list.rows.size() || list.rows[index].stale) return PickOutcome::NoLongerFound;
     auto reached = [&]() -> Result<PickOutcome> {
-        if (Status counted = search_.recount(); !counted) return counted.error();
+        // The story count is not read: reading the row's story tells as
+        // much as a pick needs, and the next search counts again.
+        if (Status checked = search_.checkPublicationOnce(); !checked) return checked.error();
         follow(list);
         const FoundRow* row = &list.rows[index];
         if (row->stale) return PickOutcome::NoLongerFound;
         auto text = host_.storyText(row->story);
-        if (!text) return text.error();
+        if (!text) {
+            // Text boxes may have gone since: counted, the memory finds
+            // where the row's story went, if anywhere.
+            if (Status counted = search_.recount(); !counted) return counted.error();
+            follow(list);
+            row = &list.rows[index];
+            if (row->stale) return PickOutcome::NoLongerFound;
+            text = host_.storyText(row->story);
+            if (!text) return text.error();
+        }
         if (Status followed = search_.follow(row->story, *text); !followed) return followed.error();
         follow(list);
         row = &list.rows[index];

@@ -50,10 +50,10 @@ Status RunningSearch::checkPublication() {
     return {};
 }
 
+Status RunningSearch::checkPublicationOnce() { return publicationChecked_ ? Status() : checkPublication(); }
+
 Status RunningSearch::recount() {
-    if (!publicationChecked_) {
-        if (Status checked = checkPublication(); !checked) return checked;
-    }
+    if (Status checked = checkPublicationOnce(); !checked) return checked;
     auto count = host_.storyCount();
     if (!count) return count.error();
     if (Status followed = memory_.storyCountIs(*count, storyReader()); !followed) return followed;

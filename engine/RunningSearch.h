@@ -55,6 +55,9 @@ public:
 
     /// A press begins: its first recount asks whether the publication is the last press's.
     void pressBegins() { publicationChecked_ = false; }
+    /// First in a press, whether the active publication is the one of the
+    /// last press (see recount); nothing more is read.
+    Status checkPublicationOnce();
     /// The story count read, what is remembered brought up to it, and the
     /// search's story followed to where it went. First in a press, whether
     /// the active publication is the one of the last press: what is
