@@ -5,53 +5,17 @@
 #include <benchmark/benchmark.h>
 
 #include <optional>
-#include <random>
 #include <vector>
 
 #include "addin/Component.h"
+#include "bench/PlantedMatches.h"
 #include "simhost/headless/HeadlessWindows.h"
 #include "simhost/memory/InMemoryHost.h"
 
 namespace {
 
 using namespace quillet;
-
-constexpr char16_t kFind[] = u"lantern";
-constexpr char16_t kReplacement[] = u"lamp";
-constexpr int kMatches = 10000;
-
-class SilentMessages : public MessageBoxPort {
-public:
-    int show(const std::u16string&, int, const std::optional<std::u16string>&) override { return msgbox::kAnswerOk; }
-};
-
-/// `length` code units of English-like words with `matches` occurrences of the find text spread evenly.
-std::u16string textWithMatches(size_t length, int matches, std::mt19937& random) {
-    static const char16_t* const kWords[] = {u"the", u"of", u"and", u"village", u"garden", u"river", u"mill",
-                                             u"spring", u"walk", u"church", u"meadow", u"with", u"from", u"lamp"};
-    const size_t every = length / static_cast<size_t>(matches);
-    std::u16string text;
-    text.reserve(length + 16);
-    for (int m = 0; m < matches; ++m) {
-        const size_t end = (static_cast<size_t>(m) + 1) * every - 8;
-        while (text.size() < end) {
-            text += kWords[random() % std::size(kWords)];
-            text += u' ';
-        }
-        text.resize(end);
-        text += u' ';
-        text += kFind;
-    }
-    return text;
-}
-
-simhost::PublicationModel publication(size_t stories, size_t storyLength, int matchesPerStory) {
-    std::mt19937 random(7);
-    simhost::PublicationModel model;
-    for (size_t i = 0; i < stories; ++i)
-        model.stories.push_back({textWithMatches(storyLength, matchesPerStory, random), {simhost::Frame{1, 0}}});
-    return model;
-}
+using namespace quillet::bench;
 
 /// The component connected to a new host of `model`, with the search
 /// standing at the first match, as a Find Next leaves it before Replace All.
@@ -151,16 +115,6 @@ void hostWrites(benchmark::State& state, const simhost::PublicationModel& model)
         benchmark::DoNotOptimize(host->publication().model().stories.front().text.data());
     }
     state.counters["writes"] = static_cast<double>(writes.size());
-}
-
-const simhost::PublicationModel& oneLargeStory() {
-    static const auto model = publication(1, 512 * 1024, kMatches);  // 1 MiB of UTF-16
-    return model;
-}
-
-const simhost::PublicationModel& manyStories() {
-    static const auto model = publication(1000, 1024, kMatches / 1000);
-    return model;
 }
 
 void BM_ReplaceAll_OneLargeStory(benchmark::State& state) { replaceAll(state, oneLargeStory()); }

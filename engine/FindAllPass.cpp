@@ -46,15 +46,17 @@ Status FindAllPass::findIn(FoundList& list, uint64_t& nextRow, std::vector<std::
         if (Status followed = search_.follow(story, *text); !followed) return followed;
         SearchBuffer buffer;
         search_.loadMasked(buffer, story, *text, job);
+        std::vector<std::pair<uint64_t, Span>> marks;
         for (const Span& found : occurrencesIn(buffer, list.request.text, list.request.options)) {
             FoundRow row;
             row.id = nextRow++;
             row.story = story;
             row.span = found;
             row.context = contextLineOf(*text, found);
-            memory_.markFound(story, *text, row.id, found);
+            marks.emplace_back(row.id, found);
             list.rows.push_back(std::move(row));
         }
+        memory_.markFound(story, *text, marks);
         list.judgedAgainst[story] = *text;
         texts.push_back(std::move(*text));
     }

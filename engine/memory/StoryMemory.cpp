@@ -370,8 +370,11 @@ std::optional<std::string> StoryMemory::brokenInvariant() const {
     return std::nullopt;
 }
 
-void StoryMemory::markFound(int32_t story, std::u16string_view text, uint64_t row, Span span) {
-    track(story, text).found[row] = span;
+void StoryMemory::markFound(int32_t story, std::u16string_view text,
+                            const std::vector<std::pair<uint64_t, Span>>& rows) {
+    if (rows.empty()) return;
+    RememberedStory& remembered = track(story, text);
+    for (const auto& [row, span] : rows) remembered.found[row] = span;
 }
 
 void StoryMemory::unmarkFound(const std::set<uint64_t>& rows) {

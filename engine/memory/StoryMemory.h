@@ -121,10 +121,10 @@ public:
     void setCurrentMatch(int32_t story, std::u16string_view text, Span span);
     void clearCurrentMatch();
 
-    /// A list of found occurrences shows `span` of `story`, which reads
-    /// `text`, as its row `row` (an id unique among all lists' rows): the
-    /// span follows the story from now on, until an edit touches it.
-    void markFound(int32_t story, std::u16string_view text, uint64_t row, Span span);
+    /// A list of found occurrences shows these spans of `story`, which
+    /// reads `text`, each as its row (an id unique among all lists' rows):
+    /// each span follows the story from now on, until an edit touches it.
+    void markFound(int32_t story, std::u16string_view text, const std::vector<std::pair<uint64_t, Span>>& rows);
     void unmarkFound(const std::set<uint64_t>& rows);
     /// Where each marked row's occurrence is now; a row that an edit
     /// touched, or whose story vanished, is not among them.
