@@ -12,7 +12,12 @@ without ScreenUpdating, undo groups and PageIndex (NAME.older-host.json):
   replace-one-by-one    1,000 text boxes, five on each of the 200 pages, each
                         holding "a cat" once: Find Next, then one Replace
                         after another, measured at the 1st, 100th and 999th
-                        press, and at the last, which finds none left.
+                        press, and at the last, which finds none left;
+  find-all              the 200 pages: Find All of "cat", then a double-click
+                        on the row of page 150 while page 1 is displayed.
+
+Each scenario also runs in an older host that has no Shapes either
+(NAME.no-shapes-host.json).
 
 It also writes measured.json: for each scenario, the measured steps by
 name, 1-based as simhost --costs numbers them, so that the report reads the
@@ -25,7 +30,9 @@ PAGES = 200
 # Story 200 ends with "the last word"; a search for it starts at the first story.
 LAST_WORD = "last word"
 OLDER_HOST = {"screenUpdating": False, "undoGroups": False, "pageIndex": False}
-HOSTS = {"current-host": None, "older-host": OLDER_HOST}
+HOSTS = {"current-host": None, "older-host": OLDER_HOST, "no-shapes-host": dict(OLDER_HOST, pageShapes=False)}
+# The row that the find-all scenario goes to.
+ROW_PICKED = 150
 # The search stands in this story when the user turns to the page after it.
 SEARCH_STANDS_IN = 149
 
@@ -85,6 +92,14 @@ def find_next():
     return steps
 
 
+def find_all():
+    steps = Steps()
+    steps.add(["click", "Find"], ["set", "frmFind.txtFindWhat", "cat"])
+    steps.measure("find-all", ["press", "frmFind.cmdFindAll"])
+    steps.measure("pick", ["pick", "frmFind.lstFound", ROW_PICKED])
+    return steps
+
+
 BOXES = 1000
 BOXES_ON_A_PAGE = 5
 REPLACE_PRESSES_MEASURED = (1, 100, 999)
@@ -116,6 +131,7 @@ def main():
         "replace-all-one-page": (replace_all, publication, True),
         "find-next": (find_next, publication, False),
         "replace-one-by-one": (replace_one_by_one, one_by_one_publication, False),
+        "find-all": (find_all, publication, False),
     }
     measured = {}
     for kind, (make_steps, make_publication, on_one_page) in kinds.items():

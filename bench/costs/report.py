@@ -13,7 +13,7 @@ import os
 import statistics
 import sys
 
-HOSTS = ("current-host", "older-host")
+HOSTS = ("current-host", "older-host", "no-shapes-host")
 DLLS = ("x86", "x64")
 COUNTS = ("hostOperations", "getIDsOfNames", "invoke", "queryInterface", "writes", "redraws")
 TIMED = "replace-all"
@@ -58,7 +58,13 @@ class Measure:
 
 
 def in_both(goal):
+    """The goal in the current and the older host, whatever the host's shapes."""
     return {host: goal for host in HOSTS}
+
+
+def with_shapes(goal):
+    """The goal where the host tells pages by their shapes."""
+    return {host: goal for host in HOSTS if host != "no-shapes-host"}
 
 
 # Replace All costs as much per replacement on one page as on many.
@@ -79,6 +85,9 @@ MEASURES = (
     Measure("  999th", "replace-one-by-one", "replace-press-999", {"current-host": AtMost(40)}, {}),
     Measure("  the last, per story read", "replace-one-by-one", "replace-last-press", in_both(AtMost(6)), {},
             per_story=1000),
+    # Find All turns no page and draws nothing; a row whose page it knows is one page turn away.
+    Measure("Find All, 200 pages", "find-all", "find-all", with_shapes(AtMost(2000)), in_both(AtMost(0))),
+    Measure("  then a row on page 150", "find-all", "pick", with_shapes(AtMost(10)), {}),
 )
 
 
@@ -129,7 +138,8 @@ def cell(value, goal, line):
 
 def print_counts(measured, runs):
     print("\nWhat the add-in costs the host: 200 pages, one story on each holding \"a cat\" once, \"the last word\"")
-    print("on page 200 (and for one Replace after another, 1,000 text boxes, five on each page); host")
+    print("on page 200 (and for one Replace after another, 1,000 text boxes, five on each page), in a")
+    print("current host, an older one, and an older one without the pages' Shapes; host")
     print("operations and redraws of one step, counted natively (the same at every run), beside their")
     print("goals; Replace All's host operations per replacement, its redraws in all\n")
     print((f"  {'':<34}" + "".join(f"{host.replace('-', ' '):^44}" for host in HOSTS)).rstrip())
