@@ -6,6 +6,7 @@
 
 #include "engine/FindAllPass.h"
 #include "engine/FoundList.h"
+#include "engine/FoundLists.h"
 #include "engine/GuardedMessages.h"
 #include "engine/HostChain.h"
 #include "engine/HostRestorer.h"
@@ -97,19 +98,13 @@ public:
     /// Fills `list` with every occurrence of `find` in the publication
     /// (FindAllPass): with `replaceText`, what the Replace dialog's Replace
     /// All would replace now, else every occurrence as the text reads. The
-    /// engine keeps the list true from then on: at the end of every press,
-    /// each row follows its story as far as the press read it (follow).
+    /// engine keeps the list true from then on (FoundLists): at the end of
+    /// every press, each row follows its story as far as the press read it.
     FindAllReport FindAll(const FindRequest& find, const std::u16string* replaceText, FoundList& list);
     /// The list is going: the engine lets go of it.
     void forgetList(const FoundList& list);
 
-    /// What going to a row came to.
-    enum class PickOutcome {
-        Selected,       // it is the publication's selection and the search's current match
-        NoLongerFound,  // an edit touched it, or it no longer reads as an occurrence
-        OnNoPage,       // no page shows it
-        NotSelected,    // the host refused, or failed (a box said so)
-    };
+    using PickOutcome = FoundLists::PickOutcome;
     /// Displays the page of row `row` of `list` and selects its occurrence,
     /// which becomes the search's current match: Find Next goes on after
     /// it, and for a job's list its Replace writes it.
@@ -146,13 +141,6 @@ private:
         Module1& engine_;
     };
 
-    /// The rows of every list that stand for the search's current match and
-    /// whose page is not known yet learn it: the page the view displays.
-    void learnPageOfCurrentMatch();
-    /// Brings every list's rows up to what is remembered of their stories.
-    void follow();
-    void follow(FoundList& list);
-
     /// The job whose writing a search passes over: the Replace dialog's,
     /// which it remembers as the last job; none for a look-up.
     const Job* jobOf(const std::u16string& findText, const std::u16string* replaceText);
@@ -175,9 +163,7 @@ private:
     SelectionReplacer replacer_;
     ReplaceAllPass replaceAll_;
     FindAllPass findAll_;
-    /// The lists that Find All filled, which the engine keeps true.
-    std::vector<FoundList*> lists_;
-    uint64_t nextRow_ = 1;
+    FoundLists lists_;
     /// The job that the Replace dialog worked on last.
     std::optional<Job> job_;
 };
