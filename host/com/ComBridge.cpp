@@ -81,6 +81,7 @@ public:
     using BridgedAs::BridgedAs;
     Result<std::u16string> number() override { return asText(get(L"PageNumber")); }
     Result<int32_t> index() override { return asNumber(get(L"PageIndex")); }
+    Result<ShapeCollectionRef> shapes() override;
     bool isSameObject(const Page& other) const override { return bridgesTheSameObject<BridgedPage>(other); }
 };
 
@@ -126,6 +127,24 @@ public:
     using BridgedAs<Holder, role>::BridgedAs;
     Result<TextSpanRef> textSpan() override { return objectOf<BridgedSpan>(this->get(L"TextRange")); }
 };
+
+class BridgedTextFrame : public BridgedAs<TextFrame, roles::kTextFrame> {
+public:
+    using BridgedAs::BridgedAs;
+    Result<TextSpanRef> textRange() override { return objectOf<BridgedSpan>(get(L"TextRange")); }
+};
+
+class BridgedShape : public BridgedAs<Shape, roles::kShape> {
+public:
+    using BridgedAs::BridgedAs;
+    /// An msoTriState: msoTrue is -1, and a host may answer a Boolean instead.
+    Result<bool> hasTextFrame() override { return asBoolean(get(L"HasTextFrame")); }
+    Result<TextFrameRef> textFrame() override { return objectOf<BridgedTextFrame>(get(L"TextFrame")); }
+};
+
+using BridgedShapes = BridgedCollection<ShapeCollection, roles::kShapeCollection, BridgedShape>;
+
+Result<ShapeCollectionRef> BridgedPage::shapes() { return objectOf<BridgedShapes>(get(L"Shapes")); }
 
 using BridgedPages = BridgedCollection<PageCollection, roles::kPageCollection, BridgedPage>;
 using BridgedStory = BridgedSpanHolder<Story, roles::kStory>;

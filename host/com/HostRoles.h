@@ -30,6 +30,12 @@ inline constexpr Role kStoryCollection{
     L"StoryCollection", {0x37B3B0B3, 0x44B5, 0x11D3, {0xB6, 0x5B, 0x00, 0xC0, 0x4F, 0x8E, 0xF3, 0x2D}}};
 inline constexpr Role kStory{L"Story", {0x37B3B0B2, 0x44B5, 0x11D3, {0xB6, 0x5B, 0x00, 0xC0, 0x4F, 0x8E, 0xF3, 0x2D}}};
 inline constexpr Role kTextSpan{L"TextSpan", ole(0x0002124A)};
+// A page's shapes and their text frames. Their type library gives the add-in
+// no interface identifiers for them, and every automation object answers
+// IDispatch, the only way that the add-in ever calls them.
+inline constexpr Role kShapeCollection{L"ShapeCollection", ole(0x00020400)};
+inline constexpr Role kShape{L"Shape", ole(0x00020400)};
+inline constexpr Role kTextFrame{L"TextFrame", ole(0x00020400)};
 inline constexpr Role kPublicationSelection{
     L"PublicationSelection", {0x8B9CAA7B, 0xDEFA, 0x11D2, {0x8C, 0x78, 0x00, 0xC0, 0x4F, 0x8E, 0xF3, 0x40}}};
 
