@@ -45,9 +45,10 @@ namespace quillet::simhost::com {
 /// and rgvarg[0] = CancelDefault (VT_BOOL | VT_BYREF).
 
 /// What the run's host offers beyond the members that every version has
-/// (ScreenUpdating, the undo groups, PageIndex): a member that it does not offer is not
-/// published at all, so that looked up by name it is an unknown name, as in
-/// an older host. Until this is called, everything.
+/// (ScreenUpdating, the undo groups, PageIndex, Shapes and what they lead
+/// to): a member that it does not offer is not published at all, so that
+/// looked up by name it is an unknown name, as in an older host. Until this
+/// is called, everything.
 void offerMembers(const HostCapabilities& offered);
 
 /// The first reference of a new application object over `application`.

@@ -17,6 +17,7 @@ public:
         static constexpr Member<ComPage> kMembers[] = {
             {L"PageNumber", kGet, 0, 0, &answeredBy<&Page::number>},
             {L"PageIndex", kGet, 0, 0, &answeredBy<&Page::index>, false, &HostCapabilities::pageIndex},
+            {L"Shapes", kGet, 0, 0, &answeredBy<&Page::shapes>, false, &HostCapabilities::pageShapes},
         };
         return kMembers;
     }

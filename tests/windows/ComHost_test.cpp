@@ -253,6 +253,67 @@ TEST_P(ComHost, AnOlderHostsPageHasNoPageIndexToLookUpOrToInvoke) {
     simhost::com::offerMembers({});
 }
 
+// ---- A page's shapes: which text each page shows ----------------------------------
+
+/// Item(index) of a collection, as an object in `role`.
+ComPtr<IDispatch> ItemOf(IDispatch* collection, int32_t index, const com::Role& role) {
+    auto found = com::asObject(com::invoke(collection, L"Item", com::Call::MethodOrGet, {Variant::number(index)}), role);
+    EXPECT_TRUE(found);
+    return found ? *found : ComPtr<IDispatch>();
+}
+
+TEST_P(ComHost, APagesShapesLeadToTheTextThatItShows) {
+    ShapeCollectionRef shapes = *(*(*Publication()->pages())->item(2))->shapes();
+    ASSERT_EQ(1, *shapes->count());
+    ShapeRef shape = *shapes->item(1);
+    EXPECT_TRUE(*shape->hasTextFrame());
+    TextSpanRef shown = *(*shape->textFrame())->textRange();
+    EXPECT_EQ(u"A cat on page two.", *shown->text());
+    EXPECT_EQ(0, *shown->start());
+    ASSERT_TRUE((*shown->span(3, 3))->setText(u"dog"));
+    EXPECT_EQ(u"A dog on page two.", Model().stories[1].text);
+    EXPECT_EQ(0, *(*(*(*Publication()->pages())->item(3))->shapes())->count());
+    EXPECT_FALSE(shapes->item(2));
+
+    host_.faults().fail("Shape.textFrame", {-2147467259, u"No frame"}, 1, 0);
+    auto failed = shape->textFrame();
+    ASSERT_FALSE(failed);
+    EXPECT_EQ((RaisedError{-2147467259, u"No frame"}), failed.error());
+}
+
+TEST_P(ComHost, HasTextFrameIsMsoTrueALongAsTheHostDocumentsIt) {
+    ComPtr<IDispatch> page = ItemOf(
+        Member(Member(app_.get(), L"ActiveDocument", roles::kPublication).get(), L"Pages", roles::kPageCollection).get(),
+        1, roles::kPage);
+    ComPtr<IDispatch> shape = ItemOf(Member(page.get(), L"Shapes", roles::kShapeCollection).get(), 1, roles::kShape);
+    auto has = com::invoke(shape.get(), L"HasTextFrame", com::Call::Get);
+    ASSERT_TRUE(has);
+    EXPECT_EQ(VT_I4, V_VT(&has->get()));
+    EXPECT_EQ(-1, V_I4(&has->get()));
+}
+
+TEST_P(ComHost, AHostWithoutShapesPublishesNoneOfTheirMembers) {
+    ComPtr<IDispatch> page = ItemOf(
+        Member(Member(app_.get(), L"ActiveDocument", roles::kPublication).get(), L"Pages", roles::kPageCollection).get(),
+        1, roles::kPage);
+    ComPtr<IDispatch> shapes = Member(page.get(), L"Shapes", roles::kShapeCollection);
+    ComPtr<IDispatch> shape = ItemOf(shapes.get(), 1, roles::kShape);
+    ComPtr<IDispatch> frame = Member(shape.get(), L"TextFrame", roles::kTextFrame);
+
+    simhost::com::offerMembers({.pageShapes = false});
+    const std::pair<IDispatch*, const wchar_t*> members[] = {
+        {page.get(), L"Shapes"},         {shapes.get(), L"Count"},     {shapes.get(), L"Item"},
+        {shape.get(), L"HasTextFrame"}, {shape.get(), L"TextFrame"}, {frame.get(), L"TextRange"},
+    };
+    for (const auto& [object, name] : members) {
+        auto missing = com::invoke(object, name, com::Call::MethodOrGet, {});
+        ASSERT_FALSE(missing) << std::wstring(name);
+        EXPECT_EQ(DISP_E_UNKNOWNNAME, missing.error().number) << std::wstring(name);
+    }
+    EXPECT_TRUE(com::invoke(page.get(), L"PageIndex", com::Call::Get));
+    simhost::com::offerMembers({});
+}
+
 TEST_P(ComHost, APageIsTheSameObjectAsItselfButNotAsThePageReadAgain) {
     PublicationViewRef view = *Publication()->view();
     PageRef page = *view->page();
