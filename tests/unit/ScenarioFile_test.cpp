@@ -37,6 +37,8 @@ TEST_F(ScenarioFile, AHostOffersEveryMemberOfCurrentHostsUnlessToldOtherwise) {
     EXPECT_EQ(read(R"({"host": {"screenUpdating": false}})").host, (HostCapabilities{false, true, true}));
     EXPECT_EQ(read(R"({"host": {"undoGroups": false, "pageIndex": false}})").host,
               (HostCapabilities{true, false, false}));
+    EXPECT_TRUE(read("{}").host.pageShapes);
+    EXPECT_FALSE(read(R"({"host": {"pageShapes": false}})").host.pageShapes);
 }
 
 TEST_F(ScenarioFile, AHostKeepsOnePublicationObjectUnlessToldOtherwise) {
