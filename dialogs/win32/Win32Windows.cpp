@@ -2,6 +2,7 @@
 
 #include <shobjidl.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "dialogs/win32/DialogFont.h"
 #include "dialogs/win32/DialogKeys.h"
 #include "dialogs/win32/Dpi.h"
+#include "dialogs/win32/ListControl.h"
 #include "dialogs/win32/PopupMenu.h"
 #include "dialogs/win32/ThreadHold.h"
 #include "platform/win32/ComFailure.h"
@@ -92,6 +94,12 @@ public:
         HWND button = controlWindow(control);
         return button ? choosePopup(hwnd_, button, items) : std::nullopt;
     }
+    void bindList(std::string_view control, const ListRows& rows) override {
+        if (ListControl* list = listControl(control)) list->bind(rows);
+    }
+    void listChanged(std::string_view control, bool fromTop) override {
+        if (ListControl* list = listControl(control)) list->changed(fromTop);
+    }
     std::unique_ptr<ModalHold> holdModal(std::string_view control) override {
         return std::make_unique<ThreadHold>(hwnd_, controlWindow(control));
     }
@@ -119,6 +127,16 @@ private:
             if (layout_.controls[i].name == control) return children_[i];
         }
         return nullptr;
+    }
+    ListControl* listControl(std::string_view control) const {
+        for (size_t i = 0; i < layout_.controls.size(); ++i) {
+            if (layout_.controls[i].name == control) return lists_[i].get();
+        }
+        return nullptr;
+    }
+    ListControl* listOfId(UINT_PTR id) const {
+        const UINT_PTR index = id - kFirstControlId;
+        return id >= kFirstControlId && index < lists_.size() ? lists_[index].get() : nullptr;
     }
     const ControlSpec* specOf(int id) const {
         const int index = id - kFirstControlId;
@@ -194,6 +212,10 @@ private:
     bool shownBefore_ = false;
     std::string lastTextBox_;
     std::vector<HWND> children_;
+    /// The objects behind the list controls, where children_ has a list.
+    /// They outlive their lists: the destructor's body destroys the window,
+    /// and its controls with it, before the members go.
+    std::vector<std::unique_ptr<ListControl>> lists_;
     SIZE client_{};  // the client area of the layout at the DPI of the last scaleTo
 };
 
@@ -249,6 +271,7 @@ Status Win32Window::createControls(HINSTANCE module) {
     std::vector<size_t> order(layout_.controls.size());
     for (size_t i = 0; i < order.size(); ++i) order[static_cast<size_t>(layout_.controls[i].tabIndex)] = i;
     children_.assign(layout_.controls.size(), nullptr);
+    lists_.resize(layout_.controls.size());
     for (const size_t i : order) {
         if (layout_.controls[i].kind == ControlKind::RichText) continue;  // the search buffer is an object of its own
         children_[i] = createControl(layout_.controls[i], i, module);
@@ -258,6 +281,11 @@ Status Win32Window::createControls(HINSTANCE module) {
 }
 
 HWND Win32Window::createControl(const ControlSpec& entry, size_t index, HINSTANCE module) {
+    const int id = kFirstControlId + static_cast<int>(index);
+    if (entry.kind == ControlKind::List) {
+        lists_[index] = std::make_unique<ListControl>(entry, events_);
+        return lists_[index]->create(hwnd_, id, module);
+    }
     const wchar_t* windowClass = L"BUTTON";
     DWORD style = WS_CHILD | WS_VISIBLE;
     DWORD exStyle = 0;
@@ -272,12 +300,13 @@ HWND Win32Window::createControl(const ControlSpec& entry, size_t index, HINSTANC
         // back; a click still only toggles between unchecked and checked.
         case ControlKind::CheckBox: style |= WS_TABSTOP | BS_3STATE; break;
         case ControlKind::Button: style |= WS_TABSTOP | (entry.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON); break;
-        case ControlKind::RichText: break;
+        case ControlKind::RichText:
+        case ControlKind::List: break;
     }
     // Placed once the font that measures the captions is there.
     const std::wstring text = wide(entry.caption);
     return CreateWindowExW(exStyle, windowClass, text.c_str(), style, 0, 0, 0, 0, hwnd_,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + index)), module, nullptr);
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), module, nullptr);
 }
 
 PixelLayout Win32Window::placedAt(UINT dpi, HFONT font) const {
@@ -301,6 +330,7 @@ void Win32Window::scaleTo(UINT dpi) {
     for (size_t i = 0; i < children_.size(); ++i) {
         const PixelRect& rect = placed.controls[i];
         if (children_[i]) MoveWindow(children_[i], rect.left, rect.top, rect.width, rect.height, /*repaint=*/TRUE);
+        if (lists_[i]) lists_[i]->scaleTo(dpi, font);
     }
     client_ = {placed.clientWidth, placed.clientHeight};
 }
@@ -377,6 +407,11 @@ LRESULT CALLBACK Win32Window::procedure(HWND hwnd, UINT message, WPARAM wparam, 
         case WM_COMMAND:
             window->command(LOWORD(wparam), HIWORD(wparam));
             return 0;
+        case WM_NOTIFY: {
+            auto* header = reinterpret_cast<NMHDR*>(lparam);
+            if (ListControl* list = window->listOfId(header->idFrom)) return list->notify(*header);
+            return DefWindowProcW(hwnd, message, wparam, lparam);
+        }
         case DM_GETDEFID:
             for (const ControlSpec& entry : window->layout_.controls) {
                 if (entry.isDefault) return MAKELRESULT(controlId(window->layout_, entry.name), DC_HASDEFID);
