@@ -1,5 +1,12 @@
 #include "simhost/win32/Win32Dialogs.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "dialogs/frmFind.h"
 #include "dialogs/frmReplace.h"
 #include "dialogs/win32/Win32Windows.h"
@@ -47,6 +54,23 @@ public:
         return static_cast<int>(SendMessageW(child(control), BM_GETCHECK, 0, 0));
     }
     bool enabled(std::string_view control) const override { return IsWindowEnabled(child(control)); }
+    /// Every row as the list hands it to whoever reads it: each column's
+    /// text, the hidden ones too, and the state image of its check box.
+    std::vector<ShownRow> rows(std::string_view control) const override {
+        const ControlSpec* entry = layout_.control(control);
+        if (entry == nullptr || entry->kind != ControlKind::List) return {};
+        HWND list = child(control);
+        const int count = ListView_GetItemCount(list);
+        std::vector<ShownRow> shown;
+        shown.reserve(static_cast<size_t>(std::max(count, 0)));
+        for (int row = 0; row < count; ++row) {
+            ShownRow& line = shown.emplace_back();
+            for (size_t column = 0; column < entry->columns.size(); ++column)
+                line.cells.push_back(itemText(list, row, static_cast<int>(column)));
+            if (entry->checkBoxes) line.checked = isChecked(list, row);
+        }
+        return shown;
+    }
 
     /// The user clicks into the box, types its new text over the old (one
     /// change), and leaves the caret after it.
@@ -72,6 +96,40 @@ public:
                      reinterpret_cast<LPARAM>(child(control)));
         return true;
     }
+    /// The user brings the row into view and double-clicks it, away from
+    /// its check box.
+    bool userPick(std::string_view control, size_t row) override {
+        HWND list = usableList(control, row, /*withCheckBoxes=*/false);
+        if (list == nullptr) return false;
+        const int item = static_cast<int>(row);
+        SetForegroundWindow(window_);
+        ListView_EnsureVisible(list, item, /*fPartialOK=*/FALSE);
+        const POINT at = pickPoint(list, item);
+        const LPARAM place = MAKELPARAM(at.x, at.y);
+        PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, place);
+        PostMessageW(list, WM_LBUTTONUP, 0, place);
+        PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, place);
+        PostMessageW(list, WM_LBUTTONUP, 0, place);
+        deliverInput();
+        return true;
+    }
+    /// The user brings the row into view and clicks its check box, unless
+    /// it already shows what is wanted.
+    bool userCheck(std::string_view control, size_t row, bool checked) override {
+        HWND list = usableList(control, row, /*withCheckBoxes=*/true);
+        if (list == nullptr) return false;
+        const int item = static_cast<int>(row);
+        if (isChecked(list, item) == checked) return true;
+        SetForegroundWindow(window_);
+        ListView_EnsureVisible(list, item, /*fPartialOK=*/FALSE);
+        const std::optional<POINT> box = checkBoxOf(list, item);
+        if (!box) return false;
+        const LPARAM place = MAKELPARAM(box->x, box->y);
+        PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, place);
+        PostMessageW(list, WM_LBUTTONUP, 0, place);
+        deliverInput();
+        return true;
+    }
     bool userEnter() override { return pressRole(/*isDefault=*/true, VK_RETURN); }
     bool userEsc() override { return pressRole(/*isDefault=*/false, VK_ESCAPE); }
     bool userCloseBox() override {
@@ -83,6 +141,77 @@ public:
 private:
     HWND child(std::string_view control) const { return GetDlgItem(window_, win32::controlId(layout_, control)); }
     bool usable(std::string_view control) const { return visible() && enabled(control); }
+    /// The list `control`, when a user could reach its row `row` (and that
+    /// row's check box when `withCheckBoxes`); else null.
+    HWND usableList(std::string_view control, size_t row, bool withCheckBoxes) const {
+        const ControlSpec* entry = layout_.control(control);
+        if (entry == nullptr || entry->kind != ControlKind::List || (withCheckBoxes && !entry->checkBoxes)) return nullptr;
+        if (!usable(control)) return nullptr;
+        HWND list = child(control);
+        return row < static_cast<size_t>(std::max(ListView_GetItemCount(list), 0)) ? list : nullptr;
+    }
+    static std::u16string itemText(HWND list, int row, int column) {
+        // The list says how much it copied, not how long the text is: a
+        // buffer that it filled may have cut the text.
+        for (size_t size = 256;; size *= 2) {
+            std::wstring text(size, L'\0');
+            LVITEMW item{};
+            item.iSubItem = column;
+            item.pszText = text.data();
+            item.cchTextMax = static_cast<int>(size);
+            const auto length = static_cast<size_t>(
+                SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
+            if (length + 1 < size || size >= (size_t{1} << 20)) return std::u16string(text.begin(), text.begin() + length);
+        }
+    }
+    static bool isChecked(HWND list, int row) {
+        return (ListView_GetItemState(list, row, LVIS_STATEIMAGEMASK) >> 12) == 2;
+    }
+    /// Where a double-click on the row lands: the middle of its widest
+    /// column, which is not where its check box is.
+    static POINT pickPoint(HWND list, int row) {
+        HWND header = ListView_GetHeader(list);
+        const int columns = Header_GetItemCount(header);
+        int widest = 0;
+        for (int column = 1; column < columns; ++column) {
+            if (ListView_GetColumnWidth(list, column) > ListView_GetColumnWidth(list, widest)) widest = column;
+        }
+        RECT cell{};
+        if (widest == 0) {
+            ListView_GetItemRect(list, row, &cell, LVIR_LABEL);
+        } else {
+            ListView_GetSubItemRect(list, row, widest, LVIR_BOUNDS, &cell);
+        }
+        return {(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
+    }
+    /// The middle of the row's check box, as the list finds what is at a
+    /// place: across the row's start, before its icon.
+    static std::optional<POINT> checkBoxOf(HWND list, int row) {
+        RECT bounds{}, icon{};
+        if (!ListView_GetItemRect(list, row, &bounds, LVIR_BOUNDS) || !ListView_GetItemRect(list, row, &icon, LVIR_ICON))
+            return std::nullopt;
+        const int y = (bounds.top + bounds.bottom) / 2;
+        std::optional<int> first, last;
+        for (int x = std::max(bounds.left, 0L); x < icon.left; ++x) {
+            LVHITTESTINFO hit{};
+            hit.pt = {x, y};
+            if (ListView_HitTest(list, &hit) == row && (hit.flags & LVHT_ONITEMSTATEICON)) {
+                if (!first) first = x;
+                last = x;
+            }
+        }
+        if (!first) return std::nullopt;
+        return POINT{(*first + *last) / 2, y};
+    }
+    /// Lets this thread's message loop take what was posted, as a user's
+    /// input goes through it.
+    static void deliverInput() {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
     /// Enter or Esc, typed with the focus in the dialog's first text box, when
     /// the button that the key presses can be pressed.
     bool pressRole(bool isDefault, UINT key) {
@@ -98,12 +227,7 @@ private:
         SetForegroundWindow(window_);
         SetFocus(focus);
         postKeyStroke(focus, key);
-        // The keys go through this thread's message loop, as a user's would.
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        deliverInput();
         return true;
     }
 
