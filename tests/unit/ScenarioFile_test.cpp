@@ -48,6 +48,20 @@ TEST_F(ScenarioFile, AHostKeepsOnePublicationObjectUnlessToldOtherwise) {
     EXPECT_TRUE(host.undoGroups);
 }
 
+TEST_F(ScenarioFile, ListStepsNameARowOfAListAndRefuseOtherControls) {
+    const Scenario scenario =
+        read(R"({"steps": [["pick", "frmFind.lstFound", 3], ["check", "frmReplace.lstFound", 2, 0]]})");
+    const auto& pick = std::get<steps::Pick>(scenario.steps.at(0));
+    EXPECT_EQ(pick.target.control, "lstFound");
+    EXPECT_EQ(pick.row, 3);
+    const auto& check = std::get<steps::Check>(scenario.steps.at(1));
+    EXPECT_EQ(check.row, 2);
+    EXPECT_FALSE(check.checked);
+    EXPECT_THROW(read(R"({"steps": [["pick", "frmFind.txtFindWhat", 1]]})"), ScenarioError);
+    EXPECT_THROW(read(R"({"steps": [["pick", "frmFind.lstFound", 0]]})"), ScenarioError);
+    EXPECT_THROW(read(R"({"steps": [["check", "frmReplace.lstFound", 1, 2]]})"), ScenarioError);
+}
+
 TEST_F(ScenarioFile, AHostFieldThatNamesNothingAHostMayLackIsRejected) {
     EXPECT_THROW(read(R"({"host": {"pageNumber": false}})"), ScenarioError);
     EXPECT_THROW(read(R"({"host": {"screenUpdating": 0}})"), ScenarioError);

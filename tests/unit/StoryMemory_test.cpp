@@ -111,6 +111,31 @@ TEST(StoryMemory, TheCurrentMatchIsCarriedAndGoneOnlyWhenItsOwnTextChanged) {
     EXPECT_FALSE(memory.currentMatch());
 }
 
+TEST(StoryMemory, WhatAListFoundMovesWithItsStoryAndGoesWhereAnEditTouchesIt) {
+    StoryMemory memory;
+    ASSERT_TRUE(memory.storyCountIs(2, {}));
+    memory.markFound(1, u"a cat, a cat", {{1, {2, 3}}, {2, {9, 3}}});
+    memory.markFound(2, u"cat", {{3, {0, 3}}});
+    // Typing over the second, then before the first.
+    ASSERT_TRUE(memory.seen(1, u"a cat, a cut", {}));
+    ASSERT_TRUE(memory.seen(1, u"So a cat, a cut", {}));
+    auto marks = memory.foundMarks();
+    ASSERT_EQ(marks.size(), 2u);
+    EXPECT_EQ(marks.at(1).span, (Span{5, 3}));
+    EXPECT_FALSE(marks.contains(2));
+    // A text box added before them all: each goes where its story went,
+    // also where an edit elsewhere reads a little like it.
+    ASSERT_TRUE(memory.storyCountIs(3, readerOf({u"cat!", u"So a cat, a cut", u"cat"})));
+    marks = memory.foundMarks();
+    EXPECT_EQ(marks.at(1).story, 2);
+    EXPECT_EQ(marks.at(3).story, 3);
+    EXPECT_FALSE(memory.brokenInvariant());
+    // Let go of, a row's story holds nothing more.
+    memory.unmarkFound({1, 3});
+    EXPECT_TRUE(memory.foundMarks().empty());
+    EXPECT_FALSE(memory.textOf(2));
+}
+
 TEST(StoryMemory, WhenTextBoxesComeOrGoAStoryIsFoundAtItsNewPlace) {
     const StoryMemory::StoryReader none;
     StoryMemory memory;

@@ -83,6 +83,51 @@ TEST(DialogStatusLine, SaysWhatReplaceAllDidAndWhatASearchLeftInTextOnNoPage) {
     EXPECT_EQ(replace.text("lblStatus"), u"");
 }
 
+TEST(frmReplace, FindAllListsWhatToReplaceAndReplaceCheckedWaitsForNoFindNext) {
+    auto model = publicationOf({u"a cat", u"cat in overflow"});
+    model.stories[1].frames = {simhost::Frame{0, 0}};
+    EngineHarness h(model);
+    simhost::DialogView& replace = shown(h, h.forms.replaceForm());
+    EXPECT_FALSE(replace.enabled("cmdReplaceChecked"));
+    replace.userSetText("txtFindWhat", u"cat");
+    replace.userSetText("txtReplaceWith", u"dog");
+    ASSERT_TRUE(replace.userPress("cmdFindAll"));
+    EXPECT_EQ(replace.text("lblStatus"), u"2 found in 2 stories. 1 of them is in text that is on no page.");
+    const auto rows = replace.rows("lstFound");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].cells, (std::vector<std::u16string>{u"1", u"a cat", u"1", u"3", u"3", u"1"}));
+    EXPECT_EQ(rows[1].cells[0], u"no page");
+    EXPECT_TRUE(replace.enabled("cmdReplaceChecked"));
+    // Every box cleared: nothing to replace.
+    ASSERT_TRUE(replace.userCheck("lstFound", 0, false));
+    ASSERT_TRUE(replace.userCheck("lstFound", 1, false));
+    EXPECT_FALSE(replace.enabled("cmdReplaceChecked"));
+    ASSERT_TRUE(replace.userCheck("lstFound", 1, true));
+    // A row gone to can be replaced at once.
+    ASSERT_TRUE(replace.userPick("lstFound", 0));
+    EXPECT_EQ(h.selection(), (simhost::SelectionModel{1, 3, 3}));
+    EXPECT_TRUE(replace.enabled("cmdReplace"));
+    ASSERT_TRUE(replace.userPress("cmdReplaceChecked"));
+    EXPECT_EQ(h.stories(), (std::vector<std::u16string>{u"a cat", u"dog in overflow"}));
+    EXPECT_EQ(replace.text("lblStatus"), u"1 replaced in 1 story.");
+    EXPECT_EQ(replace.rows("lstFound").size(), 1u);
+    // No row past the end, and none at all in an empty list.
+    EXPECT_FALSE(replace.userPick("lstFound", 1));
+    replace.userSetText("txtFindWhat", u"bird");
+    ASSERT_TRUE(replace.userPress("cmdFindAll"));
+    EXPECT_EQ(replace.text("lblStatus"), u"No occurrences found.");
+    EXPECT_FALSE(replace.enabled("cmdReplaceChecked"));
+}
+
+TEST(DialogStatusLine, CountsWhatFindAllFoundInStoriesAndOnNoPage) {
+    EXPECT_EQ(foundInStories(1, 1), u"1 found in 1 story.");
+    EXPECT_EQ(foundInStories(2, 1), u"2 found in 1 story.");
+    EXPECT_EQ(foundInStories(1200, 3), u"1,200 found in 3 stories.");
+    EXPECT_EQ(ofThemOnNoPage(1), u"1 of them is in text that is on no page.");
+    EXPECT_EQ(ofThemOnNoPage(2), u"2 of them are in text that is on no page.");
+    EXPECT_EQ(noLongerFound(0), u"");
+}
+
 TEST(DialogStatusLine, JoinsWhatItsPartsSayWithOneBlankAndNoneInFront) {
     EXPECT_EQ(statusLineOf({u"", u"2 replaced in 1 story.", u"", u"1 more in text that is on no page.", u""}),
               u"2 replaced in 1 story. 1 more in text that is on no page.");
