@@ -44,8 +44,7 @@ public:
     LRESULT notify(NMHDR& header);
 
 private:
-    static LRESULT CALLBACK listProcedure(HWND list, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
-                                          DWORD_PTR self);
+    static LRESULT CALLBACK listProcedure(HWND list, UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT handleListMessage(UINT message, WPARAM wparam, LPARAM lparam);
     /// Whether the header may take `note` (HDN_*): a column that the layout
     /// never shows keeps its width of 0 whatever the user does.
@@ -68,6 +67,8 @@ private:
     const ControlSpec& spec_;
     WindowEvents& events_;
     HWND list_ = nullptr;
+    /// The ListView's own procedure, which listProcedure stands in front of.
+    WNDPROC listDefault_ = nullptr;
     const ListRows* rows_ = nullptr;
     /// The list's font in bold and underlined, for the set-apart part.
     HFONT apart_ = nullptr;
