@@ -1,16 +1,25 @@
 // The dialogs on real windows: laid out from their twips, topmost, driven by
-// the keyboard like any dialog, and ended by the close box.
+// the keyboard like any dialog, and ended by the close box; their lists of
+// found occurrences, driven as the stand-in host drives them.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <map>
+#include <set>
 #include <thread>
+#include <tuple>
 
+#include "dialogs/FoundListColumns.h"
 #include "dialogs/StatusLine.h"
 #include "simhost/win32/MenuAnswers.h"
+#include "simhost/win32/Win32Dialogs.h"
 #include "tests/windows/DialogHarness.h"
 
 namespace quillet::test {
@@ -198,10 +207,70 @@ UINT askedDpi() {
     return asked ? static_cast<UINT>(std::atoi(asked)) : 0;
 }
 
+std::u16string u16(const std::string& text) { return {text.begin(), text.end()}; }
+
+/// Rows as a dialog keeps them for its list: each tells where its
+/// occurrence is, and its line of context with "cat" set apart in it.
+/// Asked for a row that is not there, it fails the test.
+class FakeRows : public ListRows {
+public:
+    explicit FakeRows(size_t count) : checks(count, false) {}
+
+    size_t rowCount() const override { return checks.size(); }
+    std::u16string cell(size_t row, size_t column) const override {
+        if (row >= checks.size()) ADD_FAILURE() << "row " << row << " asked for, of " << checks.size();
+        if (column == foundColumns::Context)
+            return contexts.count(row) ? contexts.at(row) : u16("row " + std::to_string(row) + ": the cat sat");
+        return u16(std::to_string(row * 10 + column));
+    }
+    std::pair<size_t, size_t> setApart(size_t row) const override {
+        return apart.count(row) ? apart.at(row) : std::pair{cell(row, foundColumns::Context).find(u"cat"), size_t{3}};
+    }
+    bool checked(size_t row) const override { return row < checks.size() && checks[row]; }
+    bool stale(size_t row) const override { return staleRows.count(row) != 0; }
+
+    std::vector<bool> checks;
+    std::map<size_t, std::u16string> contexts;
+    std::map<size_t, std::pair<size_t, size_t>> apart;
+    std::set<size_t> staleRows;
+};
+
+/// The visible columns of the list of `form` lie inside the list, beside its
+/// scroll bar, each as wide as its twips at `dpi` under its caption; the
+/// hidden ones have no width.
+void expectListColumnsFit(Form& form, const FormLayout& layout, UINT dpi) {
+    const ControlSpec& entry = *layout.control("lstFound");
+    HWND list = controlOf(form, layout, "lstFound");
+    HWND header = ListView_GetHeader(list);
+    ASSERT_EQ(Header_GetItemCount(header), static_cast<int>(entry.columns.size()));
+    RECT client;
+    GetClientRect(list, &client);
+    for (size_t i = 0; i < entry.columns.size(); ++i) {
+        const ListColumn& column = entry.columns[i];
+        RECT item{};
+        Header_GetItemRect(header, static_cast<int>(i), &item);
+        if (column.width == 0) {
+            EXPECT_EQ(item.right - item.left, 0) << column.name;
+            continue;
+        }
+        EXPECT_NEAR(item.right - item.left, pixels(column.width, dpi), 1) << column.name;
+        EXPECT_LE(item.right, client.right) << column.name << " at " << dpi;
+        wchar_t shown[64] = {};
+        HDITEMW asked{};
+        asked.mask = HDI_TEXT;
+        asked.pszText = shown;
+        asked.cchTextMax = 64;
+        SendMessageW(header, HDM_GETITEMW, i, reinterpret_cast<LPARAM>(&asked));
+        EXPECT_EQ(std::wstring(shown), std::wstring(column.caption.begin(), column.caption.end())) << column.name;
+    }
+}
+
 TEST(Win32Dialogs, ClientAreasAndControlsAreLaidOutAtTheWindowsDpiWithEveryCaptionWholeAndTheWindowsAreTopmost) {
     if (const UINT dpi = askedDpi()) {
         ASSERT_EQ(GetDpiForSystem(), dpi) << "the display is not at the DPI asked for";
     }
+    // Enough rows for the lists' scroll bars; they outlive the windows.
+    FakeRows rows(100);
     DialogHarness h;
     frmFind* find = h.component.forms().findForm().value();
     frmReplace* replace = h.component.forms().replaceForm().value();
@@ -210,6 +279,10 @@ TEST(Win32Dialogs, ClientAreasAndControlsAreLaidOutAtTheWindowsDpiWithEveryCapti
     expectLaidOut(*find, frmFind::layout(), dpi);
     expectLaidOut(*replace, frmReplace::layout(), dpi);
     expectFindFontAt(*find, dpi);
+    find->window().bindList("lstFound", rows);
+    replace->window().bindList("lstFound", rows);
+    expectListColumnsFit(*find, frmFind::layout(), dpi);
+    expectListColumnsFit(*replace, frmReplace::layout(), dpi);
     expectStatusLineHoldsTheLongestReport(*find, frmFind::layout(), dpi);
     expectStatusLineHoldsTheLongestReport(*replace, frmReplace::layout(), dpi);
     for (Form* form : std::initializer_list<Form*>{find, replace}) {
@@ -288,6 +361,7 @@ TEST(Win32Dialogs, ANewDpiRescalesEveryControlAndTheFontOfAnOpenDialogAndKeepsWh
 
         const RECT suggested = changeDpi(*form, 144);
         expectLaidOut(*form, *layout, 144);
+        expectListColumnsFit(*form, *layout, 144);
         const LOGFONTW font = fontOf(*form, *layout);
         EXPECT_NEAR(font.lfHeight, heightAt96 * 144 / 96, 1) << layout->name;
         RECT placed;
@@ -455,6 +529,328 @@ TEST(Win32Dialogs, ADialogShownOverASelectionTakesItAsItsFindTextAllSelectedAsIf
     EXPECT_FALSE(replace->window().enabled("cmdReplace"));
     typeKey(findBox, 'D');
     EXPECT_EQ(replace->window().text("txtFindWhat"), u"d");
+}
+
+/// The dialog's side of a list: it keeps what the user did, and sets a
+/// check as a dialog does, in its rows, before it tells the list.
+class ListEvents : public WindowEvents {
+public:
+    explicit ListEvents(FakeRows& rows) : rows_(rows) {}
+
+    void onClick(std::string_view control) override { clicks.emplace_back(control); }
+    void onChange(std::string_view control) override { ADD_FAILURE() << "unexpected change of " << control; }
+    void onDestroyed() override { ADD_FAILURE() << "unexpected end of the window"; }
+    void onCloseBoxHeld() override { ADD_FAILURE() << "unexpected close box"; }
+    void onPick(std::string_view control, size_t row) override { picks.emplace_back(control, row); }
+    void onCheck(std::string_view control, size_t row, bool checked) override {
+        checks.emplace_back(control, row, checked);
+        rows_.checks.at(row) = checked;
+        window->listChanged(control, /*fromTop=*/false);
+    }
+
+    Window* window = nullptr;
+    std::vector<std::string> clicks;
+    std::vector<std::pair<std::string, size_t>> picks;
+    std::vector<std::tuple<std::string, size_t, bool>> checks;
+
+private:
+    FakeRows& rows_;
+};
+
+class IgnoredForms : public simhost::WindowObserver {
+    void formEvent(std::string_view, std::string_view) override {}
+};
+
+/// A dialog's window made from `layout` over fake events, shown, with its
+/// list bound to `count` fake rows; and the window as the stand-in host
+/// reads and drives it.
+struct ListHarness {
+    ListHarness(const FormLayout& form, size_t count) : layout(form), rows(count), events(rows) {
+        window = std::move(windows.create(layout, events).value());
+        events.window = window.get();
+        window->bindList("lstFound", rows);
+        window->show();
+        pump();
+        view = dialogs.find(layout.name);
+    }
+    HWND control(std::string_view name) const {
+        return GetDlgItem(reinterpret_cast<HWND>(window->handle()), win32::controlId(layout, name));
+    }
+    HWND list() const { return control("lstFound"); }
+    bool inView(int row) const {
+        const int top = ListView_GetTopIndex(list());
+        return top <= row && row < top + ListView_GetCountPerPage(list());
+    }
+
+    const FormLayout& layout;
+    FakeRows rows;
+    ListEvents events;
+    win32::Win32WindowFactory windows{GetModuleHandleW(nullptr)};
+    std::unique_ptr<Window> window;
+    IgnoredForms forms;
+    simhost::Win32Dialogs dialogs{forms};
+    simhost::DialogView* view = nullptr;
+};
+
+/// Milliseconds since `start`.
+double since(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Not among the dialogs' tests that run at every DPI: what the list holds
+// depends on no DPI, and its figures are told once. The bounds are far
+// above what a list that holds no rows takes, and far below what one that
+// made an item of each row would.
+TEST(Win32List, TenThousandRowsAreShownScrolledThroughPickedAndReadBackQuickly) {
+    using Clock = std::chrono::steady_clock;
+    FakeRows rows(10'000);
+    rows.checks[2] = true;
+    // Longer than what a reader's first buffer holds.
+    rows.contexts[7] = u16(std::string(300, 'x') + " the cat");
+    ListEvents events(rows);
+    win32::Win32WindowFactory windows{GetModuleHandleW(nullptr)};
+    std::unique_ptr<Window> window = std::move(windows.create(frmReplace::layout(), events).value());
+    events.window = window.get();
+    window->show();
+    HWND list = GetDlgItem(reinterpret_cast<HWND>(window->handle()), win32::controlId(frmReplace::layout(), "lstFound"));
+
+    // As in a host: nothing else watches the thread's messages.
+    auto start = Clock::now();
+    window->bindList("lstFound", rows);
+    UpdateWindow(list);
+    const double shown = since(start);
+    EXPECT_EQ(ListView_GetItemCount(list), 10'000);
+    start = Clock::now();
+    int pages = 0;
+    RECT client;
+    GetClientRect(list, &client);
+    for (; ListView_GetTopIndex(list) + ListView_GetCountPerPage(list) < 10'000; ++pages) {
+        ListView_Scroll(list, 0, client.bottom);
+        UpdateWindow(list);
+    }
+    const double scrolled = since(start);
+    ListView_EnsureVisible(list, 0, /*fPartialOK=*/FALSE);
+    UpdateWindow(list);
+    start = Clock::now();
+    ListView_EnsureVisible(list, 9'999, /*fPartialOK=*/FALSE);
+    UpdateWindow(list);
+    const double toEnd = since(start);
+
+    // As the stand-in host drives and reads it, its hooks on the thread's messages and all.
+    IgnoredForms forms;
+    simhost::Win32Dialogs dialogs{forms};
+    simhost::DialogView& view = *dialogs.find("frmReplace");
+    start = Clock::now();
+    ASSERT_TRUE(view.userPick("lstFound", 5'000));
+    UpdateWindow(list);
+    const double picked = since(start);
+    start = Clock::now();
+    const std::vector<simhost::DialogView::ShownRow> shownRows = view.rows("lstFound");
+    const double read = since(start);
+    ASSERT_EQ(shownRows.size(), 10'000u);
+    for (size_t row = 0; row < shownRows.size(); ++row) {
+        std::vector<std::u16string> cells;
+        for (size_t column = 0; column < std::size(kFoundColumns); ++column) cells.push_back(rows.cell(row, column));
+        if (shownRows[row].cells != cells || shownRows[row].checked != rows.checked(row)) {
+            ADD_FAILURE() << "row " << row << " is not shown as it is";
+            break;
+        }
+    }
+    std::printf("10,000 rows: bound and drawn in %.1f ms; scrolled through in %d pages in %.1f ms; to the last row at "
+                "once in %.1f ms; through the stand-in host: a pick in %.1f ms, every row read back in %.1f ms\n",
+                shown, pages, scrolled, toEnd, picked, read);
+    EXPECT_LT(shown, 500.0);
+    EXPECT_LT(scrolled / pages, 50.0);
+    EXPECT_LT(toEnd, 500.0);
+    EXPECT_LT(picked, 500.0);
+}
+
+TEST(Win32List, NewRowsShowWhereTheUserLooksUnlessTheyAreToShowFromTheTop) {
+    ListHarness h(frmFind::layout(), 10'000);
+    ListView_EnsureVisible(h.list(), 5'000, /*fPartialOK=*/FALSE);
+    ListView_SetItemState(h.list(), 5'000, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    const int top = ListView_GetTopIndex(h.list());
+    h.rows.checks.resize(9'000);
+    h.window->listChanged("lstFound", /*fromTop=*/false);
+    EXPECT_EQ(ListView_GetItemCount(h.list()), 9'000);
+    EXPECT_EQ(ListView_GetTopIndex(h.list()), top);
+    EXPECT_EQ(ListView_GetNextItem(h.list(), -1, LVNI_SELECTED), 5'000);
+    h.rows.checks.resize(20);
+    h.window->listChanged("lstFound", /*fromTop=*/true);
+    EXPECT_EQ(ListView_GetTopIndex(h.list()), 0);
+    EXPECT_EQ(ListView_GetNextItem(h.list(), -1, LVNI_SELECTED), -1);
+    EXPECT_EQ(h.view->rows("lstFound").size(), 20u);
+}
+
+/// The middle of the check box of `row`, found as the list finds what is at a place.
+POINT checkBoxOf(HWND list, int row) {
+    RECT bounds{};
+    ListView_GetItemRect(list, row, &bounds, LVIR_BOUNDS);
+    LVHITTESTINFO hit{};
+    hit.pt.y = (bounds.top + bounds.bottom) / 2;
+    for (hit.pt.x = std::max(0L, bounds.left); hit.pt.x < bounds.right; ++hit.pt.x) {
+        if (ListView_HitTest(list, &hit) == row && (hit.flags & LVHT_ONITEMSTATEICON))
+            return {hit.pt.x + GetSystemMetrics(SM_CXSMICON) / 4, hit.pt.y};
+    }
+    ADD_FAILURE() << "row " << row << " shows no check box";
+    return {};
+}
+
+TEST(Win32Dialogs, AClickOnARowsCheckBoxOrSpaceOnTheRowAsksTheDialogForTheOtherState) {
+    using Checks = std::vector<std::tuple<std::string, size_t, bool>>;
+    ListHarness h(frmReplace::layout(), 10'000);
+    const auto showsChecked = [&](int row) {
+        return ListView_GetItemState(h.list(), row, LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+    };
+    ASSERT_TRUE(h.view->userCheck("lstFound", 9'000, true));
+    EXPECT_TRUE(h.inView(9'000));
+    EXPECT_TRUE(showsChecked(9'000));
+    // What the box shows already: no click.
+    ASSERT_TRUE(h.view->userCheck("lstFound", 9'000, true));
+    ASSERT_TRUE(h.view->userCheck("lstFound", 9'000, false));
+    EXPECT_FALSE(showsChecked(9'000));
+    EXPECT_EQ(h.events.checks, (Checks{{"lstFound", 9'000, true}, {"lstFound", 9'000, false}}));
+
+    h.events.checks.clear();
+    ListView_SetItemState(h.list(), 9'001, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    typeKey(h.list(), VK_SPACE);
+    typeKey(h.list(), VK_SPACE);
+    // A double-click on a box is two clicks on it, and picks nothing.
+    ListView_EnsureVisible(h.list(), 9'002, /*fPartialOK=*/FALSE);
+    const POINT box = checkBoxOf(h.list(), 9'002);
+    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        PostMessageW(h.list(), message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(box.x, box.y));
+    pump();
+    EXPECT_EQ(h.events.checks, (Checks{{"lstFound", 9'001, true}, {"lstFound", 9'001, false},
+                                       {"lstFound", 9'002, true}, {"lstFound", 9'002, false}}));
+    EXPECT_TRUE(h.events.picks.empty());
+    EXPECT_TRUE(h.events.clicks.empty());
+}
+
+TEST(Win32Dialogs, ADoubleClickOrEnterPicksARowAndEnterOnTheListPressesNoButton) {
+    using Picks = std::vector<std::pair<std::string, size_t>>;
+    for (const FormLayout* layout : {&frmFind::layout(), &frmReplace::layout()}) {
+        ListHarness h(*layout, 10'000);
+        ASSERT_TRUE(h.view->userPick("lstFound", 9'000)) << layout->name;
+        EXPECT_TRUE(h.inView(9'000)) << layout->name;
+        EXPECT_EQ(GetFocus(), h.list()) << layout->name;
+        // The row that the double-click selected, then the one that the arrow keys went to.
+        typeKey(h.list(), VK_RETURN);
+        typeKey(h.list(), VK_DOWN);
+        typeKey(h.list(), VK_RETURN);
+        // Without check boxes, Space does nothing to the row.
+        if (!layout->control("lstFound")->checkBoxes) typeKey(h.list(), VK_SPACE);
+        EXPECT_EQ(h.events.picks, (Picks{{"lstFound", 9'000}, {"lstFound", 9'000}, {"lstFound", 9'001}})) << layout->name;
+        EXPECT_TRUE(h.events.clicks.empty()) << layout->name;
+        EXPECT_TRUE(h.events.checks.empty()) << layout->name;
+
+        // Tab goes to the list from the control before it in the tab order.
+        for (const ControlSpec& entry : layout->controls) {
+            if (entry.tabIndex + 1 == layout->control("lstFound")->tabIndex) typeKey(h.control(entry.name), VK_TAB);
+        }
+        EXPECT_EQ(GetFocus(), h.list()) << layout->name;
+
+        // What a user cannot do: a row that is not there, in a list that
+        // is disabled, or in a window that is not shown.
+        h.events.picks.clear();
+        h.events.checks.clear();
+        const bool checkBoxes = layout->control("lstFound")->checkBoxes;
+        EXPECT_FALSE(h.view->userPick("lstFound", 10'000) || h.view->userCheck("lstFound", 10'000, true));
+        EnableWindow(h.list(), FALSE);
+        EXPECT_FALSE(h.view->userPick("lstFound", 3) || h.view->userCheck("lstFound", 3, true));
+        EnableWindow(h.list(), TRUE);
+        EXPECT_EQ(h.view->userCheck("lstFound", 3, false), checkBoxes) << "shows it already";
+        h.window->hide();
+        EXPECT_FALSE(h.view->userPick("lstFound", 3) || h.view->userCheck("lstFound", 3, true));
+        EXPECT_TRUE(h.events.picks.empty() && h.events.checks.empty()) << layout->name;
+    }
+}
+
+TEST(Win32Dialogs, AColumnThatTheLayoutHidesCannotBeWidenedAndTheOthersCan) {
+    ListHarness h(frmReplace::layout(), 100);
+    HWND header = ListView_GetHeader(h.list());
+    const auto widths = [&] {
+        std::vector<int> all;
+        for (size_t i = 0; i < std::size(kFoundColumns); ++i) all.push_back(ListView_GetColumnWidth(h.list(), i));
+        return all;
+    };
+    const std::vector<int> before = widths();
+    RECT found{};
+    Header_GetItemRect(header, foundColumns::Context, &found);
+    const int y = (found.top + found.bottom) / 2;
+    const auto drag = [&](int from, int to) {
+        SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from, y));
+        SendMessageW(header, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to, y));
+        SendMessageW(header, WM_LBUTTONUP, 0, MAKELPARAM(to, y));
+    };
+    // The hidden columns' dividers stand just past the last visible one's.
+    drag(found.right + 1, found.right + 60);
+    SendMessageW(header, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(found.right + 1, y));
+    SendMessageW(header, WM_LBUTTONUP, 0, MAKELPARAM(found.right + 1, y));
+    ListView_SetColumnWidth(h.list(), foundColumns::Story, LVSCW_AUTOSIZE_USEHEADER);
+    ListView_SetColumnWidth(h.list(), foundColumns::Place, 40);
+    EXPECT_EQ(widths(), before);
+
+    drag(found.right - 1, found.right - 21);
+    std::vector<int> narrower = before;
+    narrower[foundColumns::Context] -= 20;
+    EXPECT_EQ(widths(), narrower);
+}
+
+/// The darkest pixel of `cell` of the list's client area as `dc` holds it
+/// (0 black, 255 white), and how many pixels are darker than `darkerThan`.
+std::pair<int, int> inkOf(HDC dc, HWND list, int row, int column, int darkerThan) {
+    RECT cell{};
+    ListView_GetSubItemRect(list, row, column, LVIR_BOUNDS, &cell);
+    int darkest = 255, count = 0;
+    for (int y = cell.top; y < cell.bottom; ++y) {
+        for (int x = cell.left; x < cell.right; ++x) {
+            const COLORREF pixel = GetPixel(dc, x, y);
+            const int grey = (GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel)) / 3;
+            darkest = std::min(darkest, grey);
+            count += grey < darkerThan;
+        }
+    }
+    return {darkest, count};
+}
+
+TEST(Win32Dialogs, TheSetApartPartOfARowsTextStandsOutAndAStaleRowIsGrey) {
+    ListHarness h(frmFind::layout(), 4);
+    // One text thrice: nothing set apart, all of it, and a part that runs past its end.
+    h.rows.contexts = {{0, u"cat cat cat"}, {1, u"cat cat cat"}, {2, u"cat cat cat"}, {3, u"the cat sat"}};
+    h.rows.apart = {{0, {0, 0}}, {1, {0, 11}}, {2, {4, 100}}};
+    h.rows.staleRows = {3};
+    h.window->listChanged("lstFound", /*fromTop=*/true);
+    SetFocus(h.control("txtFindWhat"));
+    RECT client;
+    GetClientRect(h.list(), &client);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    const HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageW(h.list(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+
+    // Whatever a face makes of bold, the part has more ink than plain text.
+    const int text = foundColumns::Context;
+    const int plain = inkOf(dc, h.list(), 0, text, 128).second;
+    const int apart = inkOf(dc, h.list(), 1, text, 128).second;
+    const int part = inkOf(dc, h.list(), 2, text, 128).second;
+    EXPECT_GT(plain, 0);
+    EXPECT_GT(apart, plain * 5 / 4);
+    EXPECT_TRUE(plain < part && part < apart) << part;
+    // Grey text: something drawn, and nothing darker than the grey.
+    const COLORREF grey = GetSysColor(COLOR_GRAYTEXT);
+    const int greyness = (GetRValue(grey) + GetGValue(grey) + GetBValue(grey)) / 3;
+    for (int column : {static_cast<int>(foundColumns::Page), text}) {
+        const auto [staleDarkest, staleInk] = inkOf(dc, h.list(), 3, column, 250);
+        EXPECT_GT(staleInk, 0) << column;
+        EXPECT_GE(staleDarkest, greyness - 8) << column;
+        EXPECT_LT(inkOf(dc, h.list(), 0, column, 250).first, greyness - 8) << column;
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
 }
 
 }  // namespace
