@@ -31,8 +31,7 @@ public:
     void useClock(FormContext::Clock clock) { context_.clock = std::move(clock); }
 
     Result<SearchBuffer*> searchBuffer() override;
-    /// The buffer if the Find dialog exists; never creates anything.
-    SearchBuffer* existingSearchBuffer() { return find_ ? &find_->rtbFinder : nullptr; }
+    SearchBuffer* existingSearchBuffer() override { return find_ ? &find_->rtbFinder : nullptr; }
 
 private:
     FormContext context_;

@@ -85,13 +85,22 @@ ReplaceAllReport ReplaceAllPass::runChosen(const Job& job, FindOptions options, 
             if (!index) return index.error();
             SearchBuffer buffer;
             search_.loadMasked(buffer, story, plans_[*index].before, &job);
-            for (const ChosenOccurrence& one : chosen(story)) {
-                if (buffer.findFrom(job.find, options, one.span.start) != one.span) {
+            std::vector<ChosenOccurrence> ones = chosen(story);
+            std::sort(ones.begin(), ones.end(), [](const ChosenOccurrence& a, const ChosenOccurrence& b) {
+                return a.span.start < b.span.start;
+            });
+            // Two chosen that overlap (text boxes that came to read alike)
+            // are one occurrence at most: it is written once.
+            Position writtenUpTo = -1;
+            for (const ChosenOccurrence& one : ones) {
+                if (one.span.start < writtenUpTo ||
+                    buffer.findFrom(job.find, options, one.span.start) != one.span) {
                     ++noLongerFound;
                     continue;
                 }
                 add(*index, one.span, job, replaceOptions);
                 writes_.back().tag = one.tag;
+                writtenUpTo = one.span.end();
             }
         }
         return {};
@@ -272,6 +281,7 @@ void ReplaceAllPass::remember(const Job& job, size_t made) {
         StoryPlan& plan = plans_[p];
         plan.after = rewritten(plan.before, rewrites);
         memory_.wroteAll(job, plan.story, plan.before, rewrites, plan.after);
+        search_.tookWrites(job, plan.story, plan.before, plan.after, rewrites);
     }
 }
 

@@ -234,6 +234,26 @@ Status RunningSearch::goTo(const std::u16string& findText, const Job* job, int32
     return {};
 }
 
+void RunningSearch::tookWrites(const Job& job, int32_t story, const std::u16string& before,
+                               const std::u16string& after, const std::vector<Rewrite>& rewrites) {
+    // A buffer that is not there holds nothing of the search: it is loaded at the next step.
+    SearchBuffer* held = buffers_.existingSearchBuffer();
+    if (held == nullptr || state_.StoryIndex != story || !held->mirrors(before)) return;
+    SearchBuffer& buffer = *held;
+    // A buffer that masks another job's writing is loaded again at the next step.
+    if (!sameJob(maskedFor_, &job)) {
+        reloadBuffer_ = true;
+        return;
+    }
+    Position shift = 0;
+    for (const Rewrite& rewrite : rewrites) {
+        buffer.select(static_cast<int32_t>(rewrite.replaced.start + shift), static_cast<int32_t>(rewrite.replaced.length));
+        buffer.maskWritten(rewrite.written, WordEdges::of(unitsOf(before, rewrite.replaced)));
+        shift += lengthOf(rewrite.written) - rewrite.replaced.length;
+    }
+    state_.StoryText = after;
+}
+
 Status RunningSearch::goOnAfterWrite(const Job& job, int32_t story, const std::u16string& before,
                                   const std::u16string& after, Span occurrence, const std::u16string& written,
                                   bool wasCurrentMatch) {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "engine/HostChain.h"
 #include "engine/PageWalk.h"
@@ -93,6 +94,13 @@ public:
     /// `wasCurrentMatch`: the occurrence was the running search's current match.
     Status goOnAfterWrite(const Job& job, int32_t story, const std::u16string& before, const std::u16string& after,
                           Span occurrence, const std::u16string& written, bool wasCurrentMatch);
+
+    /// `job` has just written `rewrites` (in order) into `story`, which read
+    /// `before` and reads `after` now, wherever the search stood: where the
+    /// buffer holds that story, the writing is masked there as the job's,
+    /// and the search goes on where it stood.
+    void tookWrites(const Job& job, int32_t story, const std::u16string& before, const std::u16string& after,
+                    const std::vector<Rewrite>& rewrites);
 
     /// Loads `text`, the text of `story`, into `buffer` with what `job` (if
     /// any) wrote there masked.

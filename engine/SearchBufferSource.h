@@ -12,6 +12,8 @@ public:
     virtual ~SearchBufferSource() = default;
     /// The buffer, creating its dialog (loaded, hidden) when it does not exist.
     virtual Result<SearchBuffer*> searchBuffer() = 0;
+    /// The buffer if its dialog exists; never creates anything.
+    virtual SearchBuffer* existingSearchBuffer() = 0;
 };
 
 }  // namespace quillet
