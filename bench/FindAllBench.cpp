@@ -5,10 +5,7 @@
 
 #include <optional>
 
-#include "addin/Component.h"
 #include "bench/PlantedMatches.h"
-#include "simhost/headless/HeadlessWindows.h"
-#include "simhost/memory/InMemoryHost.h"
 
 namespace {
 
@@ -17,19 +14,15 @@ using namespace quillet::bench;
 
 class FindAllRun {
 public:
-    explicit FindAllRun(const simhost::PublicationModel& model)
-        : host_(model, {}), windows_(host_.faults()), component_({messages_, host_, windows_, windows_}) {}
+    explicit FindAllRun(const simhost::PublicationModel& model) : benched_(model) {}
 
     size_t findAll() {
-        component_.engine().FindAll({kFind, {/*matchCase=*/true, /*wholeWord=*/false}}, nullptr, list_);
+        benched_.engine().FindAll({kFind, {/*matchCase=*/true, /*wholeWord=*/false}}, nullptr, list_);
         return list_.rows.size();
     }
 
 private:
-    simhost::InMemoryHost host_;
-    SilentMessages messages_;
-    simhost::HeadlessWindowSystem windows_;
-    Component component_;
+    BenchedComponent benched_;
     FoundList list_;
 };
 

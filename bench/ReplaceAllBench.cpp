@@ -7,9 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "addin/Component.h"
 #include "bench/PlantedMatches.h"
-#include "simhost/headless/HeadlessWindows.h"
 #include "simhost/memory/InMemoryHost.h"
 
 namespace {
@@ -21,21 +19,17 @@ using namespace quillet::bench;
 /// standing at the first match, as a Find Next leaves it before Replace All.
 class ReplaceAllRun {
 public:
-    explicit ReplaceAllRun(const simhost::PublicationModel& model)
-        : host_(model, {}), windows_(host_.faults()), component_({messages_, host_, windows_, windows_}) {
-        (void)component_.engine().FindNext(kRequest, /*noWrapPrompt=*/false);
+    explicit ReplaceAllRun(const simhost::PublicationModel& model) : benched_(model) {
+        (void)benched_.engine().FindNext(kRequest, /*noWrapPrompt=*/false);
     }
 
-    simhost::InMemoryHost& host() { return host_; }
-    void replaceAll() { component_.engine().ReplaceAll(kRequest, kReplacement); }
+    simhost::InMemoryHost& host() { return benched_.host(); }
+    void replaceAll() { benched_.engine().ReplaceAll(kRequest, kReplacement); }
 
 private:
     static inline const FindRequest kRequest{kFind, {/*matchCase=*/true, /*wholeWord=*/false}};
 
-    simhost::InMemoryHost host_;
-    SilentMessages messages_;
-    simhost::HeadlessWindowSystem windows_;
-    Component component_;
+    BenchedComponent benched_;
 };
 
 // Each run is made, and the last one let go, with the clock stopped.
