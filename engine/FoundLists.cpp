@@ -101,6 +101,16 @@ void FoundLists::learnPageOfCurrentMatch() {
     }
 }
 
+void FoundLists::learnOnNoPage(const std::set<std::pair<int32_t, Position>>& passedOver) {
+    if (passedOver.empty()) return;
+    for (FoundList* list : lists_) {
+        follow(*list);
+        for (FoundRow& row : list->rows) {
+            if (!row.stale && !row.page && passedOver.contains({row.story, row.span.start})) row.onNoPage = true;
+        }
+    }
+}
+
 FoundLists::PickOutcome FoundLists::goTo(FoundList& list, size_t index) {
     if (index >= list.rows.size() || list.rows[index].stale) return PickOutcome::NoLongerFound;
     auto reached = [&]() -> Result<PickOutcome> {
@@ -133,7 +143,11 @@ FoundLists::PickOutcome FoundLists::goTo(FoundList& list, size_t index) {
         }
         auto selection = walk_.select(row->story, row->span);
         if (!selection) return selection.error();
-        if (selection->outcome == PageWalk::Outcome::OnNoPage) return PickOutcome::OnNoPage;
+        if (selection->outcome == PageWalk::Outcome::OnNoPage) {
+            // The walk tried every page.
+            list.rows[index].onNoPage = true;
+            return PickOutcome::OnNoPage;
+        }
         if (selection->outcome == PageWalk::Outcome::Refused) {
             showFailureBox(messages_, selection->refusal, texts::kErrorTitle);
             return PickOutcome::NotSelected;

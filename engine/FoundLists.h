@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "engine/FindAllPass.h"
@@ -38,6 +40,11 @@ public:
     /// The rows of every list that stand for the search's current match and
     /// whose page is not known yet learn it: the page the view displays.
     void learnPageOfCurrentMatch();
+
+    /// The rows whose page is not known and whose occurrences begin at
+    /// `passedOver` (stories and places), which a search found on no page,
+    /// are on no page.
+    void learnOnNoPage(const std::set<std::pair<int32_t, Position>>& passedOver);
 
     /// What going to a row came to.
     enum class PickOutcome {

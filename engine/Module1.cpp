@@ -40,7 +40,7 @@ const Job* Module1::jobOf(const std::u16string& findText, const std::u16string* 
 }
 
 FindNextReport Module1::reportOf(const RunningSearch::Step& step, const FindRequest& find, const Job* job) const {
-    FindNextReport report{step.outcome == RunningSearch::Outcome::Finished, step.passedOver};
+    FindNextReport report{step.outcome == RunningSearch::Outcome::Finished, static_cast<int>(step.passedOver.size())};
     if (!report.finished || !job) return report;
     for (const StoryMemory::InDoubt& story : memory_.inDoubt(*job))
         report.leftInDoubt += occurrencesLeftInDoubt(story.text, story.spans, find.text, find.options);
@@ -53,6 +53,7 @@ Result<FindNextReport> Module1::FindNext(const FindRequest& find, bool noWrapPro
     const Job* job = jobOf(find.text, replaceText);
     auto step = search_.step(find, job, noWrapPrompt);
     if (!step) return step.error();
+    lists_.learnOnNoPage(step->passedOver);
     if (step->outcome == RunningSearch::Outcome::Selected) lists_.learnPageOfCurrentMatch();
     return reportOf(*step, find, job);
 }

@@ -20,16 +20,16 @@ bool sameJob(const std::optional<Job>& held, const Job* job) {
 Result<RunningSearch::Step> RunningSearch::step(const FindRequest& find, const Job* job, bool noWrapPrompt) {
     auto begun = begin(find.text);
     if (!begun) return begun.error();
-    if (!*begun) return Step{Outcome::NoText};
+    if (!*begun) return Step{Outcome::NoText, {}};
     std::u16string newSearchMask = std::move(**begun);
     // A wrap meets those on no page again: each counts once.
     std::set<std::pair<int32_t, Position>> passedOver;
     for (bool wrappedOnce = false;;) {
         auto outcome = searchToTheEnd(find, job, newSearchMask, passedOver);
         if (!outcome) return outcome.error();
-        if (*outcome) return Step{**outcome, static_cast<int>(passedOver.size())};
+        if (*outcome) return Step{**outcome, std::move(passedOver)};
         if (!goOnFromTheStart(noWrapPrompt, wrappedOnce))
-            return Step{Outcome::Finished, static_cast<int>(passedOver.size())};
+            return Step{Outcome::Finished, std::move(passedOver)};
         if (auto moved = moveTo(1); !moved) return moved.error();
     }
 }

@@ -42,8 +42,9 @@ public:
     /// What one step came to.
     struct Step {
         Outcome outcome = Outcome::Finished;
-        /// Occurrences that no page shows, passed over on the way, each counted once.
-        int passedOver = 0;
+        /// Occurrences that no page shows, passed over on the way, each
+        /// once: their stories and where they begin.
+        std::set<std::pair<int32_t, Position>> passedOver;
     };
 
     /// Goes from where the search stands to the next occurrence of `find`,

@@ -72,7 +72,10 @@ inline simhost::PublicationModel publicationOf(const std::vector<std::u16string>
 /// The component wired to an in-memory host, a headless window system and a
 /// scripted message box.
 struct EngineHarness {
-    explicit EngineHarness(simhost::PublicationModel model) : host(std::move(model), {}) { host.listen(events); }
+    explicit EngineHarness(simhost::PublicationModel model, simhost::HostCapabilities offered = {})
+        : host(std::move(model), {}, offered) {
+        host.listen(events);
+    }
 
     std::vector<std::u16string> stories() {
         std::vector<std::u16string> texts;

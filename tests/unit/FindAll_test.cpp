@@ -40,6 +40,26 @@ TEST(FindAll, PagesComeFromTheFramesThatShowTheTextAndAlikeStoriesKeepTheirOwn) 
     EXPECT_TRUE(h.events.writes.empty());
 }
 
+TEST(FindAll, WithoutShapesAPageIsLearntWhereAPickOrAFindShowsIt) {
+    simhost::PublicationModel model = publicationOf({u"a cat", u"cat cat"}, 2);
+    model.stories[1].frames = {simhost::Frame{2, 4}, simhost::Frame{0, 0}};
+    simhost::HostCapabilities older;
+    older.pageShapes = false;
+    EngineHarness h(model, older);
+    FoundList list;
+    const FindAllReport report = h.engine.FindAll({u"cat", {}}, nullptr, list);
+    EXPECT_EQ(report.onNoPage, 0);
+    EXPECT_EQ(listed(list), (std::vector<Listed>{{1, {2, 3}, {}}, {2, {0, 3}, {}}, {2, {4, 3}, {}}}));
+    EXPECT_TRUE(h.events.views.empty());
+    // A pick walks to page 2; a Find Next passes over the one in overflow.
+    EXPECT_EQ(h.engine.GoToFound(list, 1), Module1::PickOutcome::Selected);
+    EXPECT_EQ(list.rows[1].page, 2);
+    EXPECT_EQ(list.rows[1].pageNumber, u"2");
+    h.findNext(u"cat");
+    EXPECT_TRUE(list.rows[2].onNoPage);
+    EXPECT_FALSE(list.rows[0].onNoPage);
+}
+
 TEST(FindAll, RowsFollowEditsAndThoseAnEditTouchedAreNeitherPickedNorWritten) {
     EngineHarness h(publicationOf({u"one cat, two cat, red cat"}));
     FoundList list;
