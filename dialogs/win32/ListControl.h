@@ -26,7 +26,7 @@ public:
     ListControl(const ListControl&) = delete;
     ListControl& operator=(const ListControl&) = delete;
 
-    /// Makes the ListView, with the spec's columns, as the child `id` of
+    /// Makes the ListView, with the layout's columns, as the child `id` of
     /// `parent`; null when the platform makes none. Its place, font and
     /// column widths come with scaleTo.
     HWND create(HWND parent, int id, HINSTANCE module);
