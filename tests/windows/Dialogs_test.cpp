@@ -598,71 +598,93 @@ double since(std::chrono::steady_clock::time_point start) {
 }
 
 // Not among the dialogs' tests that run at every DPI: what the list holds
-// depends on no DPI, and its figures are told once. The bounds are far
-// above what a list that holds no rows takes, and far below what one that
-// made an item of each row would.
-TEST(Win32List, TenThousandRowsAreShownScrolledThroughPickedAndReadBackQuickly) {
-    using Clock = std::chrono::steady_clock;
+// depends on no DPI.
+
+/// A Replace dialog's window, shown, whose list holds `rows`.
+struct ShownList {
+    explicit ShownList(FakeRows& rows) : events(rows) {
+        window = std::move(windows.create(frmReplace::layout(), events).value());
+        events.window = window.get();
+        window->show();
+        list = GetDlgItem(reinterpret_cast<HWND>(window->handle()), win32::controlId(frmReplace::layout(), "lstFound"));
+        window->bindList("lstFound", rows);
+        UpdateWindow(list);
+    }
+
+    ListEvents events;
+    win32::Win32WindowFactory windows{GetModuleHandleW(nullptr)};
+    std::unique_ptr<Window> window;
+    HWND list = nullptr;
+};
+
+TEST(Win32List, TenThousandRowsNeedNoItemAndThe5000thIsPickedAsAUserPicksIt) {
     FakeRows rows(10'000);
+    ShownList shown(rows);
+    EXPECT_EQ(ListView_GetItemCount(shown.list), 10'000);
+    ListView_EnsureVisible(shown.list, 9'999, /*fPartialOK=*/FALSE);
+    EXPECT_EQ(ListView_GetTopIndex(shown.list) + ListView_GetCountPerPage(shown.list), 10'000);
+    IgnoredForms forms;
+    simhost::Win32Dialogs dialogs{forms};
+    ASSERT_TRUE(dialogs.find("frmReplace")->userPick("lstFound", 5'000));
+    EXPECT_EQ(shown.events.picks, (std::vector<std::pair<std::string, size_t>>{{"lstFound", 5'000}}));
+}
+
+TEST(Win32List, TheStandInHostReadsEveryRowBackAsTheListShowsIt) {
+    FakeRows rows(300);
     rows.checks[2] = true;
     // Longer than what a reader's first buffer holds.
     rows.contexts[7] = u16(std::string(300, 'x') + " the cat");
-    ListEvents events(rows);
-    win32::Win32WindowFactory windows{GetModuleHandleW(nullptr)};
-    std::unique_ptr<Window> window = std::move(windows.create(frmReplace::layout(), events).value());
-    events.window = window.get();
-    window->show();
-    HWND list = GetDlgItem(reinterpret_cast<HWND>(window->handle()), win32::controlId(frmReplace::layout(), "lstFound"));
+    ShownList shown(rows);
+    IgnoredForms forms;
+    simhost::Win32Dialogs dialogs{forms};
+    const std::vector<simhost::DialogView::ShownRow> shownRows = dialogs.find("frmReplace")->rows("lstFound");
+    ASSERT_EQ(shownRows.size(), 300u);
+    for (size_t row = 0; row < shownRows.size(); ++row) {
+        std::vector<std::u16string> cells;
+        for (size_t column = 0; column < std::size(kFoundColumns); ++column) cells.push_back(rows.cell(row, column));
+        EXPECT_EQ(shownRows[row].cells, cells) << "row " << row;
+        EXPECT_EQ(shownRows[row].checked, rows.checked(row)) << "row " << row;
+    }
+}
 
-    // As in a host: nothing else watches the thread's messages.
+// What ten thousand rows cost under Wine, told on demand
+// (QUILLET_LIST_FIGURES=1), never judged: the machines are shared.
+TEST(Win32List, FiguresForTenThousandRows) {
+    if (std::getenv("QUILLET_LIST_FIGURES") == nullptr) GTEST_SKIP() << "QUILLET_LIST_FIGURES=1 tells the figures";
+    using Clock = std::chrono::steady_clock;
+    FakeRows rows(10'000);
     auto start = Clock::now();
-    window->bindList("lstFound", rows);
-    UpdateWindow(list);
-    const double shown = since(start);
-    EXPECT_EQ(ListView_GetItemCount(list), 10'000);
+    ShownList shown(rows);
+    const double drawn = since(start);
     start = Clock::now();
     int pages = 0;
     RECT client;
-    GetClientRect(list, &client);
-    for (; ListView_GetTopIndex(list) + ListView_GetCountPerPage(list) < 10'000; ++pages) {
-        ListView_Scroll(list, 0, client.bottom);
-        UpdateWindow(list);
+    GetClientRect(shown.list, &client);
+    for (; ListView_GetTopIndex(shown.list) + ListView_GetCountPerPage(shown.list) < 10'000; ++pages) {
+        ListView_Scroll(shown.list, 0, client.bottom);
+        UpdateWindow(shown.list);
     }
     const double scrolled = since(start);
-    ListView_EnsureVisible(list, 0, /*fPartialOK=*/FALSE);
-    UpdateWindow(list);
+    ListView_EnsureVisible(shown.list, 0, /*fPartialOK=*/FALSE);
+    UpdateWindow(shown.list);
     start = Clock::now();
-    ListView_EnsureVisible(list, 9'999, /*fPartialOK=*/FALSE);
-    UpdateWindow(list);
+    ListView_EnsureVisible(shown.list, 9'999, /*fPartialOK=*/FALSE);
+    UpdateWindow(shown.list);
     const double toEnd = since(start);
-
-    // As the stand-in host drives and reads it, its hooks on the thread's messages and all.
     IgnoredForms forms;
     simhost::Win32Dialogs dialogs{forms};
     simhost::DialogView& view = *dialogs.find("frmReplace");
     start = Clock::now();
     ASSERT_TRUE(view.userPick("lstFound", 5'000));
-    UpdateWindow(list);
+    UpdateWindow(shown.list);
     const double picked = since(start);
     start = Clock::now();
-    const std::vector<simhost::DialogView::ShownRow> shownRows = view.rows("lstFound");
+    EXPECT_EQ(view.rows("lstFound").size(), 10'000u);
     const double read = since(start);
-    ASSERT_EQ(shownRows.size(), 10'000u);
-    for (size_t row = 0; row < shownRows.size(); ++row) {
-        std::vector<std::u16string> cells;
-        for (size_t column = 0; column < std::size(kFoundColumns); ++column) cells.push_back(rows.cell(row, column));
-        if (shownRows[row].cells != cells || shownRows[row].checked != rows.checked(row)) {
-            ADD_FAILURE() << "row " << row << " is not shown as it is";
-            break;
-        }
-    }
-    std::printf("10,000 rows: bound and drawn in %.1f ms; scrolled through in %d pages in %.1f ms; to the last row at "
-                "once in %.1f ms; through the stand-in host: a pick in %.1f ms, every row read back in %.1f ms\n",
-                shown, pages, scrolled, toEnd, picked, read);
-    EXPECT_LT(shown, 500.0);
-    EXPECT_LT(scrolled / pages, 50.0);
-    EXPECT_LT(toEnd, 500.0);
-    EXPECT_LT(picked, 500.0);
+    std::printf("10,000 rows: window made, bound and drawn in %.1f ms; scrolled through in %d pages in %.1f ms; to "
+                "the last row at once in %.1f ms; through the stand-in host: a pick in %.1f ms, every row read back "
+                "in %.1f ms\n",
+                drawn, pages, scrolled, toEnd, picked, read);
 }
 
 TEST(Win32List, NewRowsShowWhereTheUserLooksUnlessTheyAreToShowFromTheTop) {
