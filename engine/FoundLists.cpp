@@ -44,19 +44,23 @@ void FoundLists::follow(FoundList& list) {
     }
     // Where two rows came to stand on one occurrence (their text boxes
     // came to read alike), the later row stands for nothing more.
+    std::set<uint64_t> gone;
     for (auto& [story, rows] : ofStory) {
         std::stable_sort(rows.begin(), rows.end(), [](const FoundRow* a, const FoundRow* b) { return a->span.start < b->span.start; });
         Position upTo = -1;
         std::erase_if(rows, [&](FoundRow* row) {
             const bool overlaps = row->span.start < upTo;
-            if (overlaps) row->stale = true;
-            else upTo = row->span.end();
+            if (overlaps) {
+                row->stale = true;
+                gone.insert(row->id);
+            } else {
+                upTo = row->span.end();
+            }
             return overlaps;
         });
     }
     // A row that still stands is judged again when its story reads otherwise
     // than when it was last judged: it must still read as an occurrence.
-    std::set<uint64_t> gone;
     const Job* job = list.job ? &*list.job : nullptr;
     for (auto& [story, rows] : ofStory) {
         const auto text = memory_.textOf(story);
