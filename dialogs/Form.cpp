@@ -66,10 +66,10 @@ void Form::onPick(std::string_view, size_t row) {
                 occurrencePicked();
                 break;
             case Module1::PickOutcome::NoLongerFound:
-                showStatus(u"Nothing selected: the text there has changed since Find All.");
+                showStatus(std::u16string(kRowChanged));
                 break;
             case Module1::PickOutcome::OnNoPage:
-                showStatus(u"Nothing selected: the occurrence is in text that is on no page.");
+                showStatus(std::u16string(kRowOnNoPage));
                 break;
             case Module1::PickOutcome::NotSelected:
                 break;
@@ -100,7 +100,7 @@ void Form::onClick(std::string_view control) {
     handle([&] {
         Status status = click(control);
         // The press may have moved rows, or found them changed.
-        if (window_) showRows();
+        showRows();
         return status;
     });
 }

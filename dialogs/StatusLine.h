@@ -59,6 +59,11 @@ inline std::u16string ofThemOnNoPage(int64_t onNoPage) {
            (onNoPage == 1 ? u" of them is in text that is on no page." : u" of them are in text that is on no page.");
 }
 
+/// What the line says when a row gone to selects nothing: its text changed
+/// since Find All, or no page shows it.
+inline constexpr std::u16string_view kRowChanged = u"Nothing selected: the text there has changed since Find All.";
+inline constexpr std::u16string_view kRowOnNoPage = u"Nothing selected: the occurrence is in text that is on no page.";
+
 /// What the line adds when a host failure stopped Find All.
 inline constexpr std::u16string_view kListIncomplete = u"The list is incomplete: the host failed before the end.";
 

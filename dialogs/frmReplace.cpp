@@ -107,7 +107,6 @@ void frmReplace::cmdReplaceChecked_Click() {
     running_ = &run;
     const ReplaceAllReport report = context_.engine.ReplaceChecked(found_, window_->text("txtReplaceWith"), replaceOptions(), &run);
     running_ = nullptr;
-    showRows();
     checksChanged();
     showStatus(statusLineOf({replacedInStories(report.replaced, report.stories), noLongerFound(report.noLongerFound)}));
 }

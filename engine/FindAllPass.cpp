@@ -1,6 +1,5 @@
 #include "engine/FindAllPass.h"
 
-#include <algorithm>
 #include <set>
 
 #include "engine/FailureBox.h"
@@ -10,9 +9,7 @@
 namespace quillet {
 
 FindAllReport FindAllPass::run(FoundList& list, uint64_t& nextRow) {
-    std::set<uint64_t> old;
-    for (const FoundRow& row : list.rows) old.insert(row.id);
-    memory_.unmarkFound(old);
+    memory_.unmarkFound(list.rowIds());
     list.rows.clear();
     list.judgedAgainst.clear();
     list.incomplete = false;
@@ -88,7 +85,7 @@ Status FindAllPass::placeOnPages(FoundList& list, const std::vector<std::u16stri
         }
         return !onThisPage.empty();
     };
-    auto numbered = [&](int32_t, const std::u16string& number) {
+    auto numbered = [&](const std::u16string& number) {
         for (const size_t r : onThisPage) list.rows[r].pageNumber = number;
     };
     auto walked = pages.walk(wanted, numbered, [&] { return placed == list.rows.size(); });

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,13 @@ struct FoundList {
     bool incomplete = false;
     /// The text of each story that its rows were last judged against.
     std::map<int32_t, std::u16string> judgedAgainst;
+
+    /// The ids of its rows, as the story memory marks them.
+    std::set<uint64_t> rowIds() const {
+        std::set<uint64_t> ids;
+        for (const FoundRow& row : rows) ids.insert(row.id);
+        return ids;
+    }
 };
 
 }  // namespace quillet

@@ -1,6 +1,7 @@
 #include "engine/FoundLists.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -18,9 +19,7 @@ FindAllReport FoundLists::fill(FoundList& list, const FindRequest& find, const J
 }
 
 void FoundLists::forget(const FoundList& list) {
-    std::set<uint64_t> rows;
-    for (const FoundRow& row : list.rows) rows.insert(row.id);
-    memory_.unmarkFound(rows);
+    memory_.unmarkFound(list.rowIds());
     std::erase(lists_, &list);
 }
 
@@ -82,16 +81,22 @@ void FoundLists::follow(FoundList& list) {
     memory_.unmarkFound(gone);
 }
 
-void FoundLists::learnPageOfCurrentMatch() {
-    const auto current = memory_.currentMatch();
-    if (!current) return;
-    std::vector<FoundRow*> learning;
+std::vector<FoundRow*> FoundLists::rowsWithoutPage(const std::function<bool(const FoundRow&)>& where) {
+    std::vector<FoundRow*> rows;
     for (FoundList* list : lists_) {
         follow(*list);
         for (FoundRow& row : list->rows) {
-            if (!row.stale && !row.page && row.story == current->story && row.span == current->span) learning.push_back(&row);
+            if (!row.stale && !row.page && where(row)) rows.push_back(&row);
         }
     }
+    return rows;
+}
+
+void FoundLists::learnPageOfCurrentMatch() {
+    const auto current = memory_.currentMatch();
+    if (!current) return;
+    const std::vector<FoundRow*> learning = rowsWithoutPage(
+        [&](const FoundRow& row) { return row.story == current->story && row.span == current->span; });
     if (learning.empty()) return;
     // A page that cannot be told now is told by a later pick or find.
     auto page = host_.displayedPage();
@@ -107,12 +112,8 @@ void FoundLists::learnPageOfCurrentMatch() {
 
 void FoundLists::learnOnNoPage(const std::set<std::pair<int32_t, Position>>& passedOver) {
     if (passedOver.empty()) return;
-    for (FoundList* list : lists_) {
-        follow(*list);
-        for (FoundRow& row : list->rows) {
-            if (!row.stale && !row.page && passedOver.contains({row.story, row.span.start})) row.onNoPage = true;
-        }
-    }
+    for (FoundRow* row : rowsWithoutPage([&](const FoundRow& row) { return passedOver.contains({row.story, row.span.start}); }))
+        row->onNoPage = true;
 }
 
 FoundLists::PickOutcome FoundLists::goTo(FoundList& list, size_t index) {
@@ -121,24 +122,24 @@ FoundLists::PickOutcome FoundLists::goTo(FoundList& list, size_t index) {
         // The story count is not read: reading the row's story tells as
         // much as a pick needs, and the next search counts again.
         if (Status checked = search_.checkPublicationOnce(); !checked) return checked.error();
-        follow(list);
-        const FoundRow* row = &list.rows[index];
-        if (row->stale) return PickOutcome::NoLongerFound;
+        // The row as what is remembered now says, when it still stands.
+        auto standing = [&]() -> const FoundRow* {
+            follow(list);
+            return list.rows[index].stale ? nullptr : &list.rows[index];
+        };
+        const FoundRow* row = standing();
+        if (!row) return PickOutcome::NoLongerFound;
         auto text = host_.storyText(row->story);
         if (!text) {
             // Text boxes may have gone since: counted, the memory finds
             // where the row's story went, if anywhere.
             if (Status counted = search_.recount(); !counted) return counted.error();
-            follow(list);
-            row = &list.rows[index];
-            if (row->stale) return PickOutcome::NoLongerFound;
+            if (!(row = standing())) return PickOutcome::NoLongerFound;
             text = host_.storyText(row->story);
             if (!text) return text.error();
         }
         if (Status followed = search_.follow(row->story, *text); !followed) return followed.error();
-        follow(list);
-        row = &list.rows[index];
-        if (row->stale) return PickOutcome::NoLongerFound;
+        if (!(row = standing())) return PickOutcome::NoLongerFound;
         // The shapes told every page: no walk would find it on one.
         if (row->onNoPage) return PickOutcome::OnNoPage;
         // Its page displayed first, the selection needs no walk.

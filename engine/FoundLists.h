@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <utility>
 #include <vector>
@@ -63,6 +64,9 @@ public:
 
 private:
     void follow(FoundList& list);
+    /// The rows of every list, followed, that stand and whose page is not
+    /// known, and that `where` takes.
+    std::vector<FoundRow*> rowsWithoutPage(const std::function<bool(const FoundRow&)>& where);
 
     StoryMemory& memory_;
     HostChain& host_;

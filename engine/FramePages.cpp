@@ -76,7 +76,7 @@ Result<bool> FramePages::walk(const Wanted& wanted, const Numbered& numbered, co
         if (!wanted(stretches)) continue;
         auto number = (*page)->number();
         if (!number) return number.error();
-        numbered(place, *number);
+        numbered(*number);
     }
     return true;
 }

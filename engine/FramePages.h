@@ -35,7 +35,7 @@ public:
     /// Reads the pages in order until `done()`. For each page whose
     /// stretches `wanted` takes, the page's number is read and given back.
     using Wanted = std::function<bool(const std::vector<ShownStretch>& stretches)>;
-    using Numbered = std::function<void(int32_t page, const std::u16string& number)>;
+    using Numbered = std::function<void(const std::u16string& number)>;
     Result<bool> walk(const Wanted& wanted, const Numbered& numbered, const std::function<bool()>& done);
 
 private:

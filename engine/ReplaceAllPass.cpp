@@ -44,26 +44,20 @@ void ReplaceAllPass::clear() {
     leftInDoubt_ = 0;
 }
 
-ReplaceAllReport ReplaceAllPass::writePlanned(const Job& job, std::u16string_view undoName, ReplaceAllProgress* progress,
-                                              bool& ended) {
+ReplaceAllReport ReplaceAllPass::writePlanned(const Job& job, std::u16string_view undoName,
+                                              ReplaceAllProgress* progress) {
     std::optional<RaisedError> failure;
     ReplaceAllReport report = write(undoName, progress, failure);
     report.leftInDoubt = leftInDoubt_;
     if (progress) progress->ended();
     remember(job, static_cast<size_t>(report.replaced));
     for (size_t w = 0; w < static_cast<size_t>(report.replaced); ++w) report.writtenTags.push_back(writes_[w].tag);
-    ended = true;
-    if (failure) {
-        showFailureBox(messages_, *failure);
-        return report;
-    }
-    if (report.stopped) {
+    report.failed = failure.has_value();
+    if (failure) showFailureBox(messages_, *failure);
+    else if (report.stopped)
         messages_.show(u"Replace All stopped: " + withThousands(report.replaced) + u" of " +
                            withThousands(static_cast<int64_t>(writes_.size())) + u" replaced.",
                        msgbox::kOkOnly, texts::kTitle);
-        return report;
-    }
-    ended = false;
     return report;
 }
 
@@ -76,7 +70,6 @@ ReplaceAllReport ReplaceAllPass::runChosen(const Job& job, FindOptions options, 
         showFailureBox(messages_, fits.error());
         return {};
     }
-    int64_t noLongerFound = 0;
     auto planned = [&]() -> Status {
         if (Status counted = search_.recount(); !counted) return counted;
         for (const int32_t story : stories) {
@@ -93,11 +86,8 @@ ReplaceAllReport ReplaceAllPass::runChosen(const Job& job, FindOptions options, 
             // are one occurrence at most: it is written once.
             Position writtenUpTo = -1;
             for (const ChosenOccurrence& one : ones) {
-                if (one.span.start < writtenUpTo ||
-                    buffer.findFrom(job.find, options, one.span.start) != one.span) {
-                    ++noLongerFound;
+                if (one.span.start < writtenUpTo || buffer.findFrom(job.find, options, one.span.start) != one.span)
                     continue;
-                }
                 add(*index, one.span, job, replaceOptions);
                 writes_.back().tag = one.tag;
                 writtenUpTo = one.span.end();
@@ -109,10 +99,7 @@ ReplaceAllReport ReplaceAllPass::runChosen(const Job& job, FindOptions options, 
         showFailureBox(messages_, planned.error());
         return {};
     }
-    bool ended = false;
-    ReplaceAllReport report = writePlanned(job, u"Replace Checked", progress, ended);
-    report.noLongerFound = noLongerFound;
-    return report;
+    return writePlanned(job, u"Replace Checked", progress);
 }
 
 ReplaceAllReport ReplaceAllPass::run(const Job& job, FindOptions options, ReplaceOptions replaceOptions,
@@ -133,9 +120,8 @@ ReplaceAllReport ReplaceAllPass::run(const Job& job, FindOptions options, Replac
         showFailureBox(messages_, planned.error());
         return {};
     }
-    bool ended = false;
-    ReplaceAllReport report = writePlanned(job, texts::kReplaceAllUndo, progress, ended);
-    if (ended) return report;
+    ReplaceAllReport report = writePlanned(job, texts::kReplaceAllUndo, progress);
+    if (report.failed || report.stopped) return report;
     // The search stands where a search that found nothing more would: at
     // the end of the publication.
     const StoryPlan& last = plans_[planOfStory_.at(state_.StoryCount)];

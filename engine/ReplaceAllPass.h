@@ -26,9 +26,11 @@ struct ReplaceAllReport {
     int32_t stories = 0;
     /// The user stopped it before the end.
     bool stopped = false;
+    /// A write failed, and a box said so.
+    bool failed = false;
     /// Occurrences left because they may be what the job wrote before.
     int64_t leftInDoubt = 0;
-    /// Chosen occurrences that no longer read as occurrences (runChosen).
+    /// Checked rows that no longer read as occurrences (Replace Checked).
     int64_t noLongerFound = 0;
     /// The tags of the chosen occurrences written (runChosen).
     std::vector<uint64_t> writtenTags;
@@ -84,7 +86,7 @@ private:
     /// Forgets the plans of the last run.
     void clear();
     /// Writes what was planned, remembers it, and tells a failure or a stop.
-    ReplaceAllReport writePlanned(const Job& job, std::u16string_view undoName, ReplaceAllProgress* progress, bool& ended);
+    ReplaceAllReport writePlanned(const Job& job, std::u16string_view undoName, ReplaceAllProgress* progress);
     /// One story's part: its text before the pass, its occurrences there,
     /// and its text after what was written of them.
     struct StoryPlan {

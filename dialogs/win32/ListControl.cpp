@@ -37,13 +37,13 @@ HWND ListControl::create(HWND parent, int id, HINSTANCE module) {
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), module, nullptr);
     if (!list_) return nullptr;
     DWORD extended = LVS_EX_FULLROWSELECT;
-    if (spec_.checkBoxes) extended |= LVS_EX_CHECKBOXES;
+    if (control_.checkBoxes) extended |= LVS_EX_CHECKBOXES;
     ListView_SetExtendedListViewStyleEx(list_, extended, extended);
     // The check states are the rows' own: the list asks for them as it asks
     // for the texts.
-    if (spec_.checkBoxes) ListView_SetCallbackMask(list_, LVIS_STATEIMAGEMASK);
-    for (size_t i = 0; i < spec_.columns.size(); ++i) {
-        const ListColumn& column = spec_.columns[i];
+    if (control_.checkBoxes) ListView_SetCallbackMask(list_, LVIS_STATEIMAGEMASK);
+    for (size_t i = 0; i < control_.columns.size(); ++i) {
+        const ListColumn& column = control_.columns[i];
         if (column.setsApart && !setApartColumn_) setApartColumn_ = i;
         std::wstring caption(column.caption.begin(), column.caption.end());
         LVCOLUMNW entry{};
@@ -71,8 +71,8 @@ HWND ListControl::create(HWND parent, int id, HINSTANCE module) {
 }
 
 void ListControl::scaleTo(UINT dpi, HFONT font) {
-    for (size_t i = 0; i < spec_.columns.size(); ++i)
-        ListView_SetColumnWidth(list_, static_cast<int>(i), pixelsOf(spec_.columns[i].width, static_cast<int>(dpi)));
+    for (size_t i = 0; i < control_.columns.size(); ++i)
+        ListView_SetColumnWidth(list_, static_cast<int>(i), pixelsOf(control_.columns[i].width, static_cast<int>(dpi)));
     textMargin_ = MulDiv(kTextMarginAt96Dpi, static_cast<int>(dpi), 96);
     LOGFONTW described{};
     if (font == nullptr || !GetObjectW(font, sizeof described, &described)) return;
@@ -109,7 +109,7 @@ LRESULT ListControl::notify(NMHDR& header) {
         case NM_DBLCLK: {
             // A double-click on a check box never gets here: it is two clicks on the box.
             const int row = reinterpret_cast<const NMITEMACTIVATE&>(header).iItem;
-            if (row >= 0 && static_cast<size_t>(row) < rowCount()) events_.onPick(spec_.name, static_cast<size_t>(row));
+            if (row >= 0 && static_cast<size_t>(row) < rowCount()) events_.onPick(control_.name, static_cast<size_t>(row));
             return 0;
         }
         // The rows are not looked up by what their first column starts with.
@@ -123,14 +123,14 @@ LRESULT ListControl::answerDispInfo(LVITEMW& item) const {
     const auto row = static_cast<size_t>(item.iItem);
     if ((item.mask & LVIF_TEXT) && item.pszText != nullptr && item.cchTextMax > 0) {
         std::u16string text;
-        if (known && item.iSubItem >= 0 && static_cast<size_t>(item.iSubItem) < spec_.columns.size())
+        if (known && item.iSubItem >= 0 && static_cast<size_t>(item.iSubItem) < control_.columns.size())
             text = rows_->cell(row, static_cast<size_t>(item.iSubItem));
         // The list gives a buffer of its own size; a longer text is cut.
         const size_t length = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
         std::copy_n(text.begin(), length, item.pszText);
         item.pszText[length] = L'\0';
     }
-    if ((item.mask & LVIF_STATE) && spec_.checkBoxes && known) {
+    if ((item.mask & LVIF_STATE) && control_.checkBoxes && known) {
         item.state = (item.state & ~LVIS_STATEIMAGEMASK) | checkImage(rows_->checked(row));
         item.stateMask |= LVIS_STATEIMAGEMASK;
     }
@@ -221,7 +221,7 @@ std::optional<size_t> ListControl::currentRow() const {
 }
 
 std::optional<size_t> ListControl::checkBoxAt(POINT at) const {
-    if (!spec_.checkBoxes) return std::nullopt;
+    if (!control_.checkBoxes) return std::nullopt;
     LVHITTESTINFO hit{};
     hit.pt = at;
     const int row = ListView_HitTest(list_, &hit);
@@ -234,15 +234,15 @@ std::optional<size_t> ListControl::checkBoxAt(POINT at) const {
 }
 
 void ListControl::toggle(size_t row) {
-    if (row < rowCount()) events_.onCheck(spec_.name, row, !rows_->checked(row));
+    if (row < rowCount()) events_.onCheck(control_.name, row, !rows_->checked(row));
 }
 
 bool ListControl::headerAllows(const NMHDR& note) const {
     if (note.hwndFrom != ListView_GetHeader(list_)) return true;
     // The W and A forms differ only in the text that pitem points to.
     const auto& change = reinterpret_cast<const NMHEADERW&>(note);
-    const bool hidden = change.iItem >= 0 && static_cast<size_t>(change.iItem) < spec_.columns.size() &&
-                        spec_.columns[static_cast<size_t>(change.iItem)].width == 0;
+    const bool hidden = change.iItem >= 0 && static_cast<size_t>(change.iItem) < control_.columns.size() &&
+                        control_.columns[static_cast<size_t>(change.iItem)].width == 0;
     if (!hidden) return true;
     switch (note.code) {
         // Dragging its divider, or double-clicking it to fit the text.
@@ -280,10 +280,10 @@ LRESULT ListControl::handleListMessage(UINT message, WPARAM wparam, LPARAM lpara
         }
         case WM_KEYDOWN:
             if (wparam == VK_RETURN) {
-                if (const auto row = currentRow()) events_.onPick(spec_.name, *row);
+                if (const auto row = currentRow()) events_.onPick(control_.name, *row);
                 return 0;
             }
-            if (wparam == VK_SPACE && spec_.checkBoxes) {
+            if (wparam == VK_SPACE && control_.checkBoxes) {
                 if (const auto row = currentRow()) toggle(*row);
                 return 0;
             }
@@ -291,7 +291,7 @@ LRESULT ListControl::handleListMessage(UINT message, WPARAM wparam, LPARAM lpara
         case WM_CHAR:
             // The characters of the keys above: the list would look them
             // up among the rows.
-            if (wparam == L'\r' || (wparam == L' ' && spec_.checkBoxes)) return 0;
+            if (wparam == L'\r' || (wparam == L' ' && control_.checkBoxes)) return 0;
             break;
         // The list would set a state that it does not keep; a double-click
         // on a box is two clicks on it, not a pick.

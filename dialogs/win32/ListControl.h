@@ -21,7 +21,7 @@ namespace quillet::win32 {
 /// controls before it destroys the objects that serve them.
 class ListControl {
 public:
-    ListControl(const ControlSpec& spec, WindowEvents& events) : spec_(spec), events_(events) {}
+    ListControl(const ControlSpec& control, WindowEvents& events) : control_(control), events_(events) {}
     ~ListControl();
     ListControl(const ListControl&) = delete;
     ListControl& operator=(const ListControl&) = delete;
@@ -64,7 +64,7 @@ private:
     /// with the set-apart part bold and underlined.
     void drawSetApart(HDC dc, size_t row, bool stale) const;
 
-    const ControlSpec& spec_;
+    const ControlSpec& control_;
     WindowEvents& events_;
     HWND list_ = nullptr;
     /// The ListView's own procedure, which listProcedure stands in front of.

@@ -165,23 +165,25 @@ std::vector<DialogView::ShownRow> HeadlessWindow::rows(std::string_view control)
     return shown;
 }
 
-bool HeadlessWindow::userPick(std::string_view control, size_t row) {
+const ListRows* HeadlessWindow::reachableRow(std::string_view control, size_t row) const {
     const auto list = lists_.find(control);
     if (!visible_ || list == lists_.end() || row >= list->second->rowCount() || !enabled(control) ||
         system_.held(*this, control))
-        return false;
+        return nullptr;
+    return list->second;
+}
+
+bool HeadlessWindow::userPick(std::string_view control, size_t row) {
+    if (reachableRow(control, row) == nullptr) return false;
     events_.onPick(control, row);
     return true;
 }
 
 bool HeadlessWindow::userCheck(std::string_view control, size_t row, bool checked) {
-    const auto list = lists_.find(control);
-    const ControlSpec* entry = layout_.control(control);
-    if (!visible_ || list == lists_.end() || !entry->checkBoxes || row >= list->second->rowCount() ||
-        !enabled(control) || system_.held(*this, control))
-        return false;
+    const ListRows* rows = reachableRow(control, row);
+    if (rows == nullptr || !layout_.control(control)->checkBoxes) return false;
     // A click on a box that already shows what the user wants is no click.
-    if (list->second->checked(row) != checked) events_.onCheck(control, row, checked);
+    if (rows->checked(row) != checked) events_.onCheck(control, row, checked);
     return true;
 }
 

@@ -58,6 +58,9 @@ public:
     bool userCloseBox() override;
 
 private:
+    /// The rows of a list whose row `row` the user can reach now: the
+    /// window shown, the list enabled and not held off, the row there.
+    const ListRows* reachableRow(std::string_view control, size_t row) const;
     /// Ends the window's life as the window system sees it.
     void destroyed();
 
